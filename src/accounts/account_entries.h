@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+// The text layouts of the account lists and the report group list. Other
+// operations read keys back out of these texts, so the layouts are an
+// interface, not decoration.
+namespace accounts {
+
+// "400" and "200" read "판독", "300" "촬영", "100" and "110" "조회"; others keep their digits.
+QString levelCaption(const QString &levelKey);
+
+// Combo1: "12 | rad1 | 판독의| 판독".
+QString sourceEntry(const QString &key, const QString &userId, const QString &userName, const QString &levelKey);
+// List1: "12     |  rad1     |  판독의     |  판독".
+QString targetEntry(const QString &key, const QString &userId, const QString &userName, const QString &levelKey);
+// List4: "37_CHEST".
+QString groupEntry(const QString &groupKey, const QString &groupName);
+
+// The account key of an entry of either layout: the characters before the
+// first "|" less the last one, blanks around them ignored, as a 32-bit whole
+// number. Throws platform::Error when they are not one.
+qint32 accountKeyOf(const QString &entry);
+
+// The key (before the first "_") and the name (after it) of a report group entry.
+qint32 groupKeyOf(const QString &entry);
+QString groupNameOf(const QString &entry);
+
+// The level caption at the end of a target entry: its last two characters, trimmed.
+QString levelCaptionOf(const QString &targetEntry);
+
+} // namespace accounts

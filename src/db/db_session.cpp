@@ -1,0 +1,142 @@
+#include "db_session.h"
+
+#include "connection.h"
+#include "embedded/embedded_archive.h"
+#include "odbc_backend.h"
+
+#include "platform/error.h"
+
+#include <QDir>
+
+namespace db {
+
+DbSession::~DbSession()
+{
+    close();
+}
+
+bool DbSession::connect(const QString &appDir, const QDate &today)
+{
+    m_backend.reset();
+    m_lastError.clear();
+    try {
+        const QString server = readDbIniLine(appDir, 1);
+        const QString password = readDbIniLine(appDir, 2);
+        QString user = readDbIniLine(appDir, 3);
+        if (user.isEmpty())
+            user = QStringLiteral("sa");
+        m_connectionString = adoConnectionString(server, password, user);
+
+        const QString serverValue = connectionValue(m_connectionString, QStringLiteral("Server"));
+        if (serverValue.startsWith(QLatin1String(kEmbeddedPrefix), Qt::CaseInsensitive)) {
+            const QString file = serverValue.mid(static_cast<qsizetype>(qstrlen(kEmbeddedPrefix)));
+            m_backend = std::make_unique<EmbeddedArchive>(QDir(appDir).absoluteFilePath(file), appDir, today);
+        } else {
+            m_backend = std::make_unique<OdbcBackend>(odbcConnectionString(m_connectionString, odbcDriverName()));
+        }
+        return m_backend->isOpen();
+    } catch (const platform::Error &e) {
+        m_backend.reset();
+        m_lastError = e.text();
+    } catch (const std::exception &e) {
+        m_backend.reset();
+        m_lastError = QString::fromLocal8Bit(e.what());
+    }
+    return false;
+}
+
+void DbSession::attach(std::unique_ptr<Backend> backend)
+{
+    m_backend = std::move(backend);
+}
+
+void DbSession::close()
+{
+    if (m_backend) {
+        m_backend->close();
+        m_backend.reset();
+    }
+}
+
+bool DbSession::isOpen() const
+{
+    return m_backend && m_backend->isOpen();
+}
+
+Backend &DbSession::backend()
+{
+    if (!isOpen())
+        throw platform::Error(QStringLiteral("데이터베이스에 연결되어 있지 않습니다."));
+    return *m_backend;
+}
+
+Recordset DbSession::open(const QString &sql)
+{
+    Backend &b = backend();
+    m_journal.append(sql);
+    return b.execute(sql);
+}
+
+void DbSession::executeSql(const QString &sql)
+{
+    open(sql);
+}
+
+bool DbSession::objectExists(const QString &name, int kind)
+{
+    const QString sql = kind == 1
+                            ? QStringLiteral("Select * ") + QStringLiteral("From   Sys.Objects ")
+                                  + QStringLiteral("Where  upper(Name) = upper('") + name + QStringLiteral("')")
+                            : QStringLiteral("Select * ") + QStringLiteral("From sys.Sequences ")
+                                  + QStringLiteral("Where  upper(Name) = upper('") + name + QStringLiteral("')");
+    return open(sql).recordCount() > 0;
+}
+
+QString DbSession::queryScalar(const QString &sql)
+{
+    const Recordset result = open(sql);
+    if (result.recordCount() == 0)
+        return QStringLiteral("0");
+    if (result.isNull(0))
+        throw platform::Error(QStringLiteral("조회 결과의 첫 값이 NULL이어서 사용할 수 없습니다.\n") + sql);
+    return result.text(0);
+}
+
+void DbSession::begin()
+{
+    backend().begin();
+}
+
+void DbSession::commit()
+{
+    backend().commit();
+}
+
+void DbSession::rollback()
+{
+    backend().rollback();
+}
+
+Transaction::Transaction(DbSession &session) : m_session(session)
+{
+    m_session.begin();
+}
+
+Transaction::~Transaction()
+{
+    if (!m_done) {
+        try {
+            m_session.rollback();
+        } catch (const platform::Error &) {
+            // The connection is gone; nothing is left to roll back.
+        }
+    }
+}
+
+void Transaction::commit()
+{
+    m_session.commit();
+    m_done = true;
+}
+
+} // namespace db

@@ -1,0 +1,114 @@
+#include "odbc_backend.h"
+
+#include "platform/error.h"
+
+#include <QAtomicInt>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace db {
+
+static QString errorText(const QSqlError &error)
+{
+    QString text = error.databaseText();
+    if (text.isEmpty())
+        text = error.text();
+    if (!error.driverText().isEmpty() && !text.contains(error.driverText()))
+        text += QStringLiteral("\n") + error.driverText();
+    return text;
+}
+
+OdbcBackend::OdbcBackend(const QString &odbcConnectionString, int loginTimeoutSeconds)
+{
+    static QAtomicInt counter;
+    m_name = QStringLiteral("kz-odbc-%1").arg(counter.fetchAndAddRelaxed(1));
+    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
+    if (!database.isValid()) {
+        QSqlDatabase::removeDatabase(m_name);
+        throw platform::Error(QStringLiteral("ODBC 드라이버(QODBC)를 불러올 수 없습니다."));
+    }
+    database.setDatabaseName(odbcConnectionString);
+    database.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1")
+                                   .arg(loginTimeoutSeconds));
+    if (!database.open()) {
+        const QString text = errorText(database.lastError());
+        database = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        throw platform::Error(text);
+    }
+}
+
+OdbcBackend::~OdbcBackend()
+{
+    close();
+}
+
+Recordset OdbcBackend::execute(const QString &sql)
+{
+    QSqlDatabase database = QSqlDatabase::database(m_name, false);
+    QSqlQuery query(database);
+    query.setForwardOnly(true);
+    if (!query.exec(sql))
+        throw platform::Error(errorText(query.lastError()));
+    QStringList columns;
+    std::vector<QVariantList> rows;
+    // A batch may answer with several results (row counts first); the rows are
+    // those of the first result that has columns.
+    do {
+        if (!query.isSelect())
+            continue;
+        const QSqlRecord record = query.record();
+        for (int i = 0; i < record.count(); ++i)
+            columns.append(record.fieldName(i));
+        while (query.next()) {
+            QVariantList row;
+            row.reserve(record.count());
+            for (int i = 0; i < record.count(); ++i)
+                row.append(query.isNull(i) ? QVariant() : query.value(i));
+            rows.push_back(std::move(row));
+        }
+        break;
+    } while (query.nextResult());
+    return Recordset(std::move(columns), std::move(rows));
+}
+
+void OdbcBackend::begin()
+{
+    QSqlDatabase database = QSqlDatabase::database(m_name, false);
+    if (!database.transaction())
+        throw platform::Error(errorText(database.lastError()));
+}
+
+void OdbcBackend::commit()
+{
+    QSqlDatabase database = QSqlDatabase::database(m_name, false);
+    if (!database.commit())
+        throw platform::Error(errorText(database.lastError()));
+}
+
+void OdbcBackend::rollback()
+{
+    QSqlDatabase database = QSqlDatabase::database(m_name, false);
+    if (!database.rollback())
+        throw platform::Error(errorText(database.lastError()));
+}
+
+bool OdbcBackend::isOpen() const
+{
+    return QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
+}
+
+void OdbcBackend::close()
+{
+    if (!QSqlDatabase::contains(m_name))
+        return;
+    {
+        QSqlDatabase database = QSqlDatabase::database(m_name, false);
+        database.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+} // namespace db

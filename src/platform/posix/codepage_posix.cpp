@@ -1,0 +1,10 @@
+#include "../codepage.h"
+
+namespace platform {
+
+QTextCodec *ansiCodec()
+{
+    return cp949Codec();
+}
+
+} // namespace platform

@@ -1,0 +1,10 @@
+#include "../odbc_driver.h"
+
+namespace platform {
+
+QString defaultOdbcDriver()
+{
+    return QStringLiteral("FreeTDS");
+}
+
+} // namespace platform

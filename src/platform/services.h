@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace platform {
+
+// Starts a command line as a separate process, minimised, without waiting for
+// it or looking at its outcome. A command that cannot be started is passed
+// over, as Windows would. Every command line is recorded.
+class CommandLauncher
+{
+public:
+    virtual ~CommandLauncher() = default;
+    virtual void start(const QString &commandLine) = 0;
+    // Opens a folder in the desktop's file manager.
+    virtual void openFolder(const QString &folder) = 0;
+    const QStringList &history() const { return m_history; }
+
+protected:
+    void record(const QString &commandLine) { m_history.append(commandLine); }
+
+private:
+    QStringList m_history;
+};
+
+// The one-second wait before the gateway's service is started.
+class Pause
+{
+public:
+    virtual ~Pause() = default;
+    virtual void sleep(int milliseconds) = 0;
+};
+
+class Clock
+{
+public:
+    virtual ~Clock() = default;
+    virtual QDate today() const = 0;
+};
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+class MessageBoxes
+{
+public:
+    virtual ~MessageBoxes() = default;
+    virtual MessageAnswer show(const QString &text, const QString &title, MessageButtons buttons) = 0;
+};
+
+// The real services.
+class ThreadPause final : public Pause
+{
+public:
+    void sleep(int milliseconds) override;
+};
+
+class SystemClock final : public Clock
+{
+public:
+    explicit SystemClock(std::optional<QDate> fixed = std::nullopt) : m_fixed(fixed) {}
+    QDate today() const override;
+
+private:
+    std::optional<QDate> m_fixed;
+};
+
+class SystemCommandLauncher final : public CommandLauncher
+{
+public:
+    // appDir: where the tool lies; its "bin" folder is searched first for the
+    // command's program where Windows' own commands are not at hand.
+    explicit SystemCommandLauncher(QString appDir) : m_appDir(std::move(appDir)) {}
+    void start(const QString &commandLine) override;
+    void openFolder(const QString &folder) override;
+
+private:
+    QString m_appDir;
+};
+
+} // namespace platform

@@ -1,0 +1,10 @@
+#include "../paths.h"
+
+namespace platform {
+
+QString Paths::resolve(const QString &windowsPath) const
+{
+    return windowsPath;
+}
+
+} // namespace platform

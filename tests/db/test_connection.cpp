@@ -1,0 +1,143 @@
+#include "db/connection.h"
+#include "db/db_session.h"
+#include "db/odbc_backend.h"
+#include "platform/error.h"
+
+#include "support/test_site.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+class TestConnection : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void dbIniLines_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("expected");
+        const QString head = QStringLiteral("Provider=SQLNCLI11;Server=127.0.0.1;Database=QoRVA_Clinic;User Id= ");
+        QTest::newRow("two lines: user sa") << QByteArray("127.0.0.1\r\nsecret\r\n") << head + "sa;Password= secret";
+        QTest::newRow("two lines without last line end")
+            << QByteArray("127.0.0.1\r\nsecret") << head + "sa;Password= secret";
+        QTest::newRow("blank third line: user sa")
+            << QByteArray("127.0.0.1\r\nsecret\r\n\r\n") << head + "sa;Password= secret";
+        QTest::newRow("third line of blanks is kept")
+            << QByteArray("127.0.0.1\r\nsecret\r\n   \r\n") << head + "   ;Password= secret";
+        QTest::newRow("login on third line") << QByteArray("127.0.0.1\r\nsecret\r\npacs\r\n")
+                                             << head + "pacs;Password= secret";
+        QTest::newRow("lines after the third ignored")
+            << QByteArray("127.0.0.1\r\nsecret\r\npacs\r\nother\r\nmore\r\n") << head + "pacs;Password= secret";
+        QTest::newRow("lone CR ends a line") << QByteArray("127.0.0.1\rsecret\rpacs") << head + "pacs;Password= secret";
+        QTest::newRow("empty password") << QByteArray("127.0.0.1\r\n\r\nsa\r\n") << head + "sa;Password= ";
+    }
+
+    void dbIniLines()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, expected);
+        TestSite site;
+        site.writeBytes(QStringLiteral("DB.ini"), ini);
+        db::DbSession session;
+        // Nothing listens on the default port of 127.0.0.1 here: the
+        // connection fails, but the string it was tried with is kept.
+        QVERIFY(!session.connect(site.dir(), site.today()));
+        QCOMPARE(session.connectionString(), expected);
+        QVERIFY(!session.isOpen());
+        QVERIFY(!session.lastError().isEmpty());
+    }
+
+    void readDbIniLineNumbers()
+    {
+        TestSite site;
+        site.writeBytes(QStringLiteral("DB.ini"), "server\r\npassword\r\nlogin\r\nfour\r\n");
+        QCOMPARE(db::readDbIniLine(site.dir(), 1), QStringLiteral("server"));
+        QCOMPARE(db::readDbIniLine(site.dir(), 2), QStringLiteral("password"));
+        QCOMPARE(db::readDbIniLine(site.dir(), 3), QStringLiteral("login"));
+        QCOMPARE(db::readDbIniLine(site.dir(), 4), QString());
+        QCOMPARE(db::readDbIniLine(site.dir(), 0), QString());
+    }
+
+    void missingDbIni()
+    {
+        TestSite site;
+        QFile::remove(site.file(QStringLiteral("DB.ini")));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, db::readDbIniLine(site.dir(), 1));
+        db::DbSession session;
+        QVERIFY(!session.connect(site.dir(), site.today()));
+        QVERIFY(session.lastError().contains(QStringLiteral("DB.ini")));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, session.executeSql(QStringLiteral("Select 1")));
+    }
+
+    void odbcConnectionString_data()
+    {
+        QTest::addColumn<QString>("ado");
+        QTest::addColumn<QString>("odbc");
+        QTest::newRow("plain") << db::adoConnectionString("PACS01\\SQLEXPRESS", "pw", "sa")
+                               << "DRIVER={FreeTDS};SERVER=PACS01\\SQLEXPRESS;DATABASE=QoRVA_Clinic;UID=sa;PWD=pw;TDS_Version=7.4;";
+        QTest::newRow("blanks after = dropped as ADO does")
+            << "Provider=SQLNCLI11;Server= 10.0.0.5 ;Database=QoRVA_Clinic;User Id= pacs;Password= x"
+            << "DRIVER={FreeTDS};SERVER=10.0.0.5;DATABASE=QoRVA_Clinic;UID=pacs;PWD=x;TDS_Version=7.4;";
+        QTest::newRow("other driver: nothing added")
+            << db::adoConnectionString("db", "pw", "sa")
+            << "DRIVER={ODBC Driver 18 for SQL Server};SERVER=db;DATABASE=QoRVA_Clinic;UID=sa;PWD=pw;";
+        QTest::newRow("braces around what ODBC would split")
+            << "Provider=SQLNCLI11;Server=db;Database=QoRVA_Clinic;User Id= sa;Password= \"a;b}c\""
+            << "DRIVER={FreeTDS};SERVER=db;DATABASE=QoRVA_Clinic;UID=sa;PWD={a;b}}c};TDS_Version=7.4;";
+    }
+
+    void odbcConnectionString()
+    {
+        QFETCH(QString, ado);
+        QFETCH(QString, odbc);
+        const QString driver = odbc.section(QLatin1Char('}'), 0, 0).mid(8);
+        QCOMPARE(db::odbcConnectionString(ado, driver), odbc);
+    }
+
+    void driverFromEnvironment()
+    {
+        qputenv("KALDEN_ODBC_DRIVER", "ODBC Driver 18 for SQL Server");
+        QCOMPARE(db::odbcDriverName(), QStringLiteral("ODBC Driver 18 for SQL Server"));
+        qunsetenv("KALDEN_ODBC_DRIVER");
+        QCOMPARE(db::odbcDriverName(), QStringLiteral("FreeTDS"));
+    }
+
+    // A server that takes the connection but never answers must not hold the
+    // tool: the login gives up after its time-out.
+    void silentServerTimesOut()
+    {
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        QVERIFY(listener >= 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QCOMPARE(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        QCOMPARE(::listen(listener, 4), 0);
+        socklen_t length = sizeof address;
+        ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length);
+        const int port = ntohs(address.sin_port);
+
+        const QString odbc = QStringLiteral("DRIVER={FreeTDS};SERVER=127.0.0.1;PORT=%1;DATABASE=QoRVA_Clinic;UID=sa;PWD=x;TDS_Version=7.4;")
+                                 .arg(port);
+        QElapsedTimer timer;
+        timer.start();
+        bool failed = false;
+        try {
+            db::OdbcBackend backend(odbc, 2);
+        } catch (const platform::Error &e) {
+            failed = !e.text().isEmpty();
+        }
+        ::close(listener);
+        QVERIFY(failed);
+        qInfo("gave up after %lld ms", static_cast<long long>(timer.elapsed()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConnection)
+#include "test_connection.moc"

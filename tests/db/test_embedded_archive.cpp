@@ -1,0 +1,296 @@
+#include "db/db_session.h"
+#include "platform/error.h"
+
+#include "support/test_site.h"
+
+#include <QFile>
+#include <QTest>
+
+// The embedded archive through DbSession, on a small schema of the test's own.
+class TestEmbeddedArchive : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestSite> m_site;
+    std::unique_ptr<db::DbSession> m_session;
+
+    static QByteArray schema()
+    {
+        return "CREATE TABLE Tuser(user_key INTEGER PRIMARY KEY, user_id TEXT, user_name TEXT, userlevel_key INTEGER);\n"
+               "CREATE TABLE Tusersetting(USERSETTING_KEY INTEGER PRIMARY KEY, USER_KEY INTEGER, PART TEXT, ITEM TEXT,"
+               " SET_TYPE TEXT, SET_VALUE TEXT, SAVE_FLAG TEXT, FLAG TEXT);\n"
+               "CREATE TABLE TORDER(ORDER_KEY INTEGER PRIMARY KEY, PATIENT_ID TEXT, ORDER_DATE TEXT, ORDER_MODALITY TEXT,"
+               " ORDER_NAME TEXT);\n"
+               "CREATE TABLE TEXAMNAME_ENG(KOR_NAME TEXT PRIMARY KEY, ENG_NAME TEXT);\n"
+               "INSERT INTO kz_sequences(name, current_value) VALUES ('Seq_Tusersetting', 100);\n";
+    }
+
+    static QByteArray demo()
+    {
+        return "INSERT INTO Tuser VALUES (1, 'admin', '관리자', 500), (5, 'rad1', '김판독', 400), (9, 'tech', NULL, 300);\n"
+               "INSERT INTO Tusersetting VALUES (1, 5, 'VIEWER', 'VIEWER_PROPERTY', 'C', 'a', 'Y', 'Y'),"
+               " (2, 5, 'WORKLIST', 'WINDOW_POSITION', 'C', 'b', 'Y', 'Y'), (3, 5, 'WORKLIST', NULL, 'C', 'c', 'Y', 'Y');\n"
+               "INSERT INTO TORDER VALUES (1, 'P1', strftime('%Y%m%d', (SELECT today FROM kz_seed)), 'CT', '흉부 CT'),"
+               " (2, 'P2', strftime('%Y%m%d', (SELECT today FROM kz_seed), '-3 days'), 'MR', '뇌 MRI');\n"
+               "INSERT INTO TEXAMNAME_ENG VALUES ('흉부 CT', 'CHEST CT');\n";
+    }
+
+    db::DbSession &session() { return *m_session; }
+
+    int count(const QString &sql) { return session().open(sql).recordCount(); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_site = std::make_unique<TestSite>(QDate(2026, 12, 6));
+        m_site->writeBytes(QStringLiteral("DB.ini"), "embedded:archive.db\r\nany\r\n\r\n");
+        m_site->writeBytes(QStringLiteral("archive/schema.sql"), schema());
+        m_site->writeBytes(QStringLiteral("archive/demo.sql"), demo());
+        m_session = std::make_unique<db::DbSession>();
+        QVERIFY2(m_session->connect(m_site->dir(), m_site->today()), qPrintable(m_session->lastError()));
+    }
+
+    void cleanup()
+    {
+        m_session.reset();
+        m_site.reset();
+    }
+
+    void createdWithDemoDataDatedFromTheClock()
+    {
+        QCOMPARE(session().connectionString(),
+                 QStringLiteral("Provider=SQLNCLI11;Server=embedded:archive.db;Database=QoRVA_Clinic;User Id= sa;Password= any"));
+        db::Recordset orders = session().open(QStringLiteral("Select ORDER_DATE From TORDER Order by 1"));
+        QCOMPARE(orders.recordCount(), 2);
+        QCOMPARE(orders.text(0), QStringLiteral("20261203"));
+        orders.moveNext();
+        QCOMPARE(orders.text(QStringLiteral("order_date")), QStringLiteral("20261206"));
+        orders.moveNext();
+        QVERIFY(orders.eof());
+        QVERIFY_THROWS_EXCEPTION(platform::Error, orders.field(0));
+    }
+
+    void reopensWithoutRecreating()
+    {
+        session().executeSql(QStringLiteral("Delete Tuser Where user_key = 9"));
+        session().close();
+        QVERIFY(!session().isOpen());
+        QVERIFY(session().connect(m_site->dir(), QDate(2030, 1, 1)));
+        QCOMPARE(count(QStringLiteral("Select * From Tuser")), 2);
+        QCOMPARE(session().open(QStringLiteral("Select top 1 ORDER_DATE From TORDER Order by 1 Desc")).text(0),
+                 QStringLiteral("20261206"));
+    }
+
+    void brokenScriptLeavesNoFile()
+    {
+        TestSite site;
+        site.writeBytes(QStringLiteral("DB.ini"), "embedded:broken.db\r\n\r\n");
+        site.writeBytes(QStringLiteral("archive/schema.sql"), "CREATE TABLE x(a);\nTHIS IS NOT SQL;\n");
+        db::DbSession broken;
+        QVERIFY(!broken.connect(site.dir(), site.today()));
+        QVERIFY(broken.lastError().contains(QStringLiteral("schema.sql")));
+        QVERIFY(!QFile::exists(site.file(QStringLiteral("broken.db"))));
+    }
+
+    void nullsAndTypes()
+    {
+        db::Recordset r = session().open(QStringLiteral("Select user_key, user_name, userlevel_key From Tuser Where user_key = 9"));
+        QCOMPARE(r.recordCount(), 1);
+        QVERIFY(r.isNull(1));
+        QVERIFY(r.isNull(QStringLiteral("USER_NAME")));
+        QCOMPARE(r.text(1), QString());
+        QVERIFY(!r.isNull(0));
+        QCOMPARE(r.text(0), QStringLiteral("9"));
+        db::Recordset empty = session().open(QStringLiteral("Select user_key, user_name From Tuser Where user_name = ''"));
+        QCOMPARE(empty.recordCount(), 0);
+        QCOMPARE(empty.fieldCount(), 2);
+    }
+
+    void viewFromColumnListReadBackLineForLine()
+    {
+        const QString create = QStringLiteral(
+            "Create View VMWL_KE_CT01(\r\n scheduled_station_aetitle, modality, patient_id, scheduled_procedure_desc,"
+            " SCHEDULED_PROCEDURE_DATE\r\n) AS\r\nSELECT\r\n 'CT01' AS scheduled_station_aetitle, \r\n"
+            " a.ORDER_MODALITY AS modality, \r\n a.PATIENT_ID AS patient_id,\r\n"
+            "Substring(VUR_TCOMMON.F_HANCONVERT(a.ORDER_NAME,1), 1, 5) AS scheduled_procedure_desc,\r\n"
+            " a.ORDER_DATE AS SCHEDULED_PROCEDURE_DATE\r\nFROM TORDER a\r\nWHERE 1 = 1\r\n"
+            "And a.Order_Modality IN ('CT','MR') \r\n");
+        session().executeSql(create);
+        QVERIFY(session().objectExists(QStringLiteral("vmwl_ke_ct01"), 1));
+        QVERIFY(!session().objectExists(QStringLiteral("VMWL_KE_CT02"), 1));
+
+        db::Recordset text = session().open(QStringLiteral("SP_HELPTEXT VMWL_KE_CT01"));
+        QStringList expected = create.split(QStringLiteral("\r\n"));
+        QCOMPARE(expected.takeLast(), QString()); // the text ends with a line end
+        QCOMPARE(expected.size(), 12);
+        QCOMPARE(text.recordCount(), expected.size());
+        for (const QString &line : expected) {
+            QCOMPARE(text.text(0), line);
+            text.moveNext();
+        }
+
+        db::Recordset rows = session().open(QStringLiteral(
+            "Select patient_Id, Modality, Scheduled_procedure_desc From  VMWL_KE_CT01 Where SCHEDULED_PROCEDURE_DATE  = "
+            "20261206 Order by SCHEDULED_PROCEDURE_DATE Desc"));
+        QCOMPARE(rows.recordCount(), 1);
+        QCOMPARE(rows.text(0), QStringLiteral("P1"));
+        QCOMPARE(rows.text(2), QStringLiteral("CHEST"));
+        QCOMPARE(count(QStringLiteral("Select * From VMWL_KE_CT01 Where SCHEDULED_PROCEDURE_DATE  >= 20261129")), 2);
+
+        // Creating it again is refused; altering it replaces body and text.
+        QVERIFY_THROWS_EXCEPTION(platform::Error, session().executeSql(create));
+        QString alter = create;
+        alter.replace(QStringLiteral("Create View"), QStringLiteral("Alter View"));
+        alter.replace(QStringLiteral("('CT','MR')"), QStringLiteral("('MR')"));
+        session().executeSql(alter);
+        QCOMPARE(count(QStringLiteral("Select * From VMWL_KE_CT01")), 1);
+        db::Recordset altered = session().open(QStringLiteral("SP_HELPTEXT vmwl_ke_ct01"));
+        QCOMPARE(altered.text(0), QStringLiteral("Alter View VMWL_KE_CT01("));
+
+        session().executeSql(QStringLiteral("Drop View vmwl_ke_ct01"));
+        QVERIFY(!session().objectExists(QStringLiteral("VMWL_KE_CT01"), 1));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, session().open(QStringLiteral("SP_HELPTEXT VMWL_KE_CT01")));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, session().executeSql(QStringLiteral("Drop View VMWL_KE_CT01")));
+    }
+
+    void viewThatDoesNotFitIsNotCreated()
+    {
+        const QString bad = QStringLiteral("Create View VMWL_EE_BAD(a, b) AS\r\nSELECT a.NO_SUCH_COLUMN, 1 FROM TORDER a\r\n");
+        try {
+            session().executeSql(bad);
+            QFAIL("no error");
+        } catch (const platform::Error &e) {
+            QVERIFY(e.text().contains(QStringLiteral("NO_SUCH_COLUMN")));
+        }
+        QVERIFY(!session().objectExists(QStringLiteral("VMWL_EE_BAD"), 1));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, session().open(QStringLiteral("SP_HELPTEXT VMWL_EE_BAD")));
+    }
+
+    void catalogue()
+    {
+        QVERIFY(session().objectExists(QStringLiteral("TUSER"), 1));
+        QVERIFY(session().objectExists(QStringLiteral("seq_tusersetting"), 2));
+        QVERIFY(!session().objectExists(QStringLiteral("Tuser"), 2));
+        QVERIFY(!session().objectExists(QStringLiteral("kz_sequences"), 1));
+        QCOMPARE(count(QStringLiteral("Select * From   Sys.Objects Where  Name like  'VMWL%'")), 0);
+        session().executeSql(QStringLiteral("Create View VMWL(x) AS Select 1"));
+        db::Recordset views = session().open(QStringLiteral("Select * From   Sys.Objects Where  Name like  'VMWL%'"));
+        QCOMPARE(views.recordCount(), 1);
+        QCOMPARE(views.text(0), QStringLiteral("VMWL"));
+    }
+
+    void sequenceGivesEveryRowItsOwnKey()
+    {
+        session().executeSql(QStringLiteral(
+            "Insert into Tusersetting (Usersetting_key, user_key, part, item, set_type, SET_VALUE, save_flag, flag) "
+            "(Select Next Value For Seq_Tusersetting, 9, Part, Item, Set_type, Set_Value, Save_Flag, Flag From "
+            "Tusersetting Where  User_key= 5)"));
+        db::Recordset keys = session().open(QStringLiteral("Select USERSETTING_KEY From Tusersetting Where USER_KEY = 9 Order by 1"));
+        QCOMPARE(keys.recordCount(), 3);
+        QStringList values;
+        for (; !keys.eof(); keys.moveNext())
+            values << keys.text(0);
+        QCOMPARE(values, (QStringList{"101", "102", "103"}));
+
+        // The next statement goes on from there, also after a reopening.
+        session().close();
+        QVERIFY(session().connect(m_site->dir(), m_site->today()));
+        session().executeSql(QStringLiteral(
+            "Insert into Tusersetting (USERSETTING_KEY, USER_KEY, PART, ITEM, SET_TYPE, SET_VALUE, SAVE_FLAG, FLAG) \r\n"
+            "(Select Next Value For Seq_Tusersetting, 1, 'VIEWER','VIEWER_PROPERTY','C', 'x\r\ny\r\n', 'Y','Y')"));
+        db::Recordset row = session().open(QStringLiteral("Select USERSETTING_KEY, SET_VALUE From Tusersetting Where USER_KEY = 1"));
+        QCOMPARE(row.text(0), QStringLiteral("104"));
+        QCOMPARE(row.text(1), QStringLiteral("x\r\ny\r\n"));
+    }
+
+    void ifNotExistsBothWays()
+    {
+        const QString batch = QStringLiteral(
+            "IF Not Exists  (  Select *  From  Tuser   Where user_key = '%1' )  Begin Insert into Tuser "
+            "(user_key, user_id, user_name, userlevel_key) (Select %1, 'u%1', 'n', 100)  End");
+        session().executeSql(batch.arg(5));
+        QCOMPARE(session().open(QStringLiteral("Select user_id From Tuser Where user_key = 5")).text(0),
+                 QStringLiteral("rad1"));
+        session().executeSql(batch.arg(20));
+        QCOMPARE(session().open(QStringLiteral("Select user_id From Tuser Where user_key = 20")).text(0),
+                 QStringLiteral("u20"));
+    }
+
+    void topAndScalar()
+    {
+        QCOMPARE(session().queryScalar(QStringLiteral("Select top 1 user_key From Tuser Where userlevel_key < 500 Order by 1 Desc")),
+                 QStringLiteral("9"));
+        QCOMPARE(session().queryScalar(QStringLiteral("Select top 1 user_key From Tuser Where user_key = 77")),
+                 QStringLiteral("0"));
+        QVERIFY_THROWS_EXCEPTION(platform::Error,
+                                 session().queryScalar(QStringLiteral("Select user_name From Tuser Where user_key = 9")));
+    }
+
+    void refusedAndFailedStatementsLeaveSessionUsable_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("unknown form") << QStringLiteral("Create Table X (a int)");
+        QTest::newRow("variables") << QStringLiteral("Select @x");
+        QTest::newRow("missing table") << QStringLiteral("Select * From TNOSUCH");
+        QTest::newRow("quote breaks the statement") << QStringLiteral("Update  Tuser Set user_name = 'O'Neil' Where user_key = 5");
+        QTest::newRow("second row fails") << QStringLiteral(
+            "Insert into Tuser (user_key, user_id) (Select CASE WHEN user_key = 1 THEN 40 ELSE 5 END, 'x' From Tuser)");
+    }
+
+    void refusedAndFailedStatementsLeaveSessionUsable()
+    {
+        QFETCH(QString, sql);
+        try {
+            session().executeSql(sql);
+            QFAIL("no error");
+        } catch (const platform::Error &e) {
+            QVERIFY2(e.text().contains(sql), qPrintable(e.text()));
+        }
+        QCOMPARE(session().journal().last(), sql);
+        QVERIFY(session().isOpen());
+        // Nothing of a failed statement stays done.
+        QCOMPARE(count(QStringLiteral("Select * From Tuser")), 3);
+    }
+
+    void transactionRollsBackEverything()
+    {
+        try {
+            db::Transaction transaction(session());
+            session().executeSql(QStringLiteral("Delete Tusersetting Where USER_KEY = 5"));
+            QCOMPARE(count(QStringLiteral("Select * From Tusersetting Where USER_KEY = 5")), 0);
+            session().executeSql(QStringLiteral("Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select Next Value For Seq_Tusersetting, 5)"));
+            session().executeSql(QStringLiteral("Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select 101, 5)"));
+            transaction.commit();
+            QFAIL("no error");
+        } catch (const platform::Error &) {
+        }
+        QCOMPARE(count(QStringLiteral("Select * From Tusersetting Where USER_KEY = 5")), 3);
+
+        {
+            db::Transaction transaction(session());
+            session().executeSql(QStringLiteral("Delete Tusersetting Where USER_KEY = 5 And Item <> 'WINDOW_POSITION'"));
+            transaction.commit();
+        }
+        // The NULL item is neither equal nor unequal to WINDOW_POSITION.
+        QCOMPARE(count(QStringLiteral("Select * From Tusersetting Where USER_KEY = 5")), 2);
+    }
+
+    void journalInOrder()
+    {
+        const qsizetype before = session().journal().size();
+        session().objectExists(QStringLiteral("VMWL_KK_CT01"), 1);
+        session().objectExists(QStringLiteral("Seq_Tgroup"), 2);
+        QCOMPARE(session().journal().mid(before),
+                 (QStringList{QStringLiteral("Select * From   Sys.Objects Where  upper(Name) = upper('VMWL_KK_CT01')"),
+                              QStringLiteral("Select * From sys.Sequences Where  upper(Name) = upper('Seq_Tgroup')")}));
+    }
+
+    void unicodeUpper()
+    {
+        QCOMPARE(session().queryScalar(QStringLiteral("Select Upper('résumé 한글')")), QStringLiteral("RÉSUMÉ 한글"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEmbeddedArchive)
+#include "test_embedded_archive.moc"

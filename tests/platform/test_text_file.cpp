@@ -1,0 +1,145 @@
+#include "platform/codepage.h"
+#include "platform/error.h"
+#include "platform/text_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCodec>
+
+class TestTextFile : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(bytes);
+        return path;
+    }
+
+    QByteArray read(const QString &path)
+    {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }
+
+private Q_SLOTS:
+    void lineEnds_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("empty file") << QByteArray() << QStringList();
+        QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
+        QTest::newRow("lone CR ends a line") << QByteArray("a\rb\r") << QStringList{"a", "b"};
+        QTest::newRow("lone LF stays in the text") << QByteArray("a\nb\nc\n") << QStringList{"a\nb\nc\n"};
+        QTest::newRow("last line without end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
+        QTest::newRow("empty lines kept") << QByteArray("\r\n\r\nx\r\n") << QStringList{"", "", "x"};
+        QTest::newRow("LF CR is LF then a line end") << QByteArray("a\n\rb") << QStringList{"a\n", "b"};
+        QTest::newRow("blanks kept") << QByteArray("  a  \r\n") << QStringList{"  a  "};
+    }
+
+    void lineEnds()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        const QString path = write(QStringLiteral("lines.txt"), bytes);
+        QCOMPARE(platform::readLines(path), lines);
+        QString whole;
+        for (const QString &line : lines)
+            whole += line + QStringLiteral("\r\n");
+        QCOMPARE(platform::readTextFile(path), whole);
+    }
+
+    void koreanThroughCp949()
+    {
+        const QString korean = QStringLiteral("한글이름 / 검사명영문 홍길동 똠방각하");
+        const QByteArray cp949 = platform::cp949Codec()->fromUnicode(korean);
+        QVERIFY(cp949.startsWith("\xC7\xD1\xB1\xDB")); // 한글 in CP949
+        const QString path = write(QStringLiteral("korean.txt"), cp949 + "\r\n" + cp949);
+        QCOMPARE(platform::readLines(path), (QStringList{korean, korean}));
+
+        platform::writeTextFile(path, korean);
+        QCOMPARE(read(path), cp949 + "\r\n");
+    }
+
+    void writeAddsOneLineEndAndRoundTrips_data()
+    {
+        QTest::addColumn<QByteArray>("original");
+        QTest::newRow("control file") << QByteArray("[Service]\r\nCustomAETitle=CT01^^VMWL_KK_CT01^^^^||\r\nLogLevel=2\r\n");
+        QTest::newRow("first line empty") << QByteArray("\r\nA=1\r\n");
+        QTest::newRow("one line") << QByteArray("LogLevel=4\r\n");
+    }
+
+    void writeAddsOneLineEndAndRoundTrips()
+    {
+        QFETCH(QByteArray, original);
+        const QString path = write(QStringLiteral("control.ini"), original);
+        platform::writeTextFile(path, platform::joinCrLf(platform::readLines(path)));
+        QCOMPARE(read(path), original);
+    }
+
+    void writeEmptyText()
+    {
+        const QString path = write(QStringLiteral("empty.txt"), "old content");
+        platform::writeTextFile(path, QString());
+        QCOMPARE(read(path), QByteArray("\r\n"));
+    }
+
+    void failedWriteLeavesOldFileWhole()
+    {
+        const QByteArray original("CustomAETitle=CT01^^VMWL_KK_CT01^^^^||\r\nLogLevel=2\r\n");
+        const QString path = write(QStringLiteral("keep.ini"), original);
+        // A character the code page cannot hold must not turn into '?' in the
+        // site's configuration.
+        QVERIFY_THROWS_EXCEPTION(platform::Error,
+                                 platform::writeTextFile(path, QStringLiteral("CustomAETitle=\U0001F600^^X")));
+        QCOMPARE(read(path), original);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("keep")),
+                 QStringList{QStringLiteral("keep.ini")});
+    }
+
+    void writeIntoMissingFolderFails()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("no/such/folder/file.ini"));
+        try {
+            platform::writeTextFile(path, QStringLiteral("x"));
+            QFAIL("no error");
+        } catch (const platform::Error &e) {
+            QVERIFY(e.text().contains(path));
+        }
+    }
+
+    void readMissingFileNamesIt()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("missing.txt"));
+        try {
+            platform::readTextFile(path);
+            QFAIL("no error");
+        } catch (const platform::Error &e) {
+            QVERIFY(e.text().contains(path));
+        }
+    }
+
+    void replacesFileThroughRename()
+    {
+        // A reader that opened the old file keeps reading the old content: the
+        // new text arrives as a new file renamed over it, never written in place.
+        const QString path = write(QStringLiteral("atomic.ini"), "OLD\r\n");
+        QFile reader(path);
+        QVERIFY(reader.open(QIODevice::ReadOnly));
+        platform::writeTextFile(path, QStringLiteral("NEW"));
+        QCOMPARE(reader.readAll(), QByteArray("OLD\r\n"));
+        QCOMPARE(read(path), QByteArray("NEW\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTextFile)
+#include "test_text_file.moc"
