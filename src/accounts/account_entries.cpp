@@ -41,6 +41,11 @@ static qint32 toKey(const QString &text, const QString &entry)
     return key;
 }
 
+QString keyText(const QString &value)
+{
+    return QString::number(toKey(value, value));
+}
+
 qint32 accountKeyOf(const QString &entry)
 {
     const qsizetype bar = entry.indexOf(QLatin1Char('|'));

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <functional>
+
+namespace platform {
+class Paths;
+class CommandLauncher;
+class Pause;
+class Clock;
+class MessageBoxes;
+} // namespace platform
+
+// The services the windows work through, chosen by main: the real ones for
+// an operator, recording ones for automation and tests.
+struct AppContext
+{
+    platform::Paths &paths;
+    platform::CommandLauncher &commands;
+    platform::Pause &pause;
+    platform::Clock &clock;
+    platform::MessageBoxes &messages;
+    // Ends the program at once; nothing of the running handler follows it.
+    std::function<void()> endProgram;
+};
+
+// The title of every message box the tool shows.
+inline constexpr const char16_t *kAppTitle = u"KALDEN-Z 설정 Tool";

@@ -1,0 +1,377 @@
+#include "automation.h"
+
+#include "form1.h"
+#include "frmlogin.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFrame>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace app {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+
+MessageAnswer ScriptedMessageBoxes::show(const QString &text, const QString &title, MessageButtons buttons)
+{
+    MessageAnswer answer = buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    if (!m_answers.isEmpty())
+        answer = m_answers.takeFirst();
+    if (buttons == MessageButtons::Ok)
+        answer = MessageAnswer::Ok;
+    else if (answer == MessageAnswer::Ok)
+        answer = MessageAnswer::No;
+    const char *answerText = answer == MessageAnswer::Yes ? "Yes" : answer == MessageAnswer::No ? "No" : "OK";
+    m_record.append(QJsonObject{{"text", text},
+                                {"title", title},
+                                {"buttons", buttons == MessageButtons::YesNo ? "YesNo" : "OK"},
+                                {"answer", answerText}});
+    return answer;
+}
+
+void RecordingPause::sleep(int milliseconds)
+{
+    m_record.append(QJsonObject{{"ms", milliseconds}, {"afterCommands", static_cast<int>(m_commands.history().size())}});
+}
+
+namespace {
+
+struct ScriptError : std::runtime_error
+{
+    using std::runtime_error::runtime_error;
+};
+
+QString kindOf(QWidget *w)
+{
+    if (qobject_cast<QLabel *>(w))
+        return QStringLiteral("label");
+    if (qobject_cast<QPushButton *>(w))
+        return QStringLiteral("button");
+    if (qobject_cast<QCheckBox *>(w))
+        return QStringLiteral("checkbox");
+    if (qobject_cast<QRadioButton *>(w))
+        return QStringLiteral("option");
+    if (qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w))
+        return QStringLiteral("textbox");
+    if (qobject_cast<QComboBox *>(w))
+        return QStringLiteral("combobox");
+    if (qobject_cast<QListWidget *>(w))
+        return w->objectName() == QLatin1String("File1") ? QStringLiteral("filelist") : QStringLiteral("listbox");
+    if (qobject_cast<QFrame *>(w))
+        return QStringLiteral("shape");
+    return QStringLiteral("control");
+}
+
+QJsonObject describe(QWidget *w)
+{
+    QJsonObject c;
+    c[QStringLiteral("kind")] = kindOf(w);
+    c[QStringLiteral("enabled")] = w->isEnabled();
+    c[QStringLiteral("visible")] = !w->isHidden();
+    if (auto *label = qobject_cast<QLabel *>(w)) {
+        c[QStringLiteral("caption")] = label->text();
+    } else if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+        c[QStringLiteral("caption")] = button->text();
+        if (button->isCheckable())
+            c[QStringLiteral("value")] = button->isChecked() ? 1 : 0;
+    } else if (auto *line = qobject_cast<QLineEdit *>(w)) {
+        c[QStringLiteral("text")] = line->text();
+    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(w)) {
+        c[QStringLiteral("text")] = Form1::boxText(plain);
+    } else if (auto *combo = qobject_cast<QComboBox *>(w)) {
+        c[QStringLiteral("text")] = combo->currentText();
+        QJsonArray items;
+        for (int i = 0; i < combo->count(); ++i)
+            items.append(combo->itemText(i));
+        c[QStringLiteral("items")] = items;
+        c[QStringLiteral("index")] = combo->currentIndex();
+    } else if (auto *list = qobject_cast<QListWidget *>(w)) {
+        QJsonArray items;
+        QJsonArray selected;
+        for (int i = 0; i < list->count(); ++i) {
+            items.append(list->item(i)->text());
+            if (list->item(i)->isSelected())
+                selected.append(i);
+        }
+        c[QStringLiteral("items")] = items;
+        c[QStringLiteral("selected")] = selected;
+        c[QStringLiteral("index")] = list->currentRow();
+    }
+    return c;
+}
+
+QList<QWidget *> controlsOf(QWidget *form)
+{
+    QList<QWidget *> controls;
+    for (QWidget *w : form->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
+            controls.append(w);
+    }
+    return controls;
+}
+
+class Runner
+{
+public:
+    Runner(frmLogin &login, Form1 &main, ScriptedMessageBoxes &messages, AutomationState &state)
+        : m_login(login), m_main(main), m_messages(messages), m_state(state)
+    {
+    }
+
+    void run(const QString &verb, const QString &afterVerb, const QString &control, const QString &rest);
+    QJsonArray &snapshots() { return m_snapshots; }
+
+private:
+    QWidget *find(const QString &name);
+    void settle();
+    void activateFor(QWidget *w);
+    void focusControl(QWidget *w, Qt::FocusReason reason);
+    void mouseClick(QWidget *target, const QPoint &at, bool doubleClick = false);
+
+    frmLogin &m_login;
+    Form1 &m_main;
+    ScriptedMessageBoxes &m_messages;
+    AutomationState &m_state;
+    QJsonArray m_snapshots;
+};
+
+QWidget *Runner::find(const QString &name)
+{
+    if (name == QLatin1String("Form1"))
+        return &m_main;
+    if (name == QLatin1String("frmLogin"))
+        return &m_login;
+    for (QWidget *form : {static_cast<QWidget *>(&m_main), static_cast<QWidget *>(&m_login)}) {
+        for (QWidget *w : controlsOf(form)) {
+            if (w->objectName() == name)
+                return w;
+        }
+    }
+    throw ScriptError("unknown control: " + name.toStdString());
+}
+
+void Runner::settle()
+{
+    QApplication::processEvents();
+    QApplication::processEvents();
+}
+
+void Runner::activateFor(QWidget *w)
+{
+    QWidget *window = w->window();
+    if (window->isVisible() && QApplication::activeWindow() != window) {
+        window->activateWindow();
+        settle();
+    }
+}
+
+void Runner::focusControl(QWidget *w, Qt::FocusReason reason)
+{
+    activateFor(w);
+    w->setFocus(reason);
+    settle();
+}
+
+void Runner::mouseClick(QWidget *target, const QPoint &at, bool doubleClick)
+{
+    const QPointF local(at);
+    const QPointF global(target->mapToGlobal(at));
+    auto send = [&](QEvent::Type type) {
+        QMouseEvent event(type, local, global, Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    };
+    send(QEvent::MouseButtonPress);
+    send(QEvent::MouseButtonRelease);
+    if (doubleClick) {
+        send(QEvent::MouseButtonDblClick);
+        send(QEvent::MouseButtonRelease);
+    }
+}
+
+void Runner::run(const QString &verb, const QString &afterVerb, const QString &control, const QString &rest)
+{
+    if (verb == QLatin1String("dump")) {
+        m_snapshots.append(snapshot(m_login, m_main, m_state));
+        return;
+    }
+    if (verb == QLatin1String("answer")) {
+        if (control == QLatin1String("Yes"))
+            m_messages.queue(MessageAnswer::Yes);
+        else if (control == QLatin1String("No"))
+            m_messages.queue(MessageAnswer::No);
+        else if (control == QLatin1String("OK"))
+            m_messages.queue(MessageAnswer::Ok);
+        else
+            throw ScriptError("answer takes Yes, No or OK");
+        return;
+    }
+    if (m_state.ended)
+        return; // the program has ended: nothing is left to act on
+    if (verb == QLatin1String("login")) {
+        focusControl(m_login.ui().txtPassword, Qt::OtherFocusReason);
+        m_login.ui().txtPassword->setText(afterVerb);
+        m_login.ui().cmdOK->click();
+    } else if (verb == QLatin1String("cancel")) {
+        m_login.ui().cmdCancel->click();
+    } else if (verb == QLatin1String("close")) {
+        if (m_main.isVisible())
+            m_main.close();
+        else
+            m_login.close();
+    } else {
+        QWidget *w = find(control);
+        if (verb == QLatin1String("type")) {
+            focusControl(w, Qt::OtherFocusReason);
+            if (auto *line = qobject_cast<QLineEdit *>(w))
+                line->setText(rest);
+            else if (auto *combo = qobject_cast<QComboBox *>(w))
+                combo->setEditText(rest);
+            else if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
+                plain->setPlainText(rest);
+            else
+                throw ScriptError("type needs a text box or combo box: " + control.toStdString());
+        } else if (verb == QLatin1String("key")) {
+            if (rest != QLatin1String("Enter"))
+                throw ScriptError("key takes Enter");
+            focusControl(w, Qt::OtherFocusReason);
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+            QApplication::sendEvent(w, &press);
+            QApplication::sendEvent(w, &release);
+        } else if (verb == QLatin1String("focus")) {
+            focusControl(w, Qt::OtherFocusReason);
+        } else if (verb == QLatin1String("click")) {
+            auto *button = qobject_cast<QAbstractButton *>(w);
+            if (!button)
+                throw ScriptError("click needs a button, check box or option button: " + control.toStdString());
+            if (button->isEnabled() && button->isVisible() && (button->focusPolicy() & Qt::ClickFocus))
+                focusControl(button, Qt::MouseFocusReason);
+            button->click();
+        } else if (verb == QLatin1String("pick")) {
+            bool ok = false;
+            const int n = rest.toInt(&ok);
+            if (!ok)
+                throw ScriptError("pick needs an item number");
+            if (auto *combo = qobject_cast<QComboBox *>(w)) {
+                if (n < 0 || n >= combo->count())
+                    throw ScriptError("no such item in " + control.toStdString());
+                focusControl(combo, Qt::MouseFocusReason);
+                combo->setCurrentIndex(n);
+                Q_EMIT combo->activated(n);
+            } else if (auto *list = qobject_cast<QListWidget *>(w)) {
+                if (n < 0 || n >= list->count())
+                    throw ScriptError("no such item in " + control.toStdString());
+                focusControl(list, Qt::MouseFocusReason);
+                list->scrollToItem(list->item(n));
+                settle();
+                mouseClick(list->viewport(), list->visualItemRect(list->item(n)).center());
+            } else {
+                throw ScriptError("pick needs a combo box or list box: " + control.toStdString());
+            }
+        } else if (verb == QLatin1String("dblclick")) {
+            focusControl(w, Qt::MouseFocusReason);
+            mouseClick(w, w->rect().center(), true);
+        } else if (verb == QLatin1String("hover")) {
+            if (w == &m_main) {
+                QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), m_main.mapToGlobal(QPointF(2, 2)), Qt::NoButton,
+                                 Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(&m_main, &move);
+            } else {
+                QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), w->mapToGlobal(QPointF(1, 1)));
+                QApplication::sendEvent(w, &enter);
+            }
+        } else {
+            throw ScriptError("unknown action: " + verb.toStdString());
+        }
+    }
+    settle();
+}
+
+} // namespace
+
+QJsonObject snapshot(frmLogin &login, Form1 &main, const AutomationState &state)
+{
+    QJsonObject controls;
+    for (QWidget *form : {static_cast<QWidget *>(&login), static_cast<QWidget *>(&main)}) {
+        for (QWidget *w : controlsOf(form))
+            controls[w->objectName()] = describe(w);
+    }
+    QWidget *focus = QApplication::focusWidget();
+    QJsonArray statements;
+    for (const QString &s : main.database().journal())
+        statements.append(s);
+    QJsonArray commands;
+    for (const QString &c : state.commands->history())
+        commands.append(c);
+    return QJsonObject{{"controls", controls},
+                       {"focus", focus ? focus->objectName() : QString()},
+                       {"messages", state.messages->record()},
+                       {"commands", commands},
+                       {"pauses", state.pause ? state.pause->record() : QJsonArray()},
+                       {"statements", statements},
+                       {"ended", state.ended}};
+}
+
+int runAutomation(const QString &scriptPath, const QString &statePath, const QString &screenshotPath,
+                  frmLogin &login, Form1 &main, ScriptedMessageBoxes &messages, AutomationState &state)
+{
+    QFile script(scriptPath);
+    if (!script.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read the script %s\n", qPrintable(scriptPath));
+        return 2;
+    }
+    Runner runner(login, main, messages, state);
+    int exitCode = 0;
+    const QStringList lines = QString::fromUtf8(script.readAll()).split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        QString line = lines.at(i);
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const qsizetype first = line.indexOf(QLatin1Char(' '));
+        const QString verb = first < 0 ? line : line.left(first);
+        const QString afterVerb = first < 0 ? QString() : line.mid(first + 1);
+        const qsizetype second = afterVerb.indexOf(QLatin1Char(' '));
+        const QString control = second < 0 ? afterVerb : afterVerb.left(second);
+        const QString rest = second < 0 ? QString() : afterVerb.mid(second + 1);
+        try {
+            runner.run(verb, afterVerb, control, rest);
+        } catch (const ScriptError &e) {
+            std::fprintf(stderr, "%s:%d: %s\n", qPrintable(scriptPath), i + 1, e.what());
+            exitCode = 3;
+            break;
+        }
+    }
+    QJsonObject state_json{{"snapshots", runner.snapshots()}, {"final", snapshot(login, main, state)}};
+    QFile out(statePath);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(statePath));
+        return 2;
+    }
+    out.write(QJsonDocument(state_json).toJson(QJsonDocument::Indented));
+    out.close();
+    if (!screenshotPath.isEmpty()) {
+        if (!main.grab().save(screenshotPath, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(screenshotPath));
+            return 2;
+        }
+    }
+    return exitCode;
+}
+
+} // namespace app

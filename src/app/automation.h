@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/services.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class Form1;
+class frmLogin;
+class QWidget;
+
+namespace app {
+
+// Message boxes answered from the script: each shows nothing, is recorded, and
+// takes the answer queued for it (unanswered: OK, or No for a question).
+class ScriptedMessageBoxes final : public platform::MessageBoxes
+{
+public:
+    platform::MessageAnswer show(const QString &text, const QString &title, platform::MessageButtons buttons) override;
+    void queue(platform::MessageAnswer answer) { m_answers.append(answer); }
+    QJsonArray record() const { return m_record; }
+
+private:
+    QList<platform::MessageAnswer> m_answers;
+    QJsonArray m_record;
+};
+
+// The pause, recorded instead of waited for, with the number of commands that
+// had been started before it.
+class RecordingPause final : public platform::Pause
+{
+public:
+    explicit RecordingPause(const platform::CommandLauncher &commands) : m_commands(commands) {}
+    void sleep(int milliseconds) override;
+    QJsonArray record() const { return m_record; }
+
+private:
+    const platform::CommandLauncher &m_commands;
+    QJsonArray m_record;
+};
+
+struct AutomationState
+{
+    const platform::CommandLauncher *commands = nullptr;
+    const ScriptedMessageBoxes *messages = nullptr;
+    const RecordingPause *pause = nullptr;
+    bool ended = false;
+};
+
+// Runs the operator actions of a script against the real windows and writes
+// what they show. Returns the process exit code: non-zero for a script line it
+// cannot carry out, naming the line on standard error.
+int runAutomation(const QString &scriptPath, const QString &statePath, const QString &screenshotPath,
+                  frmLogin &login, Form1 &main, ScriptedMessageBoxes &messages, AutomationState &state);
+
+// Everything the windows show, as the state file holds it.
+QJsonObject snapshot(frmLogin &login, Form1 &main, const AutomationState &state);
+
+} // namespace app

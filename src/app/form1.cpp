@@ -1,0 +1,272 @@
+#include "form1.h"
+
+#include "platform/error.h"
+#include "platform/paths.h"
+#include "platform/services.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QMouseEvent>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The hint each control shows in Label3 while the pointer is over it.
+QString hintFor(const QString &control)
+{
+    if (control == QLatin1String("Label2"))
+        return QStringLiteral("기본 ISO_IR 100 설정 ") + kCrLf
+               + QStringLiteral("FCR 경우 한글 설정 및 Character_set : '\\ISO 2022 IR 149', 일부 FCR 장비는 Station Ae : "
+                                "FCR-CSL, Modality : CR 입력 필요");
+    if (control == QLatin1String("Label4") || control == QLatin1String("Text5"))
+        return QStringLiteral("장비에서 Worklist 요청 시 SCHEDULED_STATION_AETITLE 값이 있을 경우 사용");
+    if (control == QLatin1String("Label7") || control == QLatin1String("Text2"))
+        return QStringLiteral("장비 Ae Title 입력") + kCrLf + QStringLiteral("Ae Title 모를경우 Worklist Log 강화 후 확인 가능");
+    if (control == QLatin1String("Label8") || control == QLatin1String("Text3") || control == QLatin1String("Text6"))
+        return QStringLiteral("PACS처방은 CR, 장비는 DX 요청     : DX <- CR") + kCrLf
+               + QStringLiteral("PACS처방은 CR, 장비도 CR 요청     :      <- CR") + kCrLf
+               + QStringLiteral("PACS처방은 CR,RF, 장비는 DX 요청 : DX <- CR,RF") + kCrLf
+               + QStringLiteral("장비는 모든 처방을 받고 CR,RF 만 받고 싶을경우:    <- CR,RF") + kCrLf;
+    if (control == QLatin1String("Label9") || control == QLatin1String("Text4"))
+        return QStringLiteral("특정 장비에서 Che001 사용자 코드만 필요한 경우 Che001 입력") + kCrLf
+               + QStringLiteral("두개 이상일경우 ,로 구분 Che001, Che002");
+    if (control == QLatin1String("Label13"))
+        return QStringLiteral("장비 Worklist에서 한글 표시 여부 설정");
+    return QString();
+}
+
+const char *const kHintControls[] = {"Label2", "Label4", "Label7", "Label8", "Label9", "Label13",
+                                     "Text2",  "Text3",  "Text4",  "Text5",  "Text6"};
+
+} // namespace
+
+Form1::Form1(AppContext context, QWidget *parent) : QWidget(parent), m_context(std::move(context))
+{
+    m_ui.setupUi(this);
+    applyDesignProperties();
+    wireSignals();
+}
+
+Form1::~Form1() = default;
+
+void Form1::applyDesignProperties()
+{
+    setMouseTracking(true);
+    for (QWidget *child : findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        const QVariant size = child->property("pointSizeF");
+        if (size.isValid()) {
+            QFont font = child->font();
+            font.setPointSizeF(size.toDouble());
+            child->setFont(font);
+        }
+        if (child->objectName().startsWith(QLatin1String("Shape"))) {
+            // The rectangles are drawings on the window's surface, not controls.
+            child->setAttribute(Qt::WA_TransparentForMouseEvents);
+        } else {
+            // A move over a control belongs to the control, never to the window.
+            child->setAttribute(Qt::WA_NoMousePropagation);
+        }
+        if (auto *button = qobject_cast<QPushButton *>(child))
+            button->setAutoDefault(true);
+    }
+    for (QComboBox *combo : {m_ui.Combo1, m_ui.Combo2, m_ui.Combo3})
+        setComboText(combo, combo->property("designText").toString());
+    m_ui.Label3->setTextFormat(Qt::PlainText);
+}
+
+void Form1::wireSignals()
+{
+    for (const char *name : kHintControls)
+        findChild<QWidget *>(QLatin1String(name))->installEventFilter(this);
+    m_ui.Text2->installEventFilter(this);
+
+    for (QLineEdit *field : {m_ui.Text2, m_ui.Text3, m_ui.Text4, m_ui.Text5, m_ui.Text6})
+        connect(field, &QLineEdit::returnPressed, this, [this, field] { guard([this, field] { enterPressed(field); }); });
+    connect(m_ui.Check3, &QCheckBox::toggled, this, [this] { guard([this] { Check3_Click(); }); });
+    connect(m_ui.Com_End, &QPushButton::clicked, this, [this] { guard([this] { Com_End_Click(); }); });
+
+    connect(m_ui.Combo3, &QComboBox::activated, this, [this] { guard([this] { Combo3_Click(); }); });
+    connect(m_ui.Option1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            guard([this] { Option1_Click(); });
+    });
+    connect(m_ui.Option2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            guard([this] { Option2_Click(); });
+    });
+    connect(m_ui.Command10, &QPushButton::clicked, this, [this] { guard([this] { Command10_Click(); }); });
+    connect(m_ui.Combo1, &QComboBox::activated, this, [this] { guard([this] { Combo1_Click(); }); });
+}
+
+void Form1::guard(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const platform::Error &e) {
+        message(e.text());
+    } catch (const std::exception &e) {
+        message(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+platform::MessageAnswer Form1::message(const QString &text, platform::MessageButtons buttons)
+{
+    return m_context.messages.show(text, QString::fromUtf16(kAppTitle), buttons);
+}
+
+void Form1::setComboText(QComboBox *combo, const QString &text)
+{
+    const QSignalBlocker block(combo);
+    combo->setCurrentIndex(-1);
+    combo->setEditText(text);
+}
+
+void Form1::setBoxText(QPlainTextEdit *box, const QString &text)
+{
+    box->setProperty("rawText", text);
+    box->setPlainText(text);
+}
+
+QString Form1::boxText(const QPlainTextEdit *box)
+{
+    const QString shown = box->toPlainText();
+    const QVariant raw = box->property("rawText");
+    if (raw.isValid() && QString(raw.toString()).replace(QLatin1String("\r\n"), QLatin1String("\n")) == shown)
+        return raw.toString();
+    // Typed by the operator: a line break in a text box is CR LF.
+    return QString(shown).replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+}
+
+void Form1::repaintNow(QWidget *widget)
+{
+    widget->repaint();
+}
+
+// --- start-up and end
+
+void Form1::Form_Load()
+{
+    show();
+    for (QPushButton *button : {m_ui.Command1, m_ui.Command3, m_ui.Command5, m_ui.Command6})
+        button->setEnabled(false);
+    repaintNow(this);
+    if (!ConnectDatabase()) {
+        message(QStringLiteral("DB 연결 실패"));
+        m_context.endProgram();
+        return;
+    }
+    const QString charsetText = m_ui.Combo2->currentText();
+    m_ui.Combo2->addItems({"ISO_IR 100",      "ISO 2022 IR 149", "\\ISO 2022 IR 149", "ISO_IR 192",
+                           "ISO_IR 101",      "ISO_IR 109",      "ISO_IR 110",        "ISO_IR 144",
+                           "ISO_IR 126",      "ISO_IR 127",      "ISO_IR 138",        "ISO_IR 148",
+                           "ISO_IR 13",       "ISO_IR 166",      "ISO 2022 IR 6",     "ISO 2022 IR 100",
+                           "ISO 2022 IR 101", "ISO 2022 IR 109", "ISO 2022 IR 110",   "ISO 2022 IR 144",
+                           "ISO 2022 IR 127", "ISO 2022 IR 126", "ISO 2022 IR 138",   "ISO 2022 IR 148",
+                           "ISO 2022 IR 13",  "ISO 2022 IR 166"});
+    setComboText(m_ui.Combo2, charsetText);
+    for (QPushButton *button : {m_ui.Command1, m_ui.Command3, m_ui.Command5, m_ui.Command6})
+        button->setEnabled(true);
+    const QString kindText = m_ui.Combo3->currentText();
+    m_ui.Combo3->addItems({QStringLiteral("한글이름 / 검사명한글"), QStringLiteral("한글이름 / 검사명영문"),
+                           QStringLiteral("영문이름 / 검사명한글"), QStringLiteral("영문이름 / 검사명영문"),
+                           QStringLiteral("영문이름 / 검사명영문(기초자료)")});
+    setComboText(m_ui.Combo3, kindText);
+
+    // A failure in one of the steps below is shown; the window keeps what was loaded.
+    guard([this] { LoadAccounts(); });
+    guard([this] { LoadViewList(); });
+    const QString logFolder = m_context.paths.resolve(QStringLiteral("C:\\RUDIVUV\\Log\\"));
+    if (!QFileInfo(logFolder).isDir())
+        m_ui.Text12->setText(QStringLiteral("C:\\Brevan\\Log\\"));
+    guard([this] { SyncLogLevel(0); });
+    m_ui.Text2->setFocus();
+}
+
+bool Form1::ConnectDatabase()
+{
+    return m_db.connect(m_context.paths.appDir(), m_context.clock.today());
+}
+
+void Form1::CloseDatabase()
+{
+    m_db.close();
+}
+
+void Form1::Com_End_Click()
+{
+    CloseDatabase();
+    m_unloaded = true;
+    m_context.endProgram();
+}
+
+void Form1::Form_Unload()
+{
+    m_unloaded = true;
+    guard([this] { m_ui.Option1->setChecked(true); });
+    CloseDatabase();
+    m_context.endProgram();
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    if (!m_unloaded)
+        Form_Unload();
+    event->accept();
+}
+
+// --- the window's own behaviour
+
+void Form1::Form_MouseMove()
+{
+    m_ui.Label3->setText(QString());
+}
+
+void Form1::mouseMoveEvent(QMouseEvent *event)
+{
+    Form_MouseMove();
+    QWidget::mouseMoveEvent(event);
+}
+
+void Form1::showHint(QWidget *control)
+{
+    const QString hint = hintFor(control->objectName());
+    if (!hint.isEmpty())
+        m_ui.Label3->setText(hint);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (widget && (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)) {
+        if (widget->isEnabled())
+            showHint(widget);
+    } else if (widget == m_ui.Text2 && event->type() == QEvent::FocusOut) {
+        guard([this] { Text2_LostFocus(); });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::enterPressed(QWidget *field)
+{
+    if (field == m_ui.Text2)
+        m_ui.Text3->setFocus();
+    else if (field == m_ui.Text5)
+        m_ui.Text6->setFocus();
+    else if (field == m_ui.Text6)
+        m_ui.Text3->setFocus();
+    else if (field == m_ui.Text3)
+        m_ui.Text4->setFocus();
+    else if (field == m_ui.Text4)
+        m_ui.Command6->setFocus();
+}
+
+void Form1::Text2_LostFocus()
+{
+    m_ui.Text5->setText(m_ui.Text2->text());
+}
+
+void Form1::Check3_Click()
+{
+    m_ui.Text5->setEnabled(m_ui.Check3->isChecked());
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "app_context.h"
+#include "ui_form1.h"
+
+#include "db/db_session.h"
+#include "platform/services.h"
+
+#include <QWidget>
+
+#include <functional>
+
+// The tool's one working window. Every operation is a handler here, reading
+// its inputs from the controls and writing its results into them. Each handler
+// is defined in the folder of the subsystem that owns it.
+class Form1 final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(AppContext context, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    Ui::Form1 &ui() { return m_ui; }
+    db::DbSession &database() { return m_db; }
+    const AppContext &context() const { return m_context; }
+
+    // Runs a handler inside the window's guard: an error that escapes it is shown
+    // in a message box under the application's title; the window stays open.
+    void guard(const std::function<void()> &handler);
+
+    // --- start-up and end (app/form1.cpp)
+    void Form_Load();
+    void Form_Unload();
+    void Com_End_Click();
+    bool ConnectDatabase();
+    void CloseDatabase();
+
+    // --- the window's own behaviour (app/form1.cpp)
+    void Form_MouseMove();
+    void showHint(QWidget *control);
+    void enterPressed(QWidget *field);
+    void Text2_LostFocus();
+    void Check3_Click();
+
+    // --- view kinds and catalogue (worklist/view_catalogue_handlers.cpp)
+    void LoadViewList();
+    void Combo3_Click();
+
+    // --- log level (gatewaylog/log_level_handlers.cpp)
+    void SyncLogLevel(int mode);
+    void Option1_Click();
+    void Option2_Click();
+    void Command10_Click();
+    bool logOptionArmed() const { return m_logOptionArmed != 0; }
+
+    // --- account lists (accounts/account_list_handlers.cpp)
+    void LoadAccounts();
+    void Combo1_Click();
+
+    // Message boxes under the application's title.
+    platform::MessageAnswer message(const QString &text,
+                                    platform::MessageButtons buttons = platform::MessageButtons::Ok);
+
+    // An editable combo box's text, set without choosing an item.
+    static void setComboText(QComboBox *combo, const QString &text);
+    static void repaintNow(QWidget *widget);
+    // A multi-line box's text with its CR LF line ends: the box itself keeps
+    // paragraphs, which would turn every CR LF of a file into a bare LF.
+    static void setBoxText(QPlainTextEdit *box, const QString &text);
+    static QString boxText(const QPlainTextEdit *box);
+
+    static constexpr const char16_t *kAccountPlaceholder = u"복사 대상 계정 선택";
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void wireSignals();
+    void applyDesignProperties();
+
+    Ui::Form1 m_ui;
+    AppContext m_context;
+    db::DbSession m_db;
+    qint16 m_logOptionArmed = 0;
+    bool m_unloaded = false;
+};
