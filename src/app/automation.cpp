@@ -49,11 +49,6 @@ void RecordingPause::sleep(int milliseconds)
 
 namespace {
 
-struct ScriptError : std::runtime_error
-{
-    using std::runtime_error::runtime_error;
-};
-
 QString kindOf(QWidget *w)
 {
     if (qobject_cast<QLabel *>(w))
@@ -123,10 +118,12 @@ QList<QWidget *> controlsOf(QWidget *form)
     return controls;
 }
 
-class Runner
+} // namespace
+
+class ScriptRunner::Impl
 {
 public:
-    Runner(frmLogin &login, Form1 &main, ScriptedMessageBoxes &messages, AutomationState &state)
+    Impl(frmLogin &login, Form1 &main, ScriptedMessageBoxes &messages, AutomationState &state)
         : m_login(login), m_main(main), m_messages(messages), m_state(state)
     {
     }
@@ -148,7 +145,7 @@ private:
     QJsonArray m_snapshots;
 };
 
-QWidget *Runner::find(const QString &name)
+QWidget *ScriptRunner::Impl::find(const QString &name)
 {
     if (name == QLatin1String("Form1"))
         return &m_main;
@@ -163,13 +160,13 @@ QWidget *Runner::find(const QString &name)
     throw ScriptError("unknown control: " + name.toStdString());
 }
 
-void Runner::settle()
+void ScriptRunner::Impl::settle()
 {
     QApplication::processEvents();
     QApplication::processEvents();
 }
 
-void Runner::activateFor(QWidget *w)
+void ScriptRunner::Impl::activateFor(QWidget *w)
 {
     QWidget *window = w->window();
     if (window->isVisible() && QApplication::activeWindow() != window) {
@@ -178,14 +175,14 @@ void Runner::activateFor(QWidget *w)
     }
 }
 
-void Runner::focusControl(QWidget *w, Qt::FocusReason reason)
+void ScriptRunner::Impl::focusControl(QWidget *w, Qt::FocusReason reason)
 {
     activateFor(w);
     w->setFocus(reason);
     settle();
 }
 
-void Runner::mouseClick(QWidget *target, const QPoint &at, bool doubleClick)
+void ScriptRunner::Impl::mouseClick(QWidget *target, const QPoint &at, bool doubleClick)
 {
     const QPointF local(at);
     const QPointF global(target->mapToGlobal(at));
@@ -202,7 +199,7 @@ void Runner::mouseClick(QWidget *target, const QPoint &at, bool doubleClick)
     }
 }
 
-void Runner::run(const QString &verb, const QString &afterVerb, const QString &control, const QString &rest)
+void ScriptRunner::Impl::run(const QString &verb, const QString &afterVerb, const QString &control, const QString &rest)
 {
     if (verb == QLatin1String("dump")) {
         m_snapshots.append(snapshot(m_login, m_main, m_state));
@@ -235,6 +232,8 @@ void Runner::run(const QString &verb, const QString &afterVerb, const QString &c
     } else {
         QWidget *w = find(control);
         if (verb == QLatin1String("type")) {
+            if (!w->isEnabled())
+                return; // nothing can be typed into a disabled field
             focusControl(w, Qt::OtherFocusReason);
             if (auto *line = qobject_cast<QLineEdit *>(w))
                 line->setText(rest);
@@ -301,7 +300,28 @@ void Runner::run(const QString &verb, const QString &afterVerb, const QString &c
     settle();
 }
 
-} // namespace
+ScriptRunner::ScriptRunner(frmLogin &login, Form1 &main, ScriptedMessageBoxes &messages, AutomationState &state)
+    : m_impl(std::make_unique<Impl>(login, main, messages, state))
+{
+}
+
+ScriptRunner::~ScriptRunner() = default;
+
+const QJsonArray &ScriptRunner::snapshots() const
+{
+    return m_impl->snapshots();
+}
+
+void ScriptRunner::run(const QString &line)
+{
+    const qsizetype first = line.indexOf(QLatin1Char(' '));
+    const QString verb = first < 0 ? line : line.left(first);
+    const QString afterVerb = first < 0 ? QString() : line.mid(first + 1);
+    const qsizetype second = afterVerb.indexOf(QLatin1Char(' '));
+    const QString control = second < 0 ? afterVerb : afterVerb.left(second);
+    const QString rest = second < 0 ? QString() : afterVerb.mid(second + 1);
+    m_impl->run(verb, afterVerb, control, rest);
+}
 
 QJsonObject snapshot(frmLogin &login, Form1 &main, const AutomationState &state)
 {
@@ -334,7 +354,7 @@ int runAutomation(const QString &scriptPath, const QString &statePath, const QSt
         std::fprintf(stderr, "cannot read the script %s\n", qPrintable(scriptPath));
         return 2;
     }
-    Runner runner(login, main, messages, state);
+    ScriptRunner runner(login, main, messages, state);
     int exitCode = 0;
     const QStringList lines = QString::fromUtf8(script.readAll()).split(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i) {
@@ -343,14 +363,8 @@ int runAutomation(const QString &scriptPath, const QString &statePath, const QSt
             line.chop(1);
         if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
-        const qsizetype first = line.indexOf(QLatin1Char(' '));
-        const QString verb = first < 0 ? line : line.left(first);
-        const QString afterVerb = first < 0 ? QString() : line.mid(first + 1);
-        const qsizetype second = afterVerb.indexOf(QLatin1Char(' '));
-        const QString control = second < 0 ? afterVerb : afterVerb.left(second);
-        const QString rest = second < 0 ? QString() : afterVerb.mid(second + 1);
         try {
-            runner.run(verb, afterVerb, control, rest);
+            runner.run(line);
         } catch (const ScriptError &e) {
             std::fprintf(stderr, "%s:%d: %s\n", qPrintable(scriptPath), i + 1, e.what());
             exitCode = 3;

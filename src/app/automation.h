@@ -8,6 +8,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+#include <stdexcept>
+
 class Form1;
 class frmLogin;
 class QWidget;
@@ -48,6 +51,27 @@ struct AutomationState
     const ScriptedMessageBoxes *messages = nullptr;
     const RecordingPause *pause = nullptr;
     bool ended = false;
+};
+
+// One operator action a line, carried out on the real windows: "type Text2 CT01",
+// "click Command6", "answer Yes", "dump". Throws ScriptError for a line it
+// cannot carry out (an unknown verb or control).
+struct ScriptError : std::runtime_error
+{
+    using std::runtime_error::runtime_error;
+};
+
+class ScriptRunner
+{
+public:
+    ScriptRunner(frmLogin &login, Form1 &main, ScriptedMessageBoxes &messages, AutomationState &state);
+    ~ScriptRunner();
+    void run(const QString &line);
+    const QJsonArray &snapshots() const;
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> m_impl;
 };
 
 // Runs the operator actions of a script against the real windows and writes

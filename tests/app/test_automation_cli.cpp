@@ -1,0 +1,117 @@
+#include "support/test_site.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The tool as a black box: a script of operator actions in, what the windows
+// show out.
+class TestAutomationCli : public QObject
+{
+    Q_OBJECT
+
+    struct Run
+    {
+        int exitCode;
+        QByteArray errors;
+        QJsonObject state;
+    };
+
+    Run run(const TestSite &site, const QString &script, const QStringList &extra = {})
+    {
+        QTemporaryDir out;
+        const QString state = out.filePath(QStringLiteral("state.json"));
+        QProcess tool;
+        tool.setProgram(QStringLiteral(KZ_TOOL));
+        tool.setArguments(QStringList{"--app-dir", site.dir(), "--today", "2026-12-06", "--automate", script,
+                                      "--state", state}
+                          + extra);
+        tool.start();
+        if (!tool.waitForFinished(60000))
+            return {-1, "timed out", {}};
+        QFile f(state);
+        f.open(QIODevice::ReadOnly);
+        return {tool.exitCode(), tool.readAllStandardError(), QJsonDocument::fromJson(f.readAll()).object()};
+    }
+
+private Q_SLOTS:
+    void windowScript()
+    {
+        TestSite site;
+        QTemporaryDir shots;
+        const QString png = shots.filePath(QStringLiteral("main.png"));
+        const Run r = run(site, TestSite::testData(QStringLiteral("automation/window.txt")), {"--screenshot", png});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonArray snapshots = r.state.value(QStringLiteral("snapshots")).toArray();
+        QCOMPARE(snapshots.size(), 2);
+
+        const QJsonObject first = snapshots.at(0).toObject();
+        const QJsonObject controls = first.value(QStringLiteral("controls")).toObject();
+        QCOMPARE(first.value(QStringLiteral("focus")).toString(), QStringLiteral("List1"));
+        QCOMPARE(controls.value(QStringLiteral("Text5")).toObject().value(QStringLiteral("text")).toString(),
+                 QStringLiteral("ct-1"));
+        QVERIFY(controls.value(QStringLiteral("Label3")).toObject().value(QStringLiteral("caption")).toString()
+                    .startsWith(QStringLiteral("장비 Ae Title 입력\r\n")));
+        QCOMPARE(controls.value(QStringLiteral("List1")).toObject().value(QStringLiteral("selected")).toArray(),
+                 (QJsonArray{0, 2}));
+        QCOMPARE(controls.value(QStringLiteral("List4")).toObject().value(QStringLiteral("items")).toArray().size(), 3);
+        QCOMPARE(controls.value(QStringLiteral("Option1")).toObject().value(QStringLiteral("value")).toInt(), 1);
+        QVERIFY(!controls.value(QStringLiteral("Command10")).toObject().value(QStringLiteral("visible")).toBool());
+        QCOMPARE(first.value(QStringLiteral("ended")).toBool(), false);
+
+        const QJsonObject last = r.state.value(QStringLiteral("final")).toObject();
+        QCOMPARE(last.value(QStringLiteral("ended")).toBool(), true);
+        QCOMPARE(last.value(QStringLiteral("commands")).toArray(),
+                 (QJsonArray{"taskkill /F /IM QXGateWayService.exe /T", "taskkill /F /IM ZORadoDidService.exe /T",
+                             "net start KALDEN1", "taskkill /F /IM QXGateWayService.exe /T",
+                             "taskkill /F /IM ZORadoDidService.exe /T", "net start KALDEN1"}));
+        QVERIFY(last.value(QStringLiteral("statements")).toArray().size() >= 3);
+        QVERIFY(last.value(QStringLiteral("messages")).toArray().isEmpty());
+        QVERIFY(site.readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"))
+                    .contains("\r\nLogLevel=0\r\n"));
+        // The site's stand-ins for taskkill and net recorded each call.
+        QTRY_COMPARE_WITH_TIMEOUT(site.readBytes(QStringLiteral("gateway-commands.log")).count('\n'), 6, 10000);
+        QVERIFY(QImage(png).width() >= 719);
+    }
+
+    void unknownControlNamesTheLine()
+    {
+        TestSite site;
+        QTemporaryDir dir;
+        const QString script = dir.filePath(QStringLiteral("bad.txt"));
+        QFile f(script);
+        f.open(QIODevice::WriteOnly);
+        f.write("login 79738793\n\n# a comment\nclick Command99\ndump\n");
+        f.close();
+        const Run r = run(site, script);
+        QVERIFY(r.exitCode != 0);
+        QVERIFY2(r.errors.contains(":4:") && r.errors.contains("Command99"), r.errors.constData());
+        QVERIFY(r.state.contains(QStringLiteral("final")));
+    }
+
+    void messageAnswersAreRecorded()
+    {
+        TestSite site;
+        QFile::remove(site.file(QStringLiteral("DB.ini")));
+        QTemporaryDir dir;
+        const QString script = dir.filePath(QStringLiteral("s.txt"));
+        QFile f(script);
+        f.open(QIODevice::WriteOnly);
+        f.write("login 11111111\nlogin 79738793\nclick Command6\n");
+        f.close();
+        const Run r = run(site, script);
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject last = r.state.value(QStringLiteral("final")).toObject();
+        const QJsonArray messages = last.value(QStringLiteral("messages")).toArray();
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages.at(1).toObject(),
+                 (QJsonObject{{"text", "DB 연결 실패"}, {"title", "KALDEN-Z 설정 Tool"}, {"buttons", "OK"}, {"answer", "OK"}}));
+        QCOMPARE(last.value(QStringLiteral("ended")).toBool(), true);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAutomationCli)
+#include "test_automation_cli.moc"

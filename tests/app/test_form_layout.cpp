@@ -1,0 +1,162 @@
+#include "support/app_harness.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+// The windows against the layout tables: every control's kind, caption,
+// position, tab order, hidden, disabled and checked state, and font.
+class TestFormLayout : public QObject
+{
+    Q_OBJECT
+
+    struct Row
+    {
+        QString form, name, kind, caption;
+        int left, top, width, height, tab;
+        bool hidden, disabled, checked;
+        double fontPt;
+        bool bold;
+    };
+
+    QList<Row> m_rows;
+    std::unique_ptr<AppHarness> m_app;
+
+    QWidget *widget(const Row &row)
+    {
+        QWidget *form = row.form == QLatin1String("Form1") ? static_cast<QWidget *>(&m_app->form())
+                                                           : static_cast<QWidget *>(&m_app->loginDialog());
+        return form->findChild<QWidget *>(row.name, Qt::FindDirectChildrenOnly);
+    }
+
+    static int px(int twips) { return qRound(twips / 15.0); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QFile table(TestSite::testData(QStringLiteral("form1_layout.tsv")));
+        QVERIFY(table.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(table.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString &line : lines.mid(1)) {
+            const QStringList f = line.split(QLatin1Char('\t'));
+            QCOMPARE(f.size(), 14);
+            m_rows.append(Row{f[0], f[1], f[2], f[3], f[4].toInt(), f[5].toInt(), f[6].toInt(), f[7].toInt(),
+                              f[8].isEmpty() ? -1 : f[8].toInt(), f[9] == "1", f[10] == "1", f[11] == "1",
+                              f[12].isEmpty() ? 0.0 : f[12].toDouble(), f[13] == "1"});
+        }
+        QCOMPARE(m_rows.size(), 82);
+        m_app = std::make_unique<AppHarness>();
+    }
+
+    void control_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < m_rows.size(); ++i)
+            QTest::newRow(qPrintable(m_rows[i].form + "." + m_rows[i].name)) << i;
+    }
+
+    void control()
+    {
+        QFETCH(int, index);
+        const Row &row = m_rows.at(index);
+        QWidget *w = widget(row);
+        QVERIFY2(w, "no such control");
+
+        const QString kind = m_app->state()
+                                 .value(QStringLiteral("controls"))
+                                 .toObject()
+                                 .value(row.name)
+                                 .toObject()
+                                 .value(QStringLiteral("kind"))
+                                 .toString();
+        QCOMPARE(kind, row.kind);
+        QCOMPARE(w->geometry(), QRect(px(row.left), px(row.top), px(row.width), px(row.height)));
+        QCOMPARE(w->isHidden(), row.hidden);
+        QCOMPARE(!w->isEnabled(), row.disabled);
+
+        if (auto *label = qobject_cast<QLabel *>(w))
+            QCOMPARE(label->text(), row.caption);
+        else if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+            QCOMPARE(button->text(), row.caption);
+            QCOMPARE(button->isChecked(), row.checked);
+        } else if (auto *line = qobject_cast<QLineEdit *>(w))
+            QCOMPARE(line->text(), row.caption);
+        else if (auto *plain = qobject_cast<QPlainTextEdit *>(w)) {
+            QCOMPARE(plain->toPlainText(), row.caption);
+            QCOMPARE(plain->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        } else if (auto *combo = qobject_cast<QComboBox *>(w)) {
+            QCOMPARE(combo->currentText(), row.caption);
+            QVERIFY(combo->isEditable());
+        }
+
+        if (row.fontPt > 0) {
+            QCOMPARE(w->font().family(), QStringLiteral("굴림"));
+            QCOMPARE(w->font().pointSizeF(), row.fontPt);
+            QCOMPARE(w->font().bold(), row.bold);
+        }
+    }
+
+    void listSelectionModes()
+    {
+        auto mode = [this](const char *name) {
+            return m_app->form().findChild<QListWidget *>(QLatin1String(name))->selectionMode();
+        };
+        QCOMPARE(mode("List1"), QAbstractItemView::MultiSelection);
+        QCOMPARE(mode("List4"), QAbstractItemView::MultiSelection);
+        QCOMPARE(mode("List2"), QAbstractItemView::SingleSelection);
+        QCOMPARE(mode("List3"), QAbstractItemView::SingleSelection);
+    }
+
+    void tabOrder_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::newRow("Form1") << QStringLiteral("Form1");
+        QTest::newRow("frmLogin") << QStringLiteral("frmLogin");
+    }
+
+    void tabOrder()
+    {
+        QFETCH(QString, form);
+        QList<Row> focusable;
+        for (const Row &row : std::as_const(m_rows)) {
+            if (row.form == form && row.tab >= 0 && (widget(row)->focusPolicy() & Qt::TabFocus))
+                focusable.append(row);
+        }
+        std::sort(focusable.begin(), focusable.end(), [](const Row &a, const Row &b) { return a.tab < b.tab; });
+        QStringList expected;
+        for (const Row &row : focusable)
+            expected.append(row.name);
+
+        QStringList chain;
+        QWidget *start = widget(focusable.first());
+        QWidget *w = start;
+        do {
+            if (expected.contains(w->objectName()) && !chain.contains(w->objectName()))
+                chain.append(w->objectName());
+            w = w->nextInFocusChain();
+        } while (w != start);
+        QCOMPARE(chain, expected);
+    }
+
+    void hiddenControlsStayHiddenWhenEnlarged()
+    {
+        QCOMPARE(m_app->form().size(), QSize(px(10785), px(9510)));
+        m_app->login();
+        m_app->form().resize(1600, 1000);
+        QCoreApplication::processEvents();
+        for (const char *name : {"Command1", "Command10", "Command11", "Com_End", "Text1", "Text7", "Text9", "File1"})
+            QVERIFY2(!m_app->form().findChild<QWidget *>(QLatin1String(name))->isVisible(), name);
+        QCOMPARE(m_app->form().windowTitle(), QStringLiteral("KALDEN-Z 설정 Tool - 23.06.02"));
+        QCOMPARE(m_app->loginDialog().windowTitle(), QStringLiteral("로그인"));
+    }
+};
+
+QTEST_MAIN(TestFormLayout)
+#include "test_form_layout.moc"

@@ -1,0 +1,72 @@
+#include "app_harness.h"
+
+#include "app/access_code.h"
+
+#include <QDir>
+
+AppHarness::AppHarness(const QDate &today, const std::function<void(TestSite &)> &prepare)
+    : m_site(today), m_paths(m_site.dir(), QString()), m_clock(today)
+{
+    if (prepare)
+        prepare(m_site);
+    m_pause = std::make_unique<app::RecordingPause>(m_commands);
+    m_state = app::AutomationState{&m_commands, &m_messages, m_pause.get(), false};
+    AppContext context{m_paths, m_commands, *m_pause, m_clock, m_messages, [this] {
+                           m_state.ended = true;
+                           if (m_login)
+                               m_login->hide();
+                           if (m_form)
+                               m_form->hide();
+                       }};
+    m_form = std::make_unique<Form1>(context);
+    m_login = std::make_unique<frmLogin>(context, *m_form);
+    m_login->show();
+    m_runner = std::make_unique<app::ScriptRunner>(*m_login, *m_form, m_messages, m_state);
+}
+
+AppHarness::~AppHarness()
+{
+    m_runner.reset();
+    m_login.reset();
+    m_form.reset();
+}
+
+void AppHarness::act(const QString &line)
+{
+    m_runner->run(line);
+}
+
+void AppHarness::login()
+{
+    act(QStringLiteral("login ") + app::accessCode(m_clock.today()));
+}
+
+QJsonObject AppHarness::state() const
+{
+    return app::snapshot(*m_login, *m_form, m_state);
+}
+
+QJsonObject AppHarness::control(const QString &name) const
+{
+    return state().value(QStringLiteral("controls")).toObject().value(name).toObject();
+}
+
+QString AppHarness::text(const QString &name) const
+{
+    const QJsonObject c = control(name);
+    return c.contains(QStringLiteral("text")) ? c.value(QStringLiteral("text")).toString()
+                                              : c.value(QStringLiteral("caption")).toString();
+}
+
+QStringList AppHarness::items(const QString &name) const
+{
+    QStringList list;
+    for (const QJsonValue &v : control(name).value(QStringLiteral("items")).toArray())
+        list.append(v.toString());
+    return list;
+}
+
+QString AppHarness::controlFile() const
+{
+    return m_site.file(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"));
+}

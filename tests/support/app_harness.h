@@ -1,0 +1,64 @@
+#pragma once
+
+#include "test_site.h"
+
+#include "app/automation.h"
+#include "app/form1.h"
+#include "app/frmlogin.h"
+#include "platform/paths.h"
+#include "platform/services.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <memory>
+
+// Records command lines without starting anything.
+class RecordingCommandLauncher final : public platform::CommandLauncher
+{
+public:
+    void start(const QString &commandLine) override { record(commandLine); }
+    void openFolder(const QString &folder) override { record(QStringLiteral("Explorer.exe /e, ") + folder); }
+};
+
+// The tool's windows on a fresh copy of the demo site, driven in this process
+// by the same operator actions as automation scripts, with the clock fixed and
+// nothing waited for.
+class AppHarness final
+{
+public:
+    explicit AppHarness(const QDate &today = QDate(2026, 12, 6), const std::function<void(TestSite &)> &prepare = {});
+    ~AppHarness();
+
+    // One action, as a script line: "type Text2 CT01", "click Command6".
+    void act(const QString &line);
+    // Logs in with the day's code: the main window loads.
+    void login();
+
+    QJsonObject state() const;
+    QJsonObject control(const QString &name) const;
+    QString text(const QString &name) const;
+    QStringList items(const QString &name) const;
+    QJsonArray messages() const { return m_messages.record(); }
+    QStringList commands() const { return m_commands.history(); }
+    QJsonArray pauses() const { return m_pause->record(); }
+    bool ended() const { return m_state.ended; }
+
+    TestSite &site() { return m_site; }
+    Form1 &form() { return *m_form; }
+    frmLogin &loginDialog() { return *m_login; }
+
+    QString controlFile() const;
+
+private:
+    TestSite m_site;
+    platform::Paths m_paths;
+    RecordingCommandLauncher m_commands;
+    std::unique_ptr<app::RecordingPause> m_pause;
+    platform::SystemClock m_clock;
+    app::ScriptedMessageBoxes m_messages;
+    app::AutomationState m_state;
+    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<frmLogin> m_login;
+    std::unique_ptr<app::ScriptRunner> m_runner;
+};
