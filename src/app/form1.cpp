@@ -95,6 +95,12 @@ void Form1::wireSignals()
         if (on)
             guard([this] { Option2_Click(); });
     });
+    connect(m_ui.Command6, &QPushButton::clicked, this, [this] { guard([this] { Command6_Click(); }); });
+    connect(m_ui.Command5, &QPushButton::clicked, this, [this] { guard([this] { Command5_Click(); }); });
+    connect(m_ui.Command8, &QPushButton::clicked, this, [this] { guard([this] { Command8_Click(); }); });
+    connect(m_ui.Check4, &QCheckBox::toggled, this, [this] { guard([this] { Check4_Click(); }); });
+    connect(m_ui.Check5, &QCheckBox::toggled, this, [this] { guard([this] { Check5_Click(); }); });
+    connect(m_ui.Check8, &QCheckBox::toggled, this, [this] { guard([this] { Check8_Click(); }); });
     connect(m_ui.Command10, &QPushButton::clicked, this, [this] { guard([this] { Command10_Click(); }); });
     connect(m_ui.Combo1, &QComboBox::activated, this, [this] { guard([this] { Combo1_Click(); }); });
 }

@@ -47,6 +47,24 @@ public:
     void LoadViewList();
     void Combo3_Click();
 
+    // --- view builder: registration, presets, deletion, reset (worklist/view_builder_handlers.cpp)
+    void Command6_Click();
+    void RegisterGatewayEntry();
+    void RemoveGatewayEntry(const QString &viewName);
+    void Check4_Click();
+    void Check5_Click();
+    void Check8_Click();
+    void Command5_Click();
+    void Command8_Click();
+
+    // --- the gateway's control file and restart (worklist/gateway_handlers.cpp)
+    // Empties Text1, reads the control file and leaves its rewritten text in Text1.
+    void rebuildControlText(const QString &path, const std::function<QStringList(const QStringList &)> &rewrite);
+    // Stops the gateway, runs the edit, and one second later starts it again.
+    // A failed edit leaves the control file as it was (it is only ever replaced
+    // whole), so the gateway is started on it all the same before the error is shown.
+    void restartGatewayAround(const std::function<void()> &edit, const std::function<void()> &beforeStart = {});
+
     // --- log level (gatewaylog/log_level_handlers.cpp)
     void SyncLogLevel(int mode);
     void Option1_Click();

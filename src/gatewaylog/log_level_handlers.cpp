@@ -1,8 +1,9 @@
 #include "app/form1.h"
 
 #include "gatewaylog/log_level.h"
-#include "platform/error.h"
 #include "platform/services.h"
+
+#include <QScopeGuard>
 #include "platform/text_file.h"
 #include "worklist/gateway_control.h"
 
@@ -17,15 +18,18 @@ void Form1::SyncLogLevel(int mode)
         message(QStringLiteral("ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다."));
         return;
     }
-    setBoxText(m_ui.Text1, QString());
     const LogOption selected = m_ui.Option2->isChecked() ? LogOption::Detailed : LogOption::None;
-    const gatewaylog::LevelRewrite rewrite = gatewaylog::rewriteLevels(platform::readLines(path), selected, mode == 0);
-    if (mode == 0 && rewrite.recognised) {
+    std::optional<LogOption> recognised;
+    rebuildControlText(path, [&](const QStringList &lines) {
+        gatewaylog::LevelRewrite rewrite = gatewaylog::rewriteLevels(lines, selected, mode == 0);
+        recognised = rewrite.recognised;
+        return rewrite.lines;
+    });
+    if (mode == 0 && recognised) {
         // Selecting the option raises its click, which only arms the options.
-        (*rewrite.recognised == LogOption::Detailed ? m_ui.Option2 : m_ui.Option1)->setChecked(true);
+        (*recognised == LogOption::Detailed ? m_ui.Option2 : m_ui.Option1)->setChecked(true);
         m_logOptionArmed = 1;
     }
-    setBoxText(m_ui.Text1, platform::joinCrLf(rewrite.lines));
     if (mode == 1)
         platform::writeTextFile(path, boxText(m_ui.Text1));
 }
@@ -47,24 +51,21 @@ void Form1::Command10_Click()
 {
     m_ui.Command7->setEnabled(false);
     m_ui.Command12->setEnabled(false);
-    worklist::gateway::stopGateway(m_context.commands);
-    m_ui.Label3->setText(QStringLiteral("워크리스트 서비스 종료 중 입니다."));
-    repaintNow(m_ui.Label3);
-    try {
-        SyncLogLevel(1);
-    } catch (const platform::Error &) {
-        // The control file is left as it was: bring the gateway back on it
-        // rather than leave the site's worklist stopped.
-        worklist::gateway::startGateway(m_context.commands, m_context.pause);
+    // The scan and deletion stay usable even when the level cannot be written.
+    const auto reenable = qScopeGuard([this] {
         m_ui.Command7->setEnabled(true);
         m_ui.Command12->setEnabled(true);
-        throw;
-    }
-    m_ui.Label3->setText(QStringLiteral("로그 설정 중입니다."));
-    repaintNow(m_ui.Label3);
-    worklist::gateway::startGateway(m_context.commands, m_context.pause);
+    });
+    restartGatewayAround(
+        [this] {
+            m_ui.Label3->setText(QStringLiteral("워크리스트 서비스 종료 중 입니다."));
+            repaintNow(m_ui.Label3);
+            SyncLogLevel(1);
+        },
+        [this] {
+            m_ui.Label3->setText(QStringLiteral("로그 설정 중입니다."));
+            repaintNow(m_ui.Label3);
+        });
     m_ui.Label3->setText(QStringLiteral("설정 완료"));
     repaintNow(m_ui.Label3);
-    m_ui.Command7->setEnabled(true);
-    m_ui.Command12->setEnabled(true);
 }

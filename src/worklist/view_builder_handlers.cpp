@@ -1,0 +1,194 @@
+#include "app/form1.h"
+
+#include "platform/paths.h"
+#include "platform/text_file.h"
+#include "worklist/control_file.h"
+#include "worklist/gateway_control.h"
+#include "worklist/view_generator.h"
+#include "worklist/view_kinds.h"
+
+using worklist::ViewKind;
+
+namespace {
+
+const QString kDefaultCharacterSet = QStringLiteral("ISO_IR 100");
+
+int value(const QCheckBox *box)
+{
+    return box->isChecked() ? 1 : 0;
+}
+
+} // namespace
+
+// "DB 등록": the device's view from its kind's template, then the device in
+// the gateway's control file.
+void Form1::Command6_Click()
+{
+    m_ui.List2->clear();
+    if (m_ui.Text2->text().isEmpty()) {
+        message(QStringLiteral("AE Title 테이블명 입력 후 생성 하시기 바랍니다."));
+        LoadViewList();
+        return;
+    }
+    m_ui.Text3->setText(m_ui.Text3->text().toUpper());
+    m_ui.Text6->setText(m_ui.Text6->text().toUpper());
+
+    const ViewKind kind = worklist::kindFromCaption(m_ui.Combo3->currentText());
+    const QString viewName = worklist::viewName(kind, m_ui.Text2->text());
+    const QString templatePath = m_context.paths.appFile(QLatin1String(worklist::info(kind).templateFile));
+
+    bool alter = false;
+    if (m_db.objectExists(viewName, 1)) {
+        if (message(QStringLiteral("동일한 이름의 View 생성되어 있습니다.") + QStringLiteral("\r\n")
+                        + QStringLiteral("수정 하시겠습니까?"),
+                    platform::MessageButtons::YesNo)
+            != platform::MessageAnswer::Yes) {
+            LoadViewList();
+            return;
+        }
+        alter = true;
+    }
+
+    worklist::ViewFields fields;
+    fields.stationAe = m_ui.Text5->text();
+    fields.deviceModality = m_ui.Text6->text();
+    fields.orderModalities = m_ui.Text3->text();
+    fields.orderCodes = m_ui.Text4->text();
+    fields.excludeCodes = value(m_ui.Check9);
+    fields.characterSet = m_ui.Combo2->currentText();
+    fields.kindCaption = m_ui.Combo3->currentText();
+    fields.codeMapping = value(m_ui.Check7);
+    fields.codeMappingText = m_ui.Text13->text();
+    fields.cutExamName = value(m_ui.Check11);
+    fields.cutStart = m_ui.Text14->text();
+    fields.cutLength = m_ui.Text15->text();
+    const QString statement =
+        worklist::generateView(worklist::viewHeader(alter, viewName), platform::readLines(templatePath), fields);
+
+    m_db.executeSql(statement);
+    LoadViewList();
+    RegisterGatewayEntry();
+    m_ui.Check4->setChecked(false);
+    message(QStringLiteral("완료되었습니다."));
+    Command8_Click();
+}
+
+void Form1::RegisterGatewayEntry()
+{
+    // The gateway is stopped only when there is a file to edit: without one it
+    // keeps serving the devices it knows.
+    const QString path = worklist::gateway::findControlFile(m_context.paths);
+    if (path.isEmpty()) {
+        message(QStringLiteral("ZORadoDidServiceControl.ini 파일이 없어 View만 생성 되었습니다. "
+                               "ZORadoDidServiceControl.exe 실행 후 직접 입력하십시오."));
+        return;
+    }
+    const QString ae = m_ui.Text2->text();
+    const QString viewName = worklist::viewName(worklist::kindFromCaption(m_ui.Combo3->currentText()), ae);
+    const bool fcrXg5000 = m_ui.Check8->isChecked();
+    restartGatewayAround([&] {
+        rebuildControlText(path, [&](const QStringList &lines) {
+            return worklist::control::registerDevice(lines, ae, viewName, fcrXg5000);
+        });
+        platform::writeTextFile(path, boxText(m_ui.Text1));
+    });
+}
+
+void Form1::RemoveGatewayEntry(const QString &viewName)
+{
+    const QString path = worklist::gateway::findControlFile(m_context.paths);
+    if (path.isEmpty()) {
+        message(QStringLiteral("ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다."));
+        return;
+    }
+    const QString ae = m_ui.Text2->text();
+    restartGatewayAround([&] {
+        rebuildControlText(path, [&](const QStringList &lines) {
+            return worklist::control::removeDevice(lines, ae, viewName, worklist::control::olderViewName(viewName));
+        });
+        platform::writeTextFile(path, boxText(m_ui.Text1));
+    });
+}
+
+// --- presets
+
+static void clearedPreset(Ui::Form1 &ui)
+{
+    ui.Text2->clear();
+    ui.Text5->clear();
+    Form1::setComboText(ui.Combo2, kDefaultCharacterSet);
+    ui.Text3->clear();
+    ui.Text6->clear();
+    ui.Check3->setChecked(false);
+}
+
+static void preset(Ui::Form1 &ui, const QString &ae, const QString &characterSet)
+{
+    Form1::setComboText(ui.Combo3, worklist::caption(ViewKind::KK));
+    ui.Text2->setText(ae);
+    ui.Text5->setText(ae);
+    Form1::setComboText(ui.Combo2, characterSet);
+    ui.Text3->setText(QStringLiteral("CR"));
+    ui.Text6->setText(QStringLiteral("CR"));
+}
+
+// "FCR연동"
+void Form1::Check4_Click()
+{
+    if (m_ui.Check4->isChecked()) {
+        m_ui.Check5->setChecked(false);
+        preset(m_ui, QStringLiteral("FCR-CSL"), QStringLiteral("\\ISO 2022 IR 149"));
+    } else if (!m_ui.Check5->isChecked()) {
+        clearedPreset(m_ui);
+    }
+}
+
+// "AGFA연동"
+void Form1::Check5_Click()
+{
+    if (m_ui.Check5->isChecked()) {
+        m_ui.Check4->setChecked(false);
+        m_ui.Check8->setChecked(false);
+        preset(m_ui, QStringLiteral("QSSERVER"), QStringLiteral("ISO_IR 192"));
+    } else if (!m_ui.Check4->isChecked()) {
+        clearedPreset(m_ui);
+    }
+}
+
+// "FCR_XG5000": read when a device is registered.
+void Form1::Check8_Click()
+{
+    if (m_ui.Check8->isChecked())
+        m_ui.Check5->setChecked(false);
+}
+
+// "삭제": drops the device's view and takes the device out of the control file.
+void Form1::Command5_Click()
+{
+    const ViewKind kind = worklist::kindFromCaption(m_ui.Combo3->currentText());
+    QString viewName = worklist::viewName(kind, m_ui.Text2->text());
+    if ((kind == ViewKind::KK || kind == ViewKind::EK) && !m_db.objectExists(viewName, 1)) {
+        viewName.replace(kind == ViewKind::KK ? QLatin1String("_KK_") : QLatin1String("_EK_"),
+                         kind == ViewKind::KK ? QLatin1String("_K_") : QLatin1String("_E_"));
+    }
+    if (m_db.objectExists(viewName, 1)) {
+        m_db.executeSql(QStringLiteral("Drop View ") + viewName);
+        RemoveGatewayEntry(viewName);
+        m_ui.List2->clear();
+        m_ui.Text2->clear();
+        LoadViewList();
+    }
+    for (QLineEdit *field : {m_ui.Text3, m_ui.Text4, m_ui.Text5, m_ui.Text6, m_ui.Text9})
+        field->clear();
+    setComboText(m_ui.Combo2, kDefaultCharacterSet);
+}
+
+// "초기화"
+void Form1::Command8_Click()
+{
+    for (QLineEdit *field : {m_ui.Text2, m_ui.Text3, m_ui.Text4, m_ui.Text5, m_ui.Text6, m_ui.Text9})
+        field->clear();
+    m_ui.Check9->setChecked(false);
+    setComboText(m_ui.Combo3, worklist::defaultCaption());
+    setComboText(m_ui.Combo2, kDefaultCharacterSet);
+}
