@@ -101,6 +101,14 @@ void Form1::wireSignals()
     connect(m_ui.Check4, &QCheckBox::toggled, this, [this] { guard([this] { Check4_Click(); }); });
     connect(m_ui.Check5, &QCheckBox::toggled, this, [this] { guard([this] { Check5_Click(); }); });
     connect(m_ui.Check8, &QCheckBox::toggled, this, [this] { guard([this] { Check8_Click(); }); });
+    connect(m_ui.List2, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            guard([this] { List2_Click(); });
+    });
+    connect(m_ui.Command2, &QPushButton::clicked, this, [this] { guard([this] { Command2_Click(); }); });
+    connect(m_ui.Check10, &QCheckBox::toggled, this, [this] { guard([this] { Check10_Click(); }); });
+    connect(m_ui.Check1, &QCheckBox::toggled, this, [this] { guard([this] { Check1_Click(); }); });
+    connect(m_ui.Check2, &QCheckBox::toggled, this, [this] { guard([this] { Check2_Click(); }); });
     connect(m_ui.Command10, &QPushButton::clicked, this, [this] { guard([this] { Command10_Click(); }); });
     connect(m_ui.Combo1, &QComboBox::activated, this, [this] { guard([this] { Combo1_Click(); }); });
 }

@@ -57,6 +57,14 @@ public:
     void Command5_Click();
     void Command8_Click();
 
+    // --- view reader and order preview (worklist/view_reader_handlers.cpp)
+    void List2_Click();
+    void ParseViewDefinition();
+    void Command2_Click();
+    void Check10_Click();
+    void Check1_Click();
+    void Check2_Click();
+
     // --- the gateway's control file and restart (worklist/gateway_handlers.cpp)
     // Empties Text1, reads the control file and leaves its rewritten text in Text1.
     void rebuildControlText(const QString &path, const std::function<QStringList(const QStringList &)> &rewrite);

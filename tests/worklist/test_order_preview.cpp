@@ -1,0 +1,144 @@
+#include "support/app_harness.h"
+
+#include "worklist/order_preview.h"
+
+#include <QTest>
+
+namespace preview = worklist::preview;
+
+class TestOrderPreview : public QObject
+{
+    Q_OBJECT
+
+    static QString head() { return QStringLiteral("Select patient_Id, Patient_Name, SCHEDULED_PROCEDURE_DATE, SCHEDULED_PROCEDURE_TIME, Scheduled_procedure_desc, Modality "); }
+
+    static QStringList statements(const AppHarness &app)
+    {
+        QStringList list;
+        for (const QJsonValue &v : app.state().value(QStringLiteral("statements")).toArray())
+            list.append(v.toString());
+        return list;
+    }
+
+private Q_SLOTS:
+    void statements_data()
+    {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<bool>("base");
+        QTest::addColumn<bool>("todayOnly");
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("expected");
+        const QString order = QStringLiteral("Order by SCHEDULED_PROCEDURE_DATE, SCHEDULED_PROCEDURE_TIME Desc");
+        QTest::newRow("today") << "VMWL_EE_DR01" << false << true << QDate(2026, 12, 6)
+                               << head() + "From  VMWL_EE_DR01 Where SCHEDULED_PROCEDURE_DATE  = 20261206 " + order;
+        QTest::newRow("seven days, mid-month") << "VMWL_EE_DR01" << false << false << QDate(2026, 12, 15)
+                                               << head() + "From  VMWL_EE_DR01 Where SCHEDULED_PROCEDURE_DATE  >= 20261208 " + order;
+        QTest::newRow("seven days at a month's start") << "V" << false << false << QDate(2026, 12, 3)
+                                                       << head() + "From  V Where SCHEDULED_PROCEDURE_DATE  >= 20261126 " + order;
+        QTest::newRow("seven days at a year's start") << "V" << false << false << QDate(2027, 1, 2)
+                                                      << head() + "From  V Where SCHEDULED_PROCEDURE_DATE  >= 20261226 " + order;
+        QTest::newRow("base view") << "ignored" << true << true << QDate(2026, 12, 6)
+                                   << head() + "From  VMWL Where SCHEDULED_PROCEDURE_DATE  = 20261206 " + order;
+    }
+
+    void statements()
+    {
+        QFETCH(QString, view);
+        QFETCH(bool, base);
+        QFETCH(bool, todayOnly);
+        QFETCH(QDate, today);
+        QFETCH(QString, expected);
+        QCOMPARE(preview::statement(view, base, todayOnly, today), expected);
+    }
+
+    void plainNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("plain");
+        QTest::newRow("view") << "VMWL_KK_CT1_11" << true;
+        QTest::newRow("schema") << "dbo.VMWL_EE_DR01" << true;
+        QTest::newRow("Korean letters") << "VMWL_검사" << true;
+        QTest::newRow("statement") << "VMWL; Drop Table Tuser" << false;
+        QTest::newRow("comment") << "VMWL--" << false;
+        QTest::newRow("blank") << "VMWL EE" << false;
+        QTest::newRow("three parts") << "a.b.c" << false;
+        QTest::newRow("empty schema") << ".VMWL" << false;
+        QTest::newRow("bracket") << "[VMWL]" << false;
+    }
+
+    void plainNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, plain);
+        QCOMPARE(preview::isPlainObjectName(name), plain);
+    }
+
+    void listingOfThreeOrders()
+    {
+        db::Recordset orders(
+            {"patient_Id", "Patient_Name", "SCHEDULED_PROCEDURE_DATE", "SCHEDULED_PROCEDURE_TIME",
+             "Scheduled_procedure_desc", "Modality"},
+            {{"P1", "홍길동", "20261206", "153000", "흉부 정면", "CR"},
+             {"P2", QVariant(), "20261206", "090000", "CHEST PA", "DX"},
+             {"P3", "김민준", "20261207", QVariant(), QVariant(), "CT"}});
+        QCOMPARE(preview::listing(orders),
+                 QStringLiteral("   환자ID / 이름 / 처방일 / 처방시간 / 장비\r\n   검사명\r\n"
+                                "\r\n1. P1 / 홍길동 / 20261206 / 153000 / CR\r\n       흉부 정면"
+                                "\r\n2. P2 /  / 20261206 / 090000 / DX\r\n       CHEST PA"
+                                "\r\n3. P3 / 김민준 / 20261207 /  / CT\r\n       "));
+        db::Recordset none({"patient_Id"}, {});
+        QCOMPARE(preview::listing(none), QStringLiteral("   환자ID / 이름 / 처방일 / 처방시간 / 장비\r\n   검사명\r\n"));
+    }
+
+    void previewOnTheDemoSite()
+    {
+        AppHarness app;
+        app.login();
+        app.act(QStringLiteral("click Command2")); // nothing named, base view not chosen
+        QCOMPARE(app.text(QStringLiteral("Text8")), QString());
+        QVERIFY(statements(app).filter(QStringLiteral("Select patient_Id")).isEmpty());
+
+        app.act(QStringLiteral("click Check10")); // runs the preview of VMWL
+        const QString today = app.text(QStringLiteral("Text8"));
+        QVERIFY(today.startsWith(QStringLiteral("   환자ID / 이름 / 처방일 / 처방시간 / 장비\r\n   검사명\r\n\r\n1. ")));
+        const int todays = today.count(QStringLiteral(" / 20261206 / "));
+        QCOMPARE(todays, 12);
+
+        app.act(QStringLiteral("click Check2"));
+        QCOMPARE(app.control(QStringLiteral("Check1")).value(QStringLiteral("value")).toInt(), 0);
+        app.act(QStringLiteral("click Command2"));
+        const QString week = app.text(QStringLiteral("Text8"));
+        QVERIFY(statements(app).last().contains(QStringLiteral(">= 20261129 ")));
+        // Dates ascending, later times first within a date.
+        QStringList keys;
+        for (const QString &line : week.split(QStringLiteral("\r\n"))) {
+            const QStringList parts = line.split(QStringLiteral(" / "));
+            if (parts.size() == 5 && line.at(0).isDigit())
+                keys.append(parts.at(2) + QString::number(999999 - parts.at(3).toInt()).rightJustified(6, u'0'));
+        }
+        QVERIFY(keys.size() > todays);
+        QStringList sorted = keys;
+        sorted.sort();
+        QCOMPARE(keys, sorted);
+        QVERIFY(keys.first() >= QStringLiteral("20261129"));
+
+        app.act(QStringLiteral("click Check1"));
+        QCOMPARE(app.control(QStringLiteral("Check2")).value(QStringLiteral("value")).toInt(), 0);
+    }
+
+    void namedTextIsRefusedUnlessPlain()
+    {
+        AppHarness app;
+        app.login();
+        const int before = statements(app).size();
+        app.act(QStringLiteral("type Text11 VMWL Where 1=1; Delete Tuser --"));
+        app.act(QStringLiteral("click Command2"));
+        QCOMPARE(statements(app).size(), before);
+        QVERIFY(app.messages().last().toObject().value(QStringLiteral("text")).toString().startsWith(
+            QStringLiteral("조회할 View 이름이 올바르지 않습니다")));
+        QCOMPARE(app.text(QStringLiteral("Text8")), QString());
+    }
+};
+
+QTEST_MAIN(TestOrderPreview)
+#include "test_order_preview.moc"
