@@ -4,7 +4,10 @@
 #include "platform/paths.h"
 #include "platform/services.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QFileInfo>
 #include <QMouseEvent>
 
@@ -80,6 +83,7 @@ void Form1::wireSignals()
     for (const char *name : kHintControls)
         findChild<QWidget *>(QLatin1String(name))->installEventFilter(this);
     m_ui.Text2->installEventFilter(this);
+    m_ui.Text12->installEventFilter(this);
 
     for (QLineEdit *field : {m_ui.Text2, m_ui.Text3, m_ui.Text4, m_ui.Text5, m_ui.Text6})
         connect(field, &QLineEdit::returnPressed, this, [this, field] { guard([this, field] { enterPressed(field); }); });
@@ -109,6 +113,13 @@ void Form1::wireSignals()
     connect(m_ui.Check10, &QCheckBox::toggled, this, [this] { guard([this] { Check10_Click(); }); });
     connect(m_ui.Check1, &QCheckBox::toggled, this, [this] { guard([this] { Check1_Click(); }); });
     connect(m_ui.Check2, &QCheckBox::toggled, this, [this] { guard([this] { Check2_Click(); }); });
+    connect(m_ui.Command7, &QPushButton::clicked, this, [this] { guard([this] { Command7_Click(); }); });
+    connect(m_ui.List3, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            guard([this] { List3_Click(); });
+    });
+    connect(m_ui.Command11, &QPushButton::clicked, this, [this] { guard([this] { Command11_Click(); }); });
+    connect(m_ui.Command12, &QPushButton::clicked, this, [this] { guard([this] { Command12_Click(); }); });
     connect(m_ui.Command10, &QPushButton::clicked, this, [this] { guard([this] { Command10_Click(); }); });
     connect(m_ui.Combo1, &QComboBox::activated, this, [this] { guard([this] { Combo1_Click(); }); });
 }
@@ -224,9 +235,70 @@ void Form1::Form_Unload()
 
 void Form1::closeEvent(QCloseEvent *event)
 {
+    if (m_busy) {
+        event->ignore();
+        return;
+    }
     if (!m_unloaded)
         Form_Unload();
     event->accept();
+}
+
+// --- long work
+
+namespace {
+
+// Swallows the operator's input while long work runs on the window's thread.
+class InputBlocker final : public QObject
+{
+public:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::ShortcutOverride:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+} // namespace
+
+void Form1::runBusy(const QString &what, int files, const std::function<void(const BusyProgress &)> &work)
+{
+    const QString hint = m_ui.Label3->text();
+    InputBlocker blocker;
+    qApp->installEventFilter(&blocker);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_busy = true;
+    const auto restore = qScopeGuard([&] {
+        m_busy = false;
+        QApplication::restoreOverrideCursor();
+        qApp->removeEventFilter(&blocker);
+        m_ui.Label3->setText(hint);
+    });
+    QElapsedTimer shown;
+    const BusyProgress progress = [&](int file, qint64 done, qint64 total) {
+        if (shown.isValid() && shown.elapsed() < 100)
+            return;
+        shown.start();
+        auto mb = [](qint64 bytes) { return QString::number(double(bytes) / (1024.0 * 1024.0), 'f', 1); };
+        m_ui.Label3->setText(what + QStringLiteral("\r\n%1 / %2 파일, %3 MB / %4 MB")
+                                        .arg(file)
+                                        .arg(files)
+                                        .arg(mb(done), mb(total)));
+        repaintNow(m_ui.Label3);
+        QCoreApplication::processEvents();
+    };
+    progress(0, 0, 0);
+    work(progress);
 }
 
 // --- the window's own behaviour
@@ -257,6 +329,9 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             showHint(widget);
     } else if (widget == m_ui.Text2 && event->type() == QEvent::FocusOut) {
         guard([this] { Text2_LostFocus(); });
+    } else if (widget == m_ui.Text12 && event->type() == QEvent::MouseButtonDblClick) {
+        guard([this] { Text12_DblClick(); });
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

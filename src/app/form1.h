@@ -80,6 +80,20 @@ public:
     void Command10_Click();
     bool logOptionArmed() const { return m_logOptionArmed != 0; }
 
+    // --- gateway log tools (gatewaylog/log_tools_handlers.cpp)
+    void Command7_Click();
+    void List3_Click();
+    void Command11_Click();
+    void Command12_Click();
+    void Text12_DblClick();
+    void fillFileList(const QStringList &files);
+
+    // Long work on the window's own thread: Label3 shows its progress and the
+    // window keeps repainting, but takes no input until the work ends.
+    using BusyProgress = std::function<void(int file, qint64 done, qint64 total)>;
+    void runBusy(const QString &what, int files, const std::function<void(const BusyProgress &)> &work);
+    bool busy() const { return m_busy; }
+
     // --- account lists (accounts/account_list_handlers.cpp)
     void LoadAccounts();
     void Combo1_Click();
@@ -112,4 +126,5 @@ private:
     db::DbSession m_db;
     qint16 m_logOptionArmed = 0;
     bool m_unloaded = false;
+    bool m_busy = false;
 };

@@ -21,7 +21,15 @@ QTextCodec *cp949Codec()
 
 QString fromAnsi(const QByteArray &bytes)
 {
-    return ansiCodec()->toUnicode(bytes);
+    // Most lines are plain ASCII, which every ANSI code page writes alike.
+    bool ascii = true;
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    return ascii ? QString::fromLatin1(bytes) : ansiCodec()->toUnicode(bytes);
 }
 
 QByteArray toAnsi(const QString &text)

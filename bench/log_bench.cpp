@@ -1,0 +1,122 @@
+// Measures the log scan and the order lookup over generated gateway logs,
+// beside `LC_ALL=C grep -F -c` with the same markers over the same files.
+//
+//   kz_log_bench [--size MB] [--files N] [--dir DIR] [--keep]
+//   kz_log_bench --write-demo DIR     (the demo site's log set)
+
+#include "log_corpus.h"
+
+#include "gatewaylog/log_files.h"
+#include "gatewaylog/log_scanner.h"
+#include "gatewaylog/order_lookup.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <sys/resource.h>
+
+static double seconds(const QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e9;
+}
+
+static double grepSeconds(const QStringList &markers, const QStringList &files)
+{
+    QStringList args{QStringLiteral("-F"), QStringLiteral("-c")};
+    for (const QString &m : markers)
+        args << QStringLiteral("-e") << m;
+    args << files;
+    QProcess grep;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    grep.setProcessEnvironment(env);
+    // Not /dev/null: GNU grep stops at the first match when nobody reads its output.
+    QElapsedTimer t;
+    t.start();
+    grep.start(QStringLiteral("grep"), args);
+    if (!grep.waitForFinished(-1) || grep.exitStatus() != QProcess::NormalExit || grep.exitCode() > 1)
+        std::fprintf(stderr, "grep failed: %s\n", grep.readAllStandardError().constData());
+    const double s = seconds(t);
+    grep.readAllStandardOutput();
+    return s;
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args.at(1) == QLatin1String("--write-demo")) {
+        bench::writeDemoLogs(args.at(2));
+        return 0;
+    }
+    qint64 sizeMb = 1024;
+    int fileCount = 8;
+    QString dirPath;
+    bool keep = false;
+    for (int i = 1; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--size") && i + 1 < args.size())
+            sizeMb = args.at(++i).toLongLong();
+        else if (args.at(i) == QLatin1String("--files") && i + 1 < args.size())
+            fileCount = args.at(++i).toInt();
+        else if (args.at(i) == QLatin1String("--dir") && i + 1 < args.size())
+            dirPath = args.at(++i);
+        else if (args.at(i) == QLatin1String("--keep"))
+            keep = true;
+    }
+    QTemporaryDir temp(dirPath.isEmpty() ? QDir::tempPath() + QStringLiteral("/kz-logs-XXXXXX")
+                                         : dirPath + QStringLiteral("/kz-logs-XXXXXX"));
+    temp.setAutoRemove(!keep);
+    const QString folder = temp.path();
+
+    const qint64 total = sizeMb * 1024 * 1024;
+    std::printf("writing %lld MB of gateway logs in %d files under %s\n", static_cast<long long>(sizeMb), fileCount,
+                qPrintable(folder));
+    const QStringList paths = bench::writeLargeLogs(folder, total, total / fileCount + 1);
+    qint64 bytes = 0;
+    QStringList names;
+    for (const QString &p : paths) {
+        bytes += QFileInfo(p).size();
+        names << QFileInfo(p).fileName();
+    }
+    const double mb = double(bytes) / (1024.0 * 1024.0);
+
+    // The scan, as " 워크리스트   로그확인" runs it.
+    QElapsedTimer t;
+    t.start();
+    gatewaylog::Scanner scanner;
+    gatewaylog::MarkedLineReader scanReader(gatewaylog::Scanner::markers(), false);
+    gatewaylog::readLogs(folder, names, scanReader, [&](QByteArrayView l, bool a, quint32 f) { scanner.feed(l, a, f); }, {});
+    const double scanS = seconds(t);
+
+    // The lookup of one device's orders.
+    t.start();
+    gatewaylog::OrderLookup lookup(QStringLiteral("DEV07"), QStringLiteral("VMWL_EE_DEV07"));
+    gatewaylog::MarkedLineReader lookupReader(lookup.markers(), false);
+    gatewaylog::readLogs(folder, names, lookupReader, [&](QByteArrayView l, bool a, quint32 f) { lookup.feed(l, a, f); }, {});
+    const double lookupS = seconds(t);
+
+    QStringList scanMarkers;
+    for (const QByteArray &m : gatewaylog::Scanner::markers())
+        scanMarkers << QString::fromLatin1(m);
+    QStringList lookupMarkers;
+    for (const QByteArray &m : lookup.markers())
+        lookupMarkers << QString::fromLatin1(m);
+    const double grepScanS = grepSeconds(scanMarkers, paths);
+    const double grepLookupS = grepSeconds(lookupMarkers, paths);
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("logs:    %.0f MB, %lld entries found, lookup listed %lld lines\n", mb,
+                static_cast<long long>(scanner.entries().size()), static_cast<long long>(lookup.text().count(QLatin1Char('\n'))));
+    std::printf("scan:    %7.1f MB/s  (%.2f s)   grep -F -c, same markers: %7.1f MB/s  (%.2f s)\n", mb / scanS, scanS,
+                mb / grepScanS, grepScanS);
+    std::printf("lookup:  %7.1f MB/s  (%.2f s)   grep -F -c, same markers: %7.1f MB/s  (%.2f s)\n", mb / lookupS,
+                lookupS, mb / grepLookupS, grepLookupS);
+    std::printf("peak memory of this process: %.1f MB\n", double(usage.ru_maxrss) / 1024.0);
+    return 0;
+}

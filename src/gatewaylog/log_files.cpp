@@ -1,0 +1,60 @@
+#include "log_files.h"
+
+#include "platform/error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace gatewaylog {
+
+QStringList folderFiles(const QString &folder)
+{
+    const QDir dir(folder);
+    if (!QFileInfo(folder).isDir())
+        throw platform::Error(QStringLiteral("로그 폴더가 없습니다: %1").arg(QDir::toNativeSeparators(folder)));
+    return dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
+}
+
+QStringList gatewayLogFiles(const QStringList &files, const QString &gatewayName)
+{
+    QStringList logs;
+    for (const QString &name : files) {
+        if (name.contains(gatewayName, Qt::CaseSensitive))
+            logs.append(name);
+    }
+    return logs;
+}
+
+void readLogs(const QString &folder, const QStringList &files, MarkedLineReader &reader,
+              const MarkedLineReader::LineHandler &onLine, const std::function<void(int, qint64, qint64)> &progress)
+{
+    const QDir dir(folder);
+    qint64 total = 0;
+    for (const QString &name : files)
+        total += QFileInfo(dir.filePath(name)).size();
+    qint64 done = 0;
+    int index = 0;
+    for (const QString &name : files) {
+        ++index;
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            throw platform::Error(QStringLiteral("로그 파일을 열 수 없습니다: %1 (%2)")
+                                      .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+        reader.read(file, onLine, [&](qint64 bytes) {
+            if (progress)
+                progress(index, done + bytes, qMax(total, done + bytes));
+        });
+        done += file.pos();
+    }
+}
+
+bool isDeletableLog(const QString &windowsFolder, const QString &fileName)
+{
+    QString path = windowsFolder;
+    if (!path.endsWith(QLatin1Char('\\')))
+        path += QLatin1Char('\\');
+    return (path + fileName).toUpper().contains(QLatin1String("ZORADODID"));
+}
+
+} // namespace gatewaylog

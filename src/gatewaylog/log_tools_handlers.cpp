@@ -1,0 +1,94 @@
+#include "app/form1.h"
+
+#include "gatewaylog/entry_inspector.h"
+#include "gatewaylog/log_files.h"
+#include "gatewaylog/log_scanner.h"
+#include "gatewaylog/order_lookup.h"
+#include "platform/paths.h"
+#include "platform/services.h"
+#include "worklist/gateway_control.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+void Form1::fillFileList(const QStringList &files)
+{
+    m_ui.File1->clear();
+    m_ui.File1->addItems(files);
+}
+
+// " 워크리스트   로그확인": one entry per distinct device association in the logs.
+void Form1::Command7_Click()
+{
+    m_ui.List3->clear();
+    const QString folder = m_context.paths.resolve(m_ui.Text12->text());
+    const QStringList all = gatewaylog::folderFiles(folder);
+    fillFileList(all);
+    const QStringList logs = gatewaylog::gatewayLogFiles(all, m_ui.Text7->text());
+
+    gatewaylog::Scanner scanner;
+    gatewaylog::MarkedLineReader reader(gatewaylog::Scanner::markers(), false);
+    runBusy(QStringLiteral("로그 확인 중입니다."), int(logs.size()), [&](const BusyProgress &progress) {
+        gatewaylog::readLogs(
+            folder, logs, reader, [&](QByteArrayView line, bool adjacent, quint32 found) { scanner.feed(line, adjacent, found); }, progress);
+    });
+    m_ui.List3->addItems(scanner.entries());
+}
+
+// A scanned entry taken apart into Text8, with its AE title and view handed to
+// the fields below the list.
+void Form1::List3_Click()
+{
+    const QListWidgetItem *item = m_ui.List3->currentItem();
+    if (!item)
+        return;
+    const gatewaylog::Inspection r = gatewaylog::inspect(item->text());
+    setBoxText(m_ui.Text8, r.text);
+    m_ui.Text10->setText(r.aeTitle);
+    if (r.view)
+        m_ui.Text11->setText(*r.view);
+}
+
+// The orders the device in Text10 received from the view in Text11.
+void Form1::Command11_Click()
+{
+    setBoxText(m_ui.Text8, QString());
+    const QString folder = m_context.paths.resolve(m_ui.Text12->text());
+    const QStringList all = gatewaylog::folderFiles(folder);
+    fillFileList(all);
+    const QStringList logs = gatewaylog::gatewayLogFiles(all, m_ui.Text7->text());
+
+    gatewaylog::OrderLookup lookup(m_ui.Text10->text(), m_ui.Text11->text());
+    gatewaylog::MarkedLineReader reader(lookup.markers(), lookup.needsEveryLine());
+    runBusy(QStringLiteral("처방 조회 중입니다."), int(logs.size()), [&](const BusyProgress &progress) {
+        gatewaylog::readLogs(
+            folder, logs, reader, [&](QByteArrayView line, bool adjacent, quint32 found) { lookup.feed(line, adjacent, found); }, progress);
+    });
+    setBoxText(m_ui.Text8, lookup.text());
+    m_ui.Label3->setText(gatewaylog::OrderLookup::helpText());
+}
+
+// "로그 삭제": the gateway's log files go, with the gateway stopped meanwhile.
+void Form1::Command12_Click()
+{
+    // Without the folder there is nothing to delete: the gateway is left running.
+    const QString windowsFolder = m_ui.Text12->text();
+    const QString folder = m_context.paths.resolve(windowsFolder);
+    if (!QFileInfo(folder).isDir())
+        return;
+    worklist::gateway::stopGateway(m_context.commands);
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted)) {
+        if (gatewaylog::isDeletableLog(windowsFolder, name))
+            QFile::remove(dir.filePath(name)); // one the gateway still holds stays, silently
+    }
+    m_context.commands.start(QString::fromUtf16(worklist::gateway::kStartGateway));
+    m_ui.List3->clear();
+}
+
+void Form1::Text12_DblClick()
+{
+    if (QFileInfo(m_context.paths.resolve(m_ui.Text12->text())).isDir())
+        m_context.commands.openFolder(m_ui.Text12->text());
+}

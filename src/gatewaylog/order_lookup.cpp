@@ -1,0 +1,54 @@
+#include "order_lookup.h"
+
+#include "log_scanner.h"
+
+#include "platform/codepage.h"
+
+namespace gatewaylog {
+
+OrderLookup::OrderLookup(QString aeTitle, QString viewName)
+    : m_calling(QStringLiteral("Calling AP Title: ") + aeTitle), m_view(std::move(viewName))
+{
+}
+
+QList<QByteArray> OrderLookup::markers() const
+{
+    return {platform::toAnsi(m_calling), platform::toAnsi(m_view), kPatientIdMarker, kResponseMarker, kEndMarker};
+}
+
+namespace {
+enum : quint32 { Calling = 1, View = 2, PatientId = 4, Response = 8, End = 16 };
+}
+
+void OrderLookup::feed(QByteArrayView raw, bool adjacent, quint32 found)
+{
+    if (!(m_skip && adjacent)) {
+        if (found & Calling)
+            m_tally = 0;
+        // Without a view name every non-empty line counts as naming it.
+        const bool namesView = m_view.isEmpty() ? !raw.isEmpty() : (found & View) != 0;
+        if (namesView && m_tally >= 0)
+            ++m_tally;
+        if (m_tally == 2 && (found & PatientId)) {
+            const QString line = platform::fromAnsi(raw.toByteArray());
+            m_text += QStringLiteral("    환자 번호 : ") + line.mid(39, 35).trimmed() + QStringLiteral("\r\n");
+        }
+        if (m_tally == 2 && (found & Response) && raw.contains(kSuccessMarker)) {
+            const QString line = platform::fromAnsi(raw.toByteArray());
+            m_text += line.left(23) + line.mid(52) + QStringLiteral("\r\n\r\n");
+        }
+    }
+    m_skip = false;
+    if (found & End) {
+        m_tally = -1;
+        m_skip = true;
+    }
+}
+
+QString OrderLookup::helpText()
+{
+    return QStringLiteral("로그가 아래와 같으면 장비는 2건만 조회됨\r\n3 (Success) <- 2건만 조회 됨\r\n"
+                          "환자 번호: [12345678]\r\n환자 번호: [98765432]\r\n<2019-09-16 14:49:19> : 3 (Success)");
+}
+
+} // namespace gatewaylog

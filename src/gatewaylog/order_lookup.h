@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+namespace gatewaylog {
+
+// The orders the gateway sent one device from one view: the patient ID of each
+// response and the final response line, for every association of the device
+// in which the view name stood on exactly two lines before the responses.
+class OrderLookup final
+{
+public:
+    OrderLookup(QString aeTitle, QString viewName);
+
+    QList<QByteArray> markers() const;
+    // With no view name every non-empty line counts as naming it, so every
+    // line has to be looked at.
+    bool needsEveryLine() const { return m_view.isEmpty(); }
+
+    // found: which of markers() the line holds (bit i for marker i).
+    void feed(QByteArrayView line, bool adjacent, quint32 found);
+    const QString &text() const { return m_text; }
+
+    static QString helpText();
+
+private:
+    QString m_calling;
+    QString m_view;
+    int m_tally = -1; // -1: not the device; else the lines naming the view so far
+    bool m_skip = false;
+    QString m_text;
+};
+
+} // namespace gatewaylog
