@@ -19,6 +19,7 @@ struct MarkedLineReader::Impl
 {
     std::vector<QByteArray> markers;
     bool everyLine = false;
+    qint64 blockSize = 0;
     std::vector<char> buffer;
     // Where the line after the last one handed over begins, as an offset in
     // the file being read; -1 when that line is not in this file. At the start
@@ -40,9 +41,11 @@ struct MarkedLineReader::Impl
     }
 };
 
-MarkedLineReader::MarkedLineReader(const QList<QByteArray> &markers, bool everyLine) : m_impl(std::make_unique<Impl>())
+MarkedLineReader::MarkedLineReader(const QList<QByteArray> &markers, bool everyLine, qint64 blockSize)
+    : m_impl(std::make_unique<Impl>())
 {
     m_impl->everyLine = everyLine;
+    m_impl->blockSize = qMax<qint64>(blockSize, 1);
     for (const QByteArray &m : markers)
         m_impl->markers.push_back(m);
 }
@@ -74,9 +77,9 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
     std::vector<std::pair<qint64, int>> hits; // position, marker
 
     for (;;) {
-        if (held + kBlockSize > qint64(buffer.size()))
-            buffer.resize(static_cast<size_t>(held + kBlockSize));
-        const qint64 got = file.read(buffer.data() + held, kBlockSize);
+        if (held + d.blockSize > qint64(buffer.size()))
+            buffer.resize(static_cast<size_t>(held + d.blockSize));
+        const qint64 got = file.read(buffer.data() + held, d.blockSize);
         if (got < 0)
             throw platform::Error(QStringLiteral("로그 파일을 읽을 수 없습니다: %1").arg(file.errorString()));
         const bool atEnd = got == 0;

@@ -24,19 +24,20 @@ namespace gatewaylog {
 class MarkedLineReader final
 {
 public:
+    static constexpr qint64 kBlockSize = 4 * 1024 * 1024;
+
     using LineHandler = std::function<void(QByteArrayView line, bool adjacent, quint32 found)>;
     using Progress = std::function<void(qint64 bytes)>;
 
     // everyLine: hand over every line, marked or not. An empty marker is never
     // found. At most 32 markers.
-    MarkedLineReader(const QList<QByteArray> &markers, bool everyLine);
+    // blockSize: how much is read at a time (tests use small blocks).
+    MarkedLineReader(const QList<QByteArray> &markers, bool everyLine, qint64 blockSize = kBlockSize);
     ~MarkedLineReader();
 
     // Reads one file to the end it has now. progress is told the bytes read
     // after each block. Throws platform::Error when the file cannot be read.
     void read(QIODevice &file, const LineHandler &onLine, const Progress &progress = {});
-
-    static constexpr qint64 kBlockSize = 4 * 1024 * 1024;
 
 private:
     struct Impl;

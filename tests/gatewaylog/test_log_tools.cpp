@@ -1,0 +1,166 @@
+#include "support/app_harness.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
+#include <QTest>
+
+// The log tools on the demo site's logs, as the operator uses them.
+class TestLogTools : public QObject
+{
+    Q_OBJECT
+
+    static QString logDir(AppHarness &app) { return app.site().file(QStringLiteral("drives/c/RUDIVUV/Log")); }
+
+private Q_SLOTS:
+    void scanInspectPreviewLookUp()
+    {
+        AppHarness app;
+        app.login();
+        app.act(QStringLiteral("click Command7"));
+        const QStringList entries = app.items(QStringLiteral("List3"));
+        // CT01 and DR01 on two days (their queries name the day), DR01 also
+        // from its older view, MR01 from the base view; repeats merged.
+        QCOMPARE(entries.size(), 6);
+        QVERIFY(entries.at(0).startsWith(QStringLiteral("+//+CT01+///+*//*[\\ISO 2022 IR 149]*///*-//-FROM VMWL_KK_CT01 WHERE (1 = 1) AND")));
+        QCOMPARE(entries.filter(QStringLiteral("+//+DR01+///+")).size(), 3);
+        QCOMPARE(entries.filter(QStringLiteral("FROM VMWL WHERE")).size(), 1);
+        QVERIFY(entries.filter(QStringLiteral("VMWL_EG_DR01")).value(0).startsWith(QStringLiteral("+//+DR01+///+")));
+        QVERIFY(app.items(QStringLiteral("File1")).contains(QStringLiteral("ZORadoDidService_20261205.log")));
+        QVERIFY(app.messages().isEmpty());
+
+        app.act(QStringLiteral("pick List3 0"));
+        QVERIFY(app.text(QStringLiteral("Text8")).startsWith(
+            QStringLiteral("장비 Ae Title : CT01\r\n\r\nCharacter_Set : [\\ISO 2022 IR 149]\r\n\r\nTable 명 : VMWL_KK_CT01\r\n\r\nmodality = 'CT' \r\n")));
+        QCOMPARE(app.text(QStringLiteral("Text10")), QStringLiteral("CT01"));
+        QCOMPARE(app.text(QStringLiteral("Text11")), QStringLiteral("VMWL_KK_CT01"));
+
+        // The view is not in this archive yet: the preview says so.
+        app.act(QStringLiteral("click Command2"));
+        QVERIFY(app.messages().last().toObject().value(QStringLiteral("text")).toString().contains(QStringLiteral("VMWL_KK_CT01")));
+
+        app.act(QStringLiteral("click Command11"));
+        const QString orders = app.text(QStringLiteral("Text8"));
+        QVERIFY(orders.startsWith(QStringLiteral("    환자 번호 : [2026000123]\r\n")));
+        QCOMPARE(orders.count(QStringLiteral(" (Success)\r\n\r\n")), 3); // three associations of CT01 with the view
+        QVERIFY(orders.contains(QStringLiteral("<2026-12-05 08:12:05> : 4 (Success)\r\n\r\n")));
+        QVERIFY(app.text(QStringLiteral("Label3")).startsWith(QStringLiteral("로그가 아래와 같으면 장비는 2건만 조회됨\r\n")));
+        QVERIFY(app.text(QStringLiteral("Label3")).endsWith(QStringLiteral("<2019-09-16 14:49:19> : 3 (Success)")));
+    }
+
+    void scanAgainEmptiesFirst()
+    {
+        AppHarness app;
+        app.login();
+        app.act(QStringLiteral("click Command7"));
+        const QStringList first = app.items(QStringLiteral("List3"));
+        app.act(QStringLiteral("click Command7"));
+        QCOMPARE(app.items(QStringLiteral("List3")), first);
+    }
+
+    void onlyTheGatewaysFilesAreRead()
+    {
+        AppHarness app;
+        app.login();
+        for (const QString &name : QDir(logDir(app)).entryList(QDir::Files))
+            QFile::rename(QDir(logDir(app)).filePath(name), QDir(logDir(app)).filePath(name.toLower()));
+        app.act(QStringLiteral("click Command7"));
+        QVERIFY(app.items(QStringLiteral("List3")).isEmpty());
+        QVERIFY(app.messages().isEmpty());
+    }
+
+    void missingFolderIsNamed()
+    {
+        AppHarness app;
+        app.login();
+        app.act(QStringLiteral("type Text12 C:\\NoSuch\\Log\\"));
+        app.act(QStringLiteral("click Command7"));
+        QVERIFY(app.messages().last().toObject().value(QStringLiteral("text")).toString().contains(QStringLiteral("NoSuch")));
+        QVERIFY(app.items(QStringLiteral("List3")).isEmpty());
+        app.act(QStringLiteral("click Command11"));
+        QCOMPARE(app.messages().size(), 2);
+        QCOMPARE(app.text(QStringLiteral("Text8")), QString());
+    }
+
+    void deletion()
+    {
+        AppHarness app;
+        app.login();
+        const QDir dir(logDir(app));
+        app.site().writeBytes(QStringLiteral("drives/c/RUDIVUV/Log/zoradodid_old.txt"), "x");
+        app.site().writeBytes(QStringLiteral("drives/c/RUDIVUV/Log/other.log"), "x");
+        app.site().writeBytes(QStringLiteral("drives/c/RUDIVUV/Log/sub/ZORadoDidService_1.log"), "x");
+        app.act(QStringLiteral("click Command7"));
+        QVERIFY(!app.items(QStringLiteral("List3")).isEmpty());
+        app.act(QStringLiteral("click Command12"));
+        QCOMPARE(dir.entryList(QDir::Files), QStringList{QStringLiteral("other.log")});
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("sub/ZORadoDidService_1.log"))));
+        QVERIFY(app.items(QStringLiteral("List3")).isEmpty());
+        QCOMPARE(app.commands(), (QStringList{"taskkill /F /IM QXGateWayService.exe /T",
+                                              "taskkill /F /IM ZORadoDidService.exe /T", "net start KALDEN1"}));
+    }
+
+    void folderNamedAfterTheGateway()
+    {
+        AppHarness app;
+        app.login();
+        app.site().writeBytes(QStringLiteral("drives/c/ZORADODID/a.txt"), "x");
+        app.site().writeBytes(QStringLiteral("drives/c/ZORADODID/b.log"), "x");
+        app.act(QStringLiteral("type Text12 C:\\ZORADODID\\"));
+        app.act(QStringLiteral("click Command12"));
+        QVERIFY(QDir(app.site().file(QStringLiteral("drives/c/ZORADODID"))).entryList(QDir::Files).isEmpty());
+    }
+
+    void missingFolderStopsNothing()
+    {
+        AppHarness app;
+        app.login();
+        app.act(QStringLiteral("click Command7"));
+        app.act(QStringLiteral("type Text12 C:\\NoSuch\\"));
+        app.act(QStringLiteral("click Command12"));
+        QVERIFY(app.commands().isEmpty());
+        QVERIFY(!app.items(QStringLiteral("List3")).isEmpty());
+    }
+
+    void longWorkShowsProgressAndTakesNoInput()
+    {
+        AppHarness app;
+        app.login();
+        app.act(QStringLiteral("type Text2 KEEP"));
+        app.act(QStringLiteral("hover Label13"));
+        QString during;
+        app.form().runBusy(QStringLiteral("로그 확인 중입니다."), 2, [&](const Form1::BusyProgress &progress) {
+            QTest::qWait(120);
+            progress(1, 1024 * 1024, 3 * 1024 * 1024);
+            during = app.text(QStringLiteral("Label3"));
+            QVERIFY(app.form().busy());
+            // A click on "초기화" meanwhile is not taken.
+            QWidget *reset = app.form().ui().Command8;
+            const QPointF at(reset->rect().center());
+            QMouseEvent press(QEvent::MouseButtonPress, at, reset->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QMouseEvent release(QEvent::MouseButtonRelease, at, reset->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(reset, &press);
+            QApplication::sendEvent(reset, &release);
+            app.form().close();
+        });
+        QCOMPARE(during, QStringLiteral("로그 확인 중입니다.\r\n1 / 2 파일, 1.0 MB / 3.0 MB"));
+        QCOMPARE(app.text(QStringLiteral("Text2")), QStringLiteral("KEEP"));
+        QVERIFY(!app.ended());
+        QCOMPARE(app.text(QStringLiteral("Label3")), QStringLiteral("장비 Worklist에서 한글 표시 여부 설정"));
+        QVERIFY(!app.form().busy());
+    }
+
+    void doubleClickOpensTheFolder()
+    {
+        AppHarness app;
+        app.login();
+        app.act(QStringLiteral("dblclick Text12"));
+        QCOMPARE(app.commands(), QStringList{QStringLiteral("Explorer.exe /e, C:\\RUDIVUV\\Log\\")});
+        app.act(QStringLiteral("type Text12 C:\\NoSuch\\"));
+        app.act(QStringLiteral("dblclick Text12"));
+        QCOMPARE(app.commands().size(), 1);
+    }
+};
+
+QTEST_MAIN(TestLogTools)
+#include "test_log_tools.moc"
