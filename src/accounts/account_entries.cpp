@@ -46,6 +46,11 @@ QString keyText(const QString &value)
     return QString::number(toKey(value, value));
 }
 
+qint32 keyValue(const QString &value)
+{
+    return toKey(value, value);
+}
+
 qint32 accountKeyOf(const QString &entry)
 {
     const qsizetype bar = entry.indexOf(QLatin1Char('|'));

@@ -26,6 +26,7 @@ qint32 accountKeyOf(const QString &entry);
 // A key read from the archive, checked to be a 32-bit whole number and written
 // in plain decimal. Throws platform::Error when it is not one.
 QString keyText(const QString &value);
+qint32 keyValue(const QString &value);
 
 // The key (before the first "_") and the name (after it) of a report group entry.
 qint32 groupKeyOf(const QString &entry);

@@ -120,6 +120,20 @@ void Form1::wireSignals()
     });
     connect(m_ui.Command11, &QPushButton::clicked, this, [this] { guard([this] { Command11_Click(); }); });
     connect(m_ui.Command12, &QPushButton::clicked, this, [this] { guard([this] { Command12_Click(); }); });
+    connect(m_ui.Command1, &QPushButton::clicked, this, [this] { guard([this] { Command1_Click(); }); });
+    connect(m_ui.Command3, &QPushButton::clicked, this, [this] { guard([this] { Command3_Click(); }); });
+    connect(m_ui.Command13, &QPushButton::clicked, this, [this] { guard([this] { Command13_Click(); }); });
+    connect(m_ui.Command14, &QPushButton::clicked, this, [this] { guard([this] { Command14_Click(); }); });
+    connect(m_ui.Command9, &QPushButton::clicked, this, [this] { guard([this] { Command9_Click(); }); });
+    connect(m_ui.Command4, &QPushButton::clicked, this, [this] { guard([this] { Command4_Click(); }); });
+    connect(m_ui.Text16, &QLineEdit::returnPressed, this, [this] {
+        guard([this] {
+            Command9_Click();
+            m_ui.Text17->setFocus();
+        });
+    });
+    connect(m_ui.Text17, &QLineEdit::returnPressed, this, [this] { m_ui.Text18->setFocus(); });
+    connect(m_ui.Text18, &QLineEdit::returnPressed, this, [this] { guard([this] { Command4_Click(); }); });
     connect(m_ui.Command10, &QPushButton::clicked, this, [this] { guard([this] { Command10_Click(); }); });
     connect(m_ui.Combo1, &QComboBox::activated, this, [this] { guard([this] { Combo1_Click(); }); });
 }

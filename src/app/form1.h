@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 // The tool's one working window. Every operation is a handler here, reading
 // its inputs from the controls and writing its results into them. Each handler
@@ -97,6 +98,19 @@ public:
     // --- account lists (accounts/account_list_handlers.cpp)
     void LoadAccounts();
     void Combo1_Click();
+
+    // --- account settings tools (accounts/account_tools_handlers.cpp)
+    void Command1_Click();
+    void ResetUserSettings(qint32 key, const QString &levelCaption);
+    void Command3_Click();
+    void Command13_Click();
+    void Command14_Click();
+    std::optional<qint32> sourceAccount();
+    QList<qint32> targetAccounts(std::optional<qint32> source);
+
+    // --- romanization (romanize/romanize_handlers.cpp)
+    void Command9_Click();
+    void Command4_Click();
 
     // Message boxes under the application's title.
     platform::MessageAnswer message(const QString &text,

@@ -2,6 +2,10 @@
 
 #include "view_kinds.h"
 
+#include "db/sql_text.h"
+
+using db::quoted;
+
 namespace worklist {
 
 namespace {
@@ -17,20 +21,12 @@ QString cutExpression(const ViewFields &f, const char *column, const char *end)
 // A list typed with "," between its items, as the inside of IN ('…','…').
 QString quotedList(const QString &list)
 {
-    QString inside = list;
-    inside.replace(QLatin1Char('\''), QLatin1String("''"));
+    QString inside = db::quoted(list);
     inside.replace(QLatin1Char(','), QLatin1String("','"));
     return inside;
 }
 
 } // namespace
-
-QString quoted(const QString &value)
-{
-    QString q = value;
-    q.replace(QLatin1Char('\''), QLatin1String("''"));
-    return q;
-}
 
 QString viewHeader(bool alter, const QString &viewName)
 {

@@ -22,10 +22,6 @@ struct ViewFields
     QString cutLength;        // Text15
 };
 
-// A text put between single quotes in a statement, each quote in it doubled so
-// that it reaches the database as typed.
-QString quoted(const QString &value);
-
 // "Create View NAME(" or "Alter View NAME(".
 QString viewHeader(bool alter, const QString &viewName);
 
