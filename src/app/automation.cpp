@@ -45,6 +45,8 @@ MessageAnswer ScriptedMessageBoxes::show(const QString &text, const QString &tit
 void RecordingPause::sleep(int milliseconds)
 {
     m_record.append(QJsonObject{{"ms", milliseconds}, {"afterCommands", static_cast<int>(m_commands.history().size())}});
+    if (m_waits)
+        platform::ThreadPause().sleep(milliseconds);
 }
 
 namespace {

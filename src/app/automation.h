@@ -31,17 +31,21 @@ private:
     QJsonArray m_record;
 };
 
-// The pause, recorded instead of waited for, with the number of commands that
-// had been started before it.
+// The pause, recorded with the number of commands that had been started before
+// it, and waited for only when a real gateway is to be restarted by it.
 class RecordingPause final : public platform::Pause
 {
 public:
-    explicit RecordingPause(const platform::CommandLauncher &commands) : m_commands(commands) {}
+    explicit RecordingPause(const platform::CommandLauncher &commands, bool waits = false)
+        : m_commands(commands), m_waits(waits)
+    {
+    }
     void sleep(int milliseconds) override;
     QJsonArray record() const { return m_record; }
 
 private:
     const platform::CommandLauncher &m_commands;
+    bool m_waits;
     QJsonArray m_record;
 };
 

@@ -47,8 +47,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption todayOption(QStringLiteral("today"), QStringLiteral("Fixes the clock's date."), QStringLiteral("YYYY-MM-DD"));
     const QCommandLineOption automateOption(QStringLiteral("automate"), QStringLiteral("Runs the operator actions of SCRIPT without a visible window."), QStringLiteral("SCRIPT"));
     const QCommandLineOption stateOption(QStringLiteral("state"), QStringLiteral("Where automation writes what the windows show."), QStringLiteral("OUT.json"));
+    const QCommandLineOption realPauseOption(QStringLiteral("real-pause"), QStringLiteral("With --automate: waits the gateway's one-second pause (for a site with a running gateway)."));
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("With --automate: saves the main window as PNG when the script ends."), QStringLiteral("FILE"));
-    parser.addOptions({appDirOption, driveRootOption, todayOption, automateOption, stateOption, screenshotOption});
+    parser.addOptions({appDirOption, driveRootOption, todayOption, automateOption, stateOption, screenshotOption,
+                       realPauseOption});
     parser.process(app);
 
     const QString appDir = parser.isSet(appDirOption) ? QDir(parser.value(appDirOption)).absolutePath()
@@ -72,7 +74,7 @@ int main(int argc, char *argv[])
     platform::SystemCommandLauncher commands(appDir);
     platform::SystemClock clock(today);
     platform::ThreadPause threadPause;
-    app::RecordingPause recordingPause(commands);
+    app::RecordingPause recordingPause(commands, parser.isSet(realPauseOption));
     QtMessageBoxes qtMessages;
     app::ScriptedMessageBoxes scriptedMessages;
     app::AutomationState state{&commands, &scriptedMessages, &recordingPause, false};

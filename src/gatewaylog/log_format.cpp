@@ -22,32 +22,57 @@ QString line(const QDateTime &when, const QString &text)
     return prefix(when) + text;
 }
 
-QString callingLine(const QDateTime &when, const QString &aeTitle)
+QString callingText(const QString &aeTitle)
 {
-    return line(when, QLatin1String(kCallingMarker) + QLatin1Char(' ') + aeTitle);
+    return QLatin1String(kCallingMarker) + QLatin1Char(' ') + aeTitle;
 }
 
-QString viewLine(const QDateTime &when, const QString &viewName)
+QString viewText(const QString &viewName)
 {
-    return line(when, QStringLiteral("Worklist view: ") + viewName);
+    return QStringLiteral("Worklist view: ") + viewName;
 }
 
-QString queryLine(const QDateTime &when, const QString &sql)
+QString queryText(const QString &sql)
 {
-    return line(when, QLatin1String(kQueryMarker) + QLatin1Char(' ') + sql);
+    return QLatin1String(kQueryMarker) + QLatin1Char(' ') + sql;
 }
 
 // "Worklist Find SCP Response" fills characters 25 to 50; " : " puts the
 // number at character 54, after the blank at 53.
+QString responseText(int number, const QString &status)
+{
+    return QLatin1String(kResponseMarker) + QStringLiteral(" : ") + QString::number(number) + QStringLiteral(" (")
+           + status + QLatin1Char(')');
+}
+
+QString endText()
+{
+    return QLatin1String(kEndMarker);
+}
+
+QString callingLine(const QDateTime &when, const QString &aeTitle)
+{
+    return line(when, callingText(aeTitle));
+}
+
+QString viewLine(const QDateTime &when, const QString &viewName)
+{
+    return line(when, viewText(viewName));
+}
+
+QString queryLine(const QDateTime &when, const QString &sql)
+{
+    return line(when, queryText(sql));
+}
+
 QString responseLine(const QDateTime &when, int number)
 {
-    return line(when, QLatin1String(kResponseMarker) + QStringLiteral(" : ") + QString::number(number)
-                          + QLatin1Char(' ') + QLatin1String(kSuccessMarker));
+    return line(when, responseText(number));
 }
 
 QString endLine(const QDateTime &when)
 {
-    return line(when, QLatin1String(kEndMarker));
+    return line(when, endText());
 }
 
 } // namespace gatewaylog::format

@@ -17,6 +17,14 @@ QString element(const QString &tag, const QString &vr, const QString &value, int
                 const QString &name);
 
 QString line(const QDateTime &when, const QString &text);
+
+// The texts behind the prefix.
+QString callingText(const QString &aeTitle);
+QString viewText(const QString &viewName);
+QString queryText(const QString &sql);
+QString responseText(int number, const QString &status = QStringLiteral("Success"));
+QString endText();
+
 QString callingLine(const QDateTime &when, const QString &aeTitle);
 QString viewLine(const QDateTime &when, const QString &viewName);
 QString queryLine(const QDateTime &when, const QString &sql);

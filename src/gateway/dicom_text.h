@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace gateway {
+
+// A text value as the bytes a data set in the given Specific Character Set
+// holds. "\ISO 2022 IR 149" (and "ISO 2022 IR 149"): Korean in KS X 1001 after
+// ESC $ ) C, which a person name repeats in every component group and after
+// each "^" of a group that holds Korean, as DICOM resets the designation
+// there; "ISO_IR 192": UTF-8; "ISO_IR 100": Latin-1; anything else: ASCII.
+// A character the set cannot hold becomes "?".
+QByteArray encodeValue(const QString &value, const QString &characterSet, bool personName);
+
+} // namespace gateway
