@@ -71,24 +71,38 @@ int main(int argc, char *argv[])
     if (!archive.connect(appDir, QDate::currentDate()))
         log.error(QStringLiteral("Archive not reachable: ") + archive.lastError());
 
+    // The site's start command names this process in the pid file as it starts
+    // it, so that a stop issued meanwhile finds it; started by hand, it names
+    // itself.
+    const QString pidPath = QDir(appDir).filePath(QStringLiteral("ZORadoDidService.pid"));
+    const QByteArray myPid = QByteArray::number(QCoreApplication::applicationPid());
+    auto stillWanted = [&] {
+        QFile f(pidPath);
+        return f.open(QIODevice::ReadOnly) && f.readAll().trimmed() == myPid;
+    };
+    if (!QFile::exists(pidPath)) {
+        QFile pid(pidPath);
+        if (pid.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            pid.write(myPid + "\n");
+    }
+
     gateway::WorklistScp scp(config, archive, log);
-    // The gateway being stopped may still hold the port for a moment.
+    // The gateway being stopped may still hold the port for a moment; a gateway
+    // that has been stopped meanwhile (its pid file gone) does not wait on.
     OFCondition cond = EC_IllegalCall;
     for (int attempt = 0; attempt < 40; ++attempt) {
         cond = scp.openListenPort();
-        if (cond.good())
+        if (cond.good() || !stillWanted())
             break;
         QThread::msleep(250);
     }
+    if (cond.good() && !stillWanted())
+        return 0;
     if (cond.bad()) {
         log.error(QStringLiteral("Cannot listen on port %1: %2").arg(config ? config->port : 104).arg(QLatin1String(cond.text())));
         std::fprintf(stderr, "cannot listen: %s\n", cond.text());
         return 1;
     }
-    QFile pid(QDir(appDir).filePath(QStringLiteral("ZORadoDidService.pid")));
-    if (pid.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        pid.write(QByteArray::number(QCoreApplication::applicationPid()) + "\n");
-    pid.close();
     cond = scp.acceptAssociations();
     return cond.good() ? 0 : 1;
 }

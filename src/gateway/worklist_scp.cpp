@@ -88,20 +88,31 @@ WorklistScp::WorklistScp(std::optional<Config> config, db::DbSession &archive, G
 void WorklistScp::notifyAssociationRequest(const T_ASC_Parameters &params, DcmSCPActionType &desiredAction)
 {
     m_calling = QString::fromLatin1(params.DULparams.callingAPTitle).trimmed();
+    // A connection that never asked for an association (a port probe) is no device.
+    m_associated = !m_calling.isEmpty();
+    if (!m_associated)
+        return;
     if (!m_config) {
         m_log.error(QStringLiteral("Association refused: the control file could not be read (") + m_calling
                     + QLatin1Char(')'));
         desiredAction = DCMSCP_ACTION_REFUSE_ASSOCIATION;
         return;
     }
-    if (m_log.summary())
+    if (m_log.summary()) {
+        // The line after an association's end is never read by the log tools,
+        // so the calling AE title must not be the first line of the next one.
+        m_log.write(QStringLiteral("Association Received %1: %2 -> %3")
+                        .arg(QLatin1String(params.DULparams.callingPresentationAddress), m_calling,
+                             QLatin1String(params.DULparams.calledAPTitle)));
         m_log.write(gatewaylog::format::callingText(m_calling));
+    }
 }
 
 void WorklistScp::notifyAssociationTermination()
 {
-    if (m_config && m_log.summary())
+    if (m_associated && m_config && m_log.summary())
         m_log.write(gatewaylog::format::endText());
+    m_associated = false;
 }
 
 OFCondition WorklistScp::handleIncomingCommand(T_DIMSE_Message *message, const DcmPresentationContextInfo &info)

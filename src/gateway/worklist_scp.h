@@ -33,6 +33,7 @@ private:
     db::DbSession &m_archive;
     GatewayLog &m_log;
     QString m_calling;
+    bool m_associated = false;
 };
 
 } // namespace gateway

@@ -1,0 +1,165 @@
+#include "gateway/dicom_text.h"
+#include "gateway/gateway_config.h"
+#include "gateway/gateway_log.h"
+#include "gateway/worklist_query.h"
+
+#include "db/db_session.h"
+#include "gatewaylog/entry_inspector.h"
+#include "gatewaylog/log_scanner.h"
+#include "gatewaylog/marked_lines.h"
+#include "gatewaylog/order_lookup.h"
+#include "support/test_site.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using gateway::WorklistKeys;
+
+class TestGatewayUnits : public QObject
+{
+    Q_OBJECT
+
+    static QString head()
+    {
+        return QStringLiteral("SELECT ") + QLatin1String(gateway::kWorklistColumns) + QStringLiteral(" FROM V WHERE (1 = 1)");
+    }
+
+private Q_SLOTS:
+    void queryToSql_data()
+    {
+        QTest::addColumn<QStringList>("keys"); // modality, date, station, id, name, charset
+        QTest::addColumn<QString>("conditions");
+        QTest::newRow("empty keys ignored") << QStringList{"", "", "", "", "", ""} << "";
+        QTest::newRow("universal * ignored") << QStringList{"*", "", "*", "", "*", ""} << "";
+        QTest::newRow("modality and day") << QStringList{"CT", "20261206", "", "", "", ""}
+                                          << " AND modality = 'CT' AND SCHEDULED_PROCEDURE_DATE = '20261206'";
+        QTest::newRow("date range") << QStringList{"", "20261201-20261207", "", "", "", ""}
+                                    << " AND SCHEDULED_PROCEDURE_DATE >= '20261201' AND SCHEDULED_PROCEDURE_DATE <= '20261207'";
+        QTest::newRow("open ranges") << QStringList{"", "-20261207", "", "", "", ""}
+                                     << " AND SCHEDULED_PROCEDURE_DATE <= '20261207'";
+        QTest::newRow("from a day on") << QStringList{"", "20261201-", "", "", "", ""}
+                                       << " AND SCHEDULED_PROCEDURE_DATE >= '20261201'";
+        QTest::newRow("station AE") << QStringList{"", "", "CT01", "", "", ""} << " AND scheduled_station_aetitle = 'CT01'";
+        QTest::newRow("wildcards") << QStringList{"", "", "", "2026*", "HONG^G?LDONG", ""}
+                                   << " AND patient_id LIKE '2026%' ESCAPE '\\' AND patient_name LIKE 'HONG^G_LDONG' ESCAPE '\\'";
+        QTest::newRow("LIKE characters stand for themselves") << QStringList{"", "", "", "A_%*", "", ""}
+                                                              << " AND patient_id LIKE 'A\\_\\%%' ESCAPE '\\'";
+        QTest::newRow("quote doubled") << QStringList{"", "", "", "O'1", "", ""} << " AND patient_id = 'O''1'";
+        QTest::newRow("character set asked for") << QStringList{"", "", "", "", "", "\\ISO 2022 IR 149"}
+                                                 << " AND specific_character_set = '\\ISO 2022 IR 149'";
+    }
+
+    void queryToSql()
+    {
+        QFETCH(QStringList, keys);
+        QFETCH(QString, conditions);
+        const WorklistKeys k{keys[0], keys[1], keys[2], keys[3], keys[4], keys[5]};
+        QCOMPARE(gateway::worklistSql(QStringLiteral("V"), k), head() + conditions);
+    }
+
+    void sqlRunsOnTheArchive()
+    {
+        TestSite site;
+        db::DbSession db;
+        QVERIFY(db.connect(site.dir(), site.today()));
+        const WorklistKeys keys{"CT", "20261126-20261206", "", "2026*", "", ""};
+        const db::Recordset rows = db.open(gateway::worklistSql(QStringLiteral("VMWL"), keys));
+        QVERIFY(rows.recordCount() > 0);
+        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026000123", "", ""})).recordCount(),
+                 db.open(QStringLiteral("Select * From VMWL Where patient_id = '2026000123'")).recordCount());
+        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026_00123", "", ""})).recordCount(), 0);
+    }
+
+    void controlFile()
+    {
+        const gateway::Config c = gateway::parseControlFile(
+            {"[Service]", "CustomAETitle=CT01^^VMWL_KK_CT01^^^^||dr01^^VMWL_EE_DR01^^^^||CT01^^VMWL_EE_CT01^^^^||",
+             "LogLevel=4", "MaxLogLevel=3", "FCR_XG5000=1", "Port=11112", "LogPath=D:\\Logs\\"});
+        QCOMPARE(c.views.value("CT01"), QStringLiteral("VMWL_KK_CT01")); // the first entry counts
+        QCOMPARE(gateway::viewFor(c, "dr01"), QStringLiteral("VMWL_EE_DR01"));
+        QCOMPARE(gateway::viewFor(c, "DR01"), QStringLiteral("VMWL")); // letter case counts
+        QCOMPARE(gateway::viewFor(c, "US01"), QStringLiteral("VMWL"));
+        QCOMPARE(c.logLevel, 4);
+        QVERIFY(c.fcrXg5000);
+        QCOMPARE(c.port, 11112);
+        QCOMPARE(c.logFolder, QStringLiteral("D:\\Logs\\"));
+
+        const gateway::Config d = gateway::parseControlFile({"LogLevel=9", "Port=x"});
+        QCOMPARE(d.logLevel, 0);
+        QCOMPARE(d.port, 104);
+        QVERIFY(d.views.isEmpty());
+    }
+
+    void encoding_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("charset");
+        QTest::addColumn<bool>("personName");
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray esc("\x1b$)C");
+        QTest::newRow("Korean name, ideographic group")
+            << "=홍길동" << "\\ISO 2022 IR 149" << true << QByteArray("=") + esc + "\xc8\xab\xb1\xe6\xb5\xbf";
+        QTest::newRow("escape after each ^") << "홍^길동" << "\\ISO 2022 IR 149" << true
+                                             << esc + "\xc8\xab^" + esc + "\xb1\xe6\xb5\xbf";
+        QTest::newRow("three groups") << "HONG^GILDONG=홍^길동" << "\\ISO 2022 IR 149" << true
+                                      << QByteArray("HONG^GILDONG=") + esc + "\xc8\xab^" + esc + "\xb1\xe6\xb5\xbf";
+        QTest::newRow("text value: one escape") << "흉부 CT" << "\\ISO 2022 IR 149" << false
+                                                << esc + "\xc8\xe4\xba\xce CT";
+        QTest::newRow("ASCII untouched") << "CHEST PA" << "\\ISO 2022 IR 149" << false << QByteArray("CHEST PA");
+        QTest::newRow("UTF-8") << "홍길동" << "ISO_IR 192" << true << QByteArray("\xed\x99\x8d\xea\xb8\xb8\xeb\x8f\x99");
+        QTest::newRow("Latin-1 cannot hold Korean") << "HONG 홍" << "ISO_IR 100" << true << QByteArray("HONG ?");
+        QTest::newRow("default repertoire") << "Müller 홍" << "" << true << QByteArray("M?ller ?");
+    }
+
+    void encoding()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, charset);
+        QFETCH(bool, personName);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(gateway::encodeValue(value, charset, personName), bytes);
+    }
+
+    void logReadByTheTool()
+    {
+        QTemporaryDir dir;
+        const QDateTime when(QDate(2019, 9, 16), QTime(14, 49, 19));
+        gateway::GatewayLog log(dir.path(), 4, [&] { return when; });
+        log.write(QStringLiteral("Calling AP Title: MR01"));
+        log.write(QStringLiteral("(0008,0005) CS [ISO_IR 100]                             #  10, 1 SpecificCharacterSet"));
+        log.write(QStringLiteral("Worklist view: VMWL_KK_MR01"));
+        log.write(QStringLiteral("Modality find query = SELECT a FROM VMWL_KK_MR01 WHERE (1 = 1) AND modality = 'MR'"));
+        log.write(QStringLiteral("(0010,0020) LO [12345678]                               #   8, 1 PatientID"));
+        log.write(QStringLiteral("(0010,0020) LO [98765432]                               #   8, 1 PatientID"));
+        log.write(QStringLiteral("Worklist Find SCP Response : 3 (Success)"));
+        log.write(QStringLiteral("DcmSCP: Association Terminated"));
+        QFile file(QDir(dir.path()).filePath(QStringLiteral("ZORadoDidService_20190916.log")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("<2019-09-16 14:49:19> : Calling AP Title: MR01\r\n"));
+
+        gatewaylog::Scanner scanner;
+        gatewaylog::OrderLookup lookup(QStringLiteral("MR01"), QStringLiteral("VMWL_KK_MR01"));
+        for (auto *pair : {static_cast<void *>(&scanner), static_cast<void *>(&lookup)}) {
+            file.seek(0);
+            const bool scan = pair == &scanner;
+            gatewaylog::MarkedLineReader reader(scan ? gatewaylog::Scanner::markers() : lookup.markers(), false);
+            reader.read(file, [&](QByteArrayView line, bool adjacent, quint32 found) {
+                if (scan)
+                    scanner.feed(line, adjacent, found);
+                else
+                    lookup.feed(line, adjacent, found);
+            });
+        }
+        QCOMPARE(scanner.entries(), QStringList{QStringLiteral(
+                                        "+//+MR01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_KK_MR01 WHERE (1 = 1) AND modality = 'MR'-///-")});
+        QCOMPARE(gatewaylog::inspect(scanner.entries().first()).view.value_or(QString()), QStringLiteral("VMWL_KK_MR01"));
+        QCOMPARE(lookup.text(), QStringLiteral("    환자 번호 : [12345678]\r\n    환자 번호 : [98765432]\r\n"
+                                               "<2019-09-16 14:49:19> : 3 (Success)\r\n\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGatewayUnits)
+#include "test_gateway_units.moc"
