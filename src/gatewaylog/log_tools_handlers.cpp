@@ -1,6 +1,6 @@
 #include "app/form1.h"
 
-#include "gatewaylog/entry_inspector.h"
+#include "gatewaylog/log_entry.h"
 #include "gatewaylog/log_files.h"
 #include "gatewaylog/log_scanner.h"
 #include "gatewaylog/order_lookup.h"

@@ -4,7 +4,7 @@
 #include "gateway/worklist_query.h"
 
 #include "db/db_session.h"
-#include "gatewaylog/entry_inspector.h"
+#include "gatewaylog/log_entry.h"
 #include "gatewaylog/log_scanner.h"
 #include "gatewaylog/marked_lines.h"
 #include "gatewaylog/order_lookup.h"

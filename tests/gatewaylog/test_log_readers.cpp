@@ -1,4 +1,4 @@
-#include "gatewaylog/entry_inspector.h"
+#include "gatewaylog/log_entry.h"
 #include "gatewaylog/log_format.h"
 #include "gatewaylog/log_scanner.h"
 #include "gatewaylog/marked_lines.h"

@@ -1,4 +1,4 @@
-#include "entry_inspector.h"
+#include "log_entry.h"
 
 namespace gatewaylog {
 
