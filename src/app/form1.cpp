@@ -342,7 +342,11 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         if (widget->isEnabled())
             showHint(widget);
     } else if (widget == m_ui.Text2 && event->type() == QEvent::FocusOut) {
-        guard([this] { Text2_LostFocus(); });
+        // A message box or a switch to another program takes the focus only
+        // for a while; the field is left when the focus moves within the window.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            guard([this] { Text2_LostFocus(); });
     } else if (widget == m_ui.Text12 && event->type() == QEvent::MouseButtonDblClick) {
         guard([this] { Text12_DblClick(); });
         return true;
