@@ -90,14 +90,16 @@ int main(int argc, char *argv[])
     t.start();
     gatewaylog::Scanner scanner;
     gatewaylog::MarkedLineReader scanReader(gatewaylog::Scanner::markers(), false);
-    gatewaylog::readLogs(folder, names, scanReader, [&](QByteArrayView l, bool a, quint32 f) { scanner.feed(l, a, f); }, {});
+    gatewaylog::readLogs(folder, names, scanReader, [&](QByteArrayView l, bool a, quint32 f) { scanner.feed(l, a, f); },
+                         {});
     const double scanS = seconds(t);
 
     // The lookup of one device's orders.
     t.start();
     gatewaylog::OrderLookup lookup(QStringLiteral("DEV07"), QStringLiteral("VMWL_EE_DEV07"));
     gatewaylog::MarkedLineReader lookupReader(lookup.markers(), false);
-    gatewaylog::readLogs(folder, names, lookupReader, [&](QByteArrayView l, bool a, quint32 f) { lookup.feed(l, a, f); }, {});
+    gatewaylog::readLogs(folder, names, lookupReader,
+                         [&](QByteArrayView l, bool a, quint32 f) { lookup.feed(l, a, f); }, {});
     const double lookupS = seconds(t);
 
     QStringList scanMarkers;
@@ -112,7 +114,8 @@ int main(int argc, char *argv[])
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("logs:    %.0f MB, %lld entries found, lookup listed %lld lines\n", mb,
-                static_cast<long long>(scanner.entries().size()), static_cast<long long>(lookup.text().count(QLatin1Char('\n'))));
+                static_cast<long long>(scanner.entries().size()),
+                static_cast<long long>(lookup.text().count(QLatin1Char('\n'))));
     std::printf("scan:    %7.1f MB/s  (%.2f s)   grep -F -c, same markers: %7.1f MB/s  (%.2f s)\n", mb / scanS, scanS,
                 mb / grepScanS, grepScanS);
     std::printf("lookup:  %7.1f MB/s  (%.2f s)   grep -F -c, same markers: %7.1f MB/s  (%.2f s)\n", mb / lookupS,

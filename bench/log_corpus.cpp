@@ -16,7 +16,9 @@ QStringList association(const Device &d, const QDateTime &when, const QStringLis
     const QString date = when.toString(QStringLiteral("yyyyMMdd"));
     const QString cs = QLatin1Char('[') + d.characterSet + QLatin1Char(']');
     QStringList lines{
-        fmt::line(when, QStringLiteral("Association Received 10.20.1.%1: %2 -> KALDEN1").arg(d.aeTitle.size() * 7).arg(d.aeTitle)),
+        fmt::line(
+            when,
+            QStringLiteral("Association Received 10.20.1.%1: %2 -> KALDEN1").arg(d.aeTitle.size() * 7).arg(d.aeTitle)),
         fmt::callingLine(when, d.aeTitle),
         fmt::line(when, QStringLiteral("Called AP Title: KALDEN1")),
         fmt::line(when, QStringLiteral("Association Acknowledged (Max Send PDV: 16372)")),
@@ -32,15 +34,15 @@ QStringList association(const Device &d, const QDateTime &when, const QStringLis
                                      "ScheduledProcedureStepStartDate")),
         fmt::viewLine(when, d.view),
         fmt::queryLine(when, QStringLiteral("SELECT patient_id, patient_name, SCHEDULED_PROCEDURE_DATE, "
-                                            "SCHEDULED_PROCEDURE_TIME, Scheduled_procedure_desc, modality FROM ")
-                                 + d.view + QStringLiteral(" WHERE (1 = 1) AND modality = '") + d.modality
-                                 + QStringLiteral("' AND SCHEDULED_PROCEDURE_DATE = '") + date + QLatin1Char('\'')),
+                                            "SCHEDULED_PROCEDURE_TIME, Scheduled_procedure_desc, modality FROM ") +
+                                 d.view + QStringLiteral(" WHERE (1 = 1) AND modality = '") + d.modality +
+                                 QStringLiteral("' AND SCHEDULED_PROCEDURE_DATE = '") + date + QLatin1Char('\'')),
     };
     for (int i = 0; i < responses; ++i) {
         const QString id = patientIds.at(i % patientIds.size());
         lines << fmt::line(when, QStringLiteral("Sending Find Response %1 (Pending)").arg(i + 1))
-              << fmt::line(when, fmt::element("(0008,0005)", "CS", cs, int(d.characterSet.size()), 1,
-                                              "SpecificCharacterSet"))
+              << fmt::line(when,
+                           fmt::element("(0008,0005)", "CS", cs, int(d.characterSet.size()), 1, "SpecificCharacterSet"))
               << fmt::line(when, fmt::element("(0010,0020)", "LO", QLatin1Char('[') + id + QLatin1Char(']'),
                                               int(id.size()), 1, "PatientID"))
               << fmt::line(when, fmt::element("(0040,0001)", "AE", QLatin1Char('[') + d.aeTitle + QLatin1Char(']'),
@@ -102,7 +104,8 @@ QStringList writeLargeLogs(const QString &folder, qint64 totalBytes, qint64 file
     qint64 written = 0;
     QDateTime when(QDate(2026, 1, 1), QTime(0, 0));
     for (int n = 0; written < totalBytes; ++n) {
-        const QString path = QDir(folder).filePath(QStringLiteral("ZORadoDidService_%1.log").arg(n, 4, 10, QLatin1Char('0')));
+        const QString path =
+            QDir(folder).filePath(QStringLiteral("ZORadoDidService_%1.log").arg(n, 4, 10, QLatin1Char('0')));
         QFile f(path);
         f.open(QIODevice::WriteOnly | QIODevice::Truncate);
         qint64 size = 0;

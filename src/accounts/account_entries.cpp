@@ -17,8 +17,8 @@ QString levelCaption(const QString &levelKey)
 
 QString sourceEntry(const QString &key, const QString &userId, const QString &userName, const QString &levelKey)
 {
-    return key + QStringLiteral(" | ") + userId + QStringLiteral(" | ") + userName + QStringLiteral("| ")
-           + levelCaption(levelKey);
+    return key + QStringLiteral(" | ") + userId + QStringLiteral(" | ") + userName + QStringLiteral("| ") +
+           levelCaption(levelKey);
 }
 
 QString targetEntry(const QString &key, const QString &userId, const QString &userName, const QString &levelKey)

@@ -33,8 +33,12 @@ void AppStyle::drawControl(ControlElement element, const QStyleOption *option, Q
 
 void installKoreanFontFallbacks()
 {
-    const QStringList fallbacks{QStringLiteral("Gulim"), QStringLiteral("NanumGothic"), QStringLiteral("NanumBarunGothic"),
-                                QStringLiteral("Noto Sans CJK KR"), QStringLiteral("UnDotum"),
-                                QStringLiteral("Baekmuk Gulim"), QStringLiteral("Malgun Gothic")};
+    const QStringList fallbacks{QStringLiteral("Gulim"),
+                                QStringLiteral("NanumGothic"),
+                                QStringLiteral("NanumBarunGothic"),
+                                QStringLiteral("Noto Sans CJK KR"),
+                                QStringLiteral("UnDotum"),
+                                QStringLiteral("Baekmuk Gulim"),
+                                QStringLiteral("Malgun Gothic")};
     QFont::insertSubstitutions(QStringLiteral("굴림"), fallbacks);
 }

@@ -44,7 +44,8 @@ MessageAnswer ScriptedMessageBoxes::show(const QString &text, const QString &tit
 
 void RecordingPause::sleep(int milliseconds)
 {
-    m_record.append(QJsonObject{{"ms", milliseconds}, {"afterCommands", static_cast<int>(m_commands.history().size())}});
+    m_record.append(
+        QJsonObject{{"ms", milliseconds}, {"afterCommands", static_cast<int>(m_commands.history().size())}});
     if (m_waits)
         platform::ThreadPause().sleep(milliseconds);
 }
@@ -348,8 +349,8 @@ QJsonObject snapshot(frmLogin &login, Form1 &main, const AutomationState &state)
                        {"ended", state.ended}};
 }
 
-int runAutomation(const QString &scriptPath, const QString &statePath, const QString &screenshotPath,
-                  frmLogin &login, Form1 &main, ScriptedMessageBoxes &messages, AutomationState &state)
+int runAutomation(const QString &scriptPath, const QString &statePath, const QString &screenshotPath, frmLogin &login,
+                  Form1 &main, ScriptedMessageBoxes &messages, AutomationState &state)
 {
     QFile script(scriptPath);
     if (!script.open(QIODevice::ReadOnly)) {

@@ -81,8 +81,8 @@ private:
 // Runs the operator actions of a script against the real windows and writes
 // what they show. Returns the process exit code: non-zero for a script line it
 // cannot carry out, naming the line on standard error.
-int runAutomation(const QString &scriptPath, const QString &statePath, const QString &screenshotPath,
-                  frmLogin &login, Form1 &main, ScriptedMessageBoxes &messages, AutomationState &state);
+int runAutomation(const QString &scriptPath, const QString &statePath, const QString &screenshotPath, frmLogin &login,
+                  Form1 &main, ScriptedMessageBoxes &messages, AutomationState &state);
 
 // Everything the windows show, as the state file holds it.
 QJsonObject snapshot(frmLogin &login, Form1 &main, const AutomationState &state);

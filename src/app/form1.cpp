@@ -7,9 +7,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
-#include <QScopeGuard>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QScopeGuard>
 
 namespace {
 
@@ -19,21 +19,22 @@ const QString kCrLf = QStringLiteral("\r\n");
 QString hintFor(const QString &control)
 {
     if (control == QLatin1String("Label2"))
-        return QStringLiteral("기본 ISO_IR 100 설정 ") + kCrLf
-               + QStringLiteral("FCR 경우 한글 설정 및 Character_set : '\\ISO 2022 IR 149', 일부 FCR 장비는 Station Ae : "
-                                "FCR-CSL, Modality : CR 입력 필요");
+        return QStringLiteral("기본 ISO_IR 100 설정 ") + kCrLf +
+               QStringLiteral("FCR 경우 한글 설정 및 Character_set : '\\ISO 2022 IR 149', 일부 FCR 장비는 Station Ae : "
+                              "FCR-CSL, Modality : CR 입력 필요");
     if (control == QLatin1String("Label4") || control == QLatin1String("Text5"))
         return QStringLiteral("장비에서 Worklist 요청 시 SCHEDULED_STATION_AETITLE 값이 있을 경우 사용");
     if (control == QLatin1String("Label7") || control == QLatin1String("Text2"))
-        return QStringLiteral("장비 Ae Title 입력") + kCrLf + QStringLiteral("Ae Title 모를경우 Worklist Log 강화 후 확인 가능");
+        return QStringLiteral("장비 Ae Title 입력") + kCrLf +
+               QStringLiteral("Ae Title 모를경우 Worklist Log 강화 후 확인 가능");
     if (control == QLatin1String("Label8") || control == QLatin1String("Text3") || control == QLatin1String("Text6"))
-        return QStringLiteral("PACS처방은 CR, 장비는 DX 요청     : DX <- CR") + kCrLf
-               + QStringLiteral("PACS처방은 CR, 장비도 CR 요청     :      <- CR") + kCrLf
-               + QStringLiteral("PACS처방은 CR,RF, 장비는 DX 요청 : DX <- CR,RF") + kCrLf
-               + QStringLiteral("장비는 모든 처방을 받고 CR,RF 만 받고 싶을경우:    <- CR,RF") + kCrLf;
+        return QStringLiteral("PACS처방은 CR, 장비는 DX 요청     : DX <- CR") + kCrLf +
+               QStringLiteral("PACS처방은 CR, 장비도 CR 요청     :      <- CR") + kCrLf +
+               QStringLiteral("PACS처방은 CR,RF, 장비는 DX 요청 : DX <- CR,RF") + kCrLf +
+               QStringLiteral("장비는 모든 처방을 받고 CR,RF 만 받고 싶을경우:    <- CR,RF") + kCrLf;
     if (control == QLatin1String("Label9") || control == QLatin1String("Text4"))
-        return QStringLiteral("특정 장비에서 Che001 사용자 코드만 필요한 경우 Che001 입력") + kCrLf
-               + QStringLiteral("두개 이상일경우 ,로 구분 Che001, Che002");
+        return QStringLiteral("특정 장비에서 Che001 사용자 코드만 필요한 경우 Che001 입력") + kCrLf +
+               QStringLiteral("두개 이상일경우 ,로 구분 Che001, Che002");
     if (control == QLatin1String("Label13"))
         return QStringLiteral("장비 Worklist에서 한글 표시 여부 설정");
     return QString();
@@ -86,7 +87,8 @@ void Form1::wireSignals()
     m_ui.Text12->installEventFilter(this);
 
     for (QLineEdit *field : {m_ui.Text2, m_ui.Text3, m_ui.Text4, m_ui.Text5, m_ui.Text6})
-        connect(field, &QLineEdit::returnPressed, this, [this, field] { guard([this, field] { enterPressed(field); }); });
+        connect(field, &QLineEdit::returnPressed, this,
+                [this, field] { guard([this, field] { enterPressed(field); }); });
     connect(m_ui.Check3, &QCheckBox::toggled, this, [this] { guard([this] { Check3_Click(); }); });
     connect(m_ui.Com_End, &QPushButton::clicked, this, [this] { guard([this] { Com_End_Click(); }); });
 
@@ -304,10 +306,8 @@ void Form1::runBusy(const QString &what, int files, const std::function<void(con
             return;
         shown.start();
         auto mb = [](qint64 bytes) { return QString::number(double(bytes) / (1024.0 * 1024.0), 'f', 1); };
-        m_ui.Label3->setText(what + QStringLiteral("\r\n%1 / %2 파일, %3 MB / %4 MB")
-                                        .arg(file)
-                                        .arg(files)
-                                        .arg(mb(done), mb(total)));
+        m_ui.Label3->setText(
+            what + QStringLiteral("\r\n%1 / %2 파일, %3 MB / %4 MB").arg(file).arg(files).arg(mb(done), mb(total)));
         repaintNow(m_ui.Label3);
         QCoreApplication::processEvents();
     };

@@ -8,8 +8,8 @@
 #include <QScreen>
 
 frmLogin::frmLogin(AppContext context, Form1 &main, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       m_context(std::move(context)), m_main(main)
 {
     m_ui.setupUi(this);

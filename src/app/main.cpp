@@ -42,15 +42,29 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("KALDEN-Z 설정 Tool"));
     parser.addHelpOption();
-    const QCommandLineOption appDirOption(QStringLiteral("app-dir"), QStringLiteral("The application folder (DB.ini, templates, TUSERSETTING)."), QStringLiteral("DIR"));
-    const QCommandLineOption driveRootOption(QStringLiteral("drive-root"), QStringLiteral("The folder that stands for the Windows drives (default: <app dir>/drives)."), QStringLiteral("DIR"));
-    const QCommandLineOption todayOption(QStringLiteral("today"), QStringLiteral("Fixes the clock's date."), QStringLiteral("YYYY-MM-DD"));
-    const QCommandLineOption automateOption(QStringLiteral("automate"), QStringLiteral("Runs the operator actions of SCRIPT without a visible window."), QStringLiteral("SCRIPT"));
-    const QCommandLineOption stateOption(QStringLiteral("state"), QStringLiteral("Where automation writes what the windows show."), QStringLiteral("OUT.json"));
-    const QCommandLineOption realPauseOption(QStringLiteral("real-pause"), QStringLiteral("With --automate: waits the gateway's one-second pause (for a site with a running gateway)."));
-    const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("With --automate: saves the main window as PNG when the script ends."), QStringLiteral("FILE"));
-    parser.addOptions({appDirOption, driveRootOption, todayOption, automateOption, stateOption, screenshotOption,
-                       realPauseOption});
+    const QCommandLineOption appDirOption(QStringLiteral("app-dir"),
+                                          QStringLiteral("The application folder (DB.ini, templates, TUSERSETTING)."),
+                                          QStringLiteral("DIR"));
+    const QCommandLineOption driveRootOption(
+        QStringLiteral("drive-root"),
+        QStringLiteral("The folder that stands for the Windows drives (default: <app dir>/drives)."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption todayOption(QStringLiteral("today"), QStringLiteral("Fixes the clock's date."),
+                                         QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption automateOption(
+        QStringLiteral("automate"), QStringLiteral("Runs the operator actions of SCRIPT without a visible window."),
+        QStringLiteral("SCRIPT"));
+    const QCommandLineOption stateOption(QStringLiteral("state"),
+                                         QStringLiteral("Where automation writes what the windows show."),
+                                         QStringLiteral("OUT.json"));
+    const QCommandLineOption realPauseOption(
+        QStringLiteral("real-pause"),
+        QStringLiteral("With --automate: waits the gateway's one-second pause (for a site with a running gateway)."));
+    const QCommandLineOption screenshotOption(
+        QStringLiteral("screenshot"),
+        QStringLiteral("With --automate: saves the main window as PNG when the script ends."), QStringLiteral("FILE"));
+    parser.addOptions(
+        {appDirOption, driveRootOption, todayOption, automateOption, stateOption, screenshotOption, realPauseOption});
     parser.process(app);
 
     const QString appDir = parser.isSet(appDirOption) ? QDir(parser.value(appDirOption)).absolutePath()

@@ -24,9 +24,9 @@ QString readDbIniLine(const QString &appDir, int lineNumber)
 
 QString adoConnectionString(const QString &server, const QString &password, const QString &user)
 {
-    return QStringLiteral("Provider=SQLNCLI11;") + QStringLiteral("Server=") + server + QStringLiteral(";")
-           + QStringLiteral("Database=QoRVA_Clinic;") + QStringLiteral("User Id= ") + user + QStringLiteral(";")
-           + QStringLiteral("Password= ") + password;
+    return QStringLiteral("Provider=SQLNCLI11;") + QStringLiteral("Server=") + server + QStringLiteral(";") +
+           QStringLiteral("Database=QoRVA_Clinic;") + QStringLiteral("User Id= ") + user + QStringLiteral(";") +
+           QStringLiteral("Password= ") + password;
 }
 
 QList<QPair<QString, QString>> parseConnectionString(const QString &connection)
@@ -84,9 +84,9 @@ QString connectionValue(const QString &connection, const QString &key)
 
 static QString odbcValue(const QString &value)
 {
-    const bool needsBraces = value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('{'))
-                             || value.contains(QLatin1Char('}')) || value.contains(QLatin1Char('='))
-                             || value != value.trimmed();
+    const bool needsBraces = value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('{')) ||
+                             value.contains(QLatin1Char('}')) || value.contains(QLatin1Char('=')) ||
+                             value != value.trimmed();
     if (!needsBraces)
         return value;
     QString escaped = value;
@@ -100,9 +100,9 @@ QString odbcConnectionString(const QString &adoConnection, const QString &driver
     const QString database = connectionValue(adoConnection, QStringLiteral("Database"));
     const QString user = connectionValue(adoConnection, QStringLiteral("User Id"));
     const QString password = connectionValue(adoConnection, QStringLiteral("Password"));
-    QString odbc = QStringLiteral("DRIVER={") + driver + QStringLiteral("};SERVER=") + odbcValue(server)
-                   + QStringLiteral(";DATABASE=") + odbcValue(database) + QStringLiteral(";UID=") + odbcValue(user)
-                   + QStringLiteral(";PWD=") + odbcValue(password) + QLatin1Char(';');
+    QString odbc = QStringLiteral("DRIVER={") + driver + QStringLiteral("};SERVER=") + odbcValue(server) +
+                   QStringLiteral(";DATABASE=") + odbcValue(database) + QStringLiteral(";UID=") + odbcValue(user) +
+                   QStringLiteral(";PWD=") + odbcValue(password) + QLatin1Char(';');
     // FreeTDS left to find the protocol version itself keeps retrying a server
     // that does not answer and never honours the login time-out; 7.4 is what
     // the SQL Server releases of the native client speak.

@@ -84,11 +84,10 @@ void DbSession::executeSql(const QString &sql)
 
 bool DbSession::objectExists(const QString &name, int kind)
 {
-    const QString sql = kind == 1
-                            ? QStringLiteral("Select * ") + QStringLiteral("From   Sys.Objects ")
-                                  + QStringLiteral("Where  upper(Name) = upper('") + name + QStringLiteral("')")
-                            : QStringLiteral("Select * ") + QStringLiteral("From sys.Sequences ")
-                                  + QStringLiteral("Where  upper(Name) = upper('") + name + QStringLiteral("')");
+    const QString sql = kind == 1 ? QStringLiteral("Select * ") + QStringLiteral("From   Sys.Objects ") +
+                                        QStringLiteral("Where  upper(Name) = upper('") + name + QStringLiteral("')")
+                                  : QStringLiteral("Select * ") + QStringLiteral("From sys.Sequences ") +
+                                        QStringLiteral("Where  upper(Name) = upper('") + name + QStringLiteral("')");
     return open(sql).recordCount() > 0;
 }
 

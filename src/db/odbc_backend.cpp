@@ -30,8 +30,8 @@ OdbcBackend::OdbcBackend(const QString &odbcConnectionString, int loginTimeoutSe
         throw platform::Error(QStringLiteral("ODBC 드라이버(QODBC)를 불러올 수 없습니다."));
     }
     database.setDatabaseName(odbcConnectionString);
-    database.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1")
-                                   .arg(loginTimeoutSeconds));
+    database.setConnectOptions(
+        QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1").arg(loginTimeoutSeconds));
     if (!database.open()) {
         const QString text = errorText(database.lastError());
         database = QSqlDatabase();

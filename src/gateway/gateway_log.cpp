@@ -17,8 +17,8 @@ GatewayLog::GatewayLog(QString folder, int level, std::function<QDateTime()> clo
 void GatewayLog::write(const QString &text)
 {
     const QDateTime now = m_clock();
-    QFile file(QDir(m_folder).filePath(QStringLiteral("ZORadoDidService_") + now.toString(QStringLiteral("yyyyMMdd"))
-                                       + QStringLiteral(".log")));
+    QFile file(QDir(m_folder).filePath(QStringLiteral("ZORadoDidService_") + now.toString(QStringLiteral("yyyyMMdd")) +
+                                       QStringLiteral(".log")));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return; // nowhere to say it
     QByteArray bytes;

@@ -42,9 +42,8 @@ int main(int argc, char *argv[])
 
     const QString appDir = parser.isSet(appDirOption) ? QDir(parser.value(appDirOption)).absolutePath()
                                                       : QCoreApplication::applicationDirPath();
-    const platform::Paths paths(appDir, parser.isSet(driveRootOption)
-                                            ? QDir(parser.value(driveRootOption)).absolutePath()
-                                            : QString());
+    const platform::Paths paths(
+        appDir, parser.isSet(driveRootOption) ? QDir(parser.value(driveRootOption)).absolutePath() : QString());
     OFLog::configure(OFLogger::WARN_LOG_LEVEL);
 
     // The control file is read once, whole, at start.
@@ -65,7 +64,8 @@ int main(int argc, char *argv[])
     if (!problem.isEmpty())
         log.error(problem);
     if (config && log.summary())
-        log.write(QStringLiteral("ZORadoDidService started, LogLevel=%1, port %2").arg(config->logLevel).arg(config->port));
+        log.write(
+            QStringLiteral("ZORadoDidService started, LogLevel=%1, port %2").arg(config->logLevel).arg(config->port));
 
     db::DbSession archive;
     if (!archive.connect(appDir, QDate::currentDate()))
@@ -99,7 +99,9 @@ int main(int argc, char *argv[])
     if (cond.good() && !stillWanted())
         return 0;
     if (cond.bad()) {
-        log.error(QStringLiteral("Cannot listen on port %1: %2").arg(config ? config->port : 104).arg(QLatin1String(cond.text())));
+        log.error(QStringLiteral("Cannot listen on port %1: %2")
+                      .arg(config ? config->port : 104)
+                      .arg(QLatin1String(cond.text())));
         std::fprintf(stderr, "cannot listen: %s\n", cond.text());
         return 1;
     }

@@ -28,8 +28,8 @@ static bool hasWildcard(const QString &value)
 static QString textCondition(const char *column, const QString &value)
 {
     if (hasWildcard(value))
-        return QLatin1String(column) + QStringLiteral(" LIKE '") + db::quoted(likePattern(value))
-               + QStringLiteral("' ESCAPE '\\'");
+        return QLatin1String(column) + QStringLiteral(" LIKE '") + db::quoted(likePattern(value)) +
+               QStringLiteral("' ESCAPE '\\'");
     return QLatin1String(column) + QStringLiteral(" = '") + db::quoted(value) + QLatin1Char('\'');
 }
 
@@ -40,8 +40,8 @@ static bool matchesAll(const QString &value)
 
 QString worklistSql(const QString &view, const WorklistKeys &keys)
 {
-    QString sql = QStringLiteral("SELECT ") + QLatin1String(kWorklistColumns) + QStringLiteral(" FROM ") + view
-                  + QStringLiteral(" WHERE (1 = 1)");
+    QString sql = QStringLiteral("SELECT ") + QLatin1String(kWorklistColumns) + QStringLiteral(" FROM ") + view +
+                  QStringLiteral(" WHERE (1 = 1)");
     auto add = [&sql](const QString &condition) { sql += QStringLiteral(" AND ") + condition; };
 
     if (!matchesAll(keys.modality))

@@ -7,12 +7,12 @@ namespace gateway {
 // The matching keys of a device's worklist query that the gateway answers.
 struct WorklistKeys
 {
-    QString modality;        // (0040,0100) > (0008,0060)
-    QString date;            // (0040,0100) > (0040,0002): a date or a range "from-to"
-    QString stationAeTitle;  // (0040,0100) > (0040,0001)
-    QString patientId;       // (0010,0020), wildcards allowed
-    QString patientName;     // (0010,0010), wildcards allowed
-    QString characterSet;    // (0008,0005)
+    QString modality;       // (0040,0100) > (0008,0060)
+    QString date;           // (0040,0100) > (0040,0002): a date or a range "from-to"
+    QString stationAeTitle; // (0040,0100) > (0040,0001)
+    QString patientId;      // (0010,0020), wildcards allowed
+    QString patientName;    // (0010,0010), wildcards allowed
+    QString characterSet;   // (0008,0005)
 };
 
 // The columns every worklist view supplies, in the order the query reads them.

@@ -93,8 +93,8 @@ void WorklistScp::notifyAssociationRequest(const T_ASC_Parameters &params, DcmSC
     if (!m_associated)
         return;
     if (!m_config) {
-        m_log.error(QStringLiteral("Association refused: the control file could not be read (") + m_calling
-                    + QLatin1Char(')'));
+        m_log.error(QStringLiteral("Association refused: the control file could not be read (") + m_calling +
+                    QLatin1Char(')'));
         desiredAction = DCMSCP_ACTION_REFUSE_ASSOCIATION;
         return;
     }
@@ -119,8 +119,8 @@ OFCondition WorklistScp::handleIncomingCommand(T_DIMSE_Message *message, const D
 {
     if (message->CommandField == DIMSE_C_CANCEL_RQ)
         return EC_Normal; // a cancel that came after the final response: nothing left to stop
-    if (message->CommandField == DIMSE_C_FIND_RQ
-        && info.abstractSyntax == OFString(UID_FINDModalityWorklistInformationModel))
+    if (message->CommandField == DIMSE_C_FIND_RQ &&
+        info.abstractSyntax == OFString(UID_FINDModalityWorklistInformationModel))
         return answerFind(message->msg.CFindRQ, info.presentationContextID);
     return DcmSCP::handleIncomingCommand(message, info);
 }
@@ -178,7 +178,8 @@ OFCondition WorklistScp::answerFind(T_DIMSE_C_FindRQ &request, T_ASC_Presentatio
             DcmItem *item = nullptr;
             response.findOrCreateSequenceItem(DCM_ScheduledProcedureStepSequence, item, -2);
             if (item) {
-                put(*item, DCM_ScheduledStationAETitle, rows.text(QStringLiteral("scheduled_station_aetitle")).toLatin1());
+                put(*item, DCM_ScheduledStationAETitle,
+                    rows.text(QStringLiteral("scheduled_station_aetitle")).toLatin1());
                 put(*item, DCM_Modality, rows.text(QStringLiteral("modality")).toLatin1());
                 put(*item, DCM_ScheduledProcedureStepStartDate,
                     rows.text(QStringLiteral("SCHEDULED_PROCEDURE_DATE")).toLatin1());
@@ -200,8 +201,8 @@ OFCondition WorklistScp::answerFind(T_DIMSE_C_FindRQ &request, T_ASC_Presentatio
         }
     } catch (const platform::Error &e) {
         // The device is told the query failed; the server goes on serving.
-        m_log.error(QStringLiteral("Worklist Find SCP error (") + m_calling + QStringLiteral(", ") + view
-                    + QStringLiteral("): ") + QString(e.text()).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        m_log.error(QStringLiteral("Worklist Find SCP error (") + m_calling + QStringLiteral(", ") + view +
+                    QStringLiteral("): ") + QString(e.text()).replace(QLatin1Char('\n'), QLatin1Char(' ')));
         return sendFINDResponse(presentation, request.MessageID, sopClass, nullptr, STATUS_FIND_Failed_UnableToProcess);
     }
     if (m_log.summary())

@@ -12,9 +12,9 @@ QString prefix(const QDateTime &when)
 QString element(const QString &tag, const QString &vr, const QString &value, int length, int multiplicity,
                 const QString &name)
 {
-    return tag + QLatin1Char(' ') + vr + QLatin1Char(' ') + value.leftJustified(40) + QStringLiteral(" # ")
-           + QString::number(length).rightJustified(3) + QStringLiteral(", ") + QString::number(multiplicity)
-           + QLatin1Char(' ') + name;
+    return tag + QLatin1Char(' ') + vr + QLatin1Char(' ') + value.leftJustified(40) + QStringLiteral(" # ") +
+           QString::number(length).rightJustified(3) + QStringLiteral(", ") + QString::number(multiplicity) +
+           QLatin1Char(' ') + name;
 }
 
 QString line(const QDateTime &when, const QString &text)
@@ -41,8 +41,8 @@ QString queryText(const QString &sql)
 // number at character 54, after the blank at 53.
 QString responseText(int number, const QString &status)
 {
-    return QLatin1String(kResponseMarker) + QStringLiteral(" : ") + QString::number(number) + QStringLiteral(" (")
-           + status + QLatin1Char(')');
+    return QLatin1String(kResponseMarker) + QStringLiteral(" : ") + QString::number(number) + QStringLiteral(" (") +
+           status + QLatin1Char(')');
 }
 
 QString endText()

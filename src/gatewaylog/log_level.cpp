@@ -10,8 +10,8 @@ bool isLevelLine(const QString &line)
 
 std::optional<LogOption> recognisedLevel(const QString &line)
 {
-    if (line == QLatin1String("LogLevel=0") || line == QLatin1String("LogLevel=1")
-        || line == QLatin1String("LogLevel=2") || line == QLatin1String("LogLevel=3"))
+    if (line == QLatin1String("LogLevel=0") || line == QLatin1String("LogLevel=1") ||
+        line == QLatin1String("LogLevel=2") || line == QLatin1String("LogLevel=3"))
         return LogOption::None;
     if (line == QLatin1String("LogLevel=4"))
         return LogOption::Detailed;

@@ -22,8 +22,8 @@ QString levelLine(LogOption option);
 
 struct LevelRewrite
 {
-    QStringList lines;                     // the file's lines, each level line replaced
-    std::optional<LogOption> recognised;   // the option of the last recognised level line
+    QStringList lines;                   // the file's lines, each level line replaced
+    std::optional<LogOption> recognised; // the option of the last recognised level line
 };
 
 // Reads the control file's lines: the option is taken from each recognised

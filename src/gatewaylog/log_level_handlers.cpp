@@ -3,9 +3,9 @@
 #include "gatewaylog/log_level.h"
 #include "platform/services.h"
 
-#include <QScopeGuard>
 #include "platform/text_file.h"
 #include "worklist/gateway_control.h"
+#include <QScopeGuard>
 
 using gatewaylog::LogOption;
 

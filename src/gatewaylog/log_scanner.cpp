@@ -12,7 +12,8 @@ QList<QByteArray> Scanner::markers()
 QString callingFragment(const QString &line)
 {
     const qsizetype at = line.indexOf(QLatin1String(kCallingMarker));
-    return QStringLiteral("+//+") + line.mid(at + qsizetype(qstrlen(kCallingMarker))).trimmed() + QStringLiteral("+///+");
+    return QStringLiteral("+//+") + line.mid(at + qsizetype(qstrlen(kCallingMarker))).trimmed() +
+           QStringLiteral("+///+");
 }
 
 // The value stands between the tag with its representation and blank, and the

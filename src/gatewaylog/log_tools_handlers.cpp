@@ -31,7 +31,8 @@ void Form1::Command7_Click()
     gatewaylog::MarkedLineReader reader(gatewaylog::Scanner::markers(), false);
     runBusy(QStringLiteral("로그 확인 중입니다."), int(logs.size()), [&](const BusyProgress &progress) {
         gatewaylog::readLogs(
-            folder, logs, reader, [&](QByteArrayView line, bool adjacent, quint32 found) { scanner.feed(line, adjacent, found); }, progress);
+            folder, logs, reader,
+            [&](QByteArrayView line, bool adjacent, quint32 found) { scanner.feed(line, adjacent, found); }, progress);
     });
     m_ui.List3->addItems(scanner.entries());
 }
@@ -63,7 +64,8 @@ void Form1::Command11_Click()
     gatewaylog::MarkedLineReader reader(lookup.markers(), lookup.needsEveryLine());
     runBusy(QStringLiteral("처방 조회 중입니다."), int(logs.size()), [&](const BusyProgress &progress) {
         gatewaylog::readLogs(
-            folder, logs, reader, [&](QByteArrayView line, bool adjacent, quint32 found) { lookup.feed(line, adjacent, found); }, progress);
+            folder, logs, reader,
+            [&](QByteArrayView line, bool adjacent, quint32 found) { lookup.feed(line, adjacent, found); }, progress);
     });
     setBoxText(m_ui.Text8, lookup.text());
     m_ui.Label3->setText(gatewaylog::OrderLookup::helpText());

@@ -113,9 +113,8 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
                 quint32 found = 0;
                 for (size_t i = 0; i < d.markers.size(); ++i) {
                     const QByteArray &m = d.markers[i];
-                    if (!m.isEmpty()
-                        && platform::findBytes(data + start, static_cast<size_t>(end - start), m.constData(),
-                                               static_cast<size_t>(m.size())))
+                    if (!m.isEmpty() && platform::findBytes(data + start, static_cast<size_t>(end - start),
+                                                            m.constData(), static_cast<size_t>(m.size())))
                         found |= 1u << i;
                 }
                 d.handOver(data, offset, start, end, usable, found, onLine);
@@ -142,7 +141,8 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
             for (size_t h = 0; h < hits.size();) {
                 const qint64 hit = hits[h].first;
                 qint64 start = hit;
-                while (start > 0 && data[start - 1] != '\r' && !(data[start - 1] == '\n' && start >= 2 && data[start - 2] == '\r'))
+                while (start > 0 && data[start - 1] != '\r' &&
+                       !(data[start - 1] == '\n' && start >= 2 && data[start - 2] == '\r'))
                     --start;
                 const void *cr = std::memchr(data + hit, '\r', static_cast<size_t>(usable - hit));
                 const qint64 end = cr ? static_cast<const char *>(cr) - data : usable;

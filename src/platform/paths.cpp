@@ -24,7 +24,8 @@ static QString matchComponent(const QString &dir, const QString &name)
 {
     if (name.isEmpty() || QFileInfo::exists(dir + QLatin1Char('/') + name))
         return name;
-    const QStringList entries = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList entries =
+        QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString &entry : entries) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return entry;

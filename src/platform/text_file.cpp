@@ -62,8 +62,8 @@ void writeTextFile(const QString &path, const QString &text)
     QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
     const QByteArray bytes = ansiCodec()->fromUnicode(content.constData(), content.size(), &state);
     if (state.invalidChars > 0)
-        throw Error(QStringLiteral("이 시스템의 코드 페이지로 쓸 수 없는 문자가 있어 파일을 쓰지 않았습니다: %1")
-                        .arg(path));
+        throw Error(
+            QStringLiteral("이 시스템의 코드 페이지로 쓸 수 없는 문자가 있어 파일을 쓰지 않았습니다: %1").arg(path));
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

@@ -23,8 +23,8 @@ void Form1::Command4_Click()
         message(QStringLiteral("영문 이름 입력되지 않았습니다."));
         return;
     }
-    if (message(romanize::confirmation(m_ui.Text17->text(), m_ui.Text18->text()), platform::MessageButtons::YesNo)
-        != platform::MessageAnswer::Yes)
+    if (message(romanize::confirmation(m_ui.Text17->text(), m_ui.Text18->text()), platform::MessageButtons::YesNo) !=
+        platform::MessageAnswer::Yes)
         return;
     m_db.executeSql(romanize::update(m_ui.Text17->text(), m_ui.Text18->text(), m_ui.Text16->text()));
     m_ui.Label3->setText(QStringLiteral("변경되었습니다."));

@@ -28,8 +28,8 @@ QStringList registerDevice(const QStringList &lines, const QString &aeTitle, con
     result.reserve(lines.size());
     for (const QString &line : lines) {
         if (isDeviceListLine(line)) {
-            const bool listed = line.contains(QLatin1Char('=') + aeTitle + kSeparator)
-                                || line.contains(QLatin1String("||") + aeTitle + kSeparator);
+            const bool listed = line.contains(QLatin1Char('=') + aeTitle + kSeparator) ||
+                                line.contains(QLatin1String("||") + aeTitle + kSeparator);
             result.append(listed ? line : line + deviceEntry(aeTitle, viewName));
         } else if (isFcrFlagLine(line)) {
             const bool set = fcrXg5000 && line.toUpper().contains(QLatin1String("FCR_XG5000=0"));

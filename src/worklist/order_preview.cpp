@@ -32,8 +32,8 @@ QString statement(const QString &viewName, bool useBaseView, bool todayOnly, con
     if (todayOnly)
         sql += QStringLiteral("Where SCHEDULED_PROCEDURE_DATE  = ") + today.toString(yyyymmdd) + QStringLiteral(" ");
     else
-        sql += QStringLiteral("Where SCHEDULED_PROCEDURE_DATE  >= ") + sevenDayBound(today).toString(yyyymmdd)
-               + QStringLiteral(" ");
+        sql += QStringLiteral("Where SCHEDULED_PROCEDURE_DATE  >= ") + sevenDayBound(today).toString(yyyymmdd) +
+               QStringLiteral(" ");
     sql += QStringLiteral("Order by SCHEDULED_PROCEDURE_DATE, SCHEDULED_PROCEDURE_TIME Desc");
     return sql;
 }
@@ -41,15 +41,17 @@ QString statement(const QString &viewName, bool useBaseView, bool todayOnly, con
 QString listing(db::Recordset &orders)
 {
     const QString crlf = QStringLiteral("\r\n");
-    QString text = QStringLiteral("   환자ID / 이름 / 처방일 / 처방시간 / 장비") + crlf + QStringLiteral("   검사명") + crlf;
+    QString text =
+        QStringLiteral("   환자ID / 이름 / 처방일 / 처방시간 / 장비") + crlf + QStringLiteral("   검사명") + crlf;
     const QString sep = QStringLiteral(" / ");
     int n = 1;
     for (; !orders.eof(); orders.moveNext(), ++n) {
-        text += crlf + QString::number(n) + QStringLiteral(". ") + orders.text(QStringLiteral("patient_Id")) + sep
-                + orders.text(QStringLiteral("Patient_Name")) + sep
-                + orders.text(QStringLiteral("SCHEDULED_PROCEDURE_DATE")) + sep
-                + orders.text(QStringLiteral("SCHEDULED_PROCEDURE_TIME")) + sep + orders.text(QStringLiteral("Modality"))
-                + crlf + QStringLiteral("       ") + orders.text(QStringLiteral("Scheduled_procedure_desc"));
+        text += crlf + QString::number(n) + QStringLiteral(". ") + orders.text(QStringLiteral("patient_Id")) + sep +
+                orders.text(QStringLiteral("Patient_Name")) + sep +
+                orders.text(QStringLiteral("SCHEDULED_PROCEDURE_DATE")) + sep +
+                orders.text(QStringLiteral("SCHEDULED_PROCEDURE_TIME")) + sep +
+                orders.text(QStringLiteral("Modality")) + crlf + QStringLiteral("       ") +
+                orders.text(QStringLiteral("Scheduled_procedure_desc"));
     }
     return text;
 }

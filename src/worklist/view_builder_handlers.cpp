@@ -39,10 +39,9 @@ void Form1::Command6_Click()
 
     bool alter = false;
     if (m_db.objectExists(viewName, 1)) {
-        if (message(QStringLiteral("동일한 이름의 View 생성되어 있습니다.") + QStringLiteral("\r\n")
-                        + QStringLiteral("수정 하시겠습니까?"),
-                    platform::MessageButtons::YesNo)
-            != platform::MessageAnswer::Yes) {
+        if (message(QStringLiteral("동일한 이름의 View 생성되어 있습니다.") + QStringLiteral("\r\n") +
+                        QStringLiteral("수정 하시겠습니까?"),
+                    platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
             LoadViewList();
             return;
         }

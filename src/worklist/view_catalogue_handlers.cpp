@@ -6,8 +6,8 @@
 // the list first.
 void Form1::LoadViewList()
 {
-    db::Recordset views = m_db.open(QStringLiteral("Select * ") + QStringLiteral("From   Sys.Objects ")
-                                    + QStringLiteral("Where  Name like  'VMWL%'"));
+    db::Recordset views = m_db.open(QStringLiteral("Select * ") + QStringLiteral("From   Sys.Objects ") +
+                                    QStringLiteral("Where  Name like  'VMWL%'"));
     for (; !views.eof(); views.moveNext())
         m_ui.List2->addItem(views.text(0));
 }

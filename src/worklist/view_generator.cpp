@@ -14,8 +14,8 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 QString cutExpression(const ViewFields &f, const char *column, const char *end)
 {
-    return QStringLiteral("Substring(VUR_TCOMMON.F_HANCONVERT(a.ORDER_NAME,1), ") + f.cutStart + QStringLiteral(", ")
-           + f.cutLength + QStringLiteral(") AS ") + QLatin1String(column) + QLatin1String(end);
+    return QStringLiteral("Substring(VUR_TCOMMON.F_HANCONVERT(a.ORDER_NAME,1), ") + f.cutStart + QStringLiteral(", ") +
+           f.cutLength + QStringLiteral(") AS ") + QLatin1String(column) + QLatin1String(end);
 }
 
 // A list typed with "," between its items, as the inside of IN ('…','…').
@@ -58,14 +58,14 @@ QString generateLine(const QString &line, const ViewFields &f)
             return line;
         const QString text = quoted(f.codeMappingText);
         QString mapped = line;
-        mapped.replace(QLatin1String("a.ORDER_CODE"), QStringLiteral("Replace(a.ORDER_CODE + '") + text
-                                                          + QStringLiteral("', '8") + text + QStringLiteral("' , '")
-                                                          + text + QStringLiteral("8')"));
+        mapped.replace(QLatin1String("a.ORDER_CODE"), QStringLiteral("Replace(a.ORDER_CODE + '") + text +
+                                                          QStringLiteral("', '8") + text + QStringLiteral("' , '") +
+                                                          text + QStringLiteral("8')"));
         return mapped;
     }
     if (line.contains(QLatin1String("/* scheduled Procedure Step*/")))
-        return QStringLiteral(" /* scheduled Procedure Step*/'") + quoted(f.characterSet)
-               + QStringLiteral("' AS specific_character_set, ");
+        return QStringLiteral(" /* scheduled Procedure Step*/'") + quoted(f.characterSet) +
+               QStringLiteral("' AS specific_character_set, ");
     const QString upper = line.toUpper();
     if (upper.contains(QLatin1String("AS SCHEDULED_PROCEDURE_DESC")))
         return f.cutExamName == 1 ? cutExpression(f, "scheduled_procedure_desc", ",") : line;
@@ -82,11 +82,12 @@ QStringList filterLines(const ViewFields &f)
 {
     QStringList lines;
     if (!f.orderModalities.isEmpty())
-        lines.append(QStringLiteral("And a.Order_Modality IN ('") + quotedList(f.orderModalities) + QStringLiteral("') "));
+        lines.append(QStringLiteral("And a.Order_Modality IN ('") + quotedList(f.orderModalities) +
+                     QStringLiteral("') "));
     if (!f.orderCodes.isEmpty() && (f.excludeCodes == 0 || f.excludeCodes == 1)) {
         lines.append((f.excludeCodes == 1 ? QStringLiteral("And a.Order_Code NOT IN ('")
-                                          : QStringLiteral("And a.Order_Code IN ('"))
-                     + quotedList(f.orderCodes) + QStringLiteral("') "));
+                                          : QStringLiteral("And a.Order_Code IN ('")) +
+                     quotedList(f.orderCodes) + QStringLiteral("') "));
     }
     return lines;
 }

@@ -8,18 +8,18 @@ namespace worklist {
 // What the builder's fields hold when "DB 등록" is pressed.
 struct ViewFields
 {
-    QString stationAe;        // Text5
-    QString deviceModality;   // Text6, already in upper case
-    QString orderModalities;  // Text3, already in upper case; "," between
-    QString orderCodes;       // Text4; "," between
-    int excludeCodes = 0;     // Check9
-    QString characterSet;     // Combo2
-    QString kindCaption;      // Combo3
-    int codeMapping = 0;      // Check7
-    QString codeMappingText;  // Text13
-    int cutExamName = 0;      // Check11
-    QString cutStart;         // Text14
-    QString cutLength;        // Text15
+    QString stationAe;       // Text5
+    QString deviceModality;  // Text6, already in upper case
+    QString orderModalities; // Text3, already in upper case; "," between
+    QString orderCodes;      // Text4; "," between
+    int excludeCodes = 0;    // Check9
+    QString characterSet;    // Combo2
+    QString kindCaption;     // Combo3
+    int codeMapping = 0;     // Check7
+    QString codeMappingText; // Text13
+    int cutExamName = 0;     // Check11
+    QString cutStart;        // Text14
+    QString cutLength;       // Text15
 };
 
 // "Create View NAME(" or "Alter View NAME(".

@@ -89,7 +89,8 @@ DefinitionReading readDefinition(const QStringList &lines)
     DefinitionReading r;
     for (const QString &line : lines) {
         const QString upper = line.toUpper();
-        if (upper.contains(QLatin1String("AS SCHEDULED_STATION_AETITLE")) && !upper.contains(QLatin1String("'AETITLE'")))
+        if (upper.contains(QLatin1String("AS SCHEDULED_STATION_AETITLE")) &&
+            !upper.contains(QLatin1String("'AETITLE'")))
             take(r.stationAe, quotedValue(line), true);
         if (upper.contains(QLatin1String("AS MODALITY")) && !upper.contains(QLatin1String("A.ORDER_MODALITY")))
             take(r.deviceModality, quotedValue(line), true);

@@ -35,12 +35,12 @@ std::optional<QString> listValue(const QString &line);
 
 struct DefinitionReading
 {
-    std::optional<QString> stationAe;        // Text5
-    std::optional<QString> deviceModality;   // Text6
-    std::optional<QString> orderModalities;  // Text3
-    std::optional<QString> orderCodes;       // Text4
-    std::optional<bool> excludeCodes;        // Check9
-    std::optional<QString> characterSet;     // Combo2
+    std::optional<QString> stationAe;       // Text5
+    std::optional<QString> deviceModality;  // Text6
+    std::optional<QString> orderModalities; // Text3
+    std::optional<QString> orderCodes;      // Text4
+    std::optional<bool> excludeCodes;       // Check9
+    std::optional<QString> characterSet;    // Combo2
 };
 
 // Every line is tested; a value found on a later line replaces an earlier one.

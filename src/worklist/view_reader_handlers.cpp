@@ -83,8 +83,8 @@ void Form1::Command2_Click()
         message(QStringLiteral("조회할 View 이름이 올바르지 않습니다: ") + name);
         return;
     }
-    db::Recordset orders = m_db.open(
-        worklist::preview::statement(name, baseView, m_ui.Check1->isChecked(), m_context.clock.today()));
+    db::Recordset orders =
+        m_db.open(worklist::preview::statement(name, baseView, m_ui.Check1->isChecked(), m_context.clock.today()));
     setBoxText(m_ui.Text8, worklist::preview::listing(orders));
 }
 

@@ -14,13 +14,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("level");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("400") << "400" << "판독";
-        QTest::newRow("200") << "200" << "판독";
-        QTest::newRow("300") << "300" << "촬영";
-        QTest::newRow("100") << "100" << "조회";
-        QTest::newRow("110") << "110" << "조회";
-        QTest::newRow("500") << "500" << "500";
-        QTest::newRow("NULL") << "" << "";
+        QTest::newRow("400") << "400"
+                             << "판독";
+        QTest::newRow("200") << "200"
+                             << "판독";
+        QTest::newRow("300") << "300"
+                             << "촬영";
+        QTest::newRow("100") << "100"
+                             << "조회";
+        QTest::newRow("110") << "110"
+                             << "조회";
+        QTest::newRow("500") << "500"
+                             << "500";
+        QTest::newRow("NULL") << ""
+                              << "";
     }
 
     void levelCaption()
@@ -35,7 +42,8 @@ private Q_SLOTS:
         QCOMPARE(accounts::sourceEntry("12", "rad1", "판독의", "400"), QStringLiteral("12 | rad1 | 판독의| 판독"));
         QCOMPARE(accounts::targetEntry("12", "rad1", "판독의", "400"),
                  QStringLiteral("12     |  rad1     |  판독의     |  판독"));
-        QCOMPARE(accounts::targetEntry("10", "guest", "", "110"), QStringLiteral("10     |  guest     |       |  조회"));
+        QCOMPARE(accounts::targetEntry("10", "guest", "", "110"),
+                 QStringLiteral("10     |  guest     |       |  조회"));
         QCOMPARE(accounts::groupEntry("37", "CHEST"), QStringLiteral("37_CHEST"));
     }
 
@@ -75,7 +83,8 @@ private Q_SLOTS:
     {
         QCOMPARE(accounts::groupKeyOf(QStringLiteral("37_CHEST_PA")), 37);
         QCOMPARE(accounts::groupNameOf(QStringLiteral("37_CHEST_PA")), QStringLiteral("CHEST_PA"));
-        QCOMPARE(accounts::levelCaptionOf(QStringLiteral("12     |  rad1     |  판독의     |  판독")), QStringLiteral("판독"));
+        QCOMPARE(accounts::levelCaptionOf(QStringLiteral("12     |  rad1     |  판독의     |  판독")),
+                 QStringLiteral("판독"));
         QCOMPARE(accounts::levelCaptionOf(QStringLiteral("1     |  a     |  b     |  500")), QStringLiteral("00"));
     }
 
@@ -134,9 +143,9 @@ private Q_SLOTS:
         QFETCH(int, sources);
         QFETCH(int, targets);
         AppHarness app(QDate(2026, 12, 6), [&](TestSite &site) {
-            site.writeBytes(QStringLiteral("archive/demo.sql"), site.readBytes(QStringLiteral("archive/demo.sql"))
-                                                                    + "\nDELETE FROM Tuser WHERE user_key > " + keep
-                                                                    + ";\n");
+            site.writeBytes(QStringLiteral("archive/demo.sql"), site.readBytes(QStringLiteral("archive/demo.sql")) +
+                                                                    "\nDELETE FROM Tuser WHERE user_key > " + keep +
+                                                                    ";\n");
         });
         app.login();
         QCOMPARE(app.items(QStringLiteral("Combo1")).size(), sources);

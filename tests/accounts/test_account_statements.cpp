@@ -12,8 +12,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("actual");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("copy delete, layout kept") << accounts::copyDelete(9, true)
-                                                  << "Delete Tusersetting Where USER_KEY = 9 And Item <> 'WINDOW_POSITION'";
+        QTest::newRow("copy delete, layout kept")
+            << accounts::copyDelete(9, true) << "Delete Tusersetting Where USER_KEY = 9 And Item <> 'WINDOW_POSITION'";
         QTest::newRow("copy delete") << accounts::copyDelete(9, false) << "Delete Tusersetting Where USER_KEY = 9";
         QTest::newRow("copy insert, layout kept")
             << accounts::copyInsert(9, 5, true)
@@ -34,15 +34,18 @@ private Q_SLOTS:
         QTest::newRow("reset insert")
             << accounts::resetInsert(12, accounts::defaultRows()[8], "Left=0\r\nit's\r\n")
             << "Insert into Tusersetting (USERSETTING_KEY, USER_KEY, PART, ITEM, SET_TYPE, SET_VALUE, SAVE_FLAG, FLAG) "
-               "\r\n(Select Next Value For Seq_Tusersetting, 12, 'WORKLIST','WINDOW_POSITION','C', 'Left=0\r\nit''s\r\n', "
+               "\r\n(Select Next Value For Seq_Tusersetting, 12, 'WORKLIST','WINDOW_POSITION','C', "
+               "'Left=0\r\nit''s\r\n', "
                "'Y','Y')";
-        QTest::newRow("group search") << accounts::groupSearch(15, "O'Brien")
-                                      << "Select top 1 Group_key From Tgroup Where Group_type='G04' And Stat_flag ='Y' And "
-                                         "OwNer_key = 15 And Upper(Group_name) = Upper('O''Brien')";
+        QTest::newRow("group search")
+            << accounts::groupSearch(15, "O'Brien")
+            << "Select top 1 Group_key From Tgroup Where Group_type='G04' And Stat_flag ='Y' And "
+               "OwNer_key = 15 And Upper(Group_name) = Upper('O''Brien')";
         QTest::newRow("group creation")
             << accounts::groupCreate(15, "CHEST")
             << "Insert Into Tgroup (GROUP_KEY,  INSTITUTION_KEY,    GROUP_TYPE, OWNER_KEY, GROUP_NAME, GROUP_DESC, "
-               "SORTING_NO, STAT_FLAG,  FLAG) (Select Next value For Seq_Tgroup, 1, 'G04', 15,'CHEST', 'Default', NULL, "
+               "SORTING_NO, STAT_FLAG,  FLAG) (Select Next value For Seq_Tgroup, 1, 'G04', 15,'CHEST', 'Default', "
+               "NULL, "
                "'Y','Y')";
         QTest::newRow("link") << accounts::groupLink(1001, 15)
                               << "Insert Into Tgroupuser (GROUP_KEY,  USER_KEY, FLAG) (Select 1001, 15, 'Y')";
@@ -59,7 +62,8 @@ private Q_SLOTS:
         QTest::newRow("name update") << romanize::update("O'NEIL", "GIL DONG ", "홍길동")
                                      << "Update  THANCONVERT Set     FAMILY_NAME = 'O''NEIL', ENG_NAME = 'GIL DONG ' "
                                         "Where   KOR_NAME = '홍길동'";
-        QTest::newRow("name question") << romanize::confirmation("", "MICHAEL") << "성 : , 이름 : MICHAEL 변경 하시겠습니까?";
+        QTest::newRow("name question") << romanize::confirmation("", "MICHAEL")
+                                       << "성 : , 이름 : MICHAEL 변경 하시겠습니까?";
     }
 
     void statements()
@@ -73,10 +77,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("file");
-        QTest::newRow("판독") << "판독" << "TUSERSETTING\\400-VIEWER-VIEWER_PROPERTY.txt";
-        QTest::newRow("촬영") << "촬영" << "TUSERSETTING\\300-VIEWER-VIEWER_PROPERTY.txt";
-        QTest::newRow("조회") << "조회" << "TUSERSETTING\\110-VIEWER-VIEWER_PROPERTY.txt";
-        QTest::newRow("digits stand as they are") << "00" << "TUSERSETTING\\00-VIEWER-VIEWER_PROPERTY.txt";
+        QTest::newRow("판독") << "판독"
+                              << "TUSERSETTING\\400-VIEWER-VIEWER_PROPERTY.txt";
+        QTest::newRow("촬영") << "촬영"
+                              << "TUSERSETTING\\300-VIEWER-VIEWER_PROPERTY.txt";
+        QTest::newRow("조회") << "조회"
+                              << "TUSERSETTING\\110-VIEWER-VIEWER_PROPERTY.txt";
+        QTest::newRow("digits stand as they are") << "00"
+                                                  << "TUSERSETTING\\00-VIEWER-VIEWER_PROPERTY.txt";
     }
 
     void defaultFiles()

@@ -33,7 +33,9 @@ class TestAccountTools : public QObject
 
     static QStringList settings(AppHarness &app, int key)
     {
-        return column(app, QStringLiteral("Select ITEM + '=' + SET_VALUE From Tusersetting Where USER_KEY = %1 Order by ITEM").arg(key));
+        return column(
+            app, QStringLiteral("Select ITEM + '=' + SET_VALUE From Tusersetting Where USER_KEY = %1 Order by ITEM")
+                     .arg(key));
     }
 
     static QString defaultText(AppHarness &app, const QString &file)
@@ -66,15 +68,22 @@ private Q_SLOTS:
         app.act(QStringLiteral("click Command1"));
         QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
         const QStringList values = column(
-            app, QStringLiteral("Select SET_VALUE From Tusersetting Where USER_KEY = %1 Order by USERSETTING_KEY").arg(key));
+            app,
+            QStringLiteral("Select SET_VALUE From Tusersetting Where USER_KEY = %1 Order by USERSETTING_KEY").arg(key));
         QCOMPARE(values.size(), 9);
         QCOMPARE(values.at(0), defaultText(app, level + "-VIEWER-VIEWER_PROPERTY.txt"));
         QCOMPARE(values.at(8), defaultText(app, level + "-WORKLIST-WINDOW_POSITION.txt"));
         QVERIFY(values.at(3).endsWith(QStringLiteral("\r\n")));
-        QCOMPARE(column(app, QStringLiteral("Select ITEM From Tusersetting Where USER_KEY = %1 Order by USERSETTING_KEY").arg(key)),
-                 (QStringList{"VIEWER_PROPERTY", "SEARCH_FILTER1", "LIST_COL", "PROFILE", "SEARCH_WIZARD",
-                              "SEARCH_WIZARD_TREE", "DLPTLS", "WORKLIST_PROPERTY", "WINDOW_POSITION"}));
-        QCOMPARE(count(app, QStringLiteral("Select * From Tusersetting Where USER_KEY = %1 And SET_TYPE = 'C' And SAVE_FLAG = 'Y' And FLAG = 'Y'").arg(key)), 9);
+        QCOMPARE(
+            column(
+                app,
+                QStringLiteral("Select ITEM From Tusersetting Where USER_KEY = %1 Order by USERSETTING_KEY").arg(key)),
+            (QStringList{"VIEWER_PROPERTY", "SEARCH_FILTER1", "LIST_COL", "PROFILE", "SEARCH_WIZARD",
+                         "SEARCH_WIZARD_TREE", "DLPTLS", "WORKLIST_PROPERTY", "WINDOW_POSITION"}));
+        QCOMPARE(count(app, QStringLiteral("Select * From Tusersetting Where USER_KEY = %1 And SET_TYPE = 'C' And "
+                                           "SAVE_FLAG = 'Y' And FLAG = 'Y'")
+                                .arg(key)),
+                 9);
         QVERIFY(app.control(QStringLiteral("List1")).value(QStringLiteral("selected")).toArray().isEmpty());
     }
 
@@ -125,8 +134,9 @@ private Q_SLOTS:
         app.login();
         app.act(target(9));
         app.act(QStringLiteral("click Command1"));
-        QCOMPARE(column(app, QStringLiteral("Select SET_VALUE From Tusersetting Where USER_KEY = 9 And ITEM = 'DLPTLS'")),
-                 QStringList{QString()});
+        QCOMPARE(
+            column(app, QStringLiteral("Select SET_VALUE From Tusersetting Where USER_KEY = 9 And ITEM = 'DLPTLS'")),
+            QStringList{QString()});
     }
 
     // --- settings copy
@@ -201,8 +211,9 @@ private Q_SLOTS:
     void failingCopyKeepsTheTargetsRows()
     {
         AppHarness app(QDate(2026, 12, 6), [](TestSite &site) {
-            site.writeBytes(QStringLiteral("archive/demo.sql"), site.readBytes(QStringLiteral("archive/demo.sql"))
-                                                                    + "\nDELETE FROM kz_sequences WHERE name = 'Seq_Tusersetting';\n");
+            site.writeBytes(QStringLiteral("archive/demo.sql"),
+                            site.readBytes(QStringLiteral("archive/demo.sql")) +
+                                "\nDELETE FROM kz_sequences WHERE name = 'Seq_Tusersetting';\n");
         });
         app.login();
         const QStringList before = settings(app, 6);
@@ -228,11 +239,16 @@ private Q_SLOTS:
         }
         QCOMPARE(count(app, QStringLiteral("Select * From TMACROTEXT Where USER_KEY = 15")), 2 * macros);
         QCOMPARE(count(app, QStringLiteral("Select * From TMACROTEXT Where USER_KEY = 12")), macros);
-        QCOMPARE(count(app, QStringLiteral("Select * From TMACROTEXT Where USER_KEY = 15 And INSTITUTION_KEY = 1")), 2 * macros);
-        QVERIFY(app.state().value(QStringLiteral("statements")).toArray().contains(QStringLiteral(
-            "Insert into TMACROTEXT ([MACROTEXT_KEY], [INSTITUTION_KEY], [MACRO_NAME], [USER_KEY] ,[SPECIAL_CHAR], "
-            "[KEY_TEXT] ,[MACRO_TEXT]) (Select Next value For Seq_TMACROTEXT,  1, Macro_name, 15, SPECIAL_CHAR, Key_text, "
-            "Macro_text From Tmacrotext Where  User_key= 12)")));
+        QCOMPARE(count(app, QStringLiteral("Select * From TMACROTEXT Where USER_KEY = 15 And INSTITUTION_KEY = 1")),
+                 2 * macros);
+        QVERIFY(app.state()
+                    .value(QStringLiteral("statements"))
+                    .toArray()
+                    .contains(QStringLiteral("Insert into TMACROTEXT ([MACROTEXT_KEY], [INSTITUTION_KEY], "
+                                             "[MACRO_NAME], [USER_KEY] ,[SPECIAL_CHAR], "
+                                             "[KEY_TEXT] ,[MACRO_TEXT]) (Select Next value For Seq_TMACROTEXT,  1, "
+                                             "Macro_name, 15, SPECIAL_CHAR, Key_text, "
+                                             "Macro_text From Tmacrotext Where  User_key= 12)")));
     }
 
     // --- standard report groups
@@ -241,10 +257,11 @@ private Q_SLOTS:
     {
         AppHarness app(QDate(2026, 12, 6), [](TestSite &site) {
             // A group whose name holds a quote.
-            site.writeBytes(QStringLiteral("archive/demo.sql"),
-                            site.readBytes(QStringLiteral("archive/demo.sql"))
-                                + "\nINSERT INTO TGROUP VALUES (90, 1, 'G04', 12, 'O''Brien', 'x', NULL, 'Y', 'Y');\n"
-                                  "INSERT INTO TCOMMONREPORT (COMMONRPT_KEY, GROUP_KEY, REPORT_NAME) VALUES (90, 90, 'r');\n");
+            site.writeBytes(
+                QStringLiteral("archive/demo.sql"),
+                site.readBytes(QStringLiteral("archive/demo.sql")) +
+                    "\nINSERT INTO TGROUP VALUES (90, 1, 'G04', 12, 'O''Brien', 'x', NULL, 'Y', 'Y');\n"
+                    "INSERT INTO TCOMMONREPORT (COMMONRPT_KEY, GROUP_KEY, REPORT_NAME) VALUES (90, 90, 'r');\n");
         });
         app.login();
         app.act(source(12));
@@ -258,22 +275,29 @@ private Q_SLOTS:
         QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
 
         auto groupsOf = [&](int key) {
-            return column(app, QStringLiteral("Select GROUP_NAME From TGROUP Where OWNER_KEY = %1 And GROUP_TYPE = 'G04' "
-                                              "And STAT_FLAG = 'Y' Order by GROUP_NAME").arg(key));
+            return column(app,
+                          QStringLiteral("Select GROUP_NAME From TGROUP Where OWNER_KEY = %1 And GROUP_TYPE = 'G04' "
+                                         "And STAT_FLAG = 'Y' Order by GROUP_NAME")
+                              .arg(key));
         };
         auto reportsOf = [&](int key, const QString &group) {
             return count(app, QStringLiteral("Select * From TCOMMONREPORT k, TGROUP g Where k.GROUP_KEY = g.GROUP_KEY "
-                                             "And g.OWNER_KEY = %1 And Upper(g.GROUP_NAME) = Upper('%2')").arg(key).arg(group));
+                                             "And g.OWNER_KEY = %1 And Upper(g.GROUP_NAME) = Upper('%2')")
+                                  .arg(key)
+                                  .arg(group));
         };
         // Account 5 had none: new groups, their links and reports.
         QCOMPARE(groupsOf(5), (QStringList{"CHEST", "O'Brien", "복부"}));
         QCOMPARE(reportsOf(5, "CHEST"), 3);
         QCOMPARE(count(app, QStringLiteral("Select * From TGROUPUSER u, TGROUP g Where u.GROUP_KEY = g.GROUP_KEY And "
-                                           "g.OWNER_KEY = 5 And u.USER_KEY = 5 And u.FLAG = 'Y'")), 3);
+                                           "g.OWNER_KEY = 5 And u.USER_KEY = 5 And u.FLAG = 'Y'")),
+                 3);
         QCOMPARE(count(app, QStringLiteral("Select * From TGROUP Where OWNER_KEY = 5 And GROUP_DESC = 'Default' And "
-                                           "SORTING_NO Is Null And FLAG = 'Y' And INSTITUTION_KEY = 1")), 3);
+                                           "SORTING_NO Is Null And FLAG = 'Y' And INSTITUTION_KEY = 1")),
+                 3);
         // Account 11 has "chest" already: its group is used, no new one.
-        QCOMPARE(groupsOf(11).filter(QStringLiteral("chest"), Qt::CaseInsensitive), QStringList{QStringLiteral("chest")});
+        QCOMPARE(groupsOf(11).filter(QStringLiteral("chest"), Qt::CaseInsensitive),
+                 QStringList{QStringLiteral("chest")});
         QCOMPARE(reportsOf(11, "chest"), 3);
         // Account 3's "Chest" holds a report of the same name: nothing copied into it.
         QCOMPARE(reportsOf(3, "Chest"), 1);
@@ -296,8 +320,9 @@ private Q_SLOTS:
     void failedReportCopyLeavesNoEmptyGroup()
     {
         AppHarness app(QDate(2026, 12, 6), [](TestSite &site) {
-            site.writeBytes(QStringLiteral("archive/demo.sql"), site.readBytes(QStringLiteral("archive/demo.sql"))
-                                                                    + "\nDELETE FROM kz_sequences WHERE name = 'Seq_TCOMMONRPT';\n");
+            site.writeBytes(QStringLiteral("archive/demo.sql"),
+                            site.readBytes(QStringLiteral("archive/demo.sql")) +
+                                "\nDELETE FROM kz_sequences WHERE name = 'Seq_TCOMMONRPT';\n");
         });
         app.login();
         const int groups = count(app, QStringLiteral("Select * From TGROUP"));
@@ -330,14 +355,16 @@ private Q_SLOTS:
         app.act(QStringLiteral("key Text18 Enter"));
         QCOMPARE(lastMessage(app), QStringLiteral("성 : , 이름 : MICHAEL 변경 하시겠습니까?"));
         QCOMPARE(app.text(QStringLiteral("Label3")), QStringLiteral("장비 Worklist에서 한글 표시 여부 설정"));
-        QVERIFY(column(app, QStringLiteral("Select FAMILY_NAME From THANCONVERT Where KOR_NAME = '마이클'")).contains("<NULL>"));
+        QVERIFY(column(app, QStringLiteral("Select FAMILY_NAME From THANCONVERT Where KOR_NAME = '마이클'"))
+                    .contains("<NULL>"));
 
         // Yes: an empty family name is stored as empty text, blanks and quotes as typed.
         app.act(QStringLiteral("type Text18 MI'CHAEL "));
         app.act(QStringLiteral("answer Yes"));
         app.act(QStringLiteral("key Text18 Enter"));
         QCOMPARE(app.text(QStringLiteral("Label3")), QStringLiteral("변경되었습니다."));
-        db::Recordset row = app.form().database().open(QStringLiteral("Select FAMILY_NAME, ENG_NAME From THANCONVERT Where KOR_NAME = '마이클'"));
+        db::Recordset row = app.form().database().open(
+            QStringLiteral("Select FAMILY_NAME, ENG_NAME From THANCONVERT Where KOR_NAME = '마이클'"));
         QVERIFY(!row.isNull(0));
         QCOMPARE(row.text(0), QString());
         QCOMPARE(row.text(1), QStringLiteral("MI'CHAEL "));

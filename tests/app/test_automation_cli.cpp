@@ -26,9 +26,9 @@ class TestAutomationCli : public QObject
         const QString state = out.filePath(QStringLiteral("state.json"));
         QProcess tool;
         tool.setProgram(QStringLiteral(KZ_TOOL));
-        tool.setArguments(QStringList{"--app-dir", site.dir(), "--today", "2026-12-06", "--automate", script,
-                                      "--state", state}
-                          + extra);
+        tool.setArguments(
+            QStringList{"--app-dir", site.dir(), "--today", "2026-12-06", "--automate", script, "--state", state} +
+            extra);
         tool.start();
         if (!tool.waitForFinished(60000))
             return {-1, "timed out", {}};
@@ -53,7 +53,10 @@ private Q_SLOTS:
         QCOMPARE(first.value(QStringLiteral("focus")).toString(), QStringLiteral("List1"));
         QCOMPARE(controls.value(QStringLiteral("Text5")).toObject().value(QStringLiteral("text")).toString(),
                  QStringLiteral("ct-1"));
-        QVERIFY(controls.value(QStringLiteral("Label3")).toObject().value(QStringLiteral("caption")).toString()
+        QVERIFY(controls.value(QStringLiteral("Label3"))
+                    .toObject()
+                    .value(QStringLiteral("caption"))
+                    .toString()
                     .startsWith(QStringLiteral("장비 Ae Title 입력\r\n")));
         QCOMPARE(controls.value(QStringLiteral("List1")).toObject().value(QStringLiteral("selected")).toArray(),
                  (QJsonArray{0, 2}));
@@ -108,7 +111,8 @@ private Q_SLOTS:
         const QJsonArray messages = last.value(QStringLiteral("messages")).toArray();
         QCOMPARE(messages.size(), 2);
         QCOMPARE(messages.at(1).toObject(),
-                 (QJsonObject{{"text", "DB 연결 실패"}, {"title", "KALDEN-Z 설정 Tool"}, {"buttons", "OK"}, {"answer", "OK"}}));
+                 (QJsonObject{
+                     {"text", "DB 연결 실패"}, {"title", "KALDEN-Z 설정 Tool"}, {"buttons", "OK"}, {"answer", "OK"}}));
         QCOMPARE(last.value(QStringLiteral("ended")).toBool(), true);
     }
 };

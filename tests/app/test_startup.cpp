@@ -175,7 +175,8 @@ private Q_SLOTS:
         });
         app.login();
         QCOMPARE(app.messages().size(), 1);
-        QCOMPARE(message(app, 0), QStringLiteral("ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다."));
+        QCOMPARE(message(app, 0),
+                 QStringLiteral("ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다."));
         QVERIFY(!app.ended());
         QVERIFY(!app.form().logOptionArmed());
         QCOMPARE(app.items(QStringLiteral("List2")), QStringList{QStringLiteral("VMWL")});
@@ -209,7 +210,8 @@ private Q_SLOTS:
         QVERIFY(app.ended());
         QCOMPARE(app.commands().size(), before);
         QVERIFY(!app.form().database().isOpen());
-        QVERIFY(app.site().readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"))
+        QVERIFY(app.site()
+                    .readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"))
                     .contains("LogLevel=4\r\n"));
     }
 };

@@ -38,7 +38,8 @@ private Q_SLOTS:
                                                   "'\\ISO 2022 IR 149', 일부 FCR 장비는 Station Ae : FCR-CSL, "
                                                   "Modality : CR 입력 필요");
         QTest::newRow("Label4") << "Label4"
-                                << QStringLiteral("장비에서 Worklist 요청 시 SCHEDULED_STATION_AETITLE 값이 있을 경우 사용");
+                                << QStringLiteral(
+                                       "장비에서 Worklist 요청 시 SCHEDULED_STATION_AETITLE 값이 있을 경우 사용");
         QTest::newRow("Label7") << "Label7" << ae;
         QTest::newRow("Text2") << "Text2" << ae;
         QTest::newRow("Label8") << "Label8" << modality;
@@ -78,11 +79,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
-        QTest::newRow("AE title") << "Text2" << "Text3";
-        QTest::newRow("station AE") << "Text5" << "Text6";
-        QTest::newRow("device modality") << "Text6" << "Text3";
-        QTest::newRow("order modalities") << "Text3" << "Text4";
-        QTest::newRow("user codes") << "Text4" << "Command6";
+        QTest::newRow("AE title") << "Text2"
+                                  << "Text3";
+        QTest::newRow("station AE") << "Text5"
+                                    << "Text6";
+        QTest::newRow("device modality") << "Text6"
+                                         << "Text3";
+        QTest::newRow("order modalities") << "Text3"
+                                          << "Text4";
+        QTest::newRow("user codes") << "Text4"
+                                    << "Command6";
     }
 
     void enterPath()

@@ -30,8 +30,8 @@ private Q_SLOTS:
             << QByteArray("127.0.0.1\r\nsecret\r\n\r\n") << head + "sa;Password= secret";
         QTest::newRow("third line of blanks is kept")
             << QByteArray("127.0.0.1\r\nsecret\r\n   \r\n") << head + "   ;Password= secret";
-        QTest::newRow("login on third line") << QByteArray("127.0.0.1\r\nsecret\r\npacs\r\n")
-                                             << head + "pacs;Password= secret";
+        QTest::newRow("login on third line")
+            << QByteArray("127.0.0.1\r\nsecret\r\npacs\r\n") << head + "pacs;Password= secret";
         QTest::newRow("lines after the third ignored")
             << QByteArray("127.0.0.1\r\nsecret\r\npacs\r\nother\r\nmore\r\n") << head + "pacs;Password= secret";
         QTest::newRow("lone CR ends a line") << QByteArray("127.0.0.1\rsecret\rpacs") << head + "pacs;Password= secret";
@@ -79,8 +79,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("ado");
         QTest::addColumn<QString>("odbc");
-        QTest::newRow("plain") << db::adoConnectionString("PACS01\\SQLEXPRESS", "pw", "sa")
-                               << "DRIVER={FreeTDS};SERVER=PACS01\\SQLEXPRESS;DATABASE=QoRVA_Clinic;UID=sa;PWD=pw;TDS_Version=7.4;";
+        QTest::newRow("plain")
+            << db::adoConnectionString("PACS01\\SQLEXPRESS", "pw", "sa")
+            << "DRIVER={FreeTDS};SERVER=PACS01\\SQLEXPRESS;DATABASE=QoRVA_Clinic;UID=sa;PWD=pw;TDS_Version=7.4;";
         QTest::newRow("blanks after = dropped as ADO does")
             << "Provider=SQLNCLI11;Server= 10.0.0.5 ;Database=QoRVA_Clinic;User Id= pacs;Password= x"
             << "DRIVER={FreeTDS};SERVER=10.0.0.5;DATABASE=QoRVA_Clinic;UID=pacs;PWD=x;TDS_Version=7.4;";
@@ -123,8 +124,10 @@ private Q_SLOTS:
         ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length);
         const int port = ntohs(address.sin_port);
 
-        const QString odbc = QStringLiteral("DRIVER={FreeTDS};SERVER=127.0.0.1;PORT=%1;DATABASE=QoRVA_Clinic;UID=sa;PWD=x;TDS_Version=7.4;")
-                                 .arg(port);
+        const QString odbc =
+            QStringLiteral(
+                "DRIVER={FreeTDS};SERVER=127.0.0.1;PORT=%1;DATABASE=QoRVA_Clinic;UID=sa;PWD=x;TDS_Version=7.4;")
+                .arg(port);
         QElapsedTimer timer;
         timer.start();
         bool failed = false;

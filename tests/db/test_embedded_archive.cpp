@@ -17,10 +17,12 @@ private:
 
     static QByteArray schema()
     {
-        return "CREATE TABLE Tuser(user_key INTEGER PRIMARY KEY, user_id TEXT, user_name TEXT, userlevel_key INTEGER);\n"
+        return "CREATE TABLE Tuser(user_key INTEGER PRIMARY KEY, user_id TEXT, user_name TEXT, userlevel_key "
+               "INTEGER);\n"
                "CREATE TABLE Tusersetting(USERSETTING_KEY INTEGER PRIMARY KEY, USER_KEY INTEGER, PART TEXT, ITEM TEXT,"
                " SET_TYPE TEXT, SET_VALUE TEXT, SAVE_FLAG TEXT, FLAG TEXT);\n"
-               "CREATE TABLE TORDER(ORDER_KEY INTEGER PRIMARY KEY, PATIENT_ID TEXT, ORDER_DATE TEXT, ORDER_MODALITY TEXT,"
+               "CREATE TABLE TORDER(ORDER_KEY INTEGER PRIMARY KEY, PATIENT_ID TEXT, ORDER_DATE TEXT, ORDER_MODALITY "
+               "TEXT,"
                " ORDER_NAME TEXT);\n"
                "CREATE TABLE TEXAMNAME_ENG(KOR_NAME TEXT PRIMARY KEY, ENG_NAME TEXT);\n"
                "INSERT INTO kz_sequences(name, current_value) VALUES ('Seq_Tusersetting', 100);\n";
@@ -28,9 +30,11 @@ private:
 
     static QByteArray demo()
     {
-        return "INSERT INTO Tuser VALUES (1, 'admin', '관리자', 500), (5, 'rad1', '김판독', 400), (9, 'tech', NULL, 300);\n"
+        return "INSERT INTO Tuser VALUES (1, 'admin', '관리자', 500), (5, 'rad1', '김판독', 400), (9, 'tech', NULL, "
+               "300);\n"
                "INSERT INTO Tusersetting VALUES (1, 5, 'VIEWER', 'VIEWER_PROPERTY', 'C', 'a', 'Y', 'Y'),"
-               " (2, 5, 'WORKLIST', 'WINDOW_POSITION', 'C', 'b', 'Y', 'Y'), (3, 5, 'WORKLIST', NULL, 'C', 'c', 'Y', 'Y');\n"
+               " (2, 5, 'WORKLIST', 'WINDOW_POSITION', 'C', 'b', 'Y', 'Y'), (3, 5, 'WORKLIST', NULL, 'C', 'c', 'Y', "
+               "'Y');\n"
                "INSERT INTO TORDER VALUES (1, 'P1', strftime('%Y%m%d', (SELECT today FROM kz_seed)), 'CT', '흉부 CT'),"
                " (2, 'P2', strftime('%Y%m%d', (SELECT today FROM kz_seed), '-3 days'), 'MR', '뇌 MRI');\n"
                "INSERT INTO TEXAMNAME_ENG VALUES ('흉부 CT', 'CHEST CT');\n";
@@ -60,7 +64,8 @@ private Q_SLOTS:
     void createdWithDemoDataDatedFromTheClock()
     {
         QCOMPARE(session().connectionString(),
-                 QStringLiteral("Provider=SQLNCLI11;Server=embedded:archive.db;Database=QoRVA_Clinic;User Id= sa;Password= any"));
+                 QStringLiteral(
+                     "Provider=SQLNCLI11;Server=embedded:archive.db;Database=QoRVA_Clinic;User Id= sa;Password= any"));
         db::Recordset orders = session().open(QStringLiteral("Select ORDER_DATE From TORDER Order by 1"));
         QCOMPARE(orders.recordCount(), 2);
         QCOMPARE(orders.text(0), QStringLiteral("20261203"));
@@ -95,14 +100,16 @@ private Q_SLOTS:
 
     void nullsAndTypes()
     {
-        db::Recordset r = session().open(QStringLiteral("Select user_key, user_name, userlevel_key From Tuser Where user_key = 9"));
+        db::Recordset r =
+            session().open(QStringLiteral("Select user_key, user_name, userlevel_key From Tuser Where user_key = 9"));
         QCOMPARE(r.recordCount(), 1);
         QVERIFY(r.isNull(1));
         QVERIFY(r.isNull(QStringLiteral("USER_NAME")));
         QCOMPARE(r.text(1), QString());
         QVERIFY(!r.isNull(0));
         QCOMPARE(r.text(0), QStringLiteral("9"));
-        db::Recordset empty = session().open(QStringLiteral("Select user_key, user_name From Tuser Where user_name = ''"));
+        db::Recordset empty =
+            session().open(QStringLiteral("Select user_key, user_name From Tuser Where user_name = ''"));
         QCOMPARE(empty.recordCount(), 0);
         QCOMPARE(empty.fieldCount(), 2);
     }
@@ -130,9 +137,9 @@ private Q_SLOTS:
             text.moveNext();
         }
 
-        db::Recordset rows = session().open(QStringLiteral(
-            "Select patient_Id, Modality, Scheduled_procedure_desc From  VMWL_KE_CT01 Where SCHEDULED_PROCEDURE_DATE  = "
-            "20261206 Order by SCHEDULED_PROCEDURE_DATE Desc"));
+        db::Recordset rows = session().open(QStringLiteral("Select patient_Id, Modality, Scheduled_procedure_desc From "
+                                                           " VMWL_KE_CT01 Where SCHEDULED_PROCEDURE_DATE  = "
+                                                           "20261206 Order by SCHEDULED_PROCEDURE_DATE Desc"));
         QCOMPARE(rows.recordCount(), 1);
         QCOMPARE(rows.text(0), QStringLiteral("P1"));
         QCOMPARE(rows.text(2), QStringLiteral("CHEST"));
@@ -156,7 +163,8 @@ private Q_SLOTS:
 
     void viewThatDoesNotFitIsNotCreated()
     {
-        const QString bad = QStringLiteral("Create View VMWL_EE_BAD(a, b) AS\r\nSELECT a.NO_SUCH_COLUMN, 1 FROM TORDER a\r\n");
+        const QString bad =
+            QStringLiteral("Create View VMWL_EE_BAD(a, b) AS\r\nSELECT a.NO_SUCH_COLUMN, 1 FROM TORDER a\r\n");
         try {
             session().executeSql(bad);
             QFAIL("no error");
@@ -186,7 +194,8 @@ private Q_SLOTS:
             "Insert into Tusersetting (Usersetting_key, user_key, part, item, set_type, SET_VALUE, save_flag, flag) "
             "(Select Next Value For Seq_Tusersetting, 9, Part, Item, Set_type, Set_Value, Save_Flag, Flag From "
             "Tusersetting Where  User_key= 5)"));
-        db::Recordset keys = session().open(QStringLiteral("Select USERSETTING_KEY From Tusersetting Where USER_KEY = 9 Order by 1"));
+        db::Recordset keys =
+            session().open(QStringLiteral("Select USERSETTING_KEY From Tusersetting Where USER_KEY = 9 Order by 1"));
         QCOMPARE(keys.recordCount(), 3);
         QStringList values;
         for (; !keys.eof(); keys.moveNext())
@@ -197,18 +206,20 @@ private Q_SLOTS:
         session().close();
         QVERIFY(session().connect(m_site->dir(), m_site->today()));
         session().executeSql(QStringLiteral(
-            "Insert into Tusersetting (USERSETTING_KEY, USER_KEY, PART, ITEM, SET_TYPE, SET_VALUE, SAVE_FLAG, FLAG) \r\n"
+            "Insert into Tusersetting (USERSETTING_KEY, USER_KEY, PART, ITEM, SET_TYPE, SET_VALUE, SAVE_FLAG, FLAG) "
+            "\r\n"
             "(Select Next Value For Seq_Tusersetting, 1, 'VIEWER','VIEWER_PROPERTY','C', 'x\r\ny\r\n', 'Y','Y')"));
-        db::Recordset row = session().open(QStringLiteral("Select USERSETTING_KEY, SET_VALUE From Tusersetting Where USER_KEY = 1"));
+        db::Recordset row =
+            session().open(QStringLiteral("Select USERSETTING_KEY, SET_VALUE From Tusersetting Where USER_KEY = 1"));
         QCOMPARE(row.text(0), QStringLiteral("104"));
         QCOMPARE(row.text(1), QStringLiteral("x\r\ny\r\n"));
     }
 
     void ifNotExistsBothWays()
     {
-        const QString batch = QStringLiteral(
-            "IF Not Exists  (  Select *  From  Tuser   Where user_key = '%1' )  Begin Insert into Tuser "
-            "(user_key, user_id, user_name, userlevel_key) (Select %1, 'u%1', 'n', 100)  End");
+        const QString batch =
+            QStringLiteral("IF Not Exists  (  Select *  From  Tuser   Where user_key = '%1' )  Begin Insert into Tuser "
+                           "(user_key, user_id, user_name, userlevel_key) (Select %1, 'u%1', 'n', 100)  End");
         session().executeSql(batch.arg(5));
         QCOMPARE(session().open(QStringLiteral("Select user_id From Tuser Where user_key = 5")).text(0),
                  QStringLiteral("rad1"));
@@ -219,12 +230,13 @@ private Q_SLOTS:
 
     void topAndScalar()
     {
-        QCOMPARE(session().queryScalar(QStringLiteral("Select top 1 user_key From Tuser Where userlevel_key < 500 Order by 1 Desc")),
+        QCOMPARE(session().queryScalar(
+                     QStringLiteral("Select top 1 user_key From Tuser Where userlevel_key < 500 Order by 1 Desc")),
                  QStringLiteral("9"));
         QCOMPARE(session().queryScalar(QStringLiteral("Select top 1 user_key From Tuser Where user_key = 77")),
                  QStringLiteral("0"));
-        QVERIFY_THROWS_EXCEPTION(platform::Error,
-                                 session().queryScalar(QStringLiteral("Select user_name From Tuser Where user_key = 9")));
+        QVERIFY_THROWS_EXCEPTION(
+            platform::Error, session().queryScalar(QStringLiteral("Select user_name From Tuser Where user_key = 9")));
     }
 
     void refusedAndFailedStatementsLeaveSessionUsable_data()
@@ -233,7 +245,8 @@ private Q_SLOTS:
         QTest::newRow("unknown form") << QStringLiteral("Create Table X (a int)");
         QTest::newRow("variables") << QStringLiteral("Select @x");
         QTest::newRow("missing table") << QStringLiteral("Select * From TNOSUCH");
-        QTest::newRow("quote breaks the statement") << QStringLiteral("Update  Tuser Set user_name = 'O'Neil' Where user_key = 5");
+        QTest::newRow("quote breaks the statement")
+            << QStringLiteral("Update  Tuser Set user_name = 'O'Neil' Where user_key = 5");
         QTest::newRow("second row fails") << QStringLiteral(
             "Insert into Tuser (user_key, user_id) (Select CASE WHEN user_key = 1 THEN 40 ELSE 5 END, 'x' From Tuser)");
     }
@@ -259,8 +272,10 @@ private Q_SLOTS:
             db::Transaction transaction(session());
             session().executeSql(QStringLiteral("Delete Tusersetting Where USER_KEY = 5"));
             QCOMPARE(count(QStringLiteral("Select * From Tusersetting Where USER_KEY = 5")), 0);
-            session().executeSql(QStringLiteral("Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select Next Value For Seq_Tusersetting, 5)"));
-            session().executeSql(QStringLiteral("Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select 101, 5)"));
+            session().executeSql(QStringLiteral(
+                "Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select Next Value For Seq_Tusersetting, 5)"));
+            session().executeSql(
+                QStringLiteral("Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select 101, 5)"));
             transaction.commit();
             QFAIL("no error");
         } catch (const platform::Error &) {
@@ -269,7 +284,8 @@ private Q_SLOTS:
 
         {
             db::Transaction transaction(session());
-            session().executeSql(QStringLiteral("Delete Tusersetting Where USER_KEY = 5 And Item <> 'WINDOW_POSITION'"));
+            session().executeSql(
+                QStringLiteral("Delete Tusersetting Where USER_KEY = 5 And Item <> 'WINDOW_POSITION'"));
             transaction.commit();
         }
         // The NULL item is neither equal nor unequal to WINDOW_POSITION.

@@ -57,7 +57,10 @@ class TestGatewayEndToEnd : public QObject
         return ok;
     }
 
-    QString pid() const { return QString::fromLatin1(m_site->readBytes(QStringLiteral("ZORadoDidService.pid"))).trimmed(); }
+    QString pid() const
+    {
+        return QString::fromLatin1(m_site->readBytes(QStringLiteral("ZORadoDidService.pid"))).trimmed();
+    }
 
     // Waits for a gateway other than `previous` to be up.
     bool gatewayUp(const QString &previous = QString())
@@ -100,10 +103,17 @@ class TestGatewayEndToEnd : public QObject
         const QString xml = m_work.filePath(QStringLiteral("answer.xml"));
         QFile::remove(xml);
         QProcess p;
-        p.start(m_findscu, {"-v", "-W", "-aet", ae, "-aec", "KALDEN1", "127.0.0.1", QString::number(m_port), "-k",
-                            "SpecificCharacterSet=" + charset, "-k", "PatientName", "-k", "PatientID", "-k",
-                            "ScheduledProcedureStepSequence[0].Modality=" + modality, "-k",
-                            "ScheduledProcedureStepSequence[0].ScheduledStationAETitle", "+sr", "-Xs", xml});
+        p.start(m_findscu, {"-v",        "-W",
+                            "-aet",      ae,
+                            "-aec",      "KALDEN1",
+                            "127.0.0.1", QString::number(m_port),
+                            "-k",        "SpecificCharacterSet=" + charset,
+                            "-k",        "PatientName",
+                            "-k",        "PatientID",
+                            "-k",        "ScheduledProcedureStepSequence[0].Modality=" + modality,
+                            "-k",        "ScheduledProcedureStepSequence[0].ScheduledStationAETitle",
+                            "+sr",       "-Xs",
+                            xml});
         p.waitForFinished(60000);
         const QString out = QString::fromLatin1(p.readAllStandardError() + p.readAllStandardOutput());
         Answer a;
@@ -156,7 +166,8 @@ private Q_SLOTS:
     void cleanupTestCase()
     {
         if (m_site)
-            QProcess::execute(m_site->file(QStringLiteral("bin/taskkill")), {"/F", "/IM", "ZORadoDidService.exe", "/T"});
+            QProcess::execute(m_site->file(QStringLiteral("bin/taskkill")),
+                              {"/F", "/IM", "ZORadoDidService.exe", "/T"});
     }
 
     void registerQueryReadLogsRemove()
@@ -183,20 +194,28 @@ private Q_SLOTS:
         const QStringList names = column(QStringLiteral("Select patient_name From VMWL_KK_CT09"));
         QCOMPARE(ct.responses, names.size());
         for (const QString &name : QSet<QString>(names.begin(), names.end()))
-            QVERIFY2(ct.xml.contains(QStringLiteral("PatientName\">") + name + QStringLiteral("</element>")), qPrintable(name));
+            QVERIFY2(ct.xml.contains(QStringLiteral("PatientName\">") + name + QStringLiteral("</element>")),
+                     qPrintable(name));
 
         // A device that is not listed is served from the base view.
         const Answer other = ask(QStringLiteral("XX01"), QStringLiteral("ISO_IR 100"), QStringLiteral("MR"));
         QVERIFY(other.success);
         QVERIFY(logs().contains(QStringLiteral("Calling AP Title: XX01")));
-        QVERIFY2(logs().contains(QStringLiteral("FROM VMWL WHERE (1 = 1) AND modality = 'MR'")), qPrintable(logs().right(1500)));
+        QVERIFY2(logs().contains(QStringLiteral("FROM VMWL WHERE (1 = 1) AND modality = 'MR'")),
+                 qPrintable(logs().right(1500)));
 
         // The tool's scanner, inspector and order lookup read it.
         const QJsonObject scanned = tool(QStringLiteral("click Command7\n"));
-        const QJsonArray entries = scanned.value(QStringLiteral("controls")).toObject().value(QStringLiteral("List3")).toObject().value(QStringLiteral("items")).toArray();
+        const QJsonArray entries = scanned.value(QStringLiteral("controls"))
+                                       .toObject()
+                                       .value(QStringLiteral("List3"))
+                                       .toObject()
+                                       .value(QStringLiteral("items"))
+                                       .toArray();
         int drEntry = -1;
         for (int i = 0; i < entries.size(); ++i) {
-            if (entries.at(i).toString().startsWith(QStringLiteral("+//+DR09+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_EE_DR09 WHERE (1 = 1) AND modality = 'DX'")))
+            if (entries.at(i).toString().startsWith(QStringLiteral(
+                    "+//+DR09+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_EE_DR09 WHERE (1 = 1) AND modality = 'DX'")))
                 drEntry = i;
         }
         QVERIFY2(drEntry >= 0, qPrintable(QJsonDocument(entries).toJson()));
@@ -204,13 +223,18 @@ private Q_SLOTS:
             "+//+CT09+///+*//*[\\ISO 2022 IR 149]*///*-//-FROM VMWL_KK_CT09 WHERE (1 = 1) AND modality = 'CT' AND "
             "specific_character_set = '\\ISO 2022 IR 149'-///-")));
 
-        const QJsonObject looked = tool(QStringLiteral("click Command7\npick List3 %1\ndump\nclick Command11\nclick Command12\n").arg(drEntry));
+        const QJsonObject looked = tool(
+            QStringLiteral("click Command7\npick List3 %1\ndump\nclick Command11\nclick Command12\n").arg(drEntry));
         const QJsonObject controls = looked.value(QStringLiteral("controls")).toObject();
-        QCOMPARE(controls.value(QStringLiteral("Text10")).toObject().value(QStringLiteral("text")).toString(), QStringLiteral("DR09"));
-        QCOMPARE(controls.value(QStringLiteral("Text11")).toObject().value(QStringLiteral("text")).toString(), QStringLiteral("VMWL_EE_DR09"));
-        const QString orders = controls.value(QStringLiteral("Text8")).toObject().value(QStringLiteral("text")).toString();
+        QCOMPARE(controls.value(QStringLiteral("Text10")).toObject().value(QStringLiteral("text")).toString(),
+                 QStringLiteral("DR09"));
+        QCOMPARE(controls.value(QStringLiteral("Text11")).toObject().value(QStringLiteral("text")).toString(),
+                 QStringLiteral("VMWL_EE_DR09"));
+        const QString orders =
+            controls.value(QStringLiteral("Text8")).toObject().value(QStringLiteral("text")).toString();
         QCOMPARE(orders.count(QStringLiteral("    환자 번호 : [")), dr.responses);
-        QVERIFY(orders.contains(QRegularExpression(QStringLiteral("<\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d> : %1 \\(Success\\)").arg(dr.responses + 1))));
+        QVERIFY(orders.contains(QRegularExpression(
+            QStringLiteral("<\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d> : %1 \\(Success\\)").arg(dr.responses + 1))));
         // "로그 삭제" took the logs and emptied the list.
         QVERIFY(controls.value(QStringLiteral("List3")).toObject().value(QStringLiteral("items")).toArray().isEmpty());
         QVERIFY(!logs().contains(QStringLiteral("Calling AP Title: DR09")));
@@ -219,10 +243,12 @@ private Q_SLOTS:
         QVERIFY2(gatewayUp(), "the gateway did not come back after the log deletion");
         const QString before = pid();
         tool(QStringLiteral("pick Combo3 3\ntype Text2 DR09\nclick Command5\n"));
-        QVERIFY(!m_site->readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini")).contains("DR09"));
+        QVERIFY(!m_site->readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"))
+                     .contains("DR09"));
         QVERIFY2(gatewayUp(before), "the gateway did not restart after the removal");
         const Answer removed = ask(QStringLiteral("DR09"), QStringLiteral("ISO_IR 100"), QStringLiteral("DX"));
-        QVERIFY2(removed.success, qPrintable(removed.output + logs().right(800) + QString::fromLatin1(m_site->readBytes("gateway-commands.log"))));
+        QVERIFY2(removed.success, qPrintable(removed.output + logs().right(800) +
+                                             QString::fromLatin1(m_site->readBytes("gateway-commands.log"))));
         QVERIFY(logs().contains(QStringLiteral("FROM VMWL WHERE (1 = 1) AND modality = 'DX'")));
     }
 };

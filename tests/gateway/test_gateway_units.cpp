@@ -23,7 +23,8 @@ class TestGatewayUnits : public QObject
 
     static QString head()
     {
-        return QStringLiteral("SELECT ") + QLatin1String(gateway::kWorklistColumns) + QStringLiteral(" FROM V WHERE (1 = 1)");
+        return QStringLiteral("SELECT ") + QLatin1String(gateway::kWorklistColumns) +
+               QStringLiteral(" FROM V WHERE (1 = 1)");
     }
 
 private Q_SLOTS:
@@ -35,17 +36,20 @@ private Q_SLOTS:
         QTest::newRow("universal * ignored") << QStringList{"*", "", "*", "", "*", ""} << "";
         QTest::newRow("modality and day") << QStringList{"CT", "20261206", "", "", "", ""}
                                           << " AND modality = 'CT' AND SCHEDULED_PROCEDURE_DATE = '20261206'";
-        QTest::newRow("date range") << QStringList{"", "20261201-20261207", "", "", "", ""}
-                                    << " AND SCHEDULED_PROCEDURE_DATE >= '20261201' AND SCHEDULED_PROCEDURE_DATE <= '20261207'";
+        QTest::newRow("date range")
+            << QStringList{"", "20261201-20261207", "", "", "", ""}
+            << " AND SCHEDULED_PROCEDURE_DATE >= '20261201' AND SCHEDULED_PROCEDURE_DATE <= '20261207'";
         QTest::newRow("open ranges") << QStringList{"", "-20261207", "", "", "", ""}
                                      << " AND SCHEDULED_PROCEDURE_DATE <= '20261207'";
         QTest::newRow("from a day on") << QStringList{"", "20261201-", "", "", "", ""}
                                        << " AND SCHEDULED_PROCEDURE_DATE >= '20261201'";
-        QTest::newRow("station AE") << QStringList{"", "", "CT01", "", "", ""} << " AND scheduled_station_aetitle = 'CT01'";
-        QTest::newRow("wildcards") << QStringList{"", "", "", "2026*", "HONG^G?LDONG", ""}
-                                   << " AND patient_id LIKE '2026%' ESCAPE '\\' AND patient_name LIKE 'HONG^G_LDONG' ESCAPE '\\'";
-        QTest::newRow("LIKE characters stand for themselves") << QStringList{"", "", "", "A_%*", "", ""}
-                                                              << " AND patient_id LIKE 'A\\_\\%%' ESCAPE '\\'";
+        QTest::newRow("station AE") << QStringList{"", "", "CT01", "", "", ""}
+                                    << " AND scheduled_station_aetitle = 'CT01'";
+        QTest::newRow("wildcards")
+            << QStringList{"", "", "", "2026*", "HONG^G?LDONG", ""}
+            << " AND patient_id LIKE '2026%' ESCAPE '\\' AND patient_name LIKE 'HONG^G_LDONG' ESCAPE '\\'";
+        QTest::newRow("LIKE characters stand for themselves")
+            << QStringList{"", "", "", "A_%*", "", ""} << " AND patient_id LIKE 'A\\_\\%%' ESCAPE '\\'";
         QTest::newRow("quote doubled") << QStringList{"", "", "", "O'1", "", ""} << " AND patient_id = 'O''1'";
         QTest::newRow("character set asked for") << QStringList{"", "", "", "", "", "\\ISO 2022 IR 149"}
                                                  << " AND specific_character_set = '\\ISO 2022 IR 149'";
@@ -67,9 +71,11 @@ private Q_SLOTS:
         const WorklistKeys keys{"CT", "20261126-20261206", "", "2026*", "", ""};
         const db::Recordset rows = db.open(gateway::worklistSql(QStringLiteral("VMWL"), keys));
         QVERIFY(rows.recordCount() > 0);
-        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026000123", "", ""})).recordCount(),
-                 db.open(QStringLiteral("Select * From VMWL Where patient_id = '2026000123'")).recordCount());
-        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026_00123", "", ""})).recordCount(), 0);
+        QCOMPARE(
+            db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026000123", "", ""})).recordCount(),
+            db.open(QStringLiteral("Select * From VMWL Where patient_id = '2026000123'")).recordCount());
+        QCOMPARE(
+            db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026_00123", "", ""})).recordCount(), 0);
     }
 
     void controlFile()
@@ -100,17 +106,24 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         const QByteArray esc("\x1b$)C");
         QTest::newRow("Korean name, ideographic group")
-            << "=홍길동" << "\\ISO 2022 IR 149" << true << QByteArray("=") + esc + "\xc8\xab\xb1\xe6\xb5\xbf";
-        QTest::newRow("escape after each ^") << "홍^길동" << "\\ISO 2022 IR 149" << true
-                                             << esc + "\xc8\xab^" + esc + "\xb1\xe6\xb5\xbf";
-        QTest::newRow("three groups") << "HONG^GILDONG=홍^길동" << "\\ISO 2022 IR 149" << true
+            << "=홍길동"
+            << "\\ISO 2022 IR 149" << true << QByteArray("=") + esc + "\xc8\xab\xb1\xe6\xb5\xbf";
+        QTest::newRow("escape after each ^")
+            << "홍^길동"
+            << "\\ISO 2022 IR 149" << true << esc + "\xc8\xab^" + esc + "\xb1\xe6\xb5\xbf";
+        QTest::newRow("three groups") << "HONG^GILDONG=홍^길동"
+                                      << "\\ISO 2022 IR 149" << true
                                       << QByteArray("HONG^GILDONG=") + esc + "\xc8\xab^" + esc + "\xb1\xe6\xb5\xbf";
-        QTest::newRow("text value: one escape") << "흉부 CT" << "\\ISO 2022 IR 149" << false
-                                                << esc + "\xc8\xe4\xba\xce CT";
-        QTest::newRow("ASCII untouched") << "CHEST PA" << "\\ISO 2022 IR 149" << false << QByteArray("CHEST PA");
-        QTest::newRow("UTF-8") << "홍길동" << "ISO_IR 192" << true << QByteArray("\xed\x99\x8d\xea\xb8\xb8\xeb\x8f\x99");
-        QTest::newRow("Latin-1 cannot hold Korean") << "HONG 홍" << "ISO_IR 100" << true << QByteArray("HONG ?");
-        QTest::newRow("default repertoire") << "Müller 홍" << "" << true << QByteArray("M?ller ?");
+        QTest::newRow("text value: one escape") << "흉부 CT"
+                                                << "\\ISO 2022 IR 149" << false << esc + "\xc8\xe4\xba\xce CT";
+        QTest::newRow("ASCII untouched") << "CHEST PA"
+                                         << "\\ISO 2022 IR 149" << false << QByteArray("CHEST PA");
+        QTest::newRow("UTF-8") << "홍길동"
+                               << "ISO_IR 192" << true << QByteArray("\xed\x99\x8d\xea\xb8\xb8\xeb\x8f\x99");
+        QTest::newRow("Latin-1 cannot hold Korean") << "HONG 홍"
+                                                    << "ISO_IR 100" << true << QByteArray("HONG ?");
+        QTest::newRow("default repertoire") << "Müller 홍"
+                                            << "" << true << QByteArray("M?ller ?");
     }
 
     void encoding()
@@ -128,7 +141,8 @@ private Q_SLOTS:
         const QDateTime when(QDate(2019, 9, 16), QTime(14, 49, 19));
         gateway::GatewayLog log(dir.path(), 4, [&] { return when; });
         log.write(QStringLiteral("Calling AP Title: MR01"));
-        log.write(QStringLiteral("(0008,0005) CS [ISO_IR 100]                             #  10, 1 SpecificCharacterSet"));
+        log.write(
+            QStringLiteral("(0008,0005) CS [ISO_IR 100]                             #  10, 1 SpecificCharacterSet"));
         log.write(QStringLiteral("Worklist view: VMWL_KK_MR01"));
         log.write(QStringLiteral("Modality find query = SELECT a FROM VMWL_KK_MR01 WHERE (1 = 1) AND modality = 'MR'"));
         log.write(QStringLiteral("(0010,0020) LO [12345678]                               #   8, 1 PatientID"));
@@ -153,9 +167,12 @@ private Q_SLOTS:
                     lookup.feed(line, adjacent, found);
             });
         }
-        QCOMPARE(scanner.entries(), QStringList{QStringLiteral(
-                                        "+//+MR01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_KK_MR01 WHERE (1 = 1) AND modality = 'MR'-///-")});
-        QCOMPARE(gatewaylog::inspect(scanner.entries().first()).view.value_or(QString()), QStringLiteral("VMWL_KK_MR01"));
+        QCOMPARE(
+            scanner.entries(),
+            QStringList{QStringLiteral(
+                "+//+MR01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_KK_MR01 WHERE (1 = 1) AND modality = 'MR'-///-")});
+        QCOMPARE(gatewaylog::inspect(scanner.entries().first()).view.value_or(QString()),
+                 QStringLiteral("VMWL_KK_MR01"));
         QCOMPARE(lookup.text(), QStringLiteral("    환자 번호 : [12345678]\r\n    환자 번호 : [98765432]\r\n"
                                                "<2019-09-16 14:49:19> : 3 (Success)\r\n\r\n"));
     }

@@ -24,7 +24,10 @@ class TestLogLevel : public QObject
         return app;
     }
 
-    static QByteArray fileOf(AppHarness &app) { return app.site().readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini")); }
+    static QByteArray fileOf(AppHarness &app)
+    {
+        return app.site().readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"));
+    }
 
     static QStringList applied()
     {
@@ -73,14 +76,14 @@ private Q_SLOTS:
         QTest::newRow("two level lines") << QStringList{"LogLevel=1", "x", "LogLevel=3"} << 1 << false
                                          << QStringList{"LogLevel=4", "x", "LogLevel=4"} << -1;
         QTest::newRow("none") << QStringList{"A=1", "B=2"} << 1 << false << QStringList{"A=1", "B=2"} << -1;
-        QTest::newRow("unrecognised value replaced") << QStringList{"LogLevel=5"} << 1 << false
-                                                     << QStringList{"LogLevel=4"} << -1;
+        QTest::newRow("unrecognised value replaced")
+            << QStringList{"LogLevel=5"} << 1 << false << QStringList{"LogLevel=4"} << -1;
         QTest::newRow("other setting kept") << QStringList{"MaxLogLevel=3", "LogLevel=2"} << 1 << false
                                             << QStringList{"MaxLogLevel=3", "LogLevel=4"} << -1;
-        QTest::newRow("reading takes the level") << QStringList{"A", "LogLevel=4"} << 0 << true
-                                                 << QStringList{"A", "LogLevel=4"} << 1;
-        QTest::newRow("reading an unknown level") << QStringList{"LogLevel= 4"} << 0 << true
-                                                  << QStringList{"LogLevel=0"} << -1;
+        QTest::newRow("reading takes the level")
+            << QStringList{"A", "LogLevel=4"} << 0 << true << QStringList{"A", "LogLevel=4"} << 1;
+        QTest::newRow("reading an unknown level")
+            << QStringList{"LogLevel= 4"} << 0 << true << QStringList{"LogLevel=0"} << -1;
     }
 
     void rewrite()

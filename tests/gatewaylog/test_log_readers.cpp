@@ -6,8 +6,8 @@
 #include "platform/codepage.h"
 
 #include <QBuffer>
-#include <QTextCodec>
 #include <QTest>
+#include <QTextCodec>
 
 namespace fmt = gatewaylog::format;
 
@@ -22,13 +22,15 @@ class TestLogReaders : public QObject
     static QStringList association(const QString &ae, const QString &cs, const QString &view, const QStringList &ids,
                                    int minute = 1)
     {
-        QStringList l{fmt::callingLine(at(minute), ae),
-                      fmt::line(at(minute), fmt::element("(0008,0005)", "CS", "[" + cs + "]", int(cs.size()), 1,
-                                                         "SpecificCharacterSet")),
-                      fmt::viewLine(at(minute), view),
-                      fmt::queryLine(at(minute), "SELECT a, b FROM " + view + " WHERE (1 = 1) AND modality = 'MR' AND x = 1")};
+        QStringList l{
+            fmt::callingLine(at(minute), ae),
+            fmt::line(at(minute),
+                      fmt::element("(0008,0005)", "CS", "[" + cs + "]", int(cs.size()), 1, "SpecificCharacterSet")),
+            fmt::viewLine(at(minute), view),
+            fmt::queryLine(at(minute), "SELECT a, b FROM " + view + " WHERE (1 = 1) AND modality = 'MR' AND x = 1")};
         for (const QString &id : ids)
-            l << fmt::line(at(minute), fmt::element("(0010,0020)", "LO", "[" + id + "]", int(id.size()), 1, "PatientID"));
+            l << fmt::line(at(minute),
+                           fmt::element("(0010,0020)", "LO", "[" + id + "]", int(id.size()), 1, "PatientID"));
         l << fmt::responseLine(at(minute), int(ids.size()) + 1) << fmt::endLine(at(minute));
         return l;
     }
@@ -42,13 +44,15 @@ class TestLogReaders : public QObject
     }
 
     template <class Reader>
-    static void run(Reader &reader, const QList<QByteArray> &markers, const QList<QByteArray> &files, bool everyLine = false)
+    static void run(Reader &reader, const QList<QByteArray> &markers, const QList<QByteArray> &files,
+                    bool everyLine = false)
     {
         gatewaylog::MarkedLineReader lines(markers, everyLine, 64);
         for (QByteArray f : files) {
             QBuffer device(&f);
             device.open(QIODevice::ReadOnly);
-            lines.read(device, [&](QByteArrayView line, bool adjacent, quint32 found) { reader.feed(line, adjacent, found); });
+            lines.read(device,
+                       [&](QByteArrayView line, bool adjacent, quint32 found) { reader.feed(line, adjacent, found); });
         }
     }
 
@@ -74,16 +78,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<QByteArray>>("files");
         QTest::addColumn<QStringList>("entries");
-        const QString mr = "+//+MR01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_KK_MR01 WHERE (1 = 1) AND modality = 'MR' AND x = 1-///-";
+        const QString mr =
+            "+//+MR01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_KK_MR01 WHERE (1 = 1) AND modality = 'MR' AND x = 1-///-";
         const QStringList mrLines = association("MR01", "ISO_IR 100", "VMWL_KK_MR01", {"P1", "P2"});
-        QTest::newRow("duplicates merged") << QList<QByteArray>{file(mrLines + QStringList{"x"} + mrLines)}
-                                           << QStringList{mr};
+        QTest::newRow("duplicates merged")
+            << QList<QByteArray>{file(mrLines + QStringList{"x"} + mrLines)} << QStringList{mr};
         QStringList other = association("MR01", "ISO_IR 100", "VMWL_EE_MR01", {"P1"});
-        QTest::newRow("two views kept apart")
-            << QList<QByteArray>{file(mrLines + QStringList{"x"} + other)}
-            << QStringList{mr, QString(mr).replace("VMWL_KK_MR01", "VMWL_EE_MR01")};
-        QTest::newRow("empty entry once") << QList<QByteArray>{file({"a", fmt::endLine(at(1)), "b", "c", fmt::endLine(at(2))})}
-                                          << QStringList{""};
+        QTest::newRow("two views kept apart") << QList<QByteArray>{file(mrLines + QStringList{"x"} + other)}
+                                              << QStringList{mr, QString(mr).replace("VMWL_KK_MR01", "VMWL_EE_MR01")};
+        QTest::newRow("empty entry once")
+            << QList<QByteArray>{file({"a", fmt::endLine(at(1)), "b", "c", fmt::endLine(at(2))})} << QStringList{""};
         QTest::newRow("line after an end is not taken")
             << QList<QByteArray>{file(QStringList{"a", fmt::endLine(at(1))} + mrLines)}
             << QStringList{"", mr.mid(QStringLiteral("+//+MR01+///+").size())};
@@ -102,14 +106,17 @@ private Q_SLOTS:
         QTest::newRow("a line with both query markers is not taken")
             << QList<QByteArray>{file({"Modality find query = CModalityFindMakeQuery = FROM V", fmt::endLine(at(1))})}
             << QStringList{""};
-        QTest::newRow("other query form") << QList<QByteArray>{file({"CModalityFindMakeQuery = FROM V WHERE (1 = 1) AND a", fmt::endLine(at(1))})}
-                                          << QStringList{"-//-FROM V WHERE (1 = 1) AND a-///-"};
+        QTest::newRow("other query form")
+            << QList<QByteArray>{file({"CModalityFindMakeQuery = FROM V WHERE (1 = 1) AND a", fmt::endLine(at(1))})}
+            << QStringList{"-//-FROM V WHERE (1 = 1) AND a-///-"};
         QTest::newRow("Korean in a line")
-            << QList<QByteArray>{file({fmt::callingLine(at(1), "초음파1"), fmt::endLine(at(1))})} << QStringList{"+//+초음파1+///+"};
+            << QList<QByteArray>{file({fmt::callingLine(at(1), "초음파1"), fmt::endLine(at(1))})}
+            << QStringList{"+//+초음파1+///+"};
         QTest::newRow("character set without #")
             << QList<QByteArray>{file({"<2019-09-16 14:49:19> : (0008,0005) CS [ISO_IR 100]", fmt::endLine(at(1))})}
             << QStringList{"*//*[ISO_IR 100]*///*"};
-        QTest::newRow("fragments after the last end are dropped") << QList<QByteArray>{file(mrLines.mid(0, 3))} << QStringList{};
+        QTest::newRow("fragments after the last end are dropped")
+            << QList<QByteArray>{file(mrLines.mid(0, 3))} << QStringList{};
     }
 
     void scanner()
@@ -127,29 +134,50 @@ private Q_SLOTS:
         QTest::addColumn<QString>("view"); // "<kept>": Text11 keeps its text
         QTest::newRow("complete entry")
             << "+//+MR01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_KK_MR01 WHERE (1 = 1) AND A = 1 AND B = 2-///-"
-            << "장비 Ae Title : MR01\r\n\r\nCharacter_Set : [ISO_IR 100]\r\n\r\nTable 명 : VMWL_KK_MR01\r\n\r\nA = 1 \r\nB = 2"
-            << "MR01" << "VMWL_KK_MR01";
-        QTest::newRow("empty entry") << "" << "장비 Ae Title : \r\nCharacter_Set : \r\n" << "" << "<kept>";
+            << "장비 Ae Title : MR01\r\n\r\nCharacter_Set : [ISO_IR 100]\r\n\r\nTable 명 : VMWL_KK_MR01\r\n\r\nA = 1 "
+               "\r\nB = 2"
+            << "MR01"
+            << "VMWL_KK_MR01";
+        QTest::newRow("empty entry") << ""
+                                     << "장비 Ae Title : \r\nCharacter_Set : \r\n"
+                                     << ""
+                                     << "<kept>";
         QTest::newRow("no query") << "+//+CT01+///+*//*[ISO_IR 100]*///*"
-                                  << "장비 Ae Title : CT01\r\n\r\nCharacter_Set : [ISO_IR 100]\r\n" << "CT01" << "<kept>";
+                                  << "장비 Ae Title : CT01\r\n\r\nCharacter_Set : [ISO_IR 100]\r\n"
+                                  << "CT01"
+                                  << "<kept>";
         QTest::newRow("entry beginning with its query")
             << "-//-FROM VMWL_EE_X WHERE (1 = 1) AND A = 1-///-"
-            << "장비 Ae Title : \r\nCharacter_Set : \r\n\r\nTable 명 : \r\n\r\nA = 1" << "" << "";
+            << "장비 Ae Title : \r\nCharacter_Set : \r\n\r\nTable 명 : \r\n\r\nA = 1"
+            << ""
+            << "";
         QTest::newRow("AND inside a value")
             << "+//+A+///+-//-FROM V WHERE (1 = 1) AND name = 'SAND AND X'-///-"
-            << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V\r\n\r\nname = 'S\r\n\r\nX'" << "A" << "V";
+            << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V\r\n\r\nname = 'S\r\n\r\nX'"
+            << "A"
+            << "V";
         QTest::newRow("two queries: the first one")
             << "+//+A+///+-//-FROM V1 WHERE (1 = 1) AND a = 1-///--//-FROM V2 WHERE (1 = 1) AND b = 2-///-"
-            << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\na = 1" << "A" << "V1";
+            << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\na = 1"
+            << "A"
+            << "V1";
         QTest::newRow("no WHERE") << "+//+A+///+-//-FROM V1-///-"
-                                  << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\n" << "A" << "V1";
-        QTest::newRow("no (1 = 1) AND") << "+//+A+///+-//-FROM V1 WHERE a = 1 AND b = 2-///-"
-                                        << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\na = 1 \r\nb = 2"
-                                        << "A" << "V1";
+                                  << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\n"
+                                  << "A"
+                                  << "V1";
+        QTest::newRow("no (1 = 1) AND")
+            << "+//+A+///+-//-FROM V1 WHERE a = 1 AND b = 2-///-"
+            << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\na = 1 \r\nb = 2"
+            << "A"
+            << "V1";
         QTest::newRow("unclosed AE title") << "+//+MR01*//*[X]*///*"
-                                           << "장비 Ae Title : \r\n\r\nCharacter_Set : [X]\r\n" << "" << "<kept>";
+                                           << "장비 Ae Title : \r\n\r\nCharacter_Set : [X]\r\n"
+                                           << ""
+                                           << "<kept>";
         QTest::newRow("unclosed query") << "+//+A+///+-//-FROM V WHERE (1 = 1) AND a = 1"
-                                        << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V\r\n\r\na = 1" << "A" << "V";
+                                        << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V\r\n\r\na = 1"
+                                        << "A"
+                                        << "V";
     }
 
     void inspector()
@@ -170,29 +198,42 @@ private Q_SLOTS:
         QTest::addColumn<QString>("ae");
         QTest::addColumn<QString>("view");
         QTest::addColumn<QString>("expected");
-        const QString block = "    환자 번호 : [P1]\r\n    환자 번호 : [P2]\r\n<2019-09-16 14:01:19> : 3 (Success)\r\n\r\n";
+        const QString block =
+            "    환자 번호 : [P1]\r\n    환자 번호 : [P2]\r\n<2019-09-16 14:01:19> : 3 (Success)\r\n\r\n";
         const QStringList mr = association("MR01", "ISO_IR 100", "VMWL_KK_MR01", {"P1", "P2"});
-        QTest::newRow("two view lines before the responses") << QList<QByteArray>{file(mr)} << "MR01" << "VMWL_KK_MR01" << block;
+        QTest::newRow("two view lines before the responses") << QList<QByteArray>{file(mr)} << "MR01"
+                                                             << "VMWL_KK_MR01" << block;
         QStringList third = mr;
         third.insert(5, "a third line naming VMWL_KK_MR01");
-        QTest::newRow("a third view line stops the listing")
-            << QList<QByteArray>{file(third)} << "MR01" << "VMWL_KK_MR01" << "    환자 번호 : [P1]\r\n";
-        QTest::newRow("another device") << QList<QByteArray>{file(mr)} << "CT01" << "VMWL_KK_MR01" << "";
-        QTest::newRow("MR01 finds MR012") << QList<QByteArray>{file(association("MR012", "X", "VMWL_KK_MR01", {"P1", "P2"}))}
-                                          << "MR01" << "VMWL_KK_MR01" << block;
-        QTest::newRow("two associations") << QList<QByteArray>{file(mr + QStringList{"x"} + mr)} << "MR01" << "VMWL_KK_MR01"
-                                          << block + block;
+        QTest::newRow("a third view line stops the listing") << QList<QByteArray>{file(third)} << "MR01"
+                                                             << "VMWL_KK_MR01"
+                                                             << "    환자 번호 : [P1]\r\n";
+        QTest::newRow("another device") << QList<QByteArray>{file(mr)} << "CT01"
+                                        << "VMWL_KK_MR01"
+                                        << "";
+        QTest::newRow("MR01 finds MR012")
+            << QList<QByteArray>{file(association("MR012", "X", "VMWL_KK_MR01", {"P1", "P2"}))} << "MR01"
+            << "VMWL_KK_MR01" << block;
+        QTest::newRow("two associations") << QList<QByteArray>{file(mr + QStringList{"x"} + mr)} << "MR01"
+                                          << "VMWL_KK_MR01" << block + block;
         QTest::newRow("calling line after an end is not examined")
-            << QList<QByteArray>{file(QStringList{fmt::endLine(at(0))} + mr)} << "MR01" << "VMWL_KK_MR01" << "";
-        QTest::newRow("across files") << QList<QByteArray>{file(mr.mid(0, 3)), file(mr.mid(3))} << "MR01" << "VMWL_KK_MR01"
-                                      << block;
-        QTest::newRow("empty AE title: every device") << QList<QByteArray>{file(mr)} << "" << "VMWL_KK_MR01" << block;
+            << QList<QByteArray>{file(QStringList{fmt::endLine(at(0))} + mr)} << "MR01"
+            << "VMWL_KK_MR01"
+            << "";
+        QTest::newRow("across files") << QList<QByteArray>{file(mr.mid(0, 3)), file(mr.mid(3))} << "MR01"
+                                      << "VMWL_KK_MR01" << block;
+        QTest::newRow("empty AE title: every device") << QList<QByteArray>{file(mr)} << ""
+                                                      << "VMWL_KK_MR01" << block;
         // With no view every non-empty examined line names it, the calling line
         // included: only the line right after it can be listed.
         const QString p9 = fmt::line(at(1), fmt::element("(0010,0020)", "LO", "[P9]", 2, 1, "PatientID"));
         QStringList noView{fmt::callingLine(at(1), "MR01"), p9, "", p9, fmt::endLine(at(1))};
-        QTest::newRow("empty view name") << QList<QByteArray>{file(noView)} << "MR01" << "" << "    환자 번호 : [P9]\r\n";
-        QTest::newRow("nothing found") << QList<QByteArray>{file({"a", "b"})} << "MR01" << "V" << "";
+        QTest::newRow("empty view name") << QList<QByteArray>{file(noView)} << "MR01"
+                                         << ""
+                                         << "    환자 번호 : [P9]\r\n";
+        QTest::newRow("nothing found") << QList<QByteArray>{file({"a", "b"})} << "MR01"
+                                       << "V"
+                                       << "";
     }
 
     void lookup()

@@ -22,7 +22,8 @@ private Q_SLOTS:
         // CT01 and DR01 on two days (their queries name the day), DR01 also
         // from its older view, MR01 from the base view; repeats merged.
         QCOMPARE(entries.size(), 6);
-        QVERIFY(entries.at(0).startsWith(QStringLiteral("+//+CT01+///+*//*[\\ISO 2022 IR 149]*///*-//-FROM VMWL_KK_CT01 WHERE (1 = 1) AND")));
+        QVERIFY(entries.at(0).startsWith(
+            QStringLiteral("+//+CT01+///+*//*[\\ISO 2022 IR 149]*///*-//-FROM VMWL_KK_CT01 WHERE (1 = 1) AND")));
         QCOMPARE(entries.filter(QStringLiteral("+//+DR01+///+")).size(), 3);
         QCOMPARE(entries.filter(QStringLiteral("FROM VMWL WHERE")).size(), 1);
         QVERIFY(entries.filter(QStringLiteral("VMWL_EG_DR01")).value(0).startsWith(QStringLiteral("+//+DR01+///+")));
@@ -30,21 +31,28 @@ private Q_SLOTS:
         QVERIFY(app.messages().isEmpty());
 
         app.act(QStringLiteral("pick List3 0"));
-        QVERIFY(app.text(QStringLiteral("Text8")).startsWith(
-            QStringLiteral("장비 Ae Title : CT01\r\n\r\nCharacter_Set : [\\ISO 2022 IR 149]\r\n\r\nTable 명 : VMWL_KK_CT01\r\n\r\nmodality = 'CT' \r\n")));
+        QVERIFY(app.text(QStringLiteral("Text8"))
+                    .startsWith(QStringLiteral("장비 Ae Title : CT01\r\n\r\nCharacter_Set : [\\ISO 2022 IR "
+                                               "149]\r\n\r\nTable 명 : VMWL_KK_CT01\r\n\r\nmodality = 'CT' \r\n")));
         QCOMPARE(app.text(QStringLiteral("Text10")), QStringLiteral("CT01"));
         QCOMPARE(app.text(QStringLiteral("Text11")), QStringLiteral("VMWL_KK_CT01"));
 
         // The view is not in this archive yet: the preview says so.
         app.act(QStringLiteral("click Command2"));
-        QVERIFY(app.messages().last().toObject().value(QStringLiteral("text")).toString().contains(QStringLiteral("VMWL_KK_CT01")));
+        QVERIFY(app.messages()
+                    .last()
+                    .toObject()
+                    .value(QStringLiteral("text"))
+                    .toString()
+                    .contains(QStringLiteral("VMWL_KK_CT01")));
 
         app.act(QStringLiteral("click Command11"));
         const QString orders = app.text(QStringLiteral("Text8"));
         QVERIFY(orders.startsWith(QStringLiteral("    환자 번호 : [2026000123]\r\n")));
         QCOMPARE(orders.count(QStringLiteral(" (Success)\r\n\r\n")), 3); // three associations of CT01 with the view
         QVERIFY(orders.contains(QStringLiteral("<2026-12-05 08:12:05> : 4 (Success)\r\n\r\n")));
-        QVERIFY(app.text(QStringLiteral("Label3")).startsWith(QStringLiteral("로그가 아래와 같으면 장비는 2건만 조회됨\r\n")));
+        QVERIFY(app.text(QStringLiteral("Label3"))
+                    .startsWith(QStringLiteral("로그가 아래와 같으면 장비는 2건만 조회됨\r\n")));
         QVERIFY(app.text(QStringLiteral("Label3")).endsWith(QStringLiteral("<2019-09-16 14:49:19> : 3 (Success)")));
     }
 
@@ -75,7 +83,12 @@ private Q_SLOTS:
         app.login();
         app.act(QStringLiteral("type Text12 C:\\NoSuch\\Log\\"));
         app.act(QStringLiteral("click Command7"));
-        QVERIFY(app.messages().last().toObject().value(QStringLiteral("text")).toString().contains(QStringLiteral("NoSuch")));
+        QVERIFY(app.messages()
+                    .last()
+                    .toObject()
+                    .value(QStringLiteral("text"))
+                    .toString()
+                    .contains(QStringLiteral("NoSuch")));
         QVERIFY(app.items(QStringLiteral("List3")).isEmpty());
         app.act(QStringLiteral("click Command11"));
         QCOMPARE(app.messages().size(), 2);
@@ -137,8 +150,10 @@ private Q_SLOTS:
             // A click on "초기화" meanwhile is not taken.
             QWidget *reset = app.form().ui().Command8;
             const QPointF at(reset->rect().center());
-            QMouseEvent press(QEvent::MouseButtonPress, at, reset->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-            QMouseEvent release(QEvent::MouseButtonRelease, at, reset->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QMouseEvent press(QEvent::MouseButtonPress, at, reset->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                              Qt::NoModifier);
+            QMouseEvent release(QEvent::MouseButtonRelease, at, reset->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                                Qt::NoModifier);
             QApplication::sendEvent(reset, &press);
             QApplication::sendEvent(reset, &release);
             app.form().close();

@@ -81,7 +81,8 @@ private Q_SLOTS:
             const QList<Seen> expected = reference(files, markers, everyLine);
             for (qint64 block : {1, 2, 3, 5, 8, 4096}) {
                 const QList<Seen> actual = streamed(files, markers, everyLine, block);
-                QVERIFY2(actual == expected, qPrintable(QStringLiteral("block %1, every line %2").arg(block).arg(everyLine)));
+                QVERIFY2(actual == expected,
+                         qPrintable(QStringLiteral("block %1, every line %2").arg(block).arg(everyLine)));
             }
         }
     }

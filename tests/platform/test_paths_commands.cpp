@@ -18,11 +18,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("control file") << QStringLiteral("C:\\RUDIVUV\\RUDIVUV_MWLScp\\ZORadoDidServiceControl.ini")
                                       << QStringLiteral("/root/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini");
-        QTest::newRow("folder keeps its slash") << QStringLiteral("C:\\RUDIVUV\\Log\\")
-                                                << QStringLiteral("/root/c/RUDIVUV/Log/");
+        QTest::newRow("folder keeps its slash")
+            << QStringLiteral("C:\\RUDIVUV\\Log\\") << QStringLiteral("/root/c/RUDIVUV/Log/");
         QTest::newRow("drive letter lower-cased") << QStringLiteral("D:\\data") << QStringLiteral("/root/d/data");
         QTest::newRow("doubled separators") << QStringLiteral("C:\\A\\\\B") << QStringLiteral("/root/c/A/B");
-        QTest::newRow("UNC path") << QStringLiteral("\\\\server\\share\\x") << QStringLiteral("/root/unc/server/share/x");
+        QTest::newRow("UNC path") << QStringLiteral("\\\\server\\share\\x")
+                                  << QStringLiteral("/root/unc/server/share/x");
     }
 
     void mapsWindowsPaths()

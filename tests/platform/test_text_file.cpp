@@ -73,7 +73,8 @@ private Q_SLOTS:
     void writeAddsOneLineEndAndRoundTrips_data()
     {
         QTest::addColumn<QByteArray>("original");
-        QTest::newRow("control file") << QByteArray("[Service]\r\nCustomAETitle=CT01^^VMWL_KK_CT01^^^^||\r\nLogLevel=2\r\n");
+        QTest::newRow("control file") << QByteArray(
+            "[Service]\r\nCustomAETitle=CT01^^VMWL_KK_CT01^^^^||\r\nLogLevel=2\r\n");
         QTest::newRow("first line empty") << QByteArray("\r\nA=1\r\n");
         QTest::newRow("one line") << QByteArray("LogLevel=4\r\n");
     }

@@ -8,8 +8,7 @@
 static void copyTree(const QString &from, const QString &to)
 {
     QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString source = it.next();
         const QString relative = QDir(from).relativeFilePath(source);

@@ -10,7 +10,11 @@ class TestOrderPreview : public QObject
 {
     Q_OBJECT
 
-    static QString head() { return QStringLiteral("Select patient_Id, Patient_Name, SCHEDULED_PROCEDURE_DATE, SCHEDULED_PROCEDURE_TIME, Scheduled_procedure_desc, Modality "); }
+    static QString head()
+    {
+        return QStringLiteral("Select patient_Id, Patient_Name, SCHEDULED_PROCEDURE_DATE, SCHEDULED_PROCEDURE_TIME, "
+                              "Scheduled_procedure_desc, Modality ");
+    }
 
     static QStringList statements(const AppHarness &app)
     {
@@ -31,12 +35,15 @@ private Q_SLOTS:
         const QString order = QStringLiteral("Order by SCHEDULED_PROCEDURE_DATE, SCHEDULED_PROCEDURE_TIME Desc");
         QTest::newRow("today") << "VMWL_EE_DR01" << false << true << QDate(2026, 12, 6)
                                << head() + "From  VMWL_EE_DR01 Where SCHEDULED_PROCEDURE_DATE  = 20261206 " + order;
-        QTest::newRow("seven days, mid-month") << "VMWL_EE_DR01" << false << false << QDate(2026, 12, 15)
-                                               << head() + "From  VMWL_EE_DR01 Where SCHEDULED_PROCEDURE_DATE  >= 20261208 " + order;
-        QTest::newRow("seven days at a month's start") << "V" << false << false << QDate(2026, 12, 3)
-                                                       << head() + "From  V Where SCHEDULED_PROCEDURE_DATE  >= 20261126 " + order;
-        QTest::newRow("seven days at a year's start") << "V" << false << false << QDate(2027, 1, 2)
-                                                      << head() + "From  V Where SCHEDULED_PROCEDURE_DATE  >= 20261226 " + order;
+        QTest::newRow("seven days, mid-month")
+            << "VMWL_EE_DR01" << false << false << QDate(2026, 12, 15)
+            << head() + "From  VMWL_EE_DR01 Where SCHEDULED_PROCEDURE_DATE  >= 20261208 " + order;
+        QTest::newRow("seven days at a month's start")
+            << "V" << false << false << QDate(2026, 12, 3)
+            << head() + "From  V Where SCHEDULED_PROCEDURE_DATE  >= 20261126 " + order;
+        QTest::newRow("seven days at a year's start")
+            << "V" << false << false << QDate(2027, 1, 2)
+            << head() + "From  V Where SCHEDULED_PROCEDURE_DATE  >= 20261226 " + order;
         QTest::newRow("base view") << "ignored" << true << true << QDate(2026, 12, 6)
                                    << head() + "From  VMWL Where SCHEDULED_PROCEDURE_DATE  = 20261206 " + order;
     }
@@ -75,19 +82,19 @@ private Q_SLOTS:
 
     void listingOfThreeOrders()
     {
-        db::Recordset orders(
-            {"patient_Id", "Patient_Name", "SCHEDULED_PROCEDURE_DATE", "SCHEDULED_PROCEDURE_TIME",
-             "Scheduled_procedure_desc", "Modality"},
-            {{"P1", "홍길동", "20261206", "153000", "흉부 정면", "CR"},
-             {"P2", QVariant(), "20261206", "090000", "CHEST PA", "DX"},
-             {"P3", "김민준", "20261207", QVariant(), QVariant(), "CT"}});
+        db::Recordset orders({"patient_Id", "Patient_Name", "SCHEDULED_PROCEDURE_DATE", "SCHEDULED_PROCEDURE_TIME",
+                              "Scheduled_procedure_desc", "Modality"},
+                             {{"P1", "홍길동", "20261206", "153000", "흉부 정면", "CR"},
+                              {"P2", QVariant(), "20261206", "090000", "CHEST PA", "DX"},
+                              {"P3", "김민준", "20261207", QVariant(), QVariant(), "CT"}});
         QCOMPARE(preview::listing(orders),
                  QStringLiteral("   환자ID / 이름 / 처방일 / 처방시간 / 장비\r\n   검사명\r\n"
                                 "\r\n1. P1 / 홍길동 / 20261206 / 153000 / CR\r\n       흉부 정면"
                                 "\r\n2. P2 /  / 20261206 / 090000 / DX\r\n       CHEST PA"
                                 "\r\n3. P3 / 김민준 / 20261207 /  / CT\r\n       "));
         db::Recordset none({"patient_Id"}, {});
-        QCOMPARE(preview::listing(none), QStringLiteral("   환자ID / 이름 / 처방일 / 처방시간 / 장비\r\n   검사명\r\n"));
+        QCOMPARE(preview::listing(none),
+                 QStringLiteral("   환자ID / 이름 / 처방일 / 처방시간 / 장비\r\n   검사명\r\n"));
     }
 
     void previewOnTheDemoSite()
@@ -100,7 +107,8 @@ private Q_SLOTS:
 
         app.act(QStringLiteral("click Check10")); // runs the preview of VMWL
         const QString today = app.text(QStringLiteral("Text8"));
-        QVERIFY(today.startsWith(QStringLiteral("   환자ID / 이름 / 처방일 / 처방시간 / 장비\r\n   검사명\r\n\r\n1. ")));
+        QVERIFY(
+            today.startsWith(QStringLiteral("   환자ID / 이름 / 처방일 / 처방시간 / 장비\r\n   검사명\r\n\r\n1. ")));
         const int todays = today.count(QStringLiteral(" / 20261206 / "));
         QCOMPARE(todays, 12);
 
@@ -134,8 +142,12 @@ private Q_SLOTS:
         app.act(QStringLiteral("type Text11 VMWL Where 1=1; Delete Tuser --"));
         app.act(QStringLiteral("click Command2"));
         QCOMPARE(statements(app).size(), before);
-        QVERIFY(app.messages().last().toObject().value(QStringLiteral("text")).toString().startsWith(
-            QStringLiteral("조회할 View 이름이 올바르지 않습니다")));
+        QVERIFY(app.messages()
+                    .last()
+                    .toObject()
+                    .value(QStringLiteral("text"))
+                    .toString()
+                    .startsWith(QStringLiteral("조회할 View 이름이 올바르지 않습니다")));
         QCOMPARE(app.text(QStringLiteral("Text8")), QString());
     }
 };

@@ -89,7 +89,8 @@ private Q_SLOTS:
         // The view serves the demo orders of its modalities.
         db::Recordset served = app.form().database().open(
             QStringLiteral("Select patient_Id, Patient_Name, Modality, scheduled_station_aetitle, "
-                           "specific_character_set, Scheduled_procedure_desc From ") + view);
+                           "specific_character_set, Scheduled_procedure_desc From ") +
+            view);
         QVERIFY(served.recordCount() > 0);
         QCOMPARE(served.text(2), QStringLiteral("MR"));
         QCOMPARE(served.text(3), QStringLiteral("mr-1"));
@@ -111,8 +112,8 @@ private Q_SLOTS:
         auto first = [&](const QString &view, const QString &column) {
             return app.form()
                 .database()
-                .open(QStringLiteral("Select ") + column + QStringLiteral(" From ") + view
-                      + QStringLiteral(" Where patient_Id = '2026000123' Order by SCHEDULED_PROCEDURE_DATE"))
+                .open(QStringLiteral("Select ") + column + QStringLiteral(" From ") + view +
+                      QStringLiteral(" Where patient_Id = '2026000123' Order by SCHEDULED_PROCEDURE_DATE"))
                 .text(0);
         };
         QCOMPARE(first("VMWL_KK_K0", "Patient_Name"), QStringLiteral("홍길동"));
@@ -174,8 +175,10 @@ private Q_SLOTS:
         app.act(QStringLiteral("click Command6"));
 
         const QString view = QStringLiteral("VMWL_KK_FCR1_1CSL");
-        QVERIFY(statements(app).filter(QStringLiteral("Create View ") + view).value(0).contains(
-            QStringLiteral("\r\n'=' + p.PATIENT_NAME AS patient_name, \r\n")));
+        QVERIFY(statements(app)
+                    .filter(QStringLiteral("Create View ") + view)
+                    .value(0)
+                    .contains(QStringLiteral("\r\n'=' + p.PATIENT_NAME AS patient_name, \r\n")));
         QVERIFY(controlFile(app).contains("\r\nFCR_XG5000=1\r\n"));
         QVERIFY(controlFile(app).contains("FCR-CSL^^VMWL_KK_FCR1_1CSL^^^^||"));
         QCOMPARE(app.control(QStringLiteral("Check4")).value(QStringLiteral("value")).toInt(), 0);
@@ -250,7 +253,8 @@ private Q_SLOTS:
         QCOMPARE(app.commands(), restart() + restart());
         QCOMPARE(app.text(QStringLiteral("Text2")), QString());
         QCOMPARE(app.text(QStringLiteral("Text4")), QString());
-        QCOMPARE(statements(app).filter(QStringLiteral("Drop View")), QStringList{QStringLiteral("Drop View VMWL_EE_CT1_17")});
+        QCOMPARE(statements(app).filter(QStringLiteral("Drop View")),
+                 QStringList{QStringLiteral("Drop View VMWL_EE_CT1_17")});
     }
 
     void deleteFallsBackToTheOlderName_data()
@@ -270,9 +274,9 @@ private Q_SLOTS:
         QFETCH(QString, older);
         QFETCH(bool, dropped);
         AppHarness app(QDate(2026, 12, 6), [&](TestSite &site) {
-            site.writeBytes(QStringLiteral("archive/demo.sql"), site.readBytes(QStringLiteral("archive/demo.sql"))
-                                                                    + "\nCREATE VIEW " + older.toLatin1()
-                                                                    + " AS SELECT 1 AS x;\n");
+            site.writeBytes(QStringLiteral("archive/demo.sql"), site.readBytes(QStringLiteral("archive/demo.sql")) +
+                                                                    "\nCREATE VIEW " + older.toLatin1() +
+                                                                    " AS SELECT 1 AS x;\n");
         });
         QByteArray file = controlFile(app);
         file.replace("CustomAETitle=", "CustomAETitle=ct-1^^" + older.toLatin1() + "^^^^||");
@@ -291,7 +295,8 @@ private Q_SLOTS:
 
     void missingTemplateChangesNothing()
     {
-        AppHarness app(QDate(2026, 12, 6), [](TestSite &site) { QFile::remove(site.file(QStringLiteral("vmwl.sql"))); });
+        AppHarness app(QDate(2026, 12, 6),
+                       [](TestSite &site) { QFile::remove(site.file(QStringLiteral("vmwl.sql"))); });
         app.login();
         const QByteArray file = controlFile(app);
         app.act(QStringLiteral("pick Combo3 0"));
@@ -326,7 +331,8 @@ private Q_SLOTS:
         app.act(QStringLiteral("type Text2 US01"));
         app.act(QStringLiteral("click Command5"));
         QVERIFY(!app.form().database().objectExists(QStringLiteral("VMWL_EE_US01"), 1));
-        QCOMPARE(lastMessage(app), QStringLiteral("ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다."));
+        QCOMPARE(lastMessage(app),
+                 QStringLiteral("ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다."));
         QVERIFY(app.commands().isEmpty());
     }
 

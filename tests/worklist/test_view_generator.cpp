@@ -32,8 +32,8 @@ private Q_SLOTS:
         QTest::newRow("station AE empty: template line") << station << QStringList{} << station;
         QTest::newRow("station AE") << station << QStringList{"stationAe=FCR-CSL"}
                                     << " 'FCR-CSL' AS scheduled_station_aetitle, ";
-        QTest::newRow("station AE with a quote doubled") << station << QStringList{"stationAe=O'K"}
-                                                         << " 'O''K' AS scheduled_station_aetitle, ";
+        QTest::newRow("station AE with a quote doubled")
+            << station << QStringList{"stationAe=O'K"} << " 'O''K' AS scheduled_station_aetitle, ";
         QTest::newRow("station AE marker in other case is no marker")
             << " 'aetitle' AS scheduled_station_aetitle, " << QStringList{"stationAe=X"}
             << " 'aetitle' AS scheduled_station_aetitle, ";
@@ -62,19 +62,20 @@ private Q_SLOTS:
 
         const QString code = QStringLiteral(" a.ORDER_CODE AS order_code, a.ORDER_CODE AS c2, ");
         QTest::newRow("code mapping off") << code << QStringList{} << code;
-        QTest::newRow("code mapping, every occurrence")
-            << code << QStringList{"mapping=1", "mappingText=X"}
-            << " Replace(a.ORDER_CODE + 'X', '8X' , 'X8') AS order_code, Replace(a.ORDER_CODE + 'X', '8X' , 'X8') AS c2, ";
+        QTest::newRow("code mapping, every occurrence") << code << QStringList{"mapping=1", "mappingText=X"}
+                                                        << " Replace(a.ORDER_CODE + 'X', '8X' , 'X8') AS order_code, "
+                                                           "Replace(a.ORDER_CODE + 'X', '8X' , 'X8') AS c2, ";
         QTest::newRow("code mapping text with a quote")
             << QStringLiteral("a.ORDER_CODE") << QStringList{"mapping=1", "mappingText='"}
             << "Replace(a.ORDER_CODE + '''', '8''' , '''8')";
 
-        const QString charset = QStringLiteral(" /* scheduled Procedure Step*/'ISO_IR 100' AS specific_character_set, ");
+        const QString charset =
+            QStringLiteral(" /* scheduled Procedure Step*/'ISO_IR 100' AS specific_character_set, ");
         QTest::newRow("character set always")
             << charset << QStringList{"charset=\\ISO 2022 IR 149"}
             << " /* scheduled Procedure Step*/'\\ISO 2022 IR 149' AS specific_character_set, ";
-        QTest::newRow("empty character set") << charset << QStringList{"charset="}
-                                             << " /* scheduled Procedure Step*/'' AS specific_character_set, ";
+        QTest::newRow("empty character set")
+            << charset << QStringList{"charset="} << " /* scheduled Procedure Step*/'' AS specific_character_set, ";
 
         QTest::newRow("cut off") << " a.ORDER_NAME AS scheduled_procedure_desc," << QStringList{}
                                  << " a.ORDER_NAME AS scheduled_procedure_desc,";
@@ -129,17 +130,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("codes");
         QTest::addColumn<int>("exclude");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("none") << "" << "" << 0 << QStringList{};
-        QTest::newRow("modalities") << "CR,RF" << "" << 0 << QStringList{"And a.Order_Modality IN ('CR','RF') "};
+        QTest::newRow("none") << ""
+                              << "" << 0 << QStringList{};
+        QTest::newRow("modalities") << "CR,RF"
+                                    << "" << 0 << QStringList{"And a.Order_Modality IN ('CR','RF') "};
         QTest::newRow("codes with a blank kept")
-            << "" << "Che001, Che002" << 0 << QStringList{"And a.Order_Code IN ('Che001',' Che002') "};
-        QTest::newRow("codes excluded") << "" << "Che001,Che002" << 1
+            << ""
+            << "Che001, Che002" << 0 << QStringList{"And a.Order_Code IN ('Che001',' Che002') "};
+        QTest::newRow("codes excluded") << ""
+                                        << "Che001,Che002" << 1
                                         << QStringList{"And a.Order_Code NOT IN ('Che001','Che002') "};
-        QTest::newRow("exclude without codes") << "" << "" << 1 << QStringList{};
-        QTest::newRow("both, modality first") << "CT" << "A1" << 0
-                                              << QStringList{"And a.Order_Modality IN ('CT') ",
-                                                             "And a.Order_Code IN ('A1') "};
-        QTest::newRow("quote in a code") << "" << "O'1" << 0 << QStringList{"And a.Order_Code IN ('O''1') "};
+        QTest::newRow("exclude without codes") << ""
+                                               << "" << 1 << QStringList{};
+        QTest::newRow("both, modality first")
+            << "CT"
+            << "A1" << 0 << QStringList{"And a.Order_Modality IN ('CT') ", "And a.Order_Code IN ('A1') "};
+        QTest::newRow("quote in a code") << ""
+                                         << "O'1" << 0 << QStringList{"And a.Order_Code IN ('O''1') "};
     }
 
     void filterLines()
@@ -160,15 +167,16 @@ private Q_SLOTS:
         ViewFields f = fields();
         f.stationAe = QStringLiteral("CT01");
         f.orderModalities = QStringLiteral("CT");
-        const QString statement = worklist::generateView(
-            worklist::viewHeader(false, QStringLiteral("VMWL_KK_CT1_11")),
-            {QStringLiteral(" a,"), QStringLiteral(") AS"), QStringLiteral(" 'AETITLE' AS scheduled_station_aetitle, "),
-             QStringLiteral("WHERE 1 = 1")},
-            f);
+        const QString statement = worklist::generateView(worklist::viewHeader(false, QStringLiteral("VMWL_KK_CT1_11")),
+                                                         {QStringLiteral(" a,"), QStringLiteral(") AS"),
+                                                          QStringLiteral(" 'AETITLE' AS scheduled_station_aetitle, "),
+                                                          QStringLiteral("WHERE 1 = 1")},
+                                                         f);
         QCOMPARE(statement, QStringLiteral("Create View VMWL_KK_CT1_11(\r\n a,\r\n) AS\r\n"
                                            " 'CT01' AS scheduled_station_aetitle, \r\nWHERE 1 = 1\r\n"
                                            "And a.Order_Modality IN ('CT') \r\n"));
-        QCOMPARE(worklist::viewHeader(true, QStringLiteral("VMWL_EE_DR01")), QStringLiteral("Alter View VMWL_EE_DR01("));
+        QCOMPARE(worklist::viewHeader(true, QStringLiteral("VMWL_EE_DR01")),
+                 QStringLiteral("Alter View VMWL_EE_DR01("));
     }
 };
 

@@ -37,12 +37,18 @@ private Q_SLOTS:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("ae");
         QTest::addColumn<QString>("name");
-        QTest::newRow("KK ct-1") << int(ViewKind::KK) << "ct-1" << "VMWL_KK_CT1_11";
-        QTest::newRow("EG ct-1") << int(ViewKind::EG) << "ct-1" << "VMWL_EG_CT1_11";
-        QTest::newRow("EE DR01") << int(ViewKind::EE) << "DR01" << "VMWL_EE_DR01";
-        QTest::newRow("two dashes") << int(ViewKind::KE) << "a-b-c" << "VMWL_KE_A1_1B1_1C";
-        QTest::newRow("blank kept") << int(ViewKind::EK) << "CT 1" << "VMWL_EK_CT 1";
-        QTest::newRow("empty title") << int(ViewKind::KK) << "" << "VMWL_KK_";
+        QTest::newRow("KK ct-1") << int(ViewKind::KK) << "ct-1"
+                                 << "VMWL_KK_CT1_11";
+        QTest::newRow("EG ct-1") << int(ViewKind::EG) << "ct-1"
+                                 << "VMWL_EG_CT1_11";
+        QTest::newRow("EE DR01") << int(ViewKind::EE) << "DR01"
+                                 << "VMWL_EE_DR01";
+        QTest::newRow("two dashes") << int(ViewKind::KE) << "a-b-c"
+                                    << "VMWL_KE_A1_1B1_1C";
+        QTest::newRow("blank kept") << int(ViewKind::EK) << "CT 1"
+                                    << "VMWL_EK_CT 1";
+        QTest::newRow("empty title") << int(ViewKind::KK) << ""
+                                     << "VMWL_KK_";
     }
 
     void viewName()
@@ -99,15 +105,17 @@ private Q_SLOTS:
     {
         AppHarness app(QDate(2026, 12, 6), [](TestSite &site) {
             site.writeBytes(QStringLiteral("archive/demo.sql"),
-                            site.readBytes(QStringLiteral("archive/demo.sql"))
-                                + "\nCREATE TABLE VMWL_TEST(a);\nCREATE VIEW VMWL_EE_DR01 AS SELECT 1 AS x;\n");
+                            site.readBytes(QStringLiteral("archive/demo.sql")) +
+                                "\nCREATE TABLE VMWL_TEST(a);\nCREATE VIEW VMWL_EE_DR01 AS SELECT 1 AS x;\n");
         });
         app.login();
         QStringList views = app.items(QStringLiteral("List2"));
         views.sort();
         QCOMPARE(views, (QStringList{"VMWL", "VMWL_EE_DR01", "VMWL_TEST"}));
-        QVERIFY(app.state().value(QStringLiteral("statements")).toArray().contains(
-            QStringLiteral("Select * From   Sys.Objects Where  Name like  'VMWL%'")));
+        QVERIFY(app.state()
+                    .value(QStringLiteral("statements"))
+                    .toArray()
+                    .contains(QStringLiteral("Select * From   Sys.Objects Where  Name like  'VMWL%'")));
     }
 
     void noViewsLeavesTheListEmpty()

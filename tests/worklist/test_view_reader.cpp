@@ -15,17 +15,39 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("cut"); // -1 left as it is
-        QTest::newRow("KK with dash") << "VMWL_KK_CT1_11" << "CT-1" << "한글이름 / 검사명한글" << 0;
-        QTest::newRow("one-letter K") << "VMWL_K_CR01" << "CR01" << "한글이름 / 검사명한글" << 0;
-        QTest::newRow("one-letter E") << "VMWL_E_CR01" << "CR01" << "영문이름 / 검사명한글" << 0;
-        QTest::newRow("KE") << "VMWL_KE_DX1" << "DX1" << "한글이름 / 검사명영문" << 0;
-        QTest::newRow("EK") << "VMWL_EK_DX1" << "DX1" << "영문이름 / 검사명한글" << 0;
-        QTest::newRow("EE") << "VMWL_EE_DX1" << "DX1" << "영문이름 / 검사명영문" << 1;
-        QTest::newRow("EG") << "VMWL_EG_DX1" << "DX1" << "영문이름 / 검사명영문(기초자료)" << -1;
-        QTest::newRow("marker order over the whole name") << "VMWL_EE_A_K_B" << "A_K_B" << "한글이름 / 검사명한글" << 0;
-        QTest::newRow("title holding 1_1 twice") << "VMWL_EE_A1_1B1_1C" << "A-B-C" << "영문이름 / 검사명영문" << 1;
-        QTest::newRow("base view") << "VMWL" << "" << "영문이름 / 검사명영문(기초자료)" << -1;
-        QTest::newRow("a table named like a view") << "VMWL_TEST" << "T" << "영문이름 / 검사명영문(기초자료)" << -1;
+        QTest::newRow("KK with dash") << "VMWL_KK_CT1_11"
+                                      << "CT-1"
+                                      << "한글이름 / 검사명한글" << 0;
+        QTest::newRow("one-letter K") << "VMWL_K_CR01"
+                                      << "CR01"
+                                      << "한글이름 / 검사명한글" << 0;
+        QTest::newRow("one-letter E") << "VMWL_E_CR01"
+                                      << "CR01"
+                                      << "영문이름 / 검사명한글" << 0;
+        QTest::newRow("KE") << "VMWL_KE_DX1"
+                            << "DX1"
+                            << "한글이름 / 검사명영문" << 0;
+        QTest::newRow("EK") << "VMWL_EK_DX1"
+                            << "DX1"
+                            << "영문이름 / 검사명한글" << 0;
+        QTest::newRow("EE") << "VMWL_EE_DX1"
+                            << "DX1"
+                            << "영문이름 / 검사명영문" << 1;
+        QTest::newRow("EG") << "VMWL_EG_DX1"
+                            << "DX1"
+                            << "영문이름 / 검사명영문(기초자료)" << -1;
+        QTest::newRow("marker order over the whole name") << "VMWL_EE_A_K_B"
+                                                          << "A_K_B"
+                                                          << "한글이름 / 검사명한글" << 0;
+        QTest::newRow("title holding 1_1 twice") << "VMWL_EE_A1_1B1_1C"
+                                                 << "A-B-C"
+                                                 << "영문이름 / 검사명영문" << 1;
+        QTest::newRow("base view") << "VMWL"
+                                   << ""
+                                   << "영문이름 / 검사명영문(기초자료)" << -1;
+        QTest::newRow("a table named like a view") << "VMWL_TEST"
+                                                   << "T"
+                                                   << "영문이름 / 검사명영문(기초자료)" << -1;
     }
 
     void names()
@@ -45,20 +67,46 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("quoted"); // "<none>" for nothing
         QTest::addColumn<QString>("list");
-        QTest::newRow("station") << " 'CT01' AS scheduled_station_aetitle, " << "CT01" << "<none>";
-        QTest::newRow("character set") << " /* scheduled Procedure Step*/'\\ISO 2022 IR 149' AS specific_character_set, "
-                                       << "\\ISO 2022 IR 149" << "<none>";
-        QTest::newRow("list") << "And a.Order_Code NOT IN ('Che001','Che002') " << "Che001" << "Che001,Che002";
-        QTest::newRow("list keeps blanks") << "And a.Order_Code IN ('Che001',' Che002') " << "Che001" << "Che001, Che002";
-        QTest::newRow("blank outside the quotes kept") << "IN ('A', 'B')" << "A" << "A, B";
-        QTest::newRow("doubled quote") << " 'O''K' AS scheduled_station_aetitle," << "O'K" << "<none>";
-        QTest::newRow("doubled quote in a list") << "IN ('O''1','B')" << "O'1" << "O'1,B";
-        QTest::newRow("parenthesis inside a quoted item") << "IN ('A)','B')" << "A)" << "A),B";
-        QTest::newRow("one quote only") << " 'CT01 AS scheduled_station_aetitle" << "<none>" << "<none>";
-        QTest::newRow("no quote") << " x AS modality," << "<none>" << "<none>";
-        QTest::newRow(") before the first quote") << "IN () 'A'" << "A" << "<none>";
-        QTest::newRow("no closing parenthesis") << "IN ('A','B'" << "A" << "<none>";
-        QTest::newRow("empty value") << " '' AS specific_character_set," << "" << "<none>";
+        QTest::newRow("station") << " 'CT01' AS scheduled_station_aetitle, "
+                                 << "CT01"
+                                 << "<none>";
+        QTest::newRow("character set")
+            << " /* scheduled Procedure Step*/'\\ISO 2022 IR 149' AS specific_character_set, "
+            << "\\ISO 2022 IR 149"
+            << "<none>";
+        QTest::newRow("list") << "And a.Order_Code NOT IN ('Che001','Che002') "
+                              << "Che001"
+                              << "Che001,Che002";
+        QTest::newRow("list keeps blanks") << "And a.Order_Code IN ('Che001',' Che002') "
+                                           << "Che001"
+                                           << "Che001, Che002";
+        QTest::newRow("blank outside the quotes kept") << "IN ('A', 'B')"
+                                                       << "A"
+                                                       << "A, B";
+        QTest::newRow("doubled quote") << " 'O''K' AS scheduled_station_aetitle,"
+                                       << "O'K"
+                                       << "<none>";
+        QTest::newRow("doubled quote in a list") << "IN ('O''1','B')"
+                                                 << "O'1"
+                                                 << "O'1,B";
+        QTest::newRow("parenthesis inside a quoted item") << "IN ('A)','B')"
+                                                          << "A)"
+                                                          << "A),B";
+        QTest::newRow("one quote only") << " 'CT01 AS scheduled_station_aetitle"
+                                        << "<none>"
+                                        << "<none>";
+        QTest::newRow("no quote") << " x AS modality,"
+                                  << "<none>"
+                                  << "<none>";
+        QTest::newRow(") before the first quote") << "IN () 'A'"
+                                                  << "A"
+                                                  << "<none>";
+        QTest::newRow("no closing parenthesis") << "IN ('A','B'"
+                                                << "A"
+                                                << "<none>";
+        QTest::newRow("empty value") << " '' AS specific_character_set,"
+                                     << ""
+                                     << "<none>";
     }
 
     void values()
@@ -114,8 +162,8 @@ private Q_SLOTS:
         const QStringList lines{"CREATE VIEW dbo.VMWL_OTHER AS", "SELECT PATIENT_ID, PATIENT_NAME FROM TPATIENT",
                                 "WHERE PATIENT_ID <> ''"};
         const reader::DefinitionReading r = reader::readDefinition(lines);
-        QVERIFY(!r.stationAe && !r.deviceModality && !r.orderModalities && !r.orderCodes && !r.excludeCodes
-                && !r.characterSet);
+        QVERIFY(!r.stationAe && !r.deviceModality && !r.orderModalities && !r.orderCodes && !r.excludeCodes &&
+                !r.characterSet);
     }
 
     void brokenLineKeepsTheEarlierValue()

@@ -13,7 +13,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("ae");
-        QTest::addColumn<QString>("station");  // "-" leaves the station AE as the AE title's copy
+        QTest::addColumn<QString>("station"); // "-" leaves the station AE as the AE title's copy
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("orders");
         QTest::addColumn<QString>("codes");
@@ -25,16 +25,41 @@ private Q_SLOTS:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("cut"); // -1 left as it was
 
-        QTest::newRow("KK, everything set") << 0 << "ct-1" << "FCR-CSL" << "cr" << "cr,dx" << "RG0101,RG0102" << false << 2
-                                            << "CT-1" << "FCR-CSL" << "한글이름 / 검사명한글" << 0;
-        QTest::newRow("KE, codes excluded") << 1 << "US01" << "-" << "" << "US" << "US0101" << true << 1
-                                            << "US01" << "US01" << "한글이름 / 검사명영문" << 0;
-        QTest::newRow("EK, station AE empty") << 2 << "DX9" << "" << "DX" << "" << "" << false << 3
-                                              << "DX9" << "" << "영문이름 / 검사명한글" << 0;
-        QTest::newRow("EE, lists with blanks") << 3 << "mr02" << "-" << "mr" << "MR, CT" << "MR01, MR02" << false << 0
-                                               << "MR02" << "mr02" << "영문이름 / 검사명영문" << 1;
-        QTest::newRow("EG, pass-through modality") << 4 << "CR-A" << "-" << "" << "CR" << "" << false << 0
-                                                   << "CR-A" << "CR-A" << "영문이름 / 검사명영문(기초자료)" << -1;
+        QTest::newRow("KK, everything set") << 0 << "ct-1"
+                                            << "FCR-CSL"
+                                            << "cr"
+                                            << "cr,dx"
+                                            << "RG0101,RG0102" << false << 2 << "CT-1"
+                                            << "FCR-CSL"
+                                            << "한글이름 / 검사명한글" << 0;
+        QTest::newRow("KE, codes excluded") << 1 << "US01"
+                                            << "-"
+                                            << ""
+                                            << "US"
+                                            << "US0101" << true << 1 << "US01"
+                                            << "US01"
+                                            << "한글이름 / 검사명영문" << 0;
+        QTest::newRow("EK, station AE empty") << 2 << "DX9"
+                                              << ""
+                                              << "DX"
+                                              << ""
+                                              << "" << false << 3 << "DX9"
+                                              << ""
+                                              << "영문이름 / 검사명한글" << 0;
+        QTest::newRow("EE, lists with blanks") << 3 << "mr02"
+                                               << "-"
+                                               << "mr"
+                                               << "MR, CT"
+                                               << "MR01, MR02" << false << 0 << "MR02"
+                                               << "mr02"
+                                               << "영문이름 / 검사명영문" << 1;
+        QTest::newRow("EG, pass-through modality") << 4 << "CR-A"
+                                                   << "-"
+                                                   << ""
+                                                   << "CR"
+                                                   << "" << false << 0 << "CR-A"
+                                                   << "CR-A"
+                                                   << "영문이름 / 검사명영문(기초자료)" << -1;
     }
 
     void roundTrip()
@@ -100,8 +125,12 @@ private Q_SLOTS:
         }
         // The preview of the clicked view is shown.
         QVERIFY(app.text(QStringLiteral("Text8")).startsWith(QStringLiteral("   환자ID / 이름")));
-        QVERIFY(app.state().value(QStringLiteral("statements")).toArray().last().toString().contains(
-            QStringLiteral("From  ") + name + QStringLiteral(" ")));
+        QVERIFY(app.state()
+                    .value(QStringLiteral("statements"))
+                    .toArray()
+                    .last()
+                    .toString()
+                    .contains(QStringLiteral("From  ") + name + QStringLiteral(" ")));
     }
 
     void baseView()
@@ -130,8 +159,12 @@ private Q_SLOTS:
         app.act(QStringLiteral("click Check10"));
         app.act(QStringLiteral("click Check10"));
         app.act(QStringLiteral("pick List2 %1").arg(index));
-        QVERIFY(app.messages().last().toObject().value(QStringLiteral("text")).toString().contains(
-            QStringLiteral("VMWL_EE_GONE")));
+        QVERIFY(app.messages()
+                    .last()
+                    .toObject()
+                    .value(QStringLiteral("text"))
+                    .toString()
+                    .contains(QStringLiteral("VMWL_EE_GONE")));
         QCOMPARE(app.text(QStringLiteral("Text2")), QStringLiteral("GONE"));
         QCOMPARE(app.text(QStringLiteral("Text8")), QString());
     }

@@ -44,8 +44,8 @@ QVariant columnValue(sqlite3_stmt *stmt, int i)
     case SQLITE_TEXT:
         return QVariant(fromSqlite(sqlite3_column_text(stmt, i), sqlite3_column_bytes(stmt, i)));
     case SQLITE_BLOB:
-        return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, i)),
-                                   sqlite3_column_bytes(stmt, i)));
+        return QVariant(
+            QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, i)), sqlite3_column_bytes(stmt, i)));
     default:
         return QVariant();
     }
@@ -194,7 +194,8 @@ void EmbeddedArchive::runScript(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw platform::Error(QStringLiteral("내장 아카이브 스크립트를 열 수 없습니다: %1 (%2)").arg(path, file.errorString()));
+        throw platform::Error(
+            QStringLiteral("내장 아카이브 스크립트를 열 수 없습니다: %1 (%2)").arg(path, file.errorString()));
     try {
         exec(QString::fromUtf8(file.readAll()));
     } catch (const platform::Error &e) {
@@ -374,7 +375,8 @@ Recordset EmbeddedArchive::helpText(const QString &name)
         if (objectExists(name))
             throw platform::Error(QStringLiteral("There is no text for object '%1'.").arg(name));
         throw platform::Error(
-            QStringLiteral("The object '%1' does not exist in database 'QoRVA_Clinic' or is invalid for this operation.")
+            QStringLiteral(
+                "The object '%1' does not exist in database 'QoRVA_Clinic' or is invalid for this operation.")
                 .arg(name));
     }
     std::vector<QVariantList> rows;
@@ -425,8 +427,7 @@ QVariant EmbeddedArchive::hanConvert(const QVariant &text, qint64 mode)
     if (!m_hanConvertPrepared) {
         m_hanConvertPrepared = true;
         if (sqlite3_prepare_v2(m_db, "SELECT ENG_NAME FROM TEXAMNAME_ENG WHERE KOR_NAME = ?1", -1, &m_hanConvert,
-                               nullptr)
-            != SQLITE_OK) {
+                               nullptr) != SQLITE_OK) {
             sqlite3_finalize(m_hanConvert);
             m_hanConvert = nullptr;
         }

@@ -59,7 +59,7 @@ private:
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_hanConvert = nullptr;
     bool m_hanConvertPrepared = false;
-    QHash<QString, qint64> m_sequences;   // upper-case name -> last value drawn
+    QHash<QString, qint64> m_sequences; // upper-case name -> last value drawn
     QHash<QString, QString> m_sequenceNames;
     QHash<QString, qint64> m_increments;
     QSet<QString> m_dirtySequences;
