@@ -1,6 +1,9 @@
 #include "dicom_text.h"
 
-#include <QTextCodec>
+#include "platform/codepage.h"
+
+#include <QByteArrayList>
+#include <QStringList>
 
 namespace gateway {
 
@@ -25,15 +28,21 @@ QByteArray ascii(const QString &text)
     return bytes;
 }
 
-// Korean text in KS X 1001 (EUC-KR) behind its designation; ASCII stays as it is.
+// Korean text in KS X 1001 (EUC-KR) behind its designation; ASCII stays as it
+// is, and a character KS X 1001 lacks becomes '?'.
 QByteArray korean(const QString &text)
 {
     if (isAscii(text))
         return text.toLatin1();
-    static QTextCodec *const eucKr = QTextCodec::codecForName("EUC-KR");
-    QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
-    QByteArray bytes = eucKr->fromUnicode(text.constData(), text.size(), &state);
-    bytes.replace('\0', '?');
+    if (const std::optional<QByteArray> whole = platform::toEucKr(text))
+        return kKoreanDesignation + *whole;
+    QByteArray bytes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const std::optional<QByteArray> one = platform::toEucKr(text.mid(i, n));
+        bytes += one ? *one : QByteArray("?");
+        i += n - 1;
+    }
     return kKoreanDesignation + bytes;
 }
 

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
-#include <QTextCodec>
 
 // The account tools on the demo archive. Accounts: key k stands at List1 item
 // k - 3 and Combo1 item k - 2.
@@ -42,7 +41,7 @@ class TestAccountTools : public QObject
     {
         QFile f(app.site().file(QStringLiteral("TUSERSETTING/") + file));
         f.open(QIODevice::ReadOnly);
-        return platform::cp949Codec()->toUnicode(f.readAll());
+        return platform::fromCp949(f.readAll());
     }
 
 private Q_SLOTS:

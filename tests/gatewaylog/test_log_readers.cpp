@@ -7,7 +7,6 @@
 
 #include <QBuffer>
 #include <QTest>
-#include <QTextCodec>
 
 namespace fmt = gatewaylog::format;
 
@@ -39,7 +38,7 @@ class TestLogReaders : public QObject
     {
         QByteArray bytes;
         for (const QString &line : lines)
-            bytes += platform::cp949Codec()->fromUnicode(line) + end;
+            bytes += platform::toCp949(line).value() + end;
         return bytes;
     }
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QOperatingSystemVersion>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,6 +55,8 @@ private Q_SLOTS:
 
     void launcherRunsSiteBinThenPath()
     {
+        if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows)
+            QSKIP("the site's stand-in commands are shell scripts; Windows starts its own commands");
         QTemporaryDir site;
         QDir(site.path()).mkpath(QStringLiteral("bin"));
         const QString script = site.filePath(QStringLiteral("bin/taskkill"));

@@ -5,7 +5,7 @@
 #include <QDir>
 
 AppHarness::AppHarness(const QDate &today, const std::function<void(TestSite &)> &prepare)
-    : m_site(today), m_paths(m_site.dir(), QString()), m_clock(today)
+    : m_site(today), m_paths(m_site.dir(), m_site.file(QStringLiteral("drives"))), m_clock(today)
 {
     if (prepare)
         prepare(m_site);

@@ -13,14 +13,6 @@
 
 #include <memory>
 
-// Records command lines without starting anything.
-class RecordingCommandLauncher final : public platform::CommandLauncher
-{
-public:
-    void start(const QString &commandLine) override { record(commandLine); }
-    void openFolder(const QString &folder) override { record(QStringLiteral("Explorer.exe /e, ") + folder); }
-};
-
 // The tool's windows on a fresh copy of the demo site, driven in this process
 // by the same operator actions as automation scripts, with the clock fixed and
 // nothing waited for.
@@ -53,7 +45,7 @@ public:
 private:
     TestSite m_site;
     platform::Paths m_paths;
-    RecordingCommandLauncher m_commands;
+    platform::RecordingCommandLauncher m_commands;
     std::unique_ptr<app::RecordingPause> m_pause;
     platform::SystemClock m_clock;
     app::ScriptedMessageBoxes m_messages;
