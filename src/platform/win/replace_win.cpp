@@ -1,6 +1,7 @@
 #include "../replace_file.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <windows.h>
 
@@ -51,8 +52,9 @@ DWORD replaceOnce(const std::wstring &from, const std::wstring &to)
 
 std::optional<ReplaceError> replaceFile(const QString &replacement, const QString &target)
 {
-    const std::wstring from = QDir::toNativeSeparators(replacement).toStdWString();
-    const std::wstring to = QDir::toNativeSeparators(target).toStdWString();
+    // ReplaceFileW takes full paths only.
+    const std::wstring from = QDir::toNativeSeparators(QFileInfo(replacement).absoluteFilePath()).toStdWString();
+    const std::wstring to = QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath()).toStdWString();
     DWORD error = 0;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (attempt > 0)
