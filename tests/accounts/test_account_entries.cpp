@@ -1,91 +1,69 @@
-#include "support/app_harness.h"
+#include "support/window_checks.h"
 
 #include "accounts/account_entries.h"
 #include "platform/error.h"
 
 #include <QTest>
 
+using namespace checks;
+
+// The account lists' entries, written and read back, and the lists on the demo archive.
 class TestAccountEntries : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void levelCaption_data()
+    void levelCaptions()
     {
-        QTest::addColumn<QString>("level");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("400") << "400"
-                             << "판독";
-        QTest::newRow("200") << "200"
-                             << "판독";
-        QTest::newRow("300") << "300"
-                             << "촬영";
-        QTest::newRow("100") << "100"
-                             << "조회";
-        QTest::newRow("110") << "110"
-                             << "조회";
-        QTest::newRow("500") << "500"
-                             << "500";
-        QTest::newRow("NULL") << ""
-                              << "";
+        QStringList captions;
+        for (const char *level : {"400", "200", "300", "100", "110", "500", ""})
+            captions << accounts::levelCaption(QString::fromLatin1(level));
+        QCOMPARE(captions.join(u','), QStringLiteral("판독,판독,촬영,조회,조회,500,"));
     }
 
-    void levelCaption()
+    void entriesReadBack_data()
     {
-        QFETCH(QString, level);
+        QTest::addColumn<QStringList>("account"); // key, user id, name, level
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("caption"); // read back from the target entry
+        QTest::newRow("reader") << QStringList{"12", "rad1", "판독의", "400"} << "12 | rad1 | 판독의| 판독"
+                                << "12     |  rad1     |  판독의     |  판독"
+                                << "판독";
+        QTest::newRow("no name") << QStringList{"10", "guest", "", "110"} << "10 | guest | | 조회"
+                                 << "10     |  guest     |       |  조회"
+                                 << "조회";
+        QTest::newRow("key beyond 16 bits") << QStringList{"70000", "x", "y", "300"} << "70000 | x | y| 촬영"
+                                            << "70000     |  x     |  y     |  촬영"
+                                            << "촬영";
+        QTest::newRow("user id with a bar") << QStringList{"7", "a|b", "c", "300"} << "7 | a|b | c| 촬영"
+                                            << "7     |  a|b     |  c     |  촬영"
+                                            << "촬영";
+        QTest::newRow("other level") << QStringList{"1", "a", "b", "500"} << "1 | a | b| 500"
+                                     << "1     |  a     |  b     |  500"
+                                     << "00";
+    }
+
+    void entriesReadBack()
+    {
+        QFETCH(QStringList, account);
+        QFETCH(QString, source);
+        QFETCH(QString, target);
         QFETCH(QString, caption);
-        QCOMPARE(accounts::levelCaption(level), caption);
+        QCOMPARE(accounts::sourceEntry(account[0], account[1], account[2], account[3]), source);
+        QCOMPARE(accounts::targetEntry(account[0], account[1], account[2], account[3]), target);
+        QCOMPARE(accounts::accountKeyOf(source), account[0].toInt());
+        QCOMPARE(accounts::accountKeyOf(target), account[0].toInt());
+        QCOMPARE(accounts::levelCaptionOf(target), caption);
     }
 
-    void entries()
+    void badEntriesAreErrors()
     {
-        QCOMPARE(accounts::sourceEntry("12", "rad1", "판독의", "400"), QStringLiteral("12 | rad1 | 판독의| 판독"));
-        QCOMPARE(accounts::targetEntry("12", "rad1", "판독의", "400"),
-                 QStringLiteral("12     |  rad1     |  판독의     |  판독"));
-        QCOMPARE(accounts::targetEntry("10", "guest", "", "110"),
-                 QStringLiteral("10     |  guest     |       |  조회"));
-        QCOMPARE(accounts::groupEntry("37", "CHEST"), QStringLiteral("37_CHEST"));
-    }
-
-    void keysReadBack_data()
-    {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<int>("key");
-        QTest::newRow("source") << "12 | rad1 | 판독의| 판독" << 12;
-        QTest::newRow("target") << "12     |  rad1     |  판독의     |  판독" << 12;
-        QTest::newRow("beyond 16 bits") << "70000 | x | y| 판독" << 70000;
-        QTest::newRow("user id with a bar") << "7 | a|b | c| 촬영" << 7;
-    }
-
-    void keysReadBack()
-    {
-        QFETCH(QString, entry);
-        QFETCH(int, key);
-        QCOMPARE(accounts::accountKeyOf(entry), key);
-    }
-
-    void badKeysAreErrors_data()
-    {
-        QTest::addColumn<QString>("entry");
-        QTest::newRow("no bar") << "복사 대상 계정 선택";
-        QTest::newRow("not a number") << "ab | c | d| e";
-        QTest::newRow("beyond 32 bits") << "5000000000 | x | y| z";
-        QTest::newRow("bar first") << "| x";
-    }
-
-    void badKeysAreErrors()
-    {
-        QFETCH(QString, entry);
-        QVERIFY_THROWS_EXCEPTION(platform::Error, accounts::accountKeyOf(entry));
-    }
-
-    void groups()
-    {
+        for (const char *entry : {"복사 대상 계정 선택", "ab | c | d| e", "5000000000 | x | y| z", "| x"})
+            QVERIFY_THROWS_EXCEPTION(platform::Error, accounts::accountKeyOf(QString::fromUtf8(entry)));
+        QCOMPARE(accounts::groupEntry("37", "CHEST_PA"), QStringLiteral("37_CHEST_PA"));
         QCOMPARE(accounts::groupKeyOf(QStringLiteral("37_CHEST_PA")), 37);
         QCOMPARE(accounts::groupNameOf(QStringLiteral("37_CHEST_PA")), QStringLiteral("CHEST_PA"));
-        QCOMPARE(accounts::levelCaptionOf(QStringLiteral("12     |  rad1     |  판독의     |  판독")),
-                 QStringLiteral("판독"));
-        QCOMPARE(accounts::levelCaptionOf(QStringLiteral("1     |  a     |  b     |  500")), QStringLiteral("00"));
     }
 
     void listsOnTheDemoArchive()
@@ -95,36 +73,26 @@ private Q_SLOTS:
         const QStringList sources = app.items(QStringLiteral("Combo1"));
         const QStringList targets = app.items(QStringLiteral("List1"));
         // Key 1 is listed nowhere, key 2 as a source only.
-        QCOMPARE(sources.first(), QStringLiteral("2 | pacsadm | PACS관리자| 500"));
-        QCOMPARE(targets.first(), QStringLiteral("3     |  kimrad     |  김판독     |  판독"));
         QCOMPARE(sources.size(), 14);
         QCOMPARE(targets.size(), 13);
+        QCOMPARE(sources.first(), QStringLiteral("2 | pacsadm | PACS관리자| 500"));
+        QCOMPARE(targets.first(), QStringLiteral("3     |  kimrad     |  김판독     |  판독"));
         QVERIFY(targets.contains(QStringLiteral("10     |  guest     |       |  조회")));
-        QVERIFY(sources.contains(QStringLiteral("6 | choitech | 최촬영| 촬영")));
         QCOMPARE(app.text(QStringLiteral("Combo1")), QStringLiteral("복사 대상 계정 선택"));
         QCOMPARE(app.control(QStringLiteral("Combo1")).value(QStringLiteral("index")).toInt(), -1);
-    }
 
-    void pickingASourceListsItsReportGroups()
-    {
-        AppHarness app;
-        app.login();
-        const int rad1 = app.items(QStringLiteral("Combo1")).indexOf(QStringLiteral("12 | rad1 | 판독의| 판독"));
-        app.act(QStringLiteral("pick Combo1 %1").arg(rad1));
+        app.act(QStringLiteral("pick Combo1 10")); // 12 | rad1
         QStringList groups = app.items(QStringLiteral("List4"));
         groups.sort();
         QCOMPARE(groups, (QStringList{"37_CHEST", "38_복부", "39_SPINE"}));
         QCOMPARE(app.control(QStringLiteral("List4")).value(QStringLiteral("selected")).toArray().size(), 3);
-        QCOMPARE(app.state().value(QStringLiteral("statements")).toArray().last().toString(),
+        QCOMPARE(statements(app).last(),
                  QStringLiteral("Select DISTINCT g.group_key, g.GROUP_NAME From   TGROUP G, TCOMMONREPORT k Where  "
                                 "g.Group_type ='G04' And    g.Stat_flag = 'Y' And    g.group_key = k.group_key And    "
                                 "g.owner_key = 12"));
-
         // A source without report groups empties the list.
-        const int tech = app.items(QStringLiteral("Combo1")).indexOf(QStringLiteral("6 | choitech | 최촬영| 촬영"));
-        app.act(QStringLiteral("pick Combo1 %1").arg(tech));
+        app.act(QStringLiteral("pick Combo1 4")); // 6 | choitech
         QVERIFY(app.items(QStringLiteral("List4")).isEmpty());
-        QVERIFY(app.items(QStringLiteral("List1")).size() == 13);
     }
 
     void fewAccounts_data()
@@ -142,11 +110,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, keep);
         QFETCH(int, sources);
         QFETCH(int, targets);
-        AppHarness app(QDate(2026, 12, 6), [&](TestSite &site) {
-            site.writeBytes(QStringLiteral("archive/demo.sql"), site.readBytes(QStringLiteral("archive/demo.sql")) +
-                                                                    "\nDELETE FROM Tuser WHERE user_key > " + keep +
-                                                                    ";\n");
-        });
+        AppHarness app(QDate(2026, 12, 6), demoPlus("DELETE FROM Tuser WHERE user_key > " + keep + ";"));
         app.login();
         QCOMPARE(app.items(QStringLiteral("Combo1")).size(), sources);
         QCOMPARE(app.items(QStringLiteral("List1")).size(), targets);
