@@ -132,52 +132,32 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("ae");
         QTest::addColumn<QString>("view"); // "<kept>": Text11 keeps its text
-        QTest::newRow("complete entry")
-            << "+//+MR01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_KK_MR01 WHERE (1 = 1) AND A = 1 AND B = 2-///-"
-            << "장비 Ae Title : MR01\r\n\r\nCharacter_Set : [ISO_IR 100]\r\n\r\nTable 명 : VMWL_KK_MR01\r\n\r\nA = 1 "
-               "\r\nB = 2"
-            << "MR01"
-            << "VMWL_KK_MR01";
-        QTest::newRow("empty entry") << ""
-                                     << "장비 Ae Title : \r\nCharacter_Set : \r\n"
-                                     << ""
-                                     << "<kept>";
-        QTest::newRow("no query") << "+//+CT01+///+*//*[ISO_IR 100]*///*"
-                                  << "장비 Ae Title : CT01\r\n\r\nCharacter_Set : [ISO_IR 100]\r\n"
-                                  << "CT01"
-                                  << "<kept>";
-        QTest::newRow("entry beginning with its query")
-            << "-//-FROM VMWL_EE_X WHERE (1 = 1) AND A = 1-///-"
-            << "장비 Ae Title : \r\nCharacter_Set : \r\n\r\nTable 명 : \r\n\r\nA = 1"
-            << ""
-            << "";
-        QTest::newRow("AND inside a value")
-            << "+//+A+///+-//-FROM V WHERE (1 = 1) AND name = 'SAND AND X'-///-"
-            << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V\r\n\r\nname = 'S\r\n\r\nX'"
-            << "A"
-            << "V";
-        QTest::newRow("two queries: the first one")
-            << "+//+A+///+-//-FROM V1 WHERE (1 = 1) AND a = 1-///--//-FROM V2 WHERE (1 = 1) AND b = 2-///-"
-            << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\na = 1"
-            << "A"
-            << "V1";
-        QTest::newRow("no WHERE") << "+//+A+///+-//-FROM V1-///-"
-                                  << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\n"
-                                  << "A"
-                                  << "V1";
-        QTest::newRow("no (1 = 1) AND")
-            << "+//+A+///+-//-FROM V1 WHERE a = 1 AND b = 2-///-"
-            << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\na = 1 \r\nb = 2"
-            << "A"
-            << "V1";
-        QTest::newRow("unclosed AE title") << "+//+MR01*//*[X]*///*"
-                                           << "장비 Ae Title : \r\n\r\nCharacter_Set : [X]\r\n"
-                                           << ""
-                                           << "<kept>";
-        QTest::newRow("unclosed query") << "+//+A+///+-//-FROM V WHERE (1 = 1) AND a = 1"
-                                        << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V\r\n\r\na = 1"
-                                        << "A"
-                                        << "V";
+        const auto row = [](const char *name, const char *entry, const char *text, const char *ae, const char *view) {
+            QTest::newRow(name) << entry << text << ae << view;
+        };
+        row("complete entry",
+            "+//+MR01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_KK_MR01 WHERE (1 = 1) AND A = 1 AND B = 2-///-",
+            "장비 Ae Title : MR01\r\n\r\nCharacter_Set : [ISO_IR 100]\r\n\r\nTable 명 : VMWL_KK_MR01\r\n\r\nA = 1 "
+            "\r\nB = 2",
+            "MR01", "VMWL_KK_MR01");
+        row("empty entry", "", "장비 Ae Title : \r\nCharacter_Set : \r\n", "", "<kept>");
+        row("no query", "+//+CT01+///+*//*[ISO_IR 100]*///*",
+            "장비 Ae Title : CT01\r\n\r\nCharacter_Set : [ISO_IR 100]\r\n", "CT01", "<kept>");
+        row("entry beginning with its query", "-//-FROM VMWL_EE_X WHERE (1 = 1) AND A = 1-///-",
+            "장비 Ae Title : \r\nCharacter_Set : \r\n\r\nTable 명 : \r\n\r\nA = 1", "", "");
+        row("AND inside a value", "+//+A+///+-//-FROM V WHERE (1 = 1) AND name = 'SAND AND X'-///-",
+            "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V\r\n\r\nname = 'S\r\n\r\nX'", "A", "V");
+        row("two queries: the first one",
+            "+//+A+///+-//-FROM V1 WHERE (1 = 1) AND a = 1-///--//-FROM V2 WHERE (1 = 1) AND b = 2-///-",
+            "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\na = 1", "A", "V1");
+        row("no WHERE", "+//+A+///+-//-FROM V1-///-",
+            "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\n", "A", "V1");
+        row("no (1 = 1) AND", "+//+A+///+-//-FROM V1 WHERE a = 1 AND b = 2-///-",
+            "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\na = 1 \r\nb = 2", "A", "V1");
+        row("unclosed AE title", "+//+MR01*//*[X]*///*", "장비 Ae Title : \r\n\r\nCharacter_Set : [X]\r\n", "",
+            "<kept>");
+        row("unclosed query", "+//+A+///+-//-FROM V WHERE (1 = 1) AND a = 1",
+            "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V\r\n\r\na = 1", "A", "V");
     }
 
     void inspector()
