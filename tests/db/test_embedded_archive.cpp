@@ -135,14 +135,6 @@ private Q_SLOTS:
         QCOMPARE(actual, value);
     }
 
-    void nulls()
-    {
-        db::Recordset r = session().open(QStringLiteral("Select user_key, user_name From Tuser Where user_key = 9"));
-        QVERIFY(r.isNull(1) && r.isNull(QStringLiteral("USER_NAME")) && !r.isNull(0));
-        QCOMPARE(r.text(1), QString());
-        QCOMPARE(session().open(QStringLiteral("Select user_key, user_name From Tuser Where 1 = 0")).fieldCount(), 2);
-    }
-
     void viewReadBackLineForLine()
     {
         const QString create = QStringLiteral(

@@ -68,12 +68,8 @@ private Q_SLOTS:
                             const QStringList &expected, int recognised) {
             QTest::newRow(name) << lines << selected << reading << expected << recognised;
         };
-        row("position kept", {"A=1", "LogLevel=2", "B=2"}, 1, false, {"A=1", "LogLevel=4", "B=2"}, -1);
         row("first line", {"LogLevel=4", "B=2"}, 0, false, {"LogLevel=0", "B=2"}, -1);
-        row("two level lines", {"LogLevel=1", "x", "LogLevel=3"}, 1, false, {"LogLevel=4", "x", "LogLevel=4"}, -1);
         row("none", {"A=1", "B=2"}, 1, false, {"A=1", "B=2"}, -1);
-        row("unrecognised value replaced", {"LogLevel=5"}, 1, false, {"LogLevel=4"}, -1);
-        row("other setting kept", {"MaxLogLevel=3", "LogLevel=2"}, 1, false, {"MaxLogLevel=3", "LogLevel=4"}, -1);
         row("reading takes the level", {"A", "LogLevel=4"}, 0, true, {"A", "LogLevel=4"}, 1);
         row("reading an unknown level", {"LogLevel= 4"}, 0, true, {"LogLevel=0"}, -1);
     }

@@ -1,6 +1,7 @@
 #include "support/window_checks.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QMouseEvent>
 #include <QTest>
@@ -78,43 +79,48 @@ private Q_SLOTS:
         QCOMPARE(app.text(QStringLiteral("Text8")), QString());
     }
 
+    // "로그 삭제": which files go, and whether the gateway is restarted around it.
+    void deletion_data()
+    {
+        QTest::addColumn<QString>("typed");  // Text12; empty keeps the log folder
+        QTest::addColumn<QString>("folder"); // on disk, under the site
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<bool>("restarted");
+        QTest::newRow("the gateway's logs only, not in sub-folders")
+            << ""
+            << "drives/c/RUDIVUV/Log" << QStringList{"zoradodid_old.txt", "other.log", "sub/ZORadoDidService_1.log"}
+            << QStringList{"other.log", "sub/ZORadoDidService_1.log"} << true;
+        QTest::newRow("a folder named after the gateway: every file")
+            << "C:\\ZORADODID\\"
+            << "drives/c/ZORADODID" << QStringList{"a.txt", "b.log"} << QStringList{} << true;
+        QTest::newRow("missing folder stops nothing") << "C:\\NoSuch\\"
+                                                      << "drives/c/NoSuch" << QStringList{} << QStringList{} << false;
+    }
+
     void deletion()
     {
+        QFETCH(QString, typed);
+        QFETCH(QString, folder);
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, left);
+        QFETCH(bool, restarted);
         AppHarness app;
         app.login();
-        const QDir dir(logDir(app));
-        app.site().writeBytes(QStringLiteral("drives/c/RUDIVUV/Log/zoradodid_old.txt"), "x");
-        app.site().writeBytes(QStringLiteral("drives/c/RUDIVUV/Log/other.log"), "x");
-        app.site().writeBytes(QStringLiteral("drives/c/RUDIVUV/Log/sub/ZORadoDidService_1.log"), "x");
+        for (const QString &file : added)
+            app.site().writeBytes(folder + u'/' + file, "x");
         app.act(QStringLiteral("click Command7"));
         QVERIFY(!app.items(QStringLiteral("List3")).isEmpty());
+        if (!typed.isEmpty())
+            app.act(QStringLiteral("type Text12 ") + typed);
         app.act(QStringLiteral("click Command12"));
-        QCOMPARE(dir.entryList(QDir::Files), QStringList{QStringLiteral("other.log")});
-        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("sub/ZORadoDidService_1.log"))));
-        QVERIFY(app.items(QStringLiteral("List3")).isEmpty());
-        QCOMPARE(app.commands(), restart());
-    }
-
-    void folderNamedAfterTheGateway()
-    {
-        AppHarness app;
-        app.login();
-        app.site().writeBytes(QStringLiteral("drives/c/ZORADODID/a.txt"), "x");
-        app.site().writeBytes(QStringLiteral("drives/c/ZORADODID/b.log"), "x");
-        app.act(QStringLiteral("type Text12 C:\\ZORADODID\\"));
-        app.act(QStringLiteral("click Command12"));
-        QVERIFY(QDir(app.site().file(QStringLiteral("drives/c/ZORADODID"))).entryList(QDir::Files).isEmpty());
-    }
-
-    void missingFolderStopsNothing()
-    {
-        AppHarness app;
-        app.login();
-        app.act(QStringLiteral("click Command7"));
-        app.act(QStringLiteral("type Text12 C:\\NoSuch\\"));
-        app.act(QStringLiteral("click Command12"));
-        QVERIFY(app.commands().isEmpty());
-        QVERIFY(!app.items(QStringLiteral("List3")).isEmpty());
+        QStringList files;
+        for (QDirIterator it(app.site().file(folder), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            files << QDir(app.site().file(folder)).relativeFilePath(it.next());
+        files.sort();
+        QCOMPARE(files, left);
+        QCOMPARE(app.commands(), restarted ? restart() : QStringList());
+        QCOMPARE(app.items(QStringLiteral("List3")).isEmpty(), restarted); // emptied with the files
     }
 
     void longWorkShowsProgressAndTakesNoInput()
