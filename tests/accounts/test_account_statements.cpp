@@ -1,5 +1,7 @@
+#include "accounts/account_entries.h"
 #include "accounts/account_statements.h"
 #include "db/db_session.h"
+#include "platform/error.h"
 #include "romanize/romanize_statements.h"
 
 #include "support/test_site.h"
@@ -7,8 +9,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
-// The statements of the account tools and the romanization table: their exact
-// text, and what they do on the demo archive.
+// The entries of the account lists, the statements of the account tools and
+// of the romanization table: their exact text, and what they do on the demo archive.
 class TestAccountStatements : public QObject
 {
     Q_OBJECT
@@ -199,6 +201,59 @@ private Q_SLOTS:
         QVERIFY(!row.isNull(0));
         QCOMPARE(row.text(0), QString());
         QCOMPARE(row.text(1), QStringLiteral("GIL'DONG "));
+    }
+
+    void levelCaptions()
+    {
+        QStringList captions;
+        for (const char *level : {"400", "200", "300", "100", "110", "500", ""})
+            captions << accounts::levelCaption(QString::fromLatin1(level));
+        QCOMPARE(captions.join(u','), QStringLiteral("판독,판독,촬영,조회,조회,500,"));
+    }
+
+    void entriesReadBack_data()
+    {
+        QTest::addColumn<QStringList>("account"); // key, user id, name, level
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("caption"); // read back from the target entry
+        QTest::newRow("reader") << QStringList{"12", "rad1", "판독의", "400"} << "12 | rad1 | 판독의| 판독"
+                                << "12     |  rad1     |  판독의     |  판독"
+                                << "판독";
+        QTest::newRow("no name") << QStringList{"10", "guest", "", "110"} << "10 | guest | | 조회"
+                                 << "10     |  guest     |       |  조회"
+                                 << "조회";
+        QTest::newRow("key beyond 16 bits") << QStringList{"70000", "x", "y", "300"} << "70000 | x | y| 촬영"
+                                            << "70000     |  x     |  y     |  촬영"
+                                            << "촬영";
+        QTest::newRow("user id with a bar") << QStringList{"7", "a|b", "c", "300"} << "7 | a|b | c| 촬영"
+                                            << "7     |  a|b     |  c     |  촬영"
+                                            << "촬영";
+        QTest::newRow("other level") << QStringList{"1", "a", "b", "500"} << "1 | a | b| 500"
+                                     << "1     |  a     |  b     |  500"
+                                     << "00";
+    }
+
+    void entriesReadBack()
+    {
+        QFETCH(QStringList, account);
+        QFETCH(QString, source);
+        QFETCH(QString, target);
+        QFETCH(QString, caption);
+        QCOMPARE(accounts::sourceEntry(account[0], account[1], account[2], account[3]), source);
+        QCOMPARE(accounts::targetEntry(account[0], account[1], account[2], account[3]), target);
+        QCOMPARE(accounts::accountKeyOf(source), account[0].toInt());
+        QCOMPARE(accounts::accountKeyOf(target), account[0].toInt());
+        QCOMPARE(accounts::levelCaptionOf(target), caption);
+    }
+
+    void badEntriesAreErrors()
+    {
+        for (const char *entry : {"복사 대상 계정 선택", "ab | c | d| e", "5000000000 | x | y| z", "| x"})
+            QVERIFY_THROWS_EXCEPTION(platform::Error, accounts::accountKeyOf(QString::fromUtf8(entry)));
+        QCOMPARE(accounts::groupEntry("37", "CHEST_PA"), QStringLiteral("37_CHEST_PA"));
+        QCOMPARE(accounts::groupKeyOf(QStringLiteral("37_CHEST_PA")), 37);
+        QCOMPARE(accounts::groupNameOf(QStringLiteral("37_CHEST_PA")), QStringLiteral("CHEST_PA"));
     }
 };
 

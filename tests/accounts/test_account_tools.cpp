@@ -252,6 +252,57 @@ private Q_SLOTS:
         app.act(QStringLiteral("click Command9")); // a quote in the name is no error
         QCOMPARE(app.messages().size(), 1);
     }
+
+    void listsOnTheDemoArchive()
+    {
+        AppHarness app;
+        app.login();
+        const QStringList sources = app.items(QStringLiteral("Combo1"));
+        const QStringList targets = app.items(QStringLiteral("List1"));
+        // Key 1 is listed nowhere, key 2 as a source only.
+        QCOMPARE(sources.size(), 14);
+        QCOMPARE(targets.size(), 13);
+        QCOMPARE(sources.first(), QStringLiteral("2 | pacsadm | PACS관리자| 500"));
+        QCOMPARE(targets.first(), QStringLiteral("3     |  kimrad     |  김판독     |  판독"));
+        QVERIFY(targets.contains(QStringLiteral("10     |  guest     |       |  조회")));
+        QCOMPARE(app.text(QStringLiteral("Combo1")), QStringLiteral("복사 대상 계정 선택"));
+        QCOMPARE(app.control(QStringLiteral("Combo1")).value(QStringLiteral("index")).toInt(), -1);
+
+        app.act(QStringLiteral("pick Combo1 10")); // 12 | rad1
+        QStringList groups = app.items(QStringLiteral("List4"));
+        groups.sort();
+        QCOMPARE(groups, (QStringList{"37_CHEST", "38_복부", "39_SPINE"}));
+        QCOMPARE(app.control(QStringLiteral("List4")).value(QStringLiteral("selected")).toArray().size(), 3);
+        QCOMPARE(statements(app).last(),
+                 QStringLiteral("Select DISTINCT g.group_key, g.GROUP_NAME From   TGROUP G, TCOMMONREPORT k Where  "
+                                "g.Group_type ='G04' And    g.Stat_flag = 'Y' And    g.group_key = k.group_key And    "
+                                "g.owner_key = 12"));
+        // A source without report groups empties the list.
+        app.act(QStringLiteral("pick Combo1 4")); // 6 | choitech
+        QVERIFY(app.items(QStringLiteral("List4")).isEmpty());
+    }
+
+    void fewAccounts_data()
+    {
+        QTest::addColumn<QByteArray>("keep");
+        QTest::addColumn<int>("sources");
+        QTest::addColumn<int>("targets");
+        QTest::newRow("none") << QByteArray("0") << 0 << 0;
+        QTest::newRow("one") << QByteArray("1") << 0 << 0;
+        QTest::newRow("two") << QByteArray("2") << 1 << 0;
+    }
+
+    void fewAccounts()
+    {
+        QFETCH(QByteArray, keep);
+        QFETCH(int, sources);
+        QFETCH(int, targets);
+        AppHarness app(QDate(2026, 12, 6), demoPlus("DELETE FROM Tuser WHERE user_key > " + keep + ";"));
+        app.login();
+        QCOMPARE(app.items(QStringLiteral("Combo1")).size(), sources);
+        QCOMPARE(app.items(QStringLiteral("List1")).size(), targets);
+        QCOMPARE(app.text(QStringLiteral("Combo1")), QStringLiteral("복사 대상 계정 선택"));
+    }
 };
 
 QTEST_MAIN(TestAccountTools)
