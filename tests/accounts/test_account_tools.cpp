@@ -10,7 +10,8 @@ using namespace checks;
 
 // The account tools on the demo archive, through the window. What each
 // statement does is checked in test_account_statements; here, which accounts
-// and groups the tools send them for, in which order, and what a failure leaves.
+// and groups the tools send them for, in which order, and what a failure leaves;
+// and the account lists as the archive fills them.
 // Account key k stands at List1 item k - 3 and Combo1 item k - 2.
 class TestAccountTools : public QObject
 {
