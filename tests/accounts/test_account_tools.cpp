@@ -81,21 +81,30 @@ private Q_SLOTS:
         QCOMPARE(deletes, (QStringList{accounts::resetDelete(6), accounts::resetDelete(9)}));
     }
 
+    void settingsCopy_data()
+    {
+        QTest::addColumn<bool>("keepLayout");
+        QTest::newRow("everything") << false;
+        QTest::newRow("window layout kept") << true;
+    }
+
     void settingsCopy()
     {
+        QFETCH(bool, keepLayout);
         AppHarness app;
         app.login();
         const QStringList fromSource = settings(app, 12);
         app.act(source(12));
-        app.act(QStringLiteral("click Check6"));
+        if (keepLayout)
+            app.act(QStringLiteral("click Check6"));
         for (int key : {12, 9, 4}) // the source itself is left alone
             app.act(target(key));
         const qsizetype sent = statements(app).size();
         app.act(QStringLiteral("click Command3"));
         QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
         QCOMPARE(sentSince(app, sent).mid(0, 4),
-                 (QStringList{accounts::copyDelete(4, true), accounts::copyInsert(4, 12, true),
-                              accounts::copyDelete(9, true), accounts::copyInsert(9, 12, true)}));
+                 (QStringList{accounts::copyDelete(4, keepLayout), accounts::copyInsert(4, 12, keepLayout),
+                              accounts::copyDelete(9, keepLayout), accounts::copyInsert(9, 12, keepLayout)}));
         QCOMPARE(settings(app, 12), fromSource);
         QCOMPARE(app.text(QStringLiteral("Combo1")), QStringLiteral("복사 대상 계정 선택"));
         QVERIFY(app.control(QStringLiteral("List1")).value(QStringLiteral("selected")).toArray().isEmpty());
@@ -105,12 +114,16 @@ private Q_SLOTS:
     {
         AppHarness app;
         app.login();
+        const int rows = count(app, QStringLiteral("Select * From Tusersetting"));
+        app.act(QStringLiteral("click Command1")); // nothing selected: nothing reset
+        QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
+        QCOMPARE(count(app, QStringLiteral("Select * From Tusersetting")), rows);
         app.act(target(6));
         app.act(QStringLiteral("click Command3"));
         QCOMPARE(lastMessage(app), QStringLiteral("복사할 계정을 선택 하십시오."));
         app.act(QStringLiteral("type Combo1 no bar here"));
         app.act(QStringLiteral("click Command13"));
-        QCOMPARE(app.messages().size(), 2);
+        QCOMPARE(app.messages().size(), 3);
         QCOMPARE(count(app, QStringLiteral("Select * From Tusersetting Where USER_KEY = 6")), 4);
     }
 
