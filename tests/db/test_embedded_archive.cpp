@@ -35,7 +35,8 @@ private Q_SLOTS:
         m_site->writeBytes(QStringLiteral("DB.ini"), "embedded:archive.db\r\nany\r\n\r\n");
         m_site->writeBytes(
             QStringLiteral("archive/schema.sql"),
-            "CREATE TABLE Tuser(user_key INTEGER PRIMARY KEY, user_id TEXT, user_name TEXT, userlevel_key INTEGER);\n"
+            "CREATE TABLE Tuser(user_key INTEGER PRIMARY KEY, user_id TEXT COLLATE SITE_CI, user_name TEXT COLLATE "
+            "SITE_CI, userlevel_key INTEGER);\n"
             "CREATE TABLE Tusersetting(USERSETTING_KEY INTEGER PRIMARY KEY, USER_KEY INTEGER, ITEM TEXT, SET_VALUE "
             "TEXT);\n"
             "CREATE TABLE TORDER(ORDER_KEY INTEGER PRIMARY KEY, PATIENT_ID TEXT, ORDER_DATE TEXT, ORDER_MODALITY "
@@ -188,6 +189,9 @@ private Q_SLOTS:
         QVERIFY(session().objectExists(QStringLiteral("seq_tusersetting"), 2));
         QVERIFY(!session().objectExists(QStringLiteral("Tuser"), 2));
         QVERIFY(!session().objectExists(QStringLiteral("kz_sequences"), 1));
+        // A name is a value: its quotes cannot turn the test into one that always holds.
+        QVERIFY(!session().objectExists(QStringLiteral("X') OR ('1'='1"), 1));
+        QVERIFY(!session().objectExists(QStringLiteral("X') OR ('1'='1"), 2));
         const QString views = QStringLiteral("Select * From   Sys.Objects Where  Name like  'VMWL%'");
         QCOMPARE(count(views), 0);
         session().executeSql(QStringLiteral("Create View VMWL(x) AS Select 1"));
@@ -257,6 +261,40 @@ private Q_SLOTS:
             "Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select Next Value For Seq_Tusersetting, 7)"));
         QCOMPARE(session().queryScalar(QStringLiteral("Select USERSETTING_KEY From Tusersetting Where USER_KEY = 7")),
                  QStringLiteral("101"));
+    }
+
+    void textComparesAsTheServer_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("mixed case finds its row") << "user_id = 'RaD1'"
+                                                  << "5";
+        QTest::newRow("trailing blanks ignored") << "user_id = 'rad1   '"
+                                                 << "5";
+        QTest::newRow("leading blank counts") << "user_id = ' rad1'"
+                                              << "";
+        QTest::newRow("case beyond ASCII") << "user_name = 'ÉVE'"
+                                           << "10";
+        QTest::newRow("Hangul as it stands") << "user_name = '김판독'"
+                                             << "5";
+        QTest::newRow("LIKE beyond ASCII") << "user_name LIKE 'ÉV%'"
+                                           << "10";
+        QTest::newRow("LIKE one character and escape") << "user_id LIKE 'R_D1' Or user_id LIKE 'a\\%' ESCAPE '\\'"
+                                                       << "5";
+        QTest::newRow("ordered without regard to case") << "user_id <> 'rad1' Order by user_id"
+                                                        << "1,10,9";
+    }
+
+    void textComparesAsTheServer()
+    {
+        QFETCH(QString, where);
+        QFETCH(QString, keys);
+        session().executeSql(QStringLiteral("Insert Into Tuser Values (10, 'Eve', 'éve', 300)"));
+        db::Recordset r = session().open(QStringLiteral("Select user_key From Tuser Where ") + where);
+        QStringList found;
+        for (; !r.eof(); r.moveNext())
+            found.append(r.text(0));
+        QCOMPARE(found.join(u','), keys);
     }
 };
 

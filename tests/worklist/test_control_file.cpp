@@ -63,8 +63,10 @@ private Q_SLOTS:
             "CT01", "VMWL_EE_CT01", "CustomAETitle=dr01^^VMWL_EE_DR01^^^^||Mr-1^^VMWL_KK_MR1_11^^^^||");
         row("letter case of title and view ignored", "CustomAETitle=ct01^^vmwl_ee_ct01^^^^||X^^Y^^^^||", "CT01",
             "VMWL_EE_CT01", "CustomAETitle=X^^Y^^^^||");
-        row("only the older name listed", "CustomAETitle=CT01^^VMWL_K_CT01^^^^||", "CT01", "VMWL_KK_CT01",
-            "CustomAETitle=");
+        row("only the older name listed: kept", "CustomAETitle=CT01^^VMWL_K_CT01^^^^||", "CT01", "VMWL_KK_CT01",
+            "CustomAETitle=CT01^^VMWL_K_CT01^^^^||");
+        row("only the new name listed", "CustomAETitle=CT01^^VMWL_KK_CT01^^^^||X^^Y^^^^||", "CT01", "VMWL_KK_CT01",
+            "CustomAETitle=X^^Y^^^^||");
         row("not listed: unchanged", "CustomAETitle=DR01^^VMWL_EE_DR01^^^^||", "CT01", "VMWL_EE_CT01",
             "CustomAETitle=DR01^^VMWL_EE_DR01^^^^||");
         row("longer title kept", "CustomAETitle=XCT01^^VMWL_EE_CT01^^^^||", "CT01", "VMWL_EE_CT01",

@@ -53,9 +53,10 @@ private Q_SLOTS:
 
     void plainNames()
     {
-        for (const char *name : {"VMWL_KK_CT1_11", "dbo.VMWL_EE_DR01", "VMWL_검사"})
+        for (const char *name : {"VMWL_KK_CT1_11", "dbo.VMWL_EE_DR01", "VMWL_검사", "VMWL_$#@.A$"})
             QVERIFY2(preview::isPlainObjectName(QString::fromUtf8(name)), name);
-        for (const char *name : {"VMWL; Drop Table Tuser", "VMWL--", "VMWL EE", "a.b.c", ".VMWL", "[VMWL]", ""})
+        for (const char *name :
+             {"VMWL; Drop Table Tuser", "VMWL--", "VMWL EE", "a.b.c", ".VMWL", "[VMWL]", "", "#VMWL", "dbo.@VMWL"})
             QVERIFY2(!preview::isPlainObjectName(QString::fromUtf8(name)), name);
     }
 

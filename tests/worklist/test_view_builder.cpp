@@ -269,7 +269,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message"); // contained in the last one
         QTest::newRow("missing template") << "CT02" << true << "vmwl.sql";
         QTest::newRow("empty AE title") << "" << false << "AE Title 테이블명 입력 후 생성 하시기 바랍니다.";
-        QTest::newRow("blank in the view name") << "CT 1" << false << "CT 1";
     }
 
     void registrationThatFailsChangesNothing()
@@ -330,6 +329,76 @@ private Q_SLOTS:
         QVERIFY(r.recordCount() > 0);
         QCOMPARE(r.text(0), QStringLiteral("O'K"));
         QCOMPARE(r.text(1), QStringLiteral("ISO_IR 100'"));
+    }
+
+    // Text that could end a quoted value, add a statement or overflow a name is
+    // refused before any statement is sent: the archive, the control file and
+    // every field stay as they were, and the message names the field.
+    void hostileFieldsSendNothing_data()
+    {
+        QTest::addColumn<QString>("actions");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("field");
+        const QStringList titles{QStringLiteral("O'K"),
+                                 QStringLiteral("'); DROP TABLE TUSER; SELECT ('"),
+                                 QStringLiteral("X') OR ('1'='1"),
+                                 QString(200, QLatin1Char('A')),
+                                 QStringLiteral("CT\\01"),
+                                 QStringLiteral("CT 1"),
+                                 QString(17, QLatin1Char('B')),
+                                 QStringLiteral("   ")};
+        for (const char *button : {"Command6", "Command5"}) {
+            for (const QString &title : titles) {
+                QTest::addRow("%s, AE title %s", button, qPrintable(title.left(20)))
+                    << QStringLiteral("type Text2 ") + title << QString::fromLatin1(button)
+                    << QStringLiteral("AE Title");
+            }
+        }
+        const QString cut = QStringLiteral("pick Combo3 3\ntype Text2 CT01\ntype Text3 CR\n");
+        QTest::newRow("DB 등록, cut length with a query")
+            << cut + QStringLiteral("type Text15 18) + (SELECT top 1 user_password FROM Tuser WHERE user_key = 2")
+            << "Command6"
+            << "검사명자르기";
+        QTest::newRow("DB 등록, cut start with a quote") << cut + QStringLiteral("type Text14 1'") << "Command6"
+                                                         << "검사명자르기";
+        QTest::newRow("DB 등록, negative cut start") << cut + QStringLiteral("type Text14 -1") << "Command6"
+                                                     << "검사명자르기";
+        QTest::newRow("처방조회, always true") << "type Text11 X') OR ('1'='1"
+                                               << "Command2"
+                                               << "View 이름";
+        QTest::newRow("처방조회, second statement") << "type Text11 VMWL; DROP TABLE TUSER"
+                                                    << "Command2"
+                                                    << "View 이름";
+    }
+
+    void hostileFieldsSendNothing()
+    {
+        QFETCH(QString, actions);
+        QFETCH(QString, button);
+        QFETCH(QString, field);
+        AppHarness app;
+        app.login();
+        for (const QString &line : actions.split(QLatin1Char('\n')))
+            app.act(line);
+        app.act(QStringLiteral("focus ") + button); // leaving the field has effects of its own
+        const auto archive = [&] {
+            return app.site().readBytes(QStringLiteral("archive.db")) +
+                   app.site().readBytes(QStringLiteral("archive.db-wal"));
+        };
+        const QByteArray archiveBefore = archive();
+        const QByteArray controlBefore = controlFile(app);
+        const QStringList statementsBefore = statements(app);
+        const QJsonValue controlsBefore = app.state().value(QStringLiteral("controls"));
+
+        app.act(QStringLiteral("click ") + button);
+
+        QCOMPARE(app.messages().size(), 1);
+        QVERIFY2(lastMessage(app).contains(field), qPrintable(lastMessage(app)));
+        QCOMPARE(statements(app), statementsBefore);
+        QCOMPARE(app.state().value(QStringLiteral("controls")), controlsBefore);
+        QVERIFY(app.commands().isEmpty());
+        QCOMPARE(controlFile(app), controlBefore);
+        QCOMPARE(archive(), archiveBefore);
     }
 };
 
