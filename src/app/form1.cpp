@@ -85,6 +85,12 @@ void Form1::applyDesignProperties()
         setComboText(combo, combo->property("designText").toString());
     }
     m_ui.Label3->setTextFormat(Qt::PlainText);
+    // The hint panel's colour as a palette rather than a style sheet, so that
+    // its text is drawn by the application's style and fitted like every caption.
+    m_ui.Label3->setStyleSheet(QString());
+    QPalette hintColours = m_ui.Label3->palette();
+    hintColours.setColor(QPalette::Window, QColor(192, 255, 255));
+    m_ui.Label3->setPalette(hintColours);
 }
 
 void Form1::wireSignals()

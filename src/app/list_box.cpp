@@ -17,6 +17,15 @@ void ListBox::focusInEvent(QFocusEvent *event)
 void ListBox::keyPressEvent(QKeyEvent *event)
 {
     const int before = currentRow();
+    if (before < 0 && count() > 0 && event->key() == Qt::Key_End && event->modifiers() == Qt::NoModifier) {
+        // Qt starts every move from the first item when none is current; End
+        // goes to the last one all the same.
+        const auto command =
+            selectionMode() == SingleSelection ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::NoUpdate;
+        selectionModel()->setCurrentIndex(model()->index(count() - 1, 0), command);
+        Q_EMIT picked();
+        return;
+    }
     QListWidget::keyPressEvent(event);
     if (currentRow() >= 0 && currentRow() != before)
         Q_EMIT picked();

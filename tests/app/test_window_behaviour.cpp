@@ -75,31 +75,121 @@ private Q_SLOTS:
         QCOMPARE(hint(), QStringLiteral("장비에서 Worklist 요청 시 SCHEDULED_STATION_AETITLE 값이 있을 경우 사용"));
     }
 
-    void enterPath_data()
+    // Enter moves along the builder's fields; in a combo box it does nothing at
+    // all: no item is added or picked, and the text stays exactly as typed.
+    void enterKey_data()
     {
         QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("to");
-        QTest::newRow("AE title") << "Text2"
-                                  << "Text3";
-        QTest::newRow("station AE") << "Text5"
-                                    << "Text6";
-        QTest::newRow("device modality") << "Text6"
-                                         << "Text3";
-        QTest::newRow("order modalities") << "Text3"
-                                          << "Text4";
-        QTest::newRow("user codes") << "Text4"
-                                    << "Command6";
+        QTest::newRow("AE title") << "Text2" << QString() << "Text3";
+        QTest::newRow("station AE") << "Text5" << QString() << "Text6";
+        QTest::newRow("device modality") << "Text6" << QString() << "Text3";
+        QTest::newRow("order modalities") << "Text3" << QString() << "Text4";
+        QTest::newRow("user codes") << "Text4" << QString() << "Command6";
+        QTest::newRow("account, other case") << "Combo1" << QStringLiteral("2 | PACSADM | PACS관리자| 500") << "Combo1";
+        QTest::newRow("charset, other case") << "Combo2" << QStringLiteral("iso_ir 100") << "Combo2";
+        QTest::newRow("charset, new text") << "Combo2" << QStringLiteral("ISO_IR 13") << "Combo2";
+        QTest::newRow("kind caption") << "Combo3" << QStringLiteral("영문이름 / 검사명영문(기초자료)") << "Combo3";
     }
 
-    void enterPath()
+    void enterKey()
     {
         QFETCH(QString, from);
+        QFETCH(QString, typed);
         QFETCH(QString, to);
         m_app->act(QStringLiteral("click Check3")); // so that the station AE can take the focus
-        m_app->act(QStringLiteral("key ") + from + QStringLiteral(" Enter"));
+        if (!typed.isEmpty())
+            m_app->act(QStringLiteral("type %1 %2").arg(from, typed));
+        const QStringList items = m_app->items(from);
+        const QJsonObject cut = m_app->control(QStringLiteral("Check11"));
+        const qsizetype statements = m_app->state().value(QStringLiteral("statements")).toArray().size();
+        m_app->act(QStringLiteral("press %1 Enter").arg(from));
         QCOMPARE(focus(), to);
         QVERIFY(m_app->messages().isEmpty());
-        QVERIFY(m_app->items(QStringLiteral("List2")).contains(QStringLiteral("VMWL")));
+        QCOMPARE(m_app->items(from), items);
+        if (!typed.isEmpty())
+            QCOMPARE(m_app->text(from), typed);
+        QCOMPARE(m_app->control(QStringLiteral("Check11")), cut);
+        QCOMPARE(m_app->state().value(QStringLiteral("statements")).toArray().size(), statements);
+    }
+
+    // The focus arriving in a list box, by Tab, Shift+Tab or from code, makes no
+    // choice: no field changes, no statement runs, no item becomes current.
+    void focusIntoAListChangesNothing_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("action");
+        QTest::newRow("List2 by Tab") << "List2"
+                                      << "press Command6 Tab";
+        QTest::newRow("List2 by Shift+Tab") << "List2"
+                                            << "press Command7 Shift+Tab";
+        QTest::newRow("List2 from code") << "List2"
+                                         << "focus List2";
+        QTest::newRow("List3 by Tab") << "List3"
+                                      << "press Text8 Tab";
+        QTest::newRow("List3 by Shift+Tab") << "List3"
+                                            << "press Command3 Shift+Tab";
+        QTest::newRow("List1 by Tab") << "List1"
+                                      << "press Combo1 Tab";
+        QTest::newRow("List1 by Shift+Tab") << "List1"
+                                            << "press Command8 Shift+Tab";
+        QTest::newRow("List4 by Tab") << "List4"
+                                      << "press Command14 Tab";
+        QTest::newRow("List4 by Shift+Tab") << "List4"
+                                            << "press Check5 Shift+Tab";
+    }
+
+    void focusIntoAListChangesNothing()
+    {
+        QFETCH(QString, list);
+        QFETCH(QString, action);
+        m_app->act(QStringLiteral("click Command7")); // List3 gets the scanned entries
+        m_app->act(QStringLiteral("pick Combo1 10")); // List4 gets the account's groups
+        m_app->act(QStringLiteral("type Text2 CT9"));
+        m_app->act(QStringLiteral("type Text3 CR"));
+        m_app->act(QStringLiteral("pick Combo3 0"));
+        QVERIFY(!m_app->items(list).isEmpty());
+        const QJsonObject before = m_app->state();
+        m_app->act(action);
+        const QJsonObject after = m_app->state();
+        QCOMPARE(after.value(QStringLiteral("focus")).toString(), list);
+        QCOMPARE(after.value(QStringLiteral("statements")), before.value(QStringLiteral("statements")));
+        QCOMPARE(after.value(QStringLiteral("messages")), before.value(QStringLiteral("messages")));
+        QCOMPARE(after.value(QStringLiteral("controls")), before.value(QStringLiteral("controls")));
+        QCOMPARE(m_app->control(list).value(QStringLiteral("index")).toInt(), -1);
+    }
+
+    // Keys that move the current item of List2 are a choice: the view is read back.
+    void keysInTheViewListReadItBack_data()
+    {
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<int>("row");
+        QTest::newRow("Down") << QStringList{"Down"} << 0;
+        QTest::newRow("End") << QStringList{"End"} << -1;
+        QTest::newRow("End, Home") << QStringList{"End", "Home"} << 0;
+        QTest::newRow("End, Up") << QStringList{"End", "Up"} << -2;
+        QTest::newRow("a letter") << QStringList{"v"} << 0;
+    }
+
+    void keysInTheViewListReadItBack()
+    {
+        QFETCH(QStringList, keys);
+        QFETCH(int, row);
+        for (const char *title : {"CT1", "CT2"}) {
+            m_app->act(QStringLiteral("type Text2 ") + QLatin1String(title));
+            m_app->act(QStringLiteral("click Command6"));
+        }
+        const QStringList views = m_app->items(QStringLiteral("List2"));
+        QVERIFY(views.size() >= 3);
+        const QString expected = views.at(row < 0 ? views.size() + row : row);
+        m_app->act(QStringLiteral("focus List2"));
+        for (const QString &key : keys)
+            m_app->act(QStringLiteral("press List2 ") + key);
+        QCOMPARE(m_app->text(QStringLiteral("Text11")), expected);
+        const QJsonArray statements = m_app->state().value(QStringLiteral("statements")).toArray();
+        if (expected != QLatin1String("VMWL"))
+            QVERIFY(statements.contains(QJsonValue(QStringLiteral("SP_HELPTEXT ") + expected)));
     }
 
     void stationAeFollowsTheAeTitle()
