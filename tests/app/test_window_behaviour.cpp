@@ -1,5 +1,9 @@
 #include "support/app_harness.h"
 
+#include "app/qt_message_boxes.h"
+
+#include <QAbstractButton>
+
 #include <QTest>
 
 // The window's own behaviour: hover hints, the Enter path through the
@@ -190,6 +194,36 @@ private Q_SLOTS:
         const QJsonArray statements = m_app->state().value(QStringLiteral("statements")).toArray();
         if (expected != QLatin1String("VMWL"))
             QVERIFY(statements.contains(QJsonValue(QStringLiteral("SP_HELPTEXT ") + expected)));
+    }
+
+    // A refused statement: one short Korean sentence naming the operation and
+    // the view; the server's text and the statement only under the details.
+    void failedStatementIsToldShortly()
+    {
+        m_app->act(QStringLiteral("type Text11 VMWL_NOPE"));
+        m_app->act(QStringLiteral("click Command2"));
+        const QJsonObject shown = m_app->messages().last().toObject();
+        const QString text = shown.value(QStringLiteral("text")).toString();
+        QVERIFY2(text.startsWith(QStringLiteral("처방조회: VMWL_NOPE ")), qPrintable(text));
+        QVERIFY(!text.contains(QLatin1String("Select")) && !text.contains(QLatin1Char('\n')));
+        const QString detail = shown.value(QStringLiteral("detail")).toString();
+        const QString statement = m_app->state().value(QStringLiteral("statements")).toArray().last().toString();
+        QVERIFY(detail.contains(statement) && detail.contains(QLatin1String("VMWL_NOPE")));
+    }
+
+    void messageBoxesSpeakKorean()
+    {
+        QVERIFY(installKoreanTranslation(*QCoreApplication::instance()));
+        const QString title = QString::fromUtf16(kAppTitle);
+        const auto question = QtMessageBoxes::make(QStringLiteral("?"), title, platform::MessageButtons::YesNo, {});
+        QVERIFY(question->button(QMessageBox::Yes)->text().startsWith(QStringLiteral("예")));
+        QVERIFY(question->button(QMessageBox::No)->text().startsWith(QStringLiteral("아니요")));
+        const auto failure = QtMessageBoxes::make(QStringLiteral("!"), title, platform::MessageButtons::Ok,
+                                                  QStringLiteral("server\n\nSelect 1"));
+        QVERIFY(failure->button(QMessageBox::Ok)->text().startsWith(QStringLiteral("확인")));
+        QCOMPARE(failure->detailedText(), QStringLiteral("server\n\nSelect 1"));
+        // The short text makes no narrow box that would cut the title.
+        QVERIFY(failure->sizeHint().width() > QFontMetrics(failure->font()).horizontalAdvance(title) + 100);
     }
 
     void stationAeFollowsTheAeTitle()
