@@ -86,15 +86,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("to");
-        QTest::newRow("AE title") << "Text2" << QString() << "Text3";
-        QTest::newRow("station AE") << "Text5" << QString() << "Text6";
-        QTest::newRow("device modality") << "Text6" << QString() << "Text3";
-        QTest::newRow("order modalities") << "Text3" << QString() << "Text4";
-        QTest::newRow("user codes") << "Text4" << QString() << "Command6";
-        QTest::newRow("account, other case") << "Combo1" << QStringLiteral("2 | PACSADM | PACS관리자| 500") << "Combo1";
-        QTest::newRow("charset, other case") << "Combo2" << QStringLiteral("iso_ir 100") << "Combo2";
-        QTest::newRow("charset, new text") << "Combo2" << QStringLiteral("ISO_IR 13") << "Combo2";
-        QTest::newRow("kind caption") << "Combo3" << QStringLiteral("영문이름 / 검사명영문(기초자료)") << "Combo3";
+        QTest::newRow("AE title") << QStringLiteral("Text2") << QString() << QStringLiteral("Text3");
+        QTest::newRow("station AE") << QStringLiteral("Text5") << QString() << QStringLiteral("Text6");
+        QTest::newRow("device modality") << QStringLiteral("Text6") << QString() << QStringLiteral("Text3");
+        QTest::newRow("order modalities") << QStringLiteral("Text3") << QString() << QStringLiteral("Text4");
+        QTest::newRow("user codes") << QStringLiteral("Text4") << QString() << QStringLiteral("Command6");
+        QTest::newRow("account, other case")
+            << QStringLiteral("Combo1") << QStringLiteral("2 | PACSADM | PACS관리자| 500") << QStringLiteral("Combo1");
+        QTest::newRow("charset, other case")
+            << QStringLiteral("Combo2") << QStringLiteral("iso_ir 100") << QStringLiteral("Combo2");
+        QTest::newRow("charset, new text")
+            << QStringLiteral("Combo2") << QStringLiteral("ISO_IR 13") << QStringLiteral("Combo2");
+        QTest::newRow("kind caption") << QStringLiteral("Combo3") << QStringLiteral("영문이름 / 검사명영문(기초자료)")
+                                      << QStringLiteral("Combo3");
     }
 
     void enterKey()
@@ -124,24 +128,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("action");
-        QTest::newRow("List2 by Tab") << "List2"
-                                      << "press Command6 Tab";
-        QTest::newRow("List2 by Shift+Tab") << "List2"
-                                            << "press Command7 Shift+Tab";
-        QTest::newRow("List2 from code") << "List2"
-                                         << "focus List2";
-        QTest::newRow("List3 by Tab") << "List3"
-                                      << "press Text8 Tab";
-        QTest::newRow("List3 by Shift+Tab") << "List3"
-                                            << "press Command3 Shift+Tab";
-        QTest::newRow("List1 by Tab") << "List1"
-                                      << "press Combo1 Tab";
-        QTest::newRow("List1 by Shift+Tab") << "List1"
-                                            << "press Command8 Shift+Tab";
-        QTest::newRow("List4 by Tab") << "List4"
-                                      << "press Command14 Tab";
-        QTest::newRow("List4 by Shift+Tab") << "List4"
-                                            << "press Check5 Shift+Tab";
+        QTest::newRow("List2 by Tab") << QStringLiteral("List2") << QStringLiteral("press Command6 Tab");
+        QTest::newRow("List2 by Shift+Tab") << QStringLiteral("List2") << QStringLiteral("press Command7 Shift+Tab");
+        QTest::newRow("List2 from code") << QStringLiteral("List2") << QStringLiteral("focus List2");
+        QTest::newRow("List3 by Tab") << QStringLiteral("List3") << QStringLiteral("press Text8 Tab");
+        QTest::newRow("List3 by Shift+Tab") << QStringLiteral("List3") << QStringLiteral("press Command3 Shift+Tab");
+        QTest::newRow("List1 by Tab") << QStringLiteral("List1") << QStringLiteral("press Combo1 Tab");
+        QTest::newRow("List1 by Shift+Tab") << QStringLiteral("List1") << QStringLiteral("press Command8 Shift+Tab");
+        QTest::newRow("List4 by Tab") << QStringLiteral("List4") << QStringLiteral("press Command14 Tab");
+        QTest::newRow("List4 by Shift+Tab") << QStringLiteral("List4") << QStringLiteral("press Check5 Shift+Tab");
     }
 
     void focusIntoAListChangesNothing()
@@ -169,11 +164,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("keys");
         QTest::addColumn<int>("row");
-        QTest::newRow("Down") << QStringList{"Down"} << 0;
-        QTest::newRow("End") << QStringList{"End"} << -1;
-        QTest::newRow("End, Home") << QStringList{"End", "Home"} << 0;
-        QTest::newRow("End, Up") << QStringList{"End", "Up"} << -2;
-        QTest::newRow("a letter") << QStringList{"v"} << 0;
+        QTest::newRow("Down") << QStringList{QStringLiteral("Down")} << 0;
+        QTest::newRow("End") << QStringList{QStringLiteral("End")} << -1;
+        QTest::newRow("End, Home") << QStringList{QStringLiteral("End"), QStringLiteral("Home")} << 0;
+        QTest::newRow("End, Up") << QStringList{QStringLiteral("End"), QStringLiteral("Up")} << -2;
+        QTest::newRow("a letter") << QStringList{QStringLiteral("v")} << 0;
     }
 
     void keysInTheViewListReadItBack()
