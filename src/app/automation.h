@@ -22,7 +22,9 @@ namespace app {
 class ScriptedMessageBoxes final : public platform::MessageBoxes
 {
 public:
-    platform::MessageAnswer show(const QString &text, const QString &title, platform::MessageButtons buttons) override;
+    using platform::MessageBoxes::show;
+    platform::MessageAnswer show(const QString &text, const QString &title, platform::MessageButtons buttons,
+                                 const QString &detail) override;
     void queue(platform::MessageAnswer answer) { m_answers.append(answer); }
     QJsonArray record() const { return m_record; }
 

@@ -35,6 +35,7 @@ int main(int argc, char *argv[])
 
     installKoreanFontFallbacks();
     QApplication app(argc, argv);
+    installKoreanTranslation(app);
     QApplication::setApplicationName(QStringLiteral("kalden-config"));
     QApplication::setStyle(new AppStyle);
     QApplication::setQuitOnLastWindowClosed(false);

@@ -71,11 +71,25 @@ Backend &DbSession::backend()
     return *m_backend;
 }
 
+StatementError::StatementError(const QString &text, QString statement)
+    : platform::Error(text), m_serverText(text), m_statement(std::move(statement))
+{
+    const QString tail = QStringLiteral("\n") + m_statement;
+    if (m_serverText.endsWith(tail))
+        m_serverText.chop(tail.size());
+}
+
 Recordset DbSession::open(const QString &sql)
 {
     Backend &b = backend();
     m_journal.append(sql);
-    return b.execute(sql);
+    try {
+        return b.execute(sql);
+    } catch (const StatementError &) {
+        throw;
+    } catch (const platform::Error &e) {
+        throw StatementError(e.text(), sql);
+    }
 }
 
 void DbSession::executeSql(const QString &sql)

@@ -3,6 +3,8 @@
 #include "backend.h"
 #include "recordset.h"
 
+#include "platform/error.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -61,6 +63,20 @@ private:
     QStringList m_journal;
     QString m_connectionString;
     QString m_lastError;
+};
+
+// A statement the database refused: its text() is the database's text followed
+// by the statement, as the backends report it.
+class StatementError final : public platform::Error
+{
+public:
+    StatementError(const QString &text, QString statement);
+    const QString &serverText() const { return m_serverText; }
+    const QString &statement() const { return m_statement; }
+
+private:
+    QString m_serverText;
+    QString m_statement;
 };
 
 // Runs a group of statements as one unit: rolled back unless commit() is reached.

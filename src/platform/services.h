@@ -52,7 +52,14 @@ class MessageBoxes
 {
 public:
     virtual ~MessageBoxes() = default;
-    virtual MessageAnswer show(const QString &text, const QString &title, MessageButtons buttons) = 0;
+    // detail: what the operator may open under the box's details button (a
+    // server's own text, the statement that failed); empty for none.
+    virtual MessageAnswer show(const QString &text, const QString &title, MessageButtons buttons,
+                               const QString &detail) = 0;
+    MessageAnswer show(const QString &text, const QString &title, MessageButtons buttons)
+    {
+        return show(text, title, buttons, QString());
+    }
 };
 
 // The real services.

@@ -1,12 +1,22 @@
 #include "app_harness.h"
 
 #include "app/access_code.h"
+#include "app/app_style.h"
+
+#include <QApplication>
 
 #include <QDir>
 
 AppHarness::AppHarness(const QDate &today, const std::function<void(TestSite &)> &prepare)
     : m_site(today), m_paths(m_site.dir(), QString()), m_clock(today)
 {
+    static const bool looks = [] {
+        // The fonts and the style the tool itself starts with.
+        installKoreanFontFallbacks();
+        QApplication::setStyle(new AppStyle);
+        return true;
+    }();
+    Q_UNUSED(looks);
     if (prepare)
         prepare(m_site);
     m_pause = std::make_unique<app::RecordingPause>(m_commands);
