@@ -1,5 +1,7 @@
 #include "form1.h"
 
+#include "ask_device_dialog.h"
+
 #include "platform/error.h"
 #include "platform/paths.h"
 #include "platform/services.h"
@@ -50,6 +52,7 @@ Form1::Form1(AppContext context, QWidget *parent) : QWidget(parent), m_context(s
     m_ui.setupUi(this);
     applyDesignProperties();
     wireSignals();
+    installAskDeviceMenus(*this);
 }
 
 Form1::~Form1() = default;
