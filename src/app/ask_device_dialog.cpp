@@ -99,6 +99,11 @@ void AskDeviceDialog::reject()
     QDialog::reject();
 }
 
+QJsonObject AskDeviceDialog::record() const
+{
+    return devicequery::toJson(m_situation, m_findings);
+}
+
 void AskDeviceDialog::queryEnded()
 {
     m_thread->wait();
@@ -141,26 +146,28 @@ AskDeviceDialog *openAskDevice(Form1 &form, const QString &aeTitle, const QStrin
     return dialog;
 }
 
+AskDeviceDialog *askDeviceFromList(Form1 &form, QListWidget *list, int row)
+{
+    const QString text = list->item(row)->text();
+    if (list == form.ui().List3)
+        return openAskDevice(form, devicequery::entryAeTitle(text), text);
+    const devicequery::ControlFile control = devicequery::readControlFile(form.context().paths);
+    return openAskDevice(form, devicequery::aeTitleServedBy(control.lines, text), QString());
+}
+
 void installAskDeviceMenus(Form1 &form)
 {
-    auto menuOn = [&form](QListWidget *list, auto device) {
+    for (QListWidget *list : {form.ui().List2, form.ui().List3}) {
         list->setContextMenuPolicy(Qt::CustomContextMenu);
-        QObject::connect(list, &QWidget::customContextMenuRequested, &form, [&form, list, device](const QPoint &pos) {
+        QObject::connect(list, &QWidget::customContextMenuRequested, &form, [&form, list](const QPoint &pos) {
             const QListWidgetItem *item = list->itemAt(pos);
             if (!item)
                 return;
-            const QString text = item->text();
+            const int row = list->row(item);
             QMenu menu;
             const QAction *askAction = menu.addAction(QStringLiteral("장비로 조회"));
-            if (menu.exec(list->viewport()->mapToGlobal(pos)) != askAction)
-                return;
-            form.guard([&] { device(text); });
+            if (menu.exec(list->viewport()->mapToGlobal(pos)) == askAction)
+                form.guard([&] { askDeviceFromList(form, list, row); });
         });
-    };
-    menuOn(form.ui().List2, [&form](const QString &view) {
-        const devicequery::ControlFile control = devicequery::readControlFile(form.context().paths);
-        openAskDevice(form, devicequery::aeTitleServedBy(control.lines, view), QString());
-    });
-    menuOn(form.ui().List3,
-           [&form](const QString &entry) { openAskDevice(form, devicequery::entryAeTitle(entry), entry); });
+    }
 }

@@ -5,11 +5,13 @@
 #include "devicequery/findings.h"
 
 #include <QDialog>
+#include <QJsonObject>
 
 #include <atomic>
 #include <memory>
 
 class Form1;
+class QListWidget;
 class QThread;
 
 // Asks the gateway as one device and shows, side by side, the device's keys,
@@ -30,6 +32,8 @@ public:
     void cancel();
     bool running() const { return m_thread != nullptr; }
     const QList<devicequery::Finding> &findings() const { return m_findings; }
+    // The keys, the view's rows, the items and the findings, as the command line prints them.
+    QJsonObject record() const;
 
 protected:
     void reject() override;
@@ -52,3 +56,5 @@ void installAskDeviceMenus(Form1 &form);
 
 // Opens the dialog for a device; entry: its scanned log entry, if any.
 AskDeviceDialog *openAskDevice(Form1 &form, const QString &aeTitle, const QString &entry);
+// The same for item `row` of List2 or List3, as their menus open it.
+AskDeviceDialog *askDeviceFromList(Form1 &form, QListWidget *list, int row);
