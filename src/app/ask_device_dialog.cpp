@@ -44,6 +44,10 @@ void AskDeviceDialog::ask()
 {
     if (m_thread)
         return;
+    if (!devicequery::isValidAeTitle(m_ui.aeEdit->text().trimmed())) {
+        m_ui.progressLabel->setText(QStringLiteral("AE Title은 1~16자의 영문, 숫자, 기호입니다."));
+        return;
+    }
     m_situation.aeTitle = m_ui.aeEdit->text().trimmed();
     m_situation.host = m_ui.hostEdit->text().trimmed();
     m_situation.port = m_ui.portSpin->value();
@@ -93,10 +97,13 @@ void AskDeviceDialog::cancel()
     m_ui.progressLabel->setText(QStringLiteral("취소하는 중입니다."));
 }
 
+// Closed while a query runs, the dialog hides at once and goes when its worker ends.
 void AskDeviceDialog::reject()
 {
     cancel();
     QDialog::reject();
+    if (!m_thread)
+        deleteLater();
 }
 
 QJsonObject AskDeviceDialog::record() const
@@ -109,6 +116,10 @@ void AskDeviceDialog::queryEnded()
     m_thread->wait();
     delete m_thread;
     m_thread = nullptr;
+    if (!isVisible()) {
+        deleteLater();
+        return;
+    }
     m_situation.answer = *m_answer;
     m_findings = devicequery::findings(m_situation);
     Form1::setBoxText(m_ui.itemsText, devicequery::itemsText(m_situation.answer));
@@ -126,7 +137,7 @@ void AskDeviceDialog::queryEnded()
 
 AskDeviceDialog *openAskDevice(Form1 &form, const QString &aeTitle, const QString &entry)
 {
-    if (aeTitle.trimmed().isEmpty()) {
+    if (!devicequery::isValidAeTitle(aeTitle)) {
         form.message(QStringLiteral("장비의 AE Title을 알 수 없어 조회할 수 없습니다."));
         return nullptr;
     }
@@ -139,7 +150,6 @@ AskDeviceDialog *openAskDevice(Form1 &form, const QString &aeTitle, const QStrin
         entries = devicequery::scanLogEntries(context.paths.resolve(form.ui().Text12->text()));
     auto *dialog = new AskDeviceDialog(
         devicequery::prepare(context.paths, &form.database(), aeTitle, entries, QString(), today), &form);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(QStringLiteral("장비로 조회 - ") + aeTitle);
     dialog->show();
     dialog->ask();

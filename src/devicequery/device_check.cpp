@@ -308,8 +308,9 @@ int askCommand(const QStringList &arguments)
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
     const QString ae = parser.value(ask);
-    if (ae.trimmed().isEmpty() || ae.size() > 16)
-        return refuse(QStringLiteral("--ask-as에는 16자 이하의 AE Title이 필요합니다."));
+    if (!isValidAeTitle(ae))
+        return refuse(
+            QStringLiteral("--ask-as에는 1~16자의 AE Title(영문, 숫자, 기호; \\와 제어 문자 제외)이 필요합니다."));
     const QDate day = parser.isSet(today) ? QDate::fromString(parser.value(today), Qt::ISODate) : QDate::currentDate();
     if (!day.isValid())
         return refuse(QStringLiteral("--today는 YYYY-MM-DD 형식입니다."));

@@ -66,6 +66,8 @@ std::unique_ptr<DcmDataset> queryDataset(const QueryKeys &keys)
     DcmItem *step = nullptr;
     query->findOrCreateSequenceItem(DCM_ScheduledProcedureStepSequence, step, -2);
     for (const Shown &s : kShown) {
+        if (s.inStep && !step)
+            continue;
         DcmItem &target = s.inStep ? *step : static_cast<DcmItem &>(*query);
         QString value;
         if (s.tag == DCM_PatientName)

@@ -236,6 +236,10 @@ private Q_SLOTS:
         QCOMPARE(aeTitleServedBy(lines, QStringLiteral("VMWL_EE_DR01")), QStringLiteral("dr01"));
         QCOMPARE(aeTitleServedBy(lines, QStringLiteral("VMWL_EK_US1_1A")), QStringLiteral("US-A"));
         QCOMPARE(controlPort(lines), 104);
+        QCOMPARE(controlPort(lines + QStringList{QStringLiteral("Port=35001"), QStringLiteral("Port=x")}), 35001);
+        for (const char *refused : {"", "   ", "CT\r01", "A\\B", "SEVENTEEN_LETTERS"})
+            QVERIFY2(!isValidAeTitle(QLatin1String(refused)), refused);
+        QVERIFY(isValidAeTitle(QStringLiteral("FCR-CSL")));
     }
 };
 
