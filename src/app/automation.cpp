@@ -1,5 +1,7 @@
 #include "automation.h"
 
+#include "ask_device_dialog.h"
+
 #include "form1.h"
 #include "frmlogin.h"
 
@@ -198,7 +200,7 @@ QList<QWidget *> controlsOf(QWidget *form)
 {
     QList<QWidget *> controls;
     for (QWidget *w : form->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
+        if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")) && !w->isWindow())
             controls.append(w);
     }
     return controls;
@@ -406,6 +408,17 @@ void ScriptRunner::Impl::run(const QString &verb, const QString &afterVerb, cons
             } else {
                 throw ScriptError("pick needs a combo box or list box: " + control.toStdString());
             }
+        } else if (verb == QLatin1String("ask")) {
+            // "장비로 조회" from the list's menu on item N; the query is waited for.
+            auto *list = qobject_cast<QListWidget *>(w);
+            bool ok = false;
+            const int n = rest.toInt(&ok);
+            if (!list || (list != m_main.ui().List2 && list != m_main.ui().List3) || !ok || n < 0 || n >= list->count())
+                throw ScriptError("ask needs List2 or List3 and an item number");
+            AskDeviceDialog *dialog = nullptr;
+            m_main.guard([&] { dialog = askDeviceFromList(m_main, list, n); });
+            while (dialog && dialog->running())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         } else if (verb == QLatin1String("dblclick")) {
             focusControl(w, Qt::MouseFocusReason);
             mouseClick(w, w->rect().center(), true);
@@ -462,7 +475,12 @@ QJsonObject snapshot(frmLogin &login, Form1 &main, const AutomationState &state)
     QJsonArray commands;
     for (const QString &c : state.commands->history())
         commands.append(c);
+    // The device queries still open, the newest last.
+    QJsonArray asked;
+    for (const AskDeviceDialog *dialog : main.findChildren<AskDeviceDialog *>())
+        asked.append(dialog->record());
     return QJsonObject{{"controls", controls},
+                       {"asked", asked},
                        {"focus", focus ? focus->objectName() : QString()},
                        {"messages", state.messages->record()},
                        {"commands", commands},
@@ -505,7 +523,10 @@ int runAutomation(const QString &scriptPath, const QString &statePath, const QSt
     out.write(QJsonDocument(state_json).toJson(QJsonDocument::Indented));
     out.close();
     if (!screenshotPath.isEmpty()) {
-        if (!main.grab().save(screenshotPath, "PNG")) {
+        // The window in front: a device's query when one is open.
+        const QList<AskDeviceDialog *> asked = main.findChildren<AskDeviceDialog *>();
+        QWidget *front = asked.isEmpty() ? static_cast<QWidget *>(&main) : asked.last();
+        if (!front->grab().save(screenshotPath, "PNG")) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(screenshotPath));
             return 2;
         }

@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "ask_device_dialog.h"
 #include "failure_text.h"
 
 #include "platform/error.h"
@@ -52,6 +53,7 @@ Form1::Form1(AppContext context, QWidget *parent) : QWidget(parent), m_context(s
     m_ui.setupUi(this);
     applyDesignProperties();
     wireSignals();
+    installAskDeviceMenus(*this);
 }
 
 Form1::~Form1() = default;

@@ -1,5 +1,6 @@
 #include "app_style.h"
 #include "automation.h"
+#include "devicequery/device_check.h"
 #include "form1.h"
 #include "frmlogin.h"
 #include "qt_message_boxes.h"
@@ -16,10 +17,10 @@
 
 namespace {
 
-bool wantsAutomation(int argc, char *argv[])
+bool wantsOption(int argc, char *argv[], const char *option)
 {
     for (int i = 1; i < argc; ++i) {
-        if (qstrcmp(argv[i], "--automate") == 0)
+        if (qstrcmp(argv[i], option) == 0)
             return true;
     }
     return false;
@@ -29,7 +30,11 @@ bool wantsAutomation(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    const bool automate = wantsAutomation(argc, argv);
+    if (wantsOption(argc, argv, "--ask-as")) { // no window: runs where there is no display too
+        QCoreApplication core(argc, argv);
+        return devicequery::askCommand(QCoreApplication::arguments());
+    }
+    const bool automate = wantsOption(argc, argv, "--automate");
     if (automate && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
