@@ -46,8 +46,10 @@ MarkedLineReader::MarkedLineReader(const QList<QByteArray> &markers, bool everyL
 {
     m_impl->everyLine = everyLine;
     m_impl->blockSize = qMax<qint64>(blockSize, 1);
+    // A line never holds a CR, so a marker with one is never found, like an
+    // empty one.
     for (const QByteArray &m : markers)
-        m_impl->markers.push_back(m);
+        m_impl->markers.push_back(m.contains('\r') ? QByteArray() : m);
 }
 
 MarkedLineReader::~MarkedLineReader() = default;
