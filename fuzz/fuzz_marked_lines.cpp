@@ -40,6 +40,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                                  .arg(everyLine)
                                  .arg(actual.size())
                                  .arg(expected.size());
+            const auto show = [](const QList<SeenLine> &lines, qsizetype i) {
+                return i < lines.size() ? QStringLiteral("%1 %2 [%3]")
+                                              .arg(lines[i].adjacent)
+                                              .arg(lines[i].found)
+                                              .arg(QString::fromLatin1(lines[i].line.toHex(' ')))
+                                        : QStringLiteral("none");
+            };
+            qsizetype i = 0;
+            while (i < actual.size() && i < expected.size() && actual[i] == expected[i])
+                ++i;
+            detail += QStringLiteral("\nfirst difference at %1:\n  read %2\n  reference %3")
+                          .arg(i)
+                          .arg(show(actual, i), show(expected, i));
             fuzzsupport::fail("the reader and the reference disagree", detail);
         }
     }

@@ -139,7 +139,10 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
                                                           marker.constData(), static_cast<size_t>(marker.size()));
                     if (!hit)
                         break;
-                    hits.emplace_back(hit - data, int(i));
+                    // A marker that starts with a LF may match across a CR LF,
+                    // the end of a line, not in it.
+                    if (!(*hit == '\n' && hit > data && hit[-1] == '\r'))
+                        hits.emplace_back(hit - data, int(i));
                     from = hit + 1;
                 }
             }

@@ -27,8 +27,9 @@ private Q_SLOTS:
     void examples()
     {
         QFETCH(QList<QByteArray>, files);
-        // A marker with a CR (a device's title typed with one) is never in a line.
-        const QList<QByteArray> markers{"MARK", "END", "", "\rMARK", "END\r"};
+        // A marker with a CR is never in a line, nor one that starts with the LF
+        // of a line end.
+        const QList<QByteArray> markers{"MARK", "END", "", "\rMARK", "END\r", "\nMARK"};
         for (bool everyLine : {false, true}) {
             const auto expected = testsupport::referenceLines(files, markers, everyLine);
             for (qint64 block : {1, 2, 3, 5, 8, 4096}) {
