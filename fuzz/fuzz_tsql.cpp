@@ -27,9 +27,13 @@ sqlite3 *archive()
         QFile schema(QStringLiteral(KZ_SITE_DIR "/archive/schema.sql"));
         if (!schema.open(QIODevice::ReadOnly))
             fuzzsupport::fail("the archive schema cannot be read");
-        const QByteArray sql = schema.readAll() +
-                               "CREATE TABLE kz_sys_objects(name, object_id, type, type_desc);"
-                               "CREATE TABLE kz_sys_sequences(name, object_id, start_value, increment, current_value);";
+        // The archive's own objects, then its schema.
+        const QByteArray sql =
+            "CREATE TABLE kz_sequences(name TEXT PRIMARY KEY COLLATE NOCASE, current_value INTEGER, increment INTEGER);"
+            "CREATE TABLE kz_view_source(name TEXT PRIMARY KEY COLLATE NOCASE, source TEXT NOT NULL);"
+            "CREATE TABLE kz_sys_objects(name, object_id, type, type_desc);"
+            "CREATE TABLE kz_sys_sequences(name, object_id, start_value, increment, current_value);" +
+            schema.readAll();
         if (sqlite3_exec(d, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
             fuzzsupport::fail("the archive schema does not run", QString::fromUtf8(sqlite3_errmsg(d)));
         sqlite3_create_function(d, db::tsql::kNextValue, 1, SQLITE_UTF8, nullptr, noFunction, nullptr, nullptr);
