@@ -56,7 +56,16 @@ Form1::Form1(AppContext context, QWidget *parent) : QWidget(parent), m_context(s
     installAskDeviceMenus(*this);
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // Closing the window moves the focus out of its fields, and an edited combo
+    // box then reports an activation: no handler may run on a window that is
+    // being taken apart.
+    for (QObject *child : findChildren<QObject *>()) {
+        child->disconnect(this);
+        child->removeEventFilter(this);
+    }
+}
 
 void Form1::applyDesignProperties()
 {

@@ -29,7 +29,16 @@ QString fromAnsi(const QByteArray &bytes)
             break;
         }
     }
-    return ascii ? QString::fromLatin1(bytes) : ansiCodec()->toUnicode(bytes);
+    if (ascii)
+        return QString::fromLatin1(bytes);
+    // A lead byte at the very end, without the byte that completes it, would be
+    // dropped without a trace; followed by a line feed (never part of a
+    // double-byte character) it reads as U+FFFD like any other broken
+    // character, so that writing the text back refuses it.
+    QString text = ansiCodec()->toUnicode(bytes + '\n');
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
 }
 
 QByteArray toAnsi(const QString &text)

@@ -46,6 +46,9 @@ private Q_SLOTS:
         QTest::newRow("empty lines kept") << QByteArray("\r\n\r\nx\r\n") << QStringList{"", "", "x"};
         QTest::newRow("LF CR is LF then a line end") << QByteArray("a\n\rb") << QStringList{"a\n", "b"};
         QTest::newRow("blanks kept") << QByteArray("  a  \r\n") << QStringList{"  a  "};
+        // Read as a broken character, not dropped, so that a rewrite refuses the file.
+        QTest::newRow("double-byte character cut at the line end")
+            << QByteArray("\xC7\xD1\xB1\r\n\xB1") << QStringList{QStringLiteral("한\uFFFD"), QStringLiteral("\uFFFD")};
     }
 
     void lineEnds()
