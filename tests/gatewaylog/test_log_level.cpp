@@ -1,4 +1,5 @@
 #include "support/app_harness.h"
+#include "worklist/gateway_control.h"
 
 #include "gatewaylog/log_level.h"
 
@@ -100,11 +101,11 @@ private Q_SLOTS:
 
     void choosingDetailedRewritesTheLevelInPlace()
     {
-        auto app = start(controlFile("LogLevel=2\r\n"));
+        auto app = start(controlFile("LogLevel=2\r\nPort=11112\r\n"));
         QCOMPARE(app->control(QStringLiteral("Option1")).value(QStringLiteral("value")).toInt(), 1);
-        QCOMPARE(fileOf(*app), controlFile("LogLevel=2\r\n"));
+        QCOMPARE(fileOf(*app), controlFile("LogLevel=2\r\nPort=11112\r\n"));
         app->act(QStringLiteral("click Option2"));
-        QCOMPARE(fileOf(*app), controlFile("LogLevel=4\r\n"));
+        QCOMPARE(fileOf(*app), controlFile("LogLevel=4\r\nPort=11112\r\n"));
         QCOMPARE(app->commands(), applied());
         // Stops, then the one-second pause, then the start.
         QCOMPARE(app->pauses().size(), 1);
@@ -113,6 +114,16 @@ private Q_SLOTS:
         QCOMPARE(app->text(QStringLiteral("Label3")), QStringLiteral("설정 완료"));
         QVERIFY(app->control(QStringLiteral("Command7")).value(QStringLiteral("enabled")).toBool());
         QVERIFY(app->control(QStringLiteral("Command12")).value(QStringLiteral("enabled")).toBool());
+        QCOMPARE(app->gatewayProbe().asked.size(), 1);
+        QCOMPARE(app->gatewayProbe().asked.first().port, 11112); // the port of the control file
+
+        // A gateway that does not come back is told, after a bounded wait.
+        app->gatewayProbe().answering = false;
+        app->act(QStringLiteral("click Option1"));
+        QCOMPARE(app->text(QStringLiteral("Label3")), QStringLiteral("워크리스트 서비스가 시작되지 않았습니다."));
+        QCOMPARE(app->gatewayProbe().asked.size(), 1 + worklist::gateway::kEchoTries);
+        QCOMPARE(app->pauses().size(), 2 + worklist::gateway::kEchoTries);
+        QVERIFY(app->control(QStringLiteral("Command7")).value(QStringLiteral("enabled")).toBool());
     }
 
     void levelFourAtStartArmsWithoutARestart()

@@ -17,7 +17,8 @@ AppHarness::AppHarness(const QDate &today, const std::function<void(TestSite &)>
                                m_login->hide();
                            if (m_form)
                                m_form->hide();
-                       }};
+                       },
+                       m_probe};
     m_form = std::make_unique<Form1>(context);
     m_login = std::make_unique<frmLogin>(context, *m_form);
     m_login->show();

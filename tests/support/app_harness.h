@@ -21,6 +21,19 @@ public:
     void openFolder(const QString &folder) override { record(QStringLiteral("Explorer.exe /e, ") + folder); }
 };
 
+// Says whether the gateway answers as the test sets it; it answers unless told.
+class ScriptedGatewayProbe final : public platform::GatewayProbe
+{
+public:
+    bool answers(const platform::GatewayAddress &address) override
+    {
+        asked.append(address);
+        return answering;
+    }
+    bool answering = true;
+    QList<platform::GatewayAddress> asked;
+};
+
 // The tool's windows on a fresh copy of the demo site, driven in this process
 // by the same operator actions as automation scripts, with the clock fixed and
 // nothing waited for.
@@ -45,6 +58,7 @@ public:
     bool ended() const { return m_state.ended; }
 
     TestSite &site() { return m_site; }
+    ScriptedGatewayProbe &gatewayProbe() { return m_probe; }
     Form1 &form() { return *m_form; }
     frmLogin &loginDialog() { return *m_login; }
 
@@ -57,6 +71,7 @@ private:
     std::unique_ptr<app::RecordingPause> m_pause;
     platform::SystemClock m_clock;
     app::ScriptedMessageBoxes m_messages;
+    ScriptedGatewayProbe m_probe;
     app::AutomationState m_state;
     std::unique_ptr<Form1> m_form;
     std::unique_ptr<frmLogin> m_login;

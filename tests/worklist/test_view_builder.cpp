@@ -157,6 +157,11 @@ private Q_SLOTS:
         QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
         // dr02 in its own letter case is a second entry.
         QVERIFY(controlFile(app).contains("DR02^^VMWL_EE_DR02^^^^||dr02^^VMWL_EE_DR02^^^^||"));
+
+        app.gatewayProbe().answering = false;
+        app.act(QStringLiteral("answer Yes"));
+        app.act(QStringLiteral("click Command6"));
+        QCOMPARE(lastMessage(app), QStringLiteral("워크리스트 서비스가 시작되지 않았습니다."));
     }
 
     void fcrPresetRegistersTheKoreanNameForm()
