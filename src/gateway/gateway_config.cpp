@@ -2,7 +2,6 @@
 
 #include "worklist/control_file.h"
 
-
 namespace gateway {
 
 static QString valueOf(const QString &line)
@@ -59,7 +58,8 @@ static int number(const QString &line, int low, int high, Config &config)
     const int value = valueOf(line).toInt(&ok);
     if (ok && value >= low && value <= high)
         return value;
-    config.problems.append(QStringLiteral("Control file: \"%1\" is not a number from %2 to %3").arg(line).arg(low).arg(high));
+    config.problems.append(
+        QStringLiteral("Control file: \"%1\" is not a number from %2 to %3").arg(line).arg(low).arg(high));
     config.fatal = true;
     return -1;
 }
@@ -99,7 +99,8 @@ Config parseControlFile(const QStringList &lines)
                 config.logLevel = level;
             else
                 config.problems.append(
-                    QStringLiteral("Control file: \"%1\" is not a log level from 0 to 4; logging errors only").arg(line));
+                    QStringLiteral("Control file: \"%1\" is not a log level from 0 to 4; logging errors only")
+                        .arg(line));
         } else if (key.compare(QLatin1String("FCR_XG5000"), Qt::CaseInsensitive) == 0) {
             config.fcrXg5000 = valueOf(line) == QLatin1String("1");
         } else if (key == QLatin1String("Port")) {

@@ -16,8 +16,8 @@ struct Config
     int logLevel = 0;
     bool fcrXg5000 = false;
     int port = 104;
-    QString bind;               // empty: every interface
-    int maxAssociations = 16;   // devices served at once; one more is refused
+    QString bind;             // empty: every interface
+    int maxAssociations = 16; // devices served at once; one more is refused
     QString aeTitle = QStringLiteral("KALDEN1");
     QString logFolder = QStringLiteral("C:\\RUDIVUV\\Log\\");
     // What could not be taken as written. Problems are logged; with a fatal

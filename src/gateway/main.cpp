@@ -7,9 +7,9 @@
 // found where the site-configuration tool looks for it. The process writes its
 // id to <app dir>/ZORadoDidService.pid, by which the site's stop command ends it.
 
+#include "archive_service.h"
 #include "gateway_config.h"
 #include "gateway_log.h"
-#include "archive_service.h"
 #include "worklist_scp.h"
 
 #include "platform/error.h"

@@ -40,8 +40,7 @@ static bool matchesAll(const QString &value)
 
 QString worklistSql(const QString &view, const WorklistKeys &keys)
 {
-    QString sql = QStringLiteral("SELECT * FROM ") + view +
-                  QStringLiteral(" WHERE (1 = 1)");
+    QString sql = QStringLiteral("SELECT * FROM ") + view + QStringLiteral(" WHERE (1 = 1)");
     auto add = [&sql](const QString &condition) { sql += QStringLiteral(" AND ") + condition; };
 
     if (!matchesAll(keys.modality))

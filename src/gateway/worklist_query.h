@@ -16,11 +16,19 @@ struct WorklistKeys
 
 // The columns every worklist view supplies; a view without one of them is
 // named in the log.
-inline constexpr const char *kWorklistColumns[] = {
-    "patient_id",        "patient_name",     "patient_birth_date",        "patient_sex",
-    "accession_no",      "specific_character_set", "scheduled_station_aetitle", "modality",
-    "SCHEDULED_PROCEDURE_DATE", "SCHEDULED_PROCEDURE_TIME", "scheduled_procedure_desc", "requested_procedure_desc",
-    "referring_physician"};
+inline constexpr const char *kWorklistColumns[] = {"patient_id",
+                                                   "patient_name",
+                                                   "patient_birth_date",
+                                                   "patient_sex",
+                                                   "accession_no",
+                                                   "specific_character_set",
+                                                   "scheduled_station_aetitle",
+                                                   "modality",
+                                                   "SCHEDULED_PROCEDURE_DATE",
+                                                   "SCHEDULED_PROCEDURE_TIME",
+                                                   "scheduled_procedure_desc",
+                                                   "requested_procedure_desc",
+                                                   "referring_physician"};
 
 // "SELECT * FROM <view> WHERE (1 = 1) AND <condition> AND …": one condition per
 // key given, texts quoted with their quotes doubled, DICOM wildcards matched

@@ -182,8 +182,8 @@ OFCondition WorklistScp::handleIncomingCommand(T_DIMSE_Message *message, const D
         delete query;
         if (cond.bad())
             return cond;
-        addError(QStringLiteral("Find refused: SOP class ") + peerText(QString::fromLatin1(request.AffectedSOPClassUID)) +
-                 QStringLiteral(" is not served"));
+        addError(QStringLiteral("Find refused: SOP class ") +
+                 peerText(QString::fromLatin1(request.AffectedSOPClassUID)) + QStringLiteral(" is not served"));
         return sendFINDResponse(info.presentationContextID, request.MessageID, request.AffectedSOPClassUID, nullptr,
                                 STATUS_FIND_Refused_SOPClassNotSupported);
     }
@@ -215,10 +215,9 @@ OFCondition WorklistScp::answerFind(T_DIMSE_C_FindRQ &request, T_ASC_Presentatio
     const QString view = viewFor(config, m_calling);
     if (log.detailed() && query->tagExists(DCM_SpecificCharacterSet)) {
         const QString value = peerText(askedIn);
-        add(gatewaylog::format::element(QStringLiteral("(0008,0005)"), QStringLiteral("CS"),
-                                        QLatin1Char('[') + value + QLatin1Char(']'), int(askedIn.size()),
-                                        int(askedIn.count(QLatin1Char('\\')) + 1),
-                                        QStringLiteral("SpecificCharacterSet")));
+        add(gatewaylog::format::element(
+            QStringLiteral("(0008,0005)"), QStringLiteral("CS"), QLatin1Char('[') + value + QLatin1Char(']'),
+            int(askedIn.size()), int(askedIn.count(QLatin1Char('\\')) + 1), QStringLiteral("SpecificCharacterSet")));
     }
     for (const QString &key : {keys.patientId, keys.patientName, keys.modality, keys.date, keys.stationAeTitle}) {
         if (hasControl(key)) {
@@ -244,7 +243,7 @@ OFCondition WorklistScp::answerFind(T_DIMSE_C_FindRQ &request, T_ASC_Presentatio
         // The device is told the query failed, never that nothing is scheduled.
         addError(QStringLiteral("Worklist Find SCP error (") + view + QStringLiteral("): ") +
                  (answer.outcome == ArchiveService::Outcome::ArchiveDown ? QStringLiteral("archive not reachable: ")
-                                                                          : QString()) +
+                                                                         : QString()) +
                  QString(answer.error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
         add(gatewaylog::format::responseText(1, QStringLiteral("Failed")));
         return sendFINDResponse(presentation, request.MessageID, sopClass, nullptr, STATUS_FIND_Failed_UnableToProcess);

@@ -66,6 +66,7 @@ void Form1::Command10_Click()
             m_ui.Label3->setText(QStringLiteral("로그 설정 중입니다."));
             repaintNow(m_ui.Label3);
         });
-    m_ui.Label3->setText(back ? QStringLiteral("설정 완료") : QString::fromUtf16(worklist::gateway::kGatewayNotStarted));
+    m_ui.Label3->setText(back ? QStringLiteral("설정 완료")
+                              : QString::fromUtf16(worklist::gateway::kGatewayNotStarted));
     repaintNow(m_ui.Label3);
 }

@@ -16,7 +16,8 @@ static platform::GatewayAddress gatewayAddress(const platform::Paths &paths)
 {
     const QString path = worklist::gateway::findControlFile(paths);
     try {
-        return path.isEmpty() ? platform::GatewayAddress() : worklist::gateway::gatewayAddress(platform::readLines(path));
+        return path.isEmpty() ? platform::GatewayAddress()
+                              : worklist::gateway::gatewayAddress(platform::readLines(path));
     } catch (const platform::Error &) {
         return platform::GatewayAddress(); // the gateway cannot read it either; it will not answer
     }

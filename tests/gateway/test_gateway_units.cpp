@@ -39,8 +39,7 @@ private Q_SLOTS:
                                      << " AND SCHEDULED_PROCEDURE_DATE <= '20261207'";
         QTest::newRow("from a day on") << QStringList{"", "20261201-", "", "", ""}
                                        << " AND SCHEDULED_PROCEDURE_DATE >= '20261201'";
-        QTest::newRow("station AE") << QStringList{"", "", "CT01", "", ""}
-                                    << " AND scheduled_station_aetitle = 'CT01'";
+        QTest::newRow("station AE") << QStringList{"", "", "CT01", "", ""} << " AND scheduled_station_aetitle = 'CT01'";
         QTest::newRow("wildcards")
             << QStringList{"", "", "", "2026*", "HONG^G?LDONG"}
             << " AND patient_id LIKE '2026%' ESCAPE '\\' AND patient_name LIKE 'HONG^G_LDONG' ESCAPE '\\'";
@@ -67,11 +66,10 @@ private Q_SLOTS:
         const WorklistKeys keys{"CT", "20261126-20261206", "", "2026*", ""};
         const db::Recordset rows = db.open(gateway::worklistSql(QStringLiteral("VMWL"), keys));
         QVERIFY(rows.recordCount() > 0);
-        QCOMPARE(
-            db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026000123", ""})).recordCount(),
-            db.open(QStringLiteral("Select * From VMWL Where patient_id = '2026000123'")).recordCount());
-        QCOMPARE(
-            db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026_00123", ""})).recordCount(), 0);
+        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026000123", ""})).recordCount(),
+                 db.open(QStringLiteral("Select * From VMWL Where patient_id = '2026000123'")).recordCount());
+        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026_00123", ""})).recordCount(),
+                 0);
     }
 
     void controlFile()
@@ -109,8 +107,8 @@ private Q_SLOTS:
         QTest::newRow("garbled entry refused, others kept")
             << QStringList{"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||MR01^^VMWL_KK MR01;--^^^^||", "LogLevel=4"} << false
             << 4 << "MR01";
-        QTest::newRow("entry without view") << QStringList{"CustomAETitle=US01||CT01^^VMWL_KK_CT01^^^^||"} << false << 0
-                                            << "US01";
+        QTest::newRow("entry without view")
+            << QStringList{"CustomAETitle=US01||CT01^^VMWL_KK_CT01^^^^||"} << false << 0 << "US01";
     }
 
     void controlFileProblems()
@@ -178,8 +176,8 @@ private Q_SLOTS:
         const QDateTime when(QDate(2019, 9, 16), QTime(14, 49, 19));
         gateway::GatewayLog log(dir.path(), 4, [&] { return when; });
         // What a device sends may hold line ends, NUL and the log's own markers.
-        const QString forged = QStringLiteral("\r\n<2019-09-16 14:49:19> : DcmSCP: Association Terminated") +
-                               QChar(0) + QStringLiteral("(0010,0020) LO [X] (Success)=");
+        const QString forged = QStringLiteral("\r\n<2019-09-16 14:49:19> : DcmSCP: Association Terminated") + QChar(0) +
+                               QStringLiteral("(0010,0020) LO [X] (Success)=");
         log.write(QStringLiteral("Calling AP Title: MR01") + gateway::peerText(forged));
         log.write(
             QStringLiteral("(0008,0005) CS [ISO_IR 100]                             #  10, 1 SpecificCharacterSet"));
@@ -208,12 +206,12 @@ private Q_SLOTS:
                     lookup.feed(line, adjacent, found);
             });
         }
-        QCOMPARE(
-            scanner.entries(),
-            QStringList{QStringLiteral(
-                "+//+MR01\\x0D\\x0A<2019-09-16 14\\x3A49\\x3A19> \\x3A DcmSCP\\x3A Association Terminated\\x00\\x280010,"
-                "0020\\x29 LO [X] \\x28Success\\x29\\x3D+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_KK_MR01 WHERE (1 = 1) AND "
-                "modality = 'MR'-///-")});
+        QCOMPARE(scanner.entries(),
+                 QStringList{QStringLiteral("+//+MR01\\x0D\\x0A<2019-09-16 14\\x3A49\\x3A19> \\x3A DcmSCP\\x3A "
+                                            "Association Terminated\\x00\\x280010,"
+                                            "0020\\x29 LO [X] \\x28Success\\x29\\x3D+///+*//*[ISO_IR 100]*///*-//-FROM "
+                                            "VMWL_KK_MR01 WHERE (1 = 1) AND "
+                                            "modality = 'MR'-///-")});
         QCOMPARE(gatewaylog::inspect(scanner.entries().first()).view.value_or(QString()),
                  QStringLiteral("VMWL_KK_MR01"));
         QCOMPARE(lookup.text(), QStringLiteral("    환자 번호 : [12345678]\r\n    환자 번호 : [98765432]\r\n"

@@ -11,6 +11,8 @@ bool restrictListener(int, const QString &, QString &error)
 }
 
 // A Windows thread's handle is closed when DCMTK deletes its thread object.
-void detachCurrentThread() {}
+void detachCurrentThread()
+{
+}
 
 } // namespace platform
