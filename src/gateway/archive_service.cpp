@@ -14,20 +14,21 @@ namespace gateway {
 
 namespace {
 
-// Lives on the archive thread only.
+// Lives on its archive thread only.
 struct Session
 {
     db::DbSession db;
-    bool down = false; // the last attempt to reach the archive failed
 };
 
 thread_local Session *t_session = nullptr;
 
 } // namespace
 
-ArchiveService::ArchiveService(QString appDir, GatewayLog &log) : m_appDir(std::move(appDir)), m_log(log)
+ArchiveService::ArchiveService(QString appDir, GatewayLog &log, int sessions)
+    : m_appDir(std::move(appDir)), m_log(log)
 {
-    m_thread = std::thread([this] { run(); });
+    for (int i = 0; i < sessions; ++i)
+        m_threads.emplace_back([this] { run(); });
 }
 
 ArchiveService::~ArchiveService()
@@ -37,7 +38,8 @@ ArchiveService::~ArchiveService()
         m_stopping = true;
     }
     m_wake.notify_all();
-    m_thread.join();
+    for (std::thread &t : m_threads)
+        t.join();
 }
 
 void ArchiveService::run()
@@ -78,9 +80,8 @@ ArchiveService::Answer ArchiveService::serve(const QString &sql)
     Answer answer;
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!s.db.isOpen() && !s.db.connect(m_appDir, QDate::currentDate(), db::OpenMode::ExistingOnly)) {
-            if (!s.down)
+            if (!m_down.exchange(true))
                 m_log.error(QStringLiteral("Archive not reachable: ") + s.db.lastError());
-            s.down = true;
             answer.outcome = Outcome::ArchiveDown;
             answer.error = s.db.lastError();
             return answer;
@@ -89,9 +90,8 @@ ArchiveService::Answer ArchiveService::serve(const QString &sql)
             answer.rows = s.db.open(sql);
             s.db.clearJournal();
             answer.outcome = Outcome::Rows;
-            if (s.down)
+            if (m_down.exchange(false))
                 m_log.error(QStringLiteral("Archive reachable again"));
-            s.down = false;
             return answer;
         } catch (const platform::Error &e) {
             // The connection may have died under us: the query gets one more
@@ -102,9 +102,8 @@ ArchiveService::Answer ArchiveService::serve(const QString &sql)
             s.db.close();
         }
     }
-    if (s.down)
+    if (m_down.exchange(false))
         m_log.error(QStringLiteral("Archive reachable again"));
-    s.down = false;
     return answer;
 }
 

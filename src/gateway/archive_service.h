@@ -5,21 +5,24 @@
 #include <QSet>
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace gateway {
 
 class GatewayLog;
 
-// The gateway's one session with the archive, on a thread of its own: the
-// session's database handle belongs to that thread, and the associations'
-// workers hand it their queries one at a time. It connects when first asked,
-// and a query that fails is tried once more on a new connection. The archive
-// is opened as it exists; a missing embedded file is an error, never made anew.
+// The gateway's sessions with the archive, each on a thread of its own (a
+// database handle belongs to the thread that opened it); the associations'
+// workers hand them their queries, which the first free session runs. A
+// session connects when first asked, and a query that fails is tried once
+// more on a new connection. The archive is opened as it exists; a missing
+// embedded file is an error, never made anew.
 class ArchiveService final
 {
 public:
@@ -31,7 +34,7 @@ public:
         QString error;
     };
 
-    ArchiveService(QString appDir, GatewayLog &log);
+    ArchiveService(QString appDir, GatewayLog &log, int sessions = 2);
     ~ArchiveService();
 
     ArchiveService(const ArchiveService &) = delete;
@@ -53,7 +56,8 @@ private:
     std::deque<std::function<void()>> m_tasks;
     bool m_stopping = false;
     QSet<QString> m_viewsNoted;
-    std::thread m_thread;
+    std::atomic<bool> m_down{false}; // the last attempt to reach the archive failed
+    std::vector<std::thread> m_threads;
 };
 
 } // namespace gateway
