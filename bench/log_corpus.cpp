@@ -11,6 +11,20 @@ namespace bench {
 
 namespace fmt = gatewaylog::format;
 
+namespace {
+
+QString element(const char *tag, const char *vr, const QString &value, int length, int multiplicity, const char *name)
+{
+    return fmt::element(QLatin1String(tag), QLatin1String(vr), value, length, multiplicity, QLatin1String(name));
+}
+
+QString element(const char *tag, const char *vr, const char *value, int length, int multiplicity, const char *name)
+{
+    return element(tag, vr, QLatin1String(value), length, multiplicity, name);
+}
+
+} // namespace
+
 QStringList association(const Device &d, const QDateTime &when, const QStringList &patientIds, int responses)
 {
     const QString date = when.toString(QStringLiteral("yyyyMMdd"));
@@ -23,15 +37,15 @@ QStringList association(const Device &d, const QDateTime &when, const QStringLis
         fmt::line(when, QStringLiteral("Called AP Title: KALDEN1")),
         fmt::line(when, QStringLiteral("Association Acknowledged (Max Send PDV: 16372)")),
         fmt::line(when, QStringLiteral("Received Find SCP Request: MsgID 1, Modality Worklist")),
-        fmt::line(when, fmt::element("(0008,0005)", "CS", cs, int(d.characterSet.size()), 1, "SpecificCharacterSet")),
-        fmt::line(when, fmt::element("(0010,0010)", "PN", "(no value available)", 0, 0, "PatientName")),
-        fmt::line(when, fmt::element("(0010,0020)", "LO", "(no value available)", 0, 0, "PatientID")),
-        fmt::line(when, fmt::element("(0040,0100)", "SQ", "(Sequence with explicit length #=1)", 0, 1,
-                                     "ScheduledProcedureStepSequence")),
-        fmt::line(when, fmt::element("(0008,0060)", "CS", QLatin1Char('[') + d.modality + QLatin1Char(']'),
-                                     int(d.modality.size()), 1, "Modality")),
-        fmt::line(when, fmt::element("(0040,0002)", "DA", QLatin1Char('[') + date + QLatin1Char(']'), 8, 1,
-                                     "ScheduledProcedureStepStartDate")),
+        fmt::line(when, element("(0008,0005)", "CS", cs, int(d.characterSet.size()), 1, "SpecificCharacterSet")),
+        fmt::line(when, element("(0010,0010)", "PN", "(no value available)", 0, 0, "PatientName")),
+        fmt::line(when, element("(0010,0020)", "LO", "(no value available)", 0, 0, "PatientID")),
+        fmt::line(when, element("(0040,0100)", "SQ", "(Sequence with explicit length #=1)", 0, 1,
+                                "ScheduledProcedureStepSequence")),
+        fmt::line(when, element("(0008,0060)", "CS", QLatin1Char('[') + d.modality + QLatin1Char(']'),
+                                int(d.modality.size()), 1, "Modality")),
+        fmt::line(when, element("(0040,0002)", "DA", QLatin1Char('[') + date + QLatin1Char(']'), 8, 1,
+                                "ScheduledProcedureStepStartDate")),
         fmt::viewLine(when, d.view),
         fmt::queryLine(when, QStringLiteral("SELECT patient_id, patient_name, SCHEDULED_PROCEDURE_DATE, "
                                             "SCHEDULED_PROCEDURE_TIME, Scheduled_procedure_desc, modality FROM ") +
@@ -42,11 +56,11 @@ QStringList association(const Device &d, const QDateTime &when, const QStringLis
         const QString id = patientIds.at(i % patientIds.size());
         lines << fmt::line(when, QStringLiteral("Sending Find Response %1 (Pending)").arg(i + 1))
               << fmt::line(when,
-                           fmt::element("(0008,0005)", "CS", cs, int(d.characterSet.size()), 1, "SpecificCharacterSet"))
-              << fmt::line(when, fmt::element("(0010,0020)", "LO", QLatin1Char('[') + id + QLatin1Char(']'),
-                                              int(id.size()), 1, "PatientID"))
-              << fmt::line(when, fmt::element("(0040,0001)", "AE", QLatin1Char('[') + d.aeTitle + QLatin1Char(']'),
-                                              int(d.aeTitle.size()), 1, "ScheduledStationAETitle"));
+                           element("(0008,0005)", "CS", cs, int(d.characterSet.size()), 1, "SpecificCharacterSet"))
+              << fmt::line(when, element("(0010,0020)", "LO", QLatin1Char('[') + id + QLatin1Char(']'), int(id.size()),
+                                         1, "PatientID"))
+              << fmt::line(when, element("(0040,0001)", "AE", QLatin1Char('[') + d.aeTitle + QLatin1Char(']'),
+                                         int(d.aeTitle.size()), 1, "ScheduledStationAETitle"));
     }
     lines << fmt::responseLine(when, responses + 1) << fmt::endLine(when.addSecs(1));
     return lines;
@@ -57,17 +71,21 @@ static void writeFile(const QString &path, const QStringList &lines)
     QFile f(path);
     f.open(QIODevice::WriteOnly | QIODevice::Truncate);
     for (const QString &line : lines)
-        f.write(platform::toAnsi(line) + "\r\n");
+        f.write(platform::toAnsi(line) + QByteArrayLiteral("\r\n"));
 }
 
 void writeDemoLogs(const QString &folder)
 {
     QDir().mkpath(folder);
-    const Device ct{"CT01", "VMWL_KK_CT01", "\\ISO 2022 IR 149", "CT"};
-    const Device dr{"DR01", "VMWL_EE_DR01", "ISO_IR 100", "DX"};
-    const Device drOld{"DR01", "VMWL_EG_DR01", "ISO_IR 100", "DX"};
-    const Device mr{"MR01", "VMWL", "ISO_IR 192", "MR"};
-    const QStringList ids{"2026000123", "2026000125", "2026000128", "2026000131", "2026000134"};
+    const Device ct{QStringLiteral("CT01"), QStringLiteral("VMWL_KK_CT01"), QStringLiteral("\\ISO 2022 IR 149"),
+                    QStringLiteral("CT")};
+    const Device dr{QStringLiteral("DR01"), QStringLiteral("VMWL_EE_DR01"), QStringLiteral("ISO_IR 100"),
+                    QStringLiteral("DX")};
+    const Device drOld{QStringLiteral("DR01"), QStringLiteral("VMWL_EG_DR01"), QStringLiteral("ISO_IR 100"),
+                       QStringLiteral("DX")};
+    const Device mr{QStringLiteral("MR01"), QStringLiteral("VMWL"), QStringLiteral("ISO_IR 192"), QStringLiteral("MR")};
+    const QStringList ids{QStringLiteral("2026000123"), QStringLiteral("2026000125"), QStringLiteral("2026000128"),
+                          QStringLiteral("2026000131"), QStringLiteral("2026000134")};
     const QDate day(2026, 12, 5);
     auto at = [&](int h, int m) { return QDateTime(day, QTime(h, m, 5)); };
 
@@ -93,8 +111,11 @@ QStringList writeLargeLogs(const QString &folder, qint64 totalBytes, qint64 file
     QList<Device> devices;
     for (int i = 1; i <= 40; ++i) {
         const QString ae = QStringLiteral("DEV%1").arg(i, 2, 10, QLatin1Char('0'));
-        devices.append({ae, QStringLiteral("VMWL_EE_") + ae, i % 3 ? "ISO_IR 100" : "\\ISO 2022 IR 149",
-                        QStringList{"CR", "DX", "CT", "MR", "US"}.at(i % 5)});
+        devices.append({ae, QStringLiteral("VMWL_EE_") + ae,
+                        i % 3 ? QStringLiteral("ISO_IR 100") : QStringLiteral("\\ISO 2022 IR 149"),
+                        QStringList{QStringLiteral("CR"), QStringLiteral("DX"), QStringLiteral("CT"),
+                                    QStringLiteral("MR"), QStringLiteral("US")}
+                            .at(i % 5)});
     }
     QStringList ids;
     for (int i = 0; i < 500; ++i)

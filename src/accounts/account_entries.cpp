@@ -76,4 +76,14 @@ QString levelCaptionOf(const QString &targetEntry)
     return targetEntry.right(2).trimmed();
 }
 
+bool listedAsSource(int row)
+{
+    return row >= 1;
+}
+
+bool listedAsTarget(int row)
+{
+    return row >= 2;
+}
+
 } // namespace accounts

@@ -32,6 +32,12 @@ qint32 keyValue(const QString &value);
 qint32 groupKeyOf(const QString &entry);
 QString groupNameOf(const QString &entry);
 
+// Where the account of a row of the account list (by key, from 0) is offered:
+// the lowest key nowhere, the next one as a copy's source only, every later
+// one as source and as target.
+bool listedAsSource(int row);
+bool listedAsTarget(int row);
+
 // The level caption at the end of a target entry: its last two characters, trimmed.
 QString levelCaptionOf(const QString &targetEntry);
 

@@ -4,6 +4,20 @@
 
 namespace accounts {
 
+QString accountList()
+{
+    return QStringLiteral("Select user_key, user_id, user_name, userlevel_key  ") + QStringLiteral("From   Tuser ") +
+           QStringLiteral("Order by 1");
+}
+
+QString reportGroups(qint32 owner)
+{
+    return QStringLiteral("Select DISTINCT g.group_key, g.GROUP_NAME ") +
+           QStringLiteral("From   TGROUP G, TCOMMONREPORT k ") + QStringLiteral("Where  g.Group_type ='G04' ") +
+           QStringLiteral("And    g.Stat_flag = 'Y' ") + QStringLiteral("And    g.group_key = k.group_key ") +
+           QStringLiteral("And    g.owner_key = ") + QString::number(owner);
+}
+
 const SettingsRow (&defaultRows())[9]
 {
     static const SettingsRow rows[9] = {

@@ -8,6 +8,12 @@
 // stored as typed.
 namespace accounts {
 
+// --- the account list and the report groups of an account
+// Key, id, name and level of every account, by key.
+QString accountList();
+// The active standard report groups of the owner that hold reports.
+QString reportGroups(qint32 owner);
+
 // --- settings reset from the default files
 struct SettingsRow
 {

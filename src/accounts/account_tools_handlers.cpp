@@ -2,6 +2,7 @@
 
 #include "accounts/account_entries.h"
 #include "accounts/account_statements.h"
+#include "accounts/report_copy.h"
 #include "platform/error.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -62,7 +63,7 @@ void Form1::ResetUserSettings(qint32 key, const QString &levelCaption)
         values.append(platform::readTextFile(m_context.paths.appFile(accounts::defaultFile(code, row))));
     db::Transaction transaction(m_db);
     m_db.executeSql(accounts::resetDelete(key));
-    for (int i = 0; i < 9; ++i)
+    for (qsizetype i = 0; i < values.size(); ++i)
         m_db.executeSql(accounts::resetInsert(key, accounts::defaultRows()[i], values.at(i)));
     transaction.commit();
 }
@@ -108,17 +109,8 @@ void Form1::Command14_Click()
             const QListWidgetItem *item = m_ui.List4->item(g);
             if (!item->isSelected())
                 continue;
-            const qint32 sourceGroup = accounts::groupKeyOf(item->text());
-            const QString name = accounts::groupNameOf(item->text());
-            db::Transaction transaction(m_db);
-            qint32 targetGroup = accounts::keyValue(m_db.queryScalar(accounts::groupSearch(target, name)));
-            if (targetGroup == 0) {
-                m_db.executeSql(accounts::groupCreate(target, name));
-                targetGroup = accounts::keyValue(m_db.queryScalar(accounts::groupSearch(target, name)));
-                m_db.executeSql(accounts::groupLink(targetGroup, target));
-            }
-            m_db.executeSql(accounts::reportCopy(targetGroup, sourceGroup));
-            transaction.commit();
+            accounts::copyReportGroup(m_db, target, accounts::groupKeyOf(item->text()),
+                                      accounts::groupNameOf(item->text()));
         }
     }
     LoadAccounts();

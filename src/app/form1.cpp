@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QScopeGuard>
@@ -300,11 +299,12 @@ void Form1::runBusy(const QString &what, int files, const std::function<void(con
         qApp->removeEventFilter(&blocker);
         m_ui.Label3->setText(hint);
     });
-    QElapsedTimer shown;
+    std::optional<qint64> shown;
     const BusyProgress progress = [&](int file, qint64 done, qint64 total) {
-        if (shown.isValid() && shown.elapsed() < 100)
+        const qint64 now = m_context.clock.elapsedMilliseconds();
+        if (shown && now - *shown < 100)
             return;
-        shown.start();
+        shown = now;
         auto mb = [](qint64 bytes) { return QString::number(double(bytes) / (1024.0 * 1024.0), 'f', 1); };
         m_ui.Label3->setText(
             what + QStringLiteral("\r\n%1 / %2 파일, %3 MB / %4 MB").arg(file).arg(files).arg(mb(done), mb(total)));

@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "embedded/embedded_archive.h"
 #include "odbc_backend.h"
+#include "sql_text.h"
 
 #include "platform/error.h"
 
@@ -85,10 +86,11 @@ void DbSession::executeSql(const QString &sql)
 
 bool DbSession::objectExists(const QString &name, int kind)
 {
-    const QString sql = kind == 1 ? QStringLiteral("Select * ") + QStringLiteral("From   Sys.Objects ") +
-                                        QStringLiteral("Where  upper(Name) = upper('") + name + QStringLiteral("')")
-                                  : QStringLiteral("Select * ") + QStringLiteral("From sys.Sequences ") +
-                                        QStringLiteral("Where  upper(Name) = upper('") + name + QStringLiteral("')");
+    const QString sql = kind == 1
+                            ? QStringLiteral("Select * ") + QStringLiteral("From   Sys.Objects ") +
+                                  QStringLiteral("Where  upper(Name) = upper('") + quoted(name) + QStringLiteral("')")
+                            : QStringLiteral("Select * ") + QStringLiteral("From sys.Sequences ") +
+                                  QStringLiteral("Where  upper(Name) = upper('") + quoted(name) + QStringLiteral("')");
     return open(sql).recordCount() > 0;
 }
 

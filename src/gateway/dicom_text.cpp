@@ -92,7 +92,7 @@ QString decodeValue(const QByteArray &bytes, const QString &characterSet)
             continue;
         }
         if (c < 0x80) {
-            text += QChar(c);
+            text += QLatin1Char(char(c));
             ++i;
             continue;
         }

@@ -57,4 +57,13 @@ bool isDeletableLog(const QString &windowsFolder, const QString &fileName)
     return (path + fileName).toUpper().contains(QLatin1String("ZORADODID"));
 }
 
+void deleteLogs(const QString &folder, const QString &windowsFolder)
+{
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted)) {
+        if (isDeletableLog(windowsFolder, name))
+            QFile::remove(dir.filePath(name));
+    }
+}
+
 } // namespace gatewaylog

@@ -28,4 +28,8 @@ void readLogs(const QString &folder, const QStringList &files, MarkedLineReader 
 // writes it, holds "ZORADODID" in any letter case.
 bool isDeletableLog(const QString &windowsFolder, const QString &fileName);
 
+// Removes the folder's deletable logs; a file the gateway still holds stays,
+// silently, as it does on Windows.
+void deleteLogs(const QString &folder, const QString &windowsFolder);
+
 } // namespace gatewaylog

@@ -8,8 +8,6 @@
 #include "platform/services.h"
 #include "worklist/gateway_control.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 void Form1::fillFileList(const QStringList &files)
@@ -80,11 +78,7 @@ void Form1::Command12_Click()
     if (!QFileInfo(folder).isDir())
         return;
     worklist::gateway::stopGateway(m_context.commands);
-    const QDir dir(folder);
-    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted)) {
-        if (gatewaylog::isDeletableLog(windowsFolder, name))
-            QFile::remove(dir.filePath(name)); // one the gateway still holds stays, silently
-    }
+    gatewaylog::deleteLogs(folder, windowsFolder);
     m_context.commands.start(QString::fromUtf16(worklist::gateway::kStartGateway));
     m_ui.List3->clear();
 }

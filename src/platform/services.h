@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
@@ -40,6 +41,8 @@ class Clock
 public:
     virtual ~Clock() = default;
     virtual QDate today() const = 0;
+    // Milliseconds on a clock that only moves forward; it paces repaints.
+    virtual qint64 elapsedMilliseconds() const = 0;
 };
 
 // Whether the worklist gateway answers a DICOM C-ECHO at an address.
@@ -77,11 +80,13 @@ public:
 class SystemClock final : public Clock
 {
 public:
-    explicit SystemClock(std::optional<QDate> fixed = std::nullopt) : m_fixed(fixed) {}
+    explicit SystemClock(std::optional<QDate> fixed = std::nullopt) : m_fixed(fixed) { m_started.start(); }
     QDate today() const override;
+    qint64 elapsedMilliseconds() const override { return m_started.elapsed(); }
 
 private:
     std::optional<QDate> m_fixed;
+    QElapsedTimer m_started;
 };
 
 class SystemCommandLauncher final : public CommandLauncher

@@ -71,11 +71,16 @@ static QString withoutEntries(const QString &line, const QStringList &unwanted)
 QStringList removeDevice(const QStringList &lines, const QString &aeTitle, const QString &viewName,
                          const QString &olderName)
 {
+    // A device listed under its older name alone still has that view to query:
+    // its entry goes only together with the entry of the view just dropped.
+    const QString listed = aeTitle + kSeparator + viewName;
     const QStringList unwanted{deviceEntry(aeTitle, viewName), deviceEntry(aeTitle, olderName)};
     QStringList result;
     result.reserve(lines.size());
-    for (const QString &line : lines)
-        result.append(isDeviceListLine(line) ? withoutEntries(line, unwanted) : line);
+    for (const QString &line : lines) {
+        const bool drop = isDeviceListLine(line) && line.contains(listed, Qt::CaseInsensitive);
+        result.append(drop ? withoutEntries(line, unwanted) : line);
+    }
     return result;
 }
 

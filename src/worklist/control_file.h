@@ -18,8 +18,9 @@ QString deviceEntry(const QString &aeTitle, const QString &viewName);
 QStringList registerDevice(const QStringList &lines, const QString &aeTitle, const QString &viewName, bool fcrXg5000);
 
 // Removes the device's entries for viewName and for olderName, the AE title
-// and the names matched without regard to letter case. Every other entry, and
-// every other line, is kept exactly as it was.
+// and the names matched without regard to letter case, from a device-list line
+// that lists the device under viewName; a line that does not stays as it is.
+// Every other entry, and every other line, is kept exactly as it was.
 QStringList removeDevice(const QStringList &lines, const QString &aeTitle, const QString &viewName,
                          const QString &olderName);
 

@@ -10,8 +10,10 @@ bool isPlainObjectName(const QString &name)
     for (const QString &part : parts) {
         if (part.isEmpty())
             return false;
-        for (const QChar c : part) {
-            if (!c.isLetterOrNumber() && c != QLatin1Char('_'))
+        for (qsizetype i = 0; i < part.size(); ++i) {
+            const QChar c = part.at(i);
+            const bool later = i > 0 && (c == QLatin1Char('$') || c == QLatin1Char('#') || c == QLatin1Char('@'));
+            if (!c.isLetterOrNumber() && c != QLatin1Char('_') && !later)
                 return false;
         }
     }

@@ -9,7 +9,8 @@
 namespace worklist::preview {
 
 // A name that can stand in a statement as it is: letters, digits and "_",
-// with an optional schema part before a ".".
+// and after the first character also "$", "#" and "@", with an optional
+// schema part before a ".".
 bool isPlainObjectName(const QString &name);
 
 // The first day "7일" lists: seven calendar days before today.

@@ -3,9 +3,11 @@
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "worklist/control_file.h"
+#include "worklist/field_checks.h"
 #include "worklist/gateway_control.h"
 #include "worklist/view_generator.h"
 #include "worklist/view_kinds.h"
+#include "worklist/view_statements.h"
 
 using worklist::ViewKind;
 
@@ -24,6 +26,16 @@ int value(const QCheckBox *box)
 // the gateway's control file.
 void Form1::Command6_Click()
 {
+    const ViewKind kind = worklist::kindFromCaption(m_ui.Combo3->currentText());
+    if (!m_ui.Text2->text().isEmpty()) {
+        std::optional<QString> problem = worklist::checks::aeTitleProblem(kind, m_ui.Text2->text());
+        if (!problem && m_ui.Check11->isChecked())
+            problem = worklist::checks::examNameCutProblem(m_ui.Text14->text(), m_ui.Text15->text());
+        if (problem) {
+            message(*problem);
+            return;
+        }
+    }
     m_ui.List2->clear();
     if (m_ui.Text2->text().isEmpty()) {
         message(QStringLiteral("AE Title 테이블명 입력 후 생성 하시기 바랍니다."));
@@ -33,7 +45,6 @@ void Form1::Command6_Click()
     m_ui.Text3->setText(m_ui.Text3->text().toUpper());
     m_ui.Text6->setText(m_ui.Text6->text().toUpper());
 
-    const ViewKind kind = worklist::kindFromCaption(m_ui.Combo3->currentText());
     const QString viewName = worklist::viewName(kind, m_ui.Text2->text());
     const QString templatePath = m_context.paths.appFile(QLatin1String(worklist::info(kind).templateFile));
 
@@ -167,13 +178,17 @@ void Form1::Check8_Click()
 void Form1::Command5_Click()
 {
     const ViewKind kind = worklist::kindFromCaption(m_ui.Combo3->currentText());
-    QString viewName = worklist::viewName(kind, m_ui.Text2->text());
-    if ((kind == ViewKind::KK || kind == ViewKind::EK) && !m_db.objectExists(viewName, 1)) {
-        viewName.replace(kind == ViewKind::KK ? QLatin1String("_KK_") : QLatin1String("_EK_"),
-                         kind == ViewKind::KK ? QLatin1String("_K_") : QLatin1String("_E_"));
+    if (!m_ui.Text2->text().isEmpty()) {
+        if (const std::optional<QString> problem = worklist::checks::aeTitleProblem(kind, m_ui.Text2->text())) {
+            message(*problem);
+            return;
+        }
     }
+    QString viewName = worklist::viewName(kind, m_ui.Text2->text());
+    if (worklist::deletionFallsBackToOlderName(kind) && !m_db.objectExists(viewName, 1))
+        viewName = worklist::control::olderViewName(viewName);
     if (m_db.objectExists(viewName, 1)) {
-        m_db.executeSql(QStringLiteral("Drop View ") + viewName);
+        m_db.executeSql(worklist::statements::dropView(viewName));
         RemoveGatewayEntry(viewName);
         m_ui.List2->clear();
         m_ui.Text2->clear();

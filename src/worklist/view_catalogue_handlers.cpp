@@ -1,13 +1,13 @@
 #include "app/form1.h"
 
 #include "worklist/view_kinds.h"
+#include "worklist/view_statements.h"
 
 // Appends the name of every object named like a worklist view; callers empty
 // the list first.
 void Form1::LoadViewList()
 {
-    db::Recordset views = m_db.open(QStringLiteral("Select * ") + QStringLiteral("From   Sys.Objects ") +
-                                    QStringLiteral("Where  Name like  'VMWL%'"));
+    db::Recordset views = m_db.open(worklist::statements::viewList());
     for (; !views.eof(); views.moveNext())
         m_ui.List2->addItem(views.text(0));
 }

@@ -5,11 +5,11 @@ namespace worklist {
 const std::array<ViewKindInfo, 5> &viewKinds()
 {
     static const std::array<ViewKindInfo, 5> kinds{{
-        {ViewKind::KK, "KK", u"한글이름 / 검사명한글", "VMWL_KK_", "vmwl.sql", "_K_"},
-        {ViewKind::KE, "KE", u"한글이름 / 검사명영문", "VMWL_KE_", "vmwl_e.sql", "_K_"},
-        {ViewKind::EK, "EK", u"영문이름 / 검사명한글", "VMWL_EK_", "vmwl_eng.sql", "_E_"},
-        {ViewKind::EE, "EE", u"영문이름 / 검사명영문", "VMWL_EE_", "vmwl_e_eng.sql", "_E_"},
-        {ViewKind::EG, "EG", u"영문이름 / 검사명영문(기초자료)", "VMWL_EG_", "vmwl_eg_eng.sql", ""},
+        {ViewKind::KK, u"한글이름 / 검사명한글", "VMWL_KK_", "vmwl.sql"},
+        {ViewKind::KE, u"한글이름 / 검사명영문", "VMWL_KE_", "vmwl_e.sql"},
+        {ViewKind::EK, u"영문이름 / 검사명한글", "VMWL_EK_", "vmwl_eng.sql"},
+        {ViewKind::EE, u"영문이름 / 검사명영문", "VMWL_EE_", "vmwl_e_eng.sql"},
+        {ViewKind::EG, u"영문이름 / 검사명영문(기초자료)", "VMWL_EG_", "vmwl_eg_eng.sql"},
     }};
     return kinds;
 }
@@ -38,6 +38,11 @@ QString viewName(ViewKind kind, const QString &aeTitle)
     QString name = QLatin1String(info(kind).prefix) + aeTitle.toUpper();
     name.replace(QLatin1Char('-'), QLatin1String("1_1"));
     return name;
+}
+
+bool deletionFallsBackToOlderName(ViewKind kind)
+{
+    return kind == ViewKind::KK || kind == ViewKind::EK;
 }
 
 bool offersExamNameCut(const QString &comboText)

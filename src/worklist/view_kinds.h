@@ -12,11 +12,9 @@ enum class ViewKind { KK, KE, EK, EE, EG };
 struct ViewKindInfo
 {
     ViewKind kind;
-    const char *code;         // "KK"
     const char16_t *caption;  // Combo3's text for the kind
     const char *prefix;       // "VMWL_KK_"
     const char *templateFile; // beside the executable
-    const char *olderInfix;   // "_K_" / "_E_"; empty for EG
 };
 
 const std::array<ViewKindInfo, 5> &viewKinds();
@@ -29,6 +27,10 @@ ViewKind kindFromCaption(const QString &comboText);
 
 // Prefix + upper-case AE title, every "-" written as "1_1".
 QString viewName(ViewKind kind, const QString &aeTitle);
+
+// Whether "삭제" looks for the view under its older name when the current one
+// is missing: KK and EK views may still stand as VMWL_K_ and VMWL_E_ views.
+bool deletionFallsBackToOlderName(ViewKind kind);
 
 // Whether the exam-name cut (Check11) is offered for a caption picked in Combo3.
 bool offersExamNameCut(const QString &comboText);

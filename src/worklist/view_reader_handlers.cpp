@@ -4,6 +4,7 @@
 #include "platform/services.h"
 #include "worklist/order_preview.h"
 #include "worklist/view_reader.h"
+#include "worklist/view_statements.h"
 
 namespace reader = worklist::reader;
 
@@ -48,9 +49,8 @@ void Form1::List2_Click()
 
 void Form1::ParseViewDefinition()
 {
-    QString name = m_ui.List2->currentItem()->text();
-    name.replace(QLatin1Char('-'), QLatin1String("1_1"));
-    db::Recordset definition = m_db.open(QStringLiteral("SP_HELPTEXT ") + name);
+    const QString name = m_ui.List2->currentItem()->text();
+    db::Recordset definition = m_db.open(worklist::statements::definition(name));
     QStringList lines;
     for (; !definition.eof(); definition.moveNext())
         lines.append(definition.text(0));

@@ -17,8 +17,8 @@ private:
 
     static QByteArray schema()
     {
-        return "CREATE TABLE Tuser(user_key INTEGER PRIMARY KEY, user_id TEXT, user_name TEXT, userlevel_key "
-               "INTEGER);\n"
+        return "CREATE TABLE Tuser(user_key INTEGER PRIMARY KEY, user_id TEXT COLLATE SITE_CI, user_name TEXT COLLATE "
+               "SITE_CI, userlevel_key INTEGER);\n"
                "CREATE TABLE Tusersetting(USERSETTING_KEY INTEGER PRIMARY KEY, USER_KEY INTEGER, PART TEXT, ITEM TEXT,"
                " SET_TYPE TEXT, SET_VALUE TEXT, SAVE_FLAG TEXT, FLAG TEXT);\n"
                "CREATE TABLE TORDER(ORDER_KEY INTEGER PRIMARY KEY, PATIENT_ID TEXT, ORDER_DATE TEXT, ORDER_MODALITY "
@@ -181,6 +181,9 @@ private Q_SLOTS:
         QVERIFY(session().objectExists(QStringLiteral("seq_tusersetting"), 2));
         QVERIFY(!session().objectExists(QStringLiteral("Tuser"), 2));
         QVERIFY(!session().objectExists(QStringLiteral("kz_sequences"), 1));
+        // A name is a value: its quotes cannot turn the test into one that always holds.
+        QVERIFY(!session().objectExists(QStringLiteral("X') OR ('1'='1"), 1));
+        QVERIFY(!session().objectExists(QStringLiteral("X') OR ('1'='1"), 2));
         QCOMPARE(count(QStringLiteral("Select * From   Sys.Objects Where  Name like  'VMWL%'")), 0);
         session().executeSql(QStringLiteral("Create View VMWL(x) AS Select 1"));
         db::Recordset views = session().open(QStringLiteral("Select * From   Sys.Objects Where  Name like  'VMWL%'"));
@@ -305,6 +308,40 @@ private Q_SLOTS:
     void unicodeUpper()
     {
         QCOMPARE(session().queryScalar(QStringLiteral("Select Upper('résumé 한글')")), QStringLiteral("RÉSUMÉ 한글"));
+    }
+
+    void textComparesAsTheServer_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("mixed case finds its row") << "user_id = 'RaD1'"
+                                                  << "5";
+        QTest::newRow("trailing blanks ignored") << "user_id = 'rad1   '"
+                                                 << "5";
+        QTest::newRow("leading blank counts") << "user_id = ' rad1'"
+                                              << "";
+        QTest::newRow("case beyond ASCII") << "user_name = 'ÉVE'"
+                                           << "10";
+        QTest::newRow("Hangul as it stands") << "user_name = '김판독'"
+                                             << "5";
+        QTest::newRow("LIKE beyond ASCII") << "user_name LIKE 'ÉV%'"
+                                           << "10";
+        QTest::newRow("LIKE one character and escape") << "user_id LIKE 'R_D1' Or user_id LIKE 'a\\%' ESCAPE '\\'"
+                                                       << "5";
+        QTest::newRow("ordered without regard to case") << "user_id <> 'rad1' Order by user_id"
+                                                        << "1,10,9";
+    }
+
+    void textComparesAsTheServer()
+    {
+        QFETCH(QString, where);
+        QFETCH(QString, keys);
+        session().executeSql(QStringLiteral("Insert Into Tuser Values (10, 'Eve', 'éve', 300)"));
+        db::Recordset r = session().open(QStringLiteral("Select user_key From Tuser Where ") + where);
+        QStringList found;
+        for (; !r.eof(); r.moveNext())
+            found.append(r.text(0));
+        QCOMPARE(found.join(u','), keys);
     }
 };
 

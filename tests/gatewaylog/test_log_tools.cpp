@@ -143,7 +143,12 @@ private Q_SLOTS:
         app.act(QStringLiteral("hover Label13"));
         QString during;
         app.form().runBusy(QStringLiteral("로그 확인 중입니다."), 2, [&](const Form1::BusyProgress &progress) {
-            QTest::qWait(120);
+            // Repaints are paced: nothing new is shown within 100 ms of the last.
+            app.advanceClock(99);
+            progress(1, 1024, 3 * 1024 * 1024);
+            QCOMPARE(app.text(QStringLiteral("Label3")),
+                     QStringLiteral("로그 확인 중입니다.\r\n0 / 2 파일, 0.0 MB / 0.0 MB"));
+            app.advanceClock(1);
             progress(1, 1024 * 1024, 3 * 1024 * 1024);
             during = app.text(QStringLiteral("Label3"));
             QVERIFY(app.form().busy());

@@ -34,6 +34,20 @@ public:
     QList<platform::GatewayAddress> asked;
 };
 
+// The date fixed, and time that moves only when the test moves it.
+class SteppingClock final : public platform::Clock
+{
+public:
+    explicit SteppingClock(const QDate &today) : m_today(today) {}
+    QDate today() const override { return m_today; }
+    qint64 elapsedMilliseconds() const override { return m_elapsed; }
+    void advance(qint64 milliseconds) { m_elapsed += milliseconds; }
+
+private:
+    QDate m_today;
+    qint64 m_elapsed = 0;
+};
+
 // The tool's windows on a fresh copy of the demo site, driven in this process
 // by the same operator actions as automation scripts, with the clock fixed and
 // nothing waited for.
@@ -56,6 +70,7 @@ public:
     QStringList commands() const { return m_commands.history(); }
     QJsonArray pauses() const { return m_pause->record(); }
     bool ended() const { return m_state.ended; }
+    void advanceClock(qint64 milliseconds) { m_clock.advance(milliseconds); }
 
     TestSite &site() { return m_site; }
     ScriptedGatewayProbe &gatewayProbe() { return m_probe; }
@@ -69,7 +84,7 @@ private:
     platform::Paths m_paths;
     RecordingCommandLauncher m_commands;
     std::unique_ptr<app::RecordingPause> m_pause;
-    platform::SystemClock m_clock;
+    SteppingClock m_clock;
     app::ScriptedMessageBoxes m_messages;
     ScriptedGatewayProbe m_probe;
     app::AutomationState m_state;

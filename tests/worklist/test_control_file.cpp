@@ -69,10 +69,14 @@ private Q_SLOTS:
                                                                << "CT01"
                                                                << "VMWL_EE_CT01"
                                                                << "CustomAETitle=X^^Y^^^^||";
-        QTest::newRow("only the older name listed") << "CustomAETitle=CT01^^VMWL_K_CT01^^^^||"
-                                                    << "CT01"
-                                                    << "VMWL_KK_CT01"
-                                                    << "CustomAETitle=";
+        QTest::newRow("only the older name listed: kept") << "CustomAETitle=CT01^^VMWL_K_CT01^^^^||"
+                                                          << "CT01"
+                                                          << "VMWL_KK_CT01"
+                                                          << "CustomAETitle=CT01^^VMWL_K_CT01^^^^||";
+        QTest::newRow("only the new name listed") << "CustomAETitle=CT01^^VMWL_KK_CT01^^^^||X^^Y^^^^||"
+                                                  << "CT01"
+                                                  << "VMWL_KK_CT01"
+                                                  << "CustomAETitle=X^^Y^^^^||";
         QTest::newRow("not listed: unchanged") << "CustomAETitle=DR01^^VMWL_EE_DR01^^^^||"
                                                << "CT01"
                                                << "VMWL_EE_CT01"

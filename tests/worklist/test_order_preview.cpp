@@ -71,6 +71,9 @@ private Q_SLOTS:
         QTest::newRow("three parts") << "a.b.c" << false;
         QTest::newRow("empty schema") << ".VMWL" << false;
         QTest::newRow("bracket") << "[VMWL]" << false;
+        QTest::newRow("$ # @ after the first character") << "VMWL_$#@.A$" << true;
+        QTest::newRow("# first") << "#VMWL" << false;
+        QTest::newRow("@ first in the schema's name") << "dbo.@VMWL" << false;
     }
 
     void plainNames()

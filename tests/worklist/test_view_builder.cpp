@@ -366,16 +366,74 @@ private Q_SLOTS:
         QCOMPARE(r.text(1), QStringLiteral("ISO_IR 100'"));
     }
 
-    void badViewNameFailsBeforeTheGateway()
+    // Text that could end a quoted value, add a statement or overflow a name is
+    // refused before any statement is sent: the archive, the control file and
+    // every field stay as they were, and the message names the field.
+    void hostileFieldsSendNothing_data()
     {
+        QTest::addColumn<QString>("actions");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("field");
+        const QStringList titles{QStringLiteral("O'K"),
+                                 QStringLiteral("'); DROP TABLE TUSER; SELECT ('"),
+                                 QStringLiteral("X') OR ('1'='1"),
+                                 QString(200, QLatin1Char('A')),
+                                 QStringLiteral("CT\\01"),
+                                 QStringLiteral("CT 1"),
+                                 QString(17, QLatin1Char('B')),
+                                 QStringLiteral("   ")};
+        for (const char *button : {"Command6", "Command5"}) {
+            for (const QString &title : titles) {
+                QTest::addRow("%s, AE title %s", button, qPrintable(title.left(20)))
+                    << QStringLiteral("type Text2 ") + title << QString::fromLatin1(button)
+                    << QStringLiteral("AE Title");
+            }
+        }
+        const QString cut = QStringLiteral("pick Combo3 3\ntype Text2 CT01\ntype Text3 CR\n");
+        QTest::newRow("DB 등록, cut length with a query")
+            << cut + QStringLiteral("type Text15 18) + (SELECT top 1 user_password FROM Tuser WHERE user_key = 2")
+            << "Command6"
+            << "검사명자르기";
+        QTest::newRow("DB 등록, cut start with a quote") << cut + QStringLiteral("type Text14 1'") << "Command6"
+                                                         << "검사명자르기";
+        QTest::newRow("DB 등록, negative cut start") << cut + QStringLiteral("type Text14 -1") << "Command6"
+                                                     << "검사명자르기";
+        QTest::newRow("처방조회, always true") << "type Text11 X') OR ('1'='1"
+                                               << "Command2"
+                                               << "View 이름";
+        QTest::newRow("처방조회, second statement") << "type Text11 VMWL; DROP TABLE TUSER"
+                                                    << "Command2"
+                                                    << "View 이름";
+    }
+
+    void hostileFieldsSendNothing()
+    {
+        QFETCH(QString, actions);
+        QFETCH(QString, button);
+        QFETCH(QString, field);
         AppHarness app;
         app.login();
-        app.act(QStringLiteral("type Text2 CT 1"));
-        app.act(QStringLiteral("click Command6"));
+        for (const QString &line : actions.split(QLatin1Char('\n')))
+            app.act(line);
+        app.act(QStringLiteral("focus ") + button); // leaving the field has effects of its own
+        const auto archive = [&] {
+            return app.site().readBytes(QStringLiteral("archive.db")) +
+                   app.site().readBytes(QStringLiteral("archive.db-wal"));
+        };
+        const QByteArray archiveBefore = archive();
+        const QByteArray controlBefore = controlFile(app);
+        const QStringList statementsBefore = statements(app);
+        const QJsonValue controlsBefore = app.state().value(QStringLiteral("controls"));
+
+        app.act(QStringLiteral("click ") + button);
+
         QCOMPARE(app.messages().size(), 1);
-        QVERIFY(lastMessage(app) != QStringLiteral("완료되었습니다."));
+        QVERIFY2(lastMessage(app).contains(field), qPrintable(lastMessage(app)));
+        QCOMPARE(statements(app), statementsBefore);
+        QCOMPARE(app.state().value(QStringLiteral("controls")), controlsBefore);
         QVERIFY(app.commands().isEmpty());
-        QCOMPARE(app.text(QStringLiteral("Text2")), QStringLiteral("CT 1"));
+        QCOMPARE(controlFile(app), controlBefore);
+        QCOMPARE(archive(), archiveBefore);
     }
 };
 

@@ -2,12 +2,15 @@
 
 #include "tsql_translator.h"
 
+#include "db/sql_text.h"
 #include "platform/error.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+
+#include <optional>
 
 #include <sqlite3.h>
 
@@ -29,9 +32,7 @@ QString quoteName(const QString &name)
 
 QString quoteText(const QString &text)
 {
-    QString q = text;
-    q.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + q + QLatin1Char('\'');
+    return QLatin1Char('\'') + quoted(text) + QLatin1Char('\'');
 }
 
 QVariant columnValue(sqlite3_stmt *stmt, int i)
@@ -72,6 +73,77 @@ void caseFunction(sqlite3_context *context, int, sqlite3_value **argv)
     const bool upper = sqlite3_user_data(context) != nullptr;
     const QString text = argText(argv[0]);
     resultText(context, upper ? text.toUpper() : text.toLower());
+}
+
+// SITE_CI: text compared as the sites' servers compare it by default, letter
+// case ignored over the whole of Unicode (Hangul has none and is compared as
+// it stands) and trailing blanks ignored, so that 'CT01' = 'ct01  ' holds.
+QString collationKey(const void *text, int bytes)
+{
+    const char *s = static_cast<const char *>(text);
+    while (bytes > 0 && s[bytes - 1] == ' ')
+        --bytes;
+    return QString::fromUtf8(s, bytes).toCaseFolded();
+}
+
+int siteCollation(void *, int bytesA, const void *a, int bytesB, const void *b)
+{
+    return collationKey(a, bytesA).compare(collationKey(b, bytesB));
+}
+
+// LIKE with letter case ignored beyond ASCII too, as on the server: "%" any
+// run of characters, "_" one character, the escape character (when given)
+// taking the next one as it stands.
+bool likeMatches(const QString &pattern, const QString &text, std::optional<QChar> escape)
+{
+    qsizetype p = 0, t = 0, starP = -1, starT = 0;
+    while (t < text.size()) {
+        if (p < pattern.size()) {
+            const QChar c = pattern.at(p);
+            if (escape && c == *escape && p + 1 < pattern.size()) {
+                if (pattern.at(p + 1) == text.at(t)) {
+                    p += 2;
+                    ++t;
+                    continue;
+                }
+            } else if (c == QLatin1Char('%')) {
+                starP = p++;
+                starT = t;
+                continue;
+            } else if (c == QLatin1Char('_') || c == text.at(t)) {
+                ++p;
+                ++t;
+                continue;
+            }
+        }
+        if (starP < 0)
+            return false;
+        p = starP + 1;
+        t = ++starT;
+    }
+    while (p < pattern.size() && pattern.at(p) == QLatin1Char('%'))
+        ++p;
+    return p == pattern.size();
+}
+
+void likeFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    for (int i = 0; i < argc; ++i) {
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
+            sqlite3_result_null(context);
+            return;
+        }
+    }
+    std::optional<QChar> escape;
+    if (argc == 3) {
+        const QString e = argText(argv[2]);
+        if (e.size() != 1) {
+            sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
+            return;
+        }
+        escape = e.at(0).toCaseFolded();
+    }
+    sqlite3_result_int(context, likeMatches(argText(argv[0]).toCaseFolded(), argText(argv[1]).toCaseFolded(), escape));
 }
 
 void nextValueFunction(sqlite3_context *context, int, sqlite3_value **argv)
@@ -125,10 +197,14 @@ EmbeddedArchive::EmbeddedArchive(const QString &file, const QString &siteDir, co
         throw platform::Error(QStringLiteral("내장 아카이브를 열 수 없습니다: %1 (%2)").arg(file, text));
     }
     sqlite3_busy_timeout(m_db, 10000);
+    sqlite3_create_collation(m_db, "SITE_CI", SQLITE_UTF8, nullptr, siteCollation);
     sqlite3_create_function(m_db, "upper", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, reinterpret_cast<void *>(1),
                             caseFunction, nullptr, nullptr);
     sqlite3_create_function(m_db, "lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, caseFunction, nullptr,
                             nullptr);
+    for (int argc : {2, 3})
+        sqlite3_create_function(m_db, "like", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeFunction, nullptr,
+                                nullptr);
     sqlite3_create_function(m_db, tsql::kNextValue, 1, SQLITE_UTF8, this, nextValueFunction, nullptr, nullptr);
     sqlite3_create_function(m_db, tsql::kHanConvert, 2, SQLITE_UTF8, this, hanConvertFunction, nullptr, nullptr);
     try {
@@ -284,8 +360,11 @@ Recordset EmbeddedArchive::execute(const QString &sql)
         return result;
     } catch (...) {
         // Values already drawn from a sequence stay drawn, as on the server.
-        sqlite3_exec(m_db, ("ROLLBACK TO " + savepoint + "; RELEASE " + savepoint).toUtf8().constData(), nullptr,
-                     nullptr, nullptr);
+        sqlite3_exec(m_db,
+                     QString(QStringLiteral("ROLLBACK TO ") + savepoint + QStringLiteral("; RELEASE ") + savepoint)
+                         .toUtf8()
+                         .constData(),
+                     nullptr, nullptr, nullptr);
         --m_savepoint;
         try {
             flushSequences();

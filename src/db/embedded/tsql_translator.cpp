@@ -1,6 +1,7 @@
 #include "db/embedded/tsql_translator.h"
 
 #include "db/embedded/tsql_lexer.h"
+#include "db/sql_text.h"
 #include "platform/error.h"
 
 #include <QSet>
@@ -677,9 +678,7 @@ void Translator::rewriteNames(const Nodes &level)
             const QString sequence = objectName(level, end);
             if (isWord(level, end, "OVER"))
                 refuse(QStringLiteral("NEXT VALUE FOR … OVER is not known to the embedded archive"));
-            m_out[size_t(n.open)] =
-                QStringLiteral("%1('%2')")
-                    .arg(QLatin1String(kNextValue), QString(sequence).replace(u'\'', QStringLiteral("''")));
+            m_out[size_t(n.open)] = QStringLiteral("%1('%2')").arg(QLatin1String(kNextValue), db::quoted(sequence));
             erase(n.open + 1, level[end - 1].last());
             k = end;
             continue;
