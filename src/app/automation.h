@@ -33,6 +33,14 @@ private:
     QJsonArray m_record;
 };
 
+// Where the pause is not waited, nothing really restarts: the gateway is
+// taken as back.
+class AssumedGatewayProbe final : public platform::GatewayProbe
+{
+public:
+    bool answers(const platform::GatewayAddress &) override { return true; }
+};
+
 // The pause, recorded with the number of commands that had been started before
 // it, and waited for only when a real gateway is to be restarted by it.
 class RecordingPause final : public platform::Pause

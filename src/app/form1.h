@@ -84,7 +84,8 @@ private:
 
     // --- view builder: registration, presets, deletion, reset (worklist/view_builder_handlers.cpp)
     void Command6_Click();
-    void RegisterGatewayEntry();
+    // False when the gateway did not come back after the edit.
+    bool RegisterGatewayEntry();
     void RemoveGatewayEntry(const QString &viewName);
     void Check4_Click();
     void Check5_Click();
@@ -106,7 +107,8 @@ private:
     // Stops the gateway, runs the edit, and one second later starts it again.
     // A failed edit leaves the control file as it was (it is only ever replaced
     // whole), so the gateway is started on it all the same before the error is shown.
-    void restartGatewayAround(const std::function<void()> &edit, const std::function<void()> &beforeStart = {});
+    // False when the gateway did not answer after its start command.
+    bool restartGatewayAround(const std::function<void()> &edit, const std::function<void()> &beforeStart = {});
 
     // --- log level (gatewaylog/log_level_handlers.cpp)
     void SyncLogLevel(int mode);

@@ -5,6 +5,7 @@
 #include "frmlogin.h"
 #include "qt_message_boxes.h"
 
+#include "echo/echo_probe.h"
 #include "platform/paths.h"
 #include "platform/services.h"
 
@@ -98,6 +99,8 @@ int main(int argc, char *argv[])
     QtMessageBoxes qtMessages;
     app::ScriptedMessageBoxes scriptedMessages;
     app::AutomationState state{&commands, &scriptedMessages, &recordingPause, false};
+    echo::DicomEchoProbe echoProbe;
+    app::AssumedGatewayProbe assumedProbe;
 
     std::unique_ptr<Form1> form;
     std::unique_ptr<frmLogin> login;
@@ -114,7 +117,9 @@ int main(int argc, char *argv[])
                        automate ? static_cast<platform::Pause &>(recordingPause) : threadPause,
                        clock,
                        automate ? static_cast<platform::MessageBoxes &>(scriptedMessages) : qtMessages,
-                       endProgram};
+                       endProgram,
+                       automate && !parser.isSet(realPauseOption) ? static_cast<platform::GatewayProbe &>(assumedProbe)
+                                                                  : echoProbe};
     form = std::make_unique<Form1>(context);
     login = std::make_unique<frmLogin>(context, *form);
     login->show();

@@ -13,6 +13,10 @@
 
 namespace db {
 
+// Whether a missing embedded archive file is made anew from the demo scripts
+// (the tool) or is an error (the gateway, which serves only an archive that exists).
+enum class OpenMode { CreateDemo, ExistingOnly };
+
 // The one connection of the main window to the archive, with the small
 // procedures every operation reaches the database through. Statements run one
 // at a time; every result is fetched whole (its row count is known before its
@@ -30,7 +34,7 @@ public:
     // ConnectDatabase: a new connection from DB.ini in appDir. Every failure
     // gives false; lastError() keeps the reason. today dates the demo orders of
     // an embedded archive that is created now.
-    bool connect(const QString &appDir, const QDate &today);
+    bool connect(const QString &appDir, const QDate &today, OpenMode mode = OpenMode::CreateDemo);
     // CloseDatabase.
     void close();
     bool isOpen() const;
@@ -50,6 +54,8 @@ public:
 
     // Every statement sent, in order, failed ones included.
     const QStringList &journal() const { return m_journal; }
+    // A long-running session (the gateway's) keeps no history.
+    void clearJournal() { m_journal.clear(); }
     const QString &connectionString() const { return m_connectionString; }
     const QString &lastError() const { return m_lastError; }
 

@@ -45,6 +45,21 @@ public:
     virtual qint64 elapsedMilliseconds() const = 0;
 };
 
+// Whether the worklist gateway answers a DICOM C-ECHO at an address.
+struct GatewayAddress
+{
+    QString host = QStringLiteral("127.0.0.1");
+    int port = 104;
+    QString aeTitle = QStringLiteral("KALDEN1");
+};
+
+class GatewayProbe
+{
+public:
+    virtual ~GatewayProbe() = default;
+    virtual bool answers(const GatewayAddress &address) = 0;
+};
+
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 

@@ -21,13 +21,19 @@ AppHarness::AppHarness(const QDate &today, const std::function<void(TestSite &)>
         prepare(m_site);
     m_pause = std::make_unique<app::RecordingPause>(m_commands);
     m_state = app::AutomationState{&m_commands, &m_messages, m_pause.get(), false};
-    AppContext context{m_paths, m_commands, *m_pause, m_clock, m_messages, [this] {
+    AppContext context{m_paths,
+                       m_commands,
+                       *m_pause,
+                       m_clock,
+                       m_messages,
+                       [this] {
                            m_state.ended = true;
                            if (m_login)
                                m_login->hide();
                            if (m_form)
                                m_form->hide();
-                       }};
+                       },
+                       m_probe};
     m_form = std::make_unique<Form1>(context);
     m_login = std::make_unique<frmLogin>(context, *m_form);
     m_login->show();

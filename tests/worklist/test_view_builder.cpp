@@ -141,11 +141,13 @@ private Q_SLOTS:
         QCOMPARE(app.commands().size(), 3);
         QCOMPARE(app.text(QStringLiteral("Text2")), QStringLiteral("dr02"));
 
+        // The view is altered; the gateway that does not come back afterwards is told.
+        app.gatewayProbe().answering = false;
         app.act(QStringLiteral("answer Yes"));
         app.act(QStringLiteral("type Text3 CR"));
         app.act(QStringLiteral("click Command6"));
         QCOMPARE(statements(app).filter(QStringLiteral("Alter View VMWL_EE_DR02(\r\n")).size(), 1);
-        QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
+        QCOMPARE(lastMessage(app), QStringLiteral("워크리스트 서비스가 시작되지 않았습니다."));
         // dr02 in its own letter case is a second entry.
         QVERIFY(controlFile(app).contains("DR02^^VMWL_EE_DR02^^^^||dr02^^VMWL_EE_DR02^^^^||"));
     }
