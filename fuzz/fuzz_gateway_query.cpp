@@ -36,7 +36,6 @@ gateway::WorklistKeys keysOf(DcmDataset &query)
     DcmItem *step = nullptr;
     query.findAndGetSequenceItem(DCM_ScheduledProcedureStepSequence, step, 0);
     gateway::WorklistKeys keys;
-    keys.characterSet = text(&query, DCM_SpecificCharacterSet);
     keys.patientId = text(&query, DCM_PatientID);
     keys.patientName = text(&query, DCM_PatientName);
     keys.modality = text(step, DCM_Modality);
@@ -111,7 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FuzzedDataProvider in(data, size);
     in.ConsumeIntegral<uint8_t>();
     const QString value = fuzzsupport::text(fuzzsupport::rest(in), data[0] >> 1);
-    for (const QString &cs : {keys.characterSet, QStringLiteral("\\ISO 2022 IR 149"), QStringLiteral("ISO_IR 192"),
+    const QString asked = whole ? text(&query, DCM_SpecificCharacterSet) : QString();
+    for (const QString &cs : {asked, QStringLiteral("\\ISO 2022 IR 149"), QStringLiteral("ISO_IR 192"),
                               QStringLiteral("ISO_IR 100"), QString()}) {
         checkEncoding(keys.patientName, cs);
         checkEncoding(value, cs);
