@@ -8,6 +8,7 @@ class CommandLauncher;
 class Pause;
 class Clock;
 class MessageBoxes;
+class GatewayProbe;
 } // namespace platform
 
 // The services the windows work through, chosen by main: the real ones for
@@ -21,6 +22,8 @@ struct AppContext
     platform::MessageBoxes &messages;
     // Ends the program at once; nothing of the running handler follows it.
     std::function<void()> endProgram;
+    // Whether the worklist gateway came back after its start command.
+    platform::GatewayProbe &gatewayProbe;
 };
 
 // The title of every message box the tool shows.

@@ -1,6 +1,8 @@
 #include "app_style.h"
 
 #include <QFont>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QStyleOptionButton>
 
@@ -29,6 +31,39 @@ void AppStyle::drawControl(ControlElement element, const QStyleOption *option, Q
         }
     }
     QProxyStyle::drawControl(element, option, painter, widget);
+}
+
+bool AppStyle::fits(const QFont &font, const QString &text, const QRect &rect, int flags)
+{
+    const QRect needed = QFontMetrics(font).boundingRect(rect, flags, text);
+    return needed.width() <= rect.width() && needed.height() <= rect.height();
+}
+
+QFont AppStyle::captionFont(const QFont &font, const QString &text, const QRect &rect, int flags)
+{
+    QFont fitted = font;
+    if (text.isEmpty() || rect.isEmpty() || fits(font, text, rect, flags))
+        return fitted;
+    qreal size = QFontInfo(font).pointSizeF();
+    while (size > kSmallestPointSize && !fits(fitted, text, rect, flags)) {
+        size = qMax(kSmallestPointSize, size - 0.25);
+        fitted.setPointSizeF(size);
+    }
+    return fitted;
+}
+
+void AppStyle::drawItemText(QPainter *painter, const QRect &rect, int flags, const QPalette &palette, bool enabled,
+                            const QString &text, QPalette::ColorRole textRole) const
+{
+    const QFont fitted = captionFont(painter->font(), text, rect, flags);
+    if (fitted == painter->font()) {
+        QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
+        return;
+    }
+    painter->save();
+    painter->setFont(fitted);
+    QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
+    painter->restore();
 }
 
 void installKoreanFontFallbacks()

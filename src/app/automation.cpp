@@ -1,14 +1,19 @@
 #include "automation.h"
 
+#include "ask_device_dialog.h"
+
 #include "form1.h"
 #include "frmlogin.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFrame>
+#include <QHash>
 #include <QJsonDocument>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -25,7 +30,8 @@ namespace app {
 using platform::MessageAnswer;
 using platform::MessageButtons;
 
-MessageAnswer ScriptedMessageBoxes::show(const QString &text, const QString &title, MessageButtons buttons)
+MessageAnswer ScriptedMessageBoxes::show(const QString &text, const QString &title, MessageButtons buttons,
+                                         const QString &detail)
 {
     MessageAnswer answer = buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
     if (!m_answers.isEmpty())
@@ -35,10 +41,14 @@ MessageAnswer ScriptedMessageBoxes::show(const QString &text, const QString &tit
     else if (answer == MessageAnswer::Ok)
         answer = MessageAnswer::No;
     const char *answerText = answer == MessageAnswer::Yes ? "Yes" : answer == MessageAnswer::No ? "No" : "OK";
-    m_record.append(QJsonObject{{"text", text},
-                                {"title", title},
-                                {"buttons", buttons == MessageButtons::YesNo ? "YesNo" : "OK"},
-                                {"answer", answerText}});
+    QJsonObject record{{"text", text},
+                       {"title", title},
+                       {"buttons", buttons == MessageButtons::YesNo ? "YesNo" : "OK"},
+                       {"answer", answerText}};
+    // What the box holds under its details button, kept apart from the text it shows.
+    if (!detail.isEmpty())
+        record.insert(QStringLiteral("detail"), detail);
+    m_record.append(record);
     return answer;
 }
 
@@ -111,11 +121,86 @@ QJsonObject describe(QWidget *w)
     return c;
 }
 
+struct KeyStroke
+{
+    int key = 0;
+    Qt::KeyboardModifiers modifiers;
+    QString text;
+};
+
+// "Tab", "Shift+Tab", "Enter", "Down", "Ctrl+A", "x": one key as the keyboard sends it.
+KeyStroke keyStroke(const QString &name)
+{
+    KeyStroke stroke;
+    QString key = name;
+    for (;;) {
+        if (key.startsWith(QLatin1String("Shift+")) && key.size() > 6) {
+            stroke.modifiers |= Qt::ShiftModifier;
+            key = key.mid(6);
+        } else if (key.startsWith(QLatin1String("Ctrl+")) && key.size() > 5) {
+            stroke.modifiers |= Qt::ControlModifier;
+            key = key.mid(5);
+        } else {
+            break;
+        }
+    }
+    static const QHash<QString, std::pair<int, QString>> named{
+        {QStringLiteral("Tab"), {Qt::Key_Tab, QStringLiteral("\t")}},
+        {QStringLiteral("Enter"), {Qt::Key_Return, QStringLiteral("\r")}},
+        {QStringLiteral("Escape"), {Qt::Key_Escape, QString(QChar(0x1b))}},
+        {QStringLiteral("Space"), {Qt::Key_Space, QStringLiteral(" ")}},
+        {QStringLiteral("Backspace"), {Qt::Key_Backspace, QString(QChar(0x08))}},
+        {QStringLiteral("Delete"), {Qt::Key_Delete, QString(QChar(0x7f))}},
+        {QStringLiteral("Up"), {Qt::Key_Up, QString()}},
+        {QStringLiteral("Down"), {Qt::Key_Down, QString()}},
+        {QStringLiteral("Left"), {Qt::Key_Left, QString()}},
+        {QStringLiteral("Right"), {Qt::Key_Right, QString()}},
+        {QStringLiteral("Home"), {Qt::Key_Home, QString()}},
+        {QStringLiteral("End"), {Qt::Key_End, QString()}},
+        {QStringLiteral("PageUp"), {Qt::Key_PageUp, QString()}},
+        {QStringLiteral("PageDown"), {Qt::Key_PageDown, QString()}},
+        {QStringLiteral("F4"), {Qt::Key_F4, QString()}},
+    };
+    if (const auto it = named.constFind(key); it != named.constEnd()) {
+        stroke.key = it->first;
+        stroke.text = it->second;
+        if (stroke.key == Qt::Key_Tab && stroke.modifiers & Qt::ShiftModifier) {
+            stroke.key = Qt::Key_Backtab;
+            stroke.text.clear();
+        }
+    } else if (key.size() == 1) {
+        const QChar c = key.at(0);
+        stroke.text = key;
+        if (c.isLetter() && c.unicode() < 0x80) {
+            stroke.key = Qt::Key_A + (c.toUpper().unicode() - 'A');
+            if (c.isUpper())
+                stroke.modifiers |= Qt::ShiftModifier;
+        } else if (c.unicode() < 0x80) {
+            stroke.key = c.unicode(); // Qt's key codes are the characters' own codes for ASCII
+        } else {
+            stroke.key = Qt::Key_unknown;
+        }
+        if (stroke.modifiers & Qt::ControlModifier)
+            stroke.text.clear();
+    } else {
+        throw ScriptError("unknown key: " + name.toStdString());
+    }
+    return stroke;
+}
+
+void sendKey(QWidget *target, const KeyStroke &stroke)
+{
+    QKeyEvent press(QEvent::KeyPress, stroke.key, stroke.modifiers, stroke.text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, stroke.key, stroke.modifiers, stroke.text);
+    QApplication::sendEvent(target, &release);
+}
+
 QList<QWidget *> controlsOf(QWidget *form)
 {
     QList<QWidget *> controls;
     for (QWidget *w : form->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
+        if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")) && !w->isWindow())
             controls.append(w);
     }
     return controls;
@@ -139,6 +224,8 @@ private:
     void settle();
     void activateFor(QWidget *w);
     void focusControl(QWidget *w, Qt::FocusReason reason);
+    void focusForKeys(QWidget *w);
+    void pressKey(const KeyStroke &stroke);
     void mouseClick(QWidget *target, const QPoint &at, bool doubleClick = false);
 
     frmLogin &m_login;
@@ -182,6 +269,26 @@ void ScriptRunner::Impl::focusControl(QWidget *w, Qt::FocusReason reason)
 {
     activateFor(w);
     w->setFocus(reason);
+    settle();
+}
+
+// The keys go where the operator's would: to the control, once it has the focus.
+// A control that has it already keeps it as it is (caret, current item).
+void ScriptRunner::Impl::focusForKeys(QWidget *w)
+{
+    activateFor(w);
+    if (!w->isEnabled() || !w->isVisible())
+        throw ScriptError("the control cannot take keys: " + w->objectName().toStdString());
+    if (QApplication::focusWidget() != w && w->focusProxy() != QApplication::focusWidget())
+        focusControl(w, Qt::MouseFocusReason);
+}
+
+void ScriptRunner::Impl::pressKey(const KeyStroke &stroke)
+{
+    QWidget *target = QApplication::focusWidget();
+    if (!target)
+        throw ScriptError("no control has the focus");
+    sendKey(target, stroke);
     settle();
 }
 
@@ -254,6 +361,14 @@ void ScriptRunner::Impl::run(const QString &verb, const QString &afterVerb, cons
             QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
             QApplication::sendEvent(w, &press);
             QApplication::sendEvent(w, &release);
+        } else if (verb == QLatin1String("press")) {
+            const KeyStroke stroke = keyStroke(rest);
+            focusForKeys(w);
+            pressKey(stroke);
+        } else if (verb == QLatin1String("keys")) {
+            focusForKeys(w);
+            for (const QChar c : rest)
+                pressKey(keyStroke(QString(c)));
         } else if (verb == QLatin1String("focus")) {
             focusControl(w, Qt::OtherFocusReason);
         } else if (verb == QLatin1String("click")) {
@@ -271,9 +386,18 @@ void ScriptRunner::Impl::run(const QString &verb, const QString &afterVerb, cons
             if (auto *combo = qobject_cast<QComboBox *>(w)) {
                 if (n < 0 || n >= combo->count())
                     throw ScriptError("no such item in " + control.toStdString());
+                // The list drops down (F4), the first item is marked, Down moves
+                // the mark to item N and Enter takes it, as with the keyboard.
                 focusControl(combo, Qt::MouseFocusReason);
-                combo->setCurrentIndex(n);
-                Q_EMIT combo->activated(n);
+                sendKey(combo, keyStroke(QStringLiteral("F4")));
+                settle();
+                QAbstractItemView *list = combo->view();
+                if (!list->isVisible())
+                    throw ScriptError("the list of " + control.toStdString() + " does not drop down");
+                sendKey(list, keyStroke(QStringLiteral("Home")));
+                for (int i = 0; i < n; ++i)
+                    sendKey(list, keyStroke(QStringLiteral("Down")));
+                sendKey(list, keyStroke(QStringLiteral("Enter")));
             } else if (auto *list = qobject_cast<QListWidget *>(w)) {
                 if (n < 0 || n >= list->count())
                     throw ScriptError("no such item in " + control.toStdString());
@@ -284,6 +408,17 @@ void ScriptRunner::Impl::run(const QString &verb, const QString &afterVerb, cons
             } else {
                 throw ScriptError("pick needs a combo box or list box: " + control.toStdString());
             }
+        } else if (verb == QLatin1String("ask")) {
+            // "장비로 조회" from the list's menu on item N; the query is waited for.
+            auto *list = qobject_cast<QListWidget *>(w);
+            bool ok = false;
+            const int n = rest.toInt(&ok);
+            if (!list || (list != m_main.ui().List2 && list != m_main.ui().List3) || !ok || n < 0 || n >= list->count())
+                throw ScriptError("ask needs List2 or List3 and an item number");
+            AskDeviceDialog *dialog = nullptr;
+            m_main.guard([&] { dialog = askDeviceFromList(m_main, list, n); });
+            while (dialog && dialog->running())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         } else if (verb == QLatin1String("dblclick")) {
             focusControl(w, Qt::MouseFocusReason);
             mouseClick(w, w->rect().center(), true);
@@ -340,7 +475,12 @@ QJsonObject snapshot(frmLogin &login, Form1 &main, const AutomationState &state)
     QJsonArray commands;
     for (const QString &c : state.commands->history())
         commands.append(c);
+    // The device queries still open, the newest last.
+    QJsonArray asked;
+    for (const AskDeviceDialog *dialog : main.findChildren<AskDeviceDialog *>())
+        asked.append(dialog->record());
     return QJsonObject{{"controls", controls},
+                       {"asked", asked},
                        {"focus", focus ? focus->objectName() : QString()},
                        {"messages", state.messages->record()},
                        {"commands", commands},
@@ -383,7 +523,10 @@ int runAutomation(const QString &scriptPath, const QString &statePath, const QSt
     out.write(QJsonDocument(state_json).toJson(QJsonDocument::Indented));
     out.close();
     if (!screenshotPath.isEmpty()) {
-        if (!main.grab().save(screenshotPath, "PNG")) {
+        // The window in front: a device's query when one is open.
+        const QList<AskDeviceDialog *> asked = main.findChildren<AskDeviceDialog *>();
+        QWidget *front = asked.isEmpty() ? static_cast<QWidget *>(&main) : asked.last();
+        if (!front->grab().save(screenshotPath, "PNG")) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(screenshotPath));
             return 2;
         }

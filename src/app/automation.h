@@ -22,13 +22,23 @@ namespace app {
 class ScriptedMessageBoxes final : public platform::MessageBoxes
 {
 public:
-    platform::MessageAnswer show(const QString &text, const QString &title, platform::MessageButtons buttons) override;
+    using platform::MessageBoxes::show;
+    platform::MessageAnswer show(const QString &text, const QString &title, platform::MessageButtons buttons,
+                                 const QString &detail) override;
     void queue(platform::MessageAnswer answer) { m_answers.append(answer); }
     QJsonArray record() const { return m_record; }
 
 private:
     QList<platform::MessageAnswer> m_answers;
     QJsonArray m_record;
+};
+
+// Where the pause is not waited, nothing really restarts: the gateway is
+// taken as back.
+class AssumedGatewayProbe final : public platform::GatewayProbe
+{
+public:
+    bool answers(const platform::GatewayAddress &) override { return true; }
 };
 
 // The pause, recorded with the number of commands that had been started before

@@ -1,5 +1,8 @@
 #include "form1.h"
 
+#include "ask_device_dialog.h"
+#include "failure_text.h"
+
 #include "platform/error.h"
 #include "platform/paths.h"
 #include "platform/services.h"
@@ -7,6 +10,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopeGuard>
 
@@ -49,9 +53,19 @@ Form1::Form1(AppContext context, QWidget *parent) : QWidget(parent), m_context(s
     m_ui.setupUi(this);
     applyDesignProperties();
     wireSignals();
+    installAskDeviceMenus(*this);
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // Closing the window moves the focus out of its fields, and an edited combo
+    // box then reports an activation: no handler may run on a window that is
+    // being taken apart.
+    for (QObject *child : findChildren<QObject *>()) {
+        child->disconnect(this);
+        child->removeEventFilter(this);
+    }
+}
 
 void Form1::applyDesignProperties()
 {
@@ -73,9 +87,20 @@ void Form1::applyDesignProperties()
         if (auto *button = qobject_cast<QPushButton *>(child))
             button->setAutoDefault(true);
     }
-    for (QComboBox *combo : {m_ui.Combo1, m_ui.Combo2, m_ui.Combo3})
+    for (QComboBox *combo : {m_ui.Combo1, m_ui.Combo2, m_ui.Combo3}) {
+        // What the operator types stays as typed: Enter adds no item and picks
+        // none, and nothing completes or re-cases the text.
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setCompleter(nullptr);
         setComboText(combo, combo->property("designText").toString());
+    }
     m_ui.Label3->setTextFormat(Qt::PlainText);
+    // The hint panel's colour as a palette rather than a style sheet, so that
+    // its text is drawn by the application's style and fitted like every caption.
+    m_ui.Label3->setStyleSheet(QString());
+    QPalette hintColours = m_ui.Label3->palette();
+    hintColours.setColor(QPalette::Window, QColor(192, 255, 255));
+    m_ui.Label3->setPalette(hintColours);
 }
 
 void Form1::wireSignals()
@@ -84,65 +109,76 @@ void Form1::wireSignals()
         findChild<QWidget *>(QLatin1String(name))->installEventFilter(this);
     m_ui.Text2->installEventFilter(this);
     m_ui.Text12->installEventFilter(this);
+    for (QComboBox *combo : {m_ui.Combo1, m_ui.Combo2, m_ui.Combo3}) {
+        combo->installEventFilter(this);
+        combo->lineEdit()->installEventFilter(this);
+    }
+
+    // Each handler runs in the guard under the name the operator knows its
+    // operation by, which a failure's message starts with.
+    auto run = [this](const char16_t *operation, void (Form1::*handler)()) {
+        return [this, operation, handler] {
+            guard([this, handler] { (this->*handler)(); }, QString::fromUtf16(operation));
+        };
+    };
+    auto when = [this](const char16_t *operation, void (Form1::*handler)()) {
+        return [this, operation, handler](bool on) {
+            if (on)
+                guard([this, handler] { (this->*handler)(); }, QString::fromUtf16(operation));
+        };
+    };
 
     for (QLineEdit *field : {m_ui.Text2, m_ui.Text3, m_ui.Text4, m_ui.Text5, m_ui.Text6})
         connect(field, &QLineEdit::returnPressed, this,
                 [this, field] { guard([this, field] { enterPressed(field); }); });
-    connect(m_ui.Check3, &QCheckBox::toggled, this, [this] { guard([this] { Check3_Click(); }); });
-    connect(m_ui.Com_End, &QPushButton::clicked, this, [this] { guard([this] { Com_End_Click(); }); });
+    connect(m_ui.Check3, &QCheckBox::toggled, this, run(u"수정", &Form1::Check3_Click));
+    connect(m_ui.Com_End, &QPushButton::clicked, this, run(u"종료", &Form1::Com_End_Click));
 
-    connect(m_ui.Combo3, &QComboBox::activated, this, [this] { guard([this] { Combo3_Click(); }); });
-    connect(m_ui.Option1, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            guard([this] { Option1_Click(); });
-    });
-    connect(m_ui.Option2, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            guard([this] { Option2_Click(); });
-    });
-    connect(m_ui.Command6, &QPushButton::clicked, this, [this] { guard([this] { Command6_Click(); }); });
-    connect(m_ui.Command5, &QPushButton::clicked, this, [this] { guard([this] { Command5_Click(); }); });
-    connect(m_ui.Command8, &QPushButton::clicked, this, [this] { guard([this] { Command8_Click(); }); });
-    connect(m_ui.Check4, &QCheckBox::toggled, this, [this] { guard([this] { Check4_Click(); }); });
-    connect(m_ui.Check5, &QCheckBox::toggled, this, [this] { guard([this] { Check5_Click(); }); });
-    connect(m_ui.Check8, &QCheckBox::toggled, this, [this] { guard([this] { Check8_Click(); }); });
-    connect(m_ui.List2, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0)
-            guard([this] { List2_Click(); });
-    });
-    connect(m_ui.Command2, &QPushButton::clicked, this, [this] { guard([this] { Command2_Click(); }); });
-    connect(m_ui.Check10, &QCheckBox::toggled, this, [this] { guard([this] { Check10_Click(); }); });
-    connect(m_ui.Check1, &QCheckBox::toggled, this, [this] { guard([this] { Check1_Click(); }); });
-    connect(m_ui.Check2, &QCheckBox::toggled, this, [this] { guard([this] { Check2_Click(); }); });
-    connect(m_ui.Command7, &QPushButton::clicked, this, [this] { guard([this] { Command7_Click(); }); });
-    connect(m_ui.List3, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0)
-            guard([this] { List3_Click(); });
-    });
-    connect(m_ui.Command11, &QPushButton::clicked, this, [this] { guard([this] { Command11_Click(); }); });
-    connect(m_ui.Command12, &QPushButton::clicked, this, [this] { guard([this] { Command12_Click(); }); });
-    connect(m_ui.Command1, &QPushButton::clicked, this, [this] { guard([this] { Command1_Click(); }); });
-    connect(m_ui.Command3, &QPushButton::clicked, this, [this] { guard([this] { Command3_Click(); }); });
-    connect(m_ui.Command13, &QPushButton::clicked, this, [this] { guard([this] { Command13_Click(); }); });
-    connect(m_ui.Command14, &QPushButton::clicked, this, [this] { guard([this] { Command14_Click(); }); });
-    connect(m_ui.Command9, &QPushButton::clicked, this, [this] { guard([this] { Command9_Click(); }); });
-    connect(m_ui.Command4, &QPushButton::clicked, this, [this] { guard([this] { Command4_Click(); }); });
+    connect(m_ui.Combo3, &QComboBox::activated, this, run(u"View 종류 선택", &Form1::Combo3_Click));
+    connect(m_ui.Option1, &QRadioButton::toggled, this, when(u"로그없음", &Form1::Option1_Click));
+    connect(m_ui.Option2, &QRadioButton::toggled, this, when(u"로그강화", &Form1::Option2_Click));
+    connect(m_ui.Command6, &QPushButton::clicked, this, run(u"DB 등록", &Form1::Command6_Click));
+    connect(m_ui.Command5, &QPushButton::clicked, this, run(u"삭제", &Form1::Command5_Click));
+    connect(m_ui.Command8, &QPushButton::clicked, this, run(u"초기화", &Form1::Command8_Click));
+    connect(m_ui.Check4, &QCheckBox::toggled, this, run(u"FCR연동", &Form1::Check4_Click));
+    connect(m_ui.Check5, &QCheckBox::toggled, this, run(u"AGFA연동", &Form1::Check5_Click));
+    connect(m_ui.Check8, &QCheckBox::toggled, this, run(u"FCR_XG5000", &Form1::Check8_Click));
+    connect(m_ui.List2, &ListBox::picked, this, run(u"View 정의 읽기", &Form1::List2_Click));
+    connect(m_ui.Command2, &QPushButton::clicked, this, run(u"처방조회", &Form1::Command2_Click));
+    connect(m_ui.Check10, &QCheckBox::toggled, this, run(u"VMWL조회", &Form1::Check10_Click));
+    connect(m_ui.Check1, &QCheckBox::toggled, this, run(u"처방조회 당일", &Form1::Check1_Click));
+    connect(m_ui.Check2, &QCheckBox::toggled, this, run(u"처방조회 7일", &Form1::Check2_Click));
+    connect(m_ui.Command7, &QPushButton::clicked, this, run(u"워크리스트 로그확인", &Form1::Command7_Click));
+    connect(m_ui.List3, &ListBox::picked, this, run(u"로그 항목 확인", &Form1::List3_Click));
+    connect(m_ui.Command11, &QPushButton::clicked, this, run(u"로그 처방조회", &Form1::Command11_Click));
+    connect(m_ui.Command12, &QPushButton::clicked, this, run(u"로그 삭제", &Form1::Command12_Click));
+    connect(m_ui.Command1, &QPushButton::clicked, this, run(u"계정 설정 초기화", &Form1::Command1_Click));
+    connect(m_ui.Command3, &QPushButton::clicked, this, run(u"계정 설정값 복사", &Form1::Command3_Click));
+    connect(m_ui.Command13, &QPushButton::clicked, this, run(u"GKey복사", &Form1::Command13_Click));
+    connect(m_ui.Command14, &QPushButton::clicked, this, run(u"표준판독복사", &Form1::Command14_Click));
+    connect(m_ui.Command9, &QPushButton::clicked, this, run(u"한글 이름 검색", &Form1::Command9_Click));
+    connect(m_ui.Command4, &QPushButton::clicked, this, run(u"한글 로마자 표기변경", &Form1::Command4_Click));
     connect(m_ui.Text16, &QLineEdit::returnPressed, this, [this] {
-        guard([this] {
-            Command9_Click();
-            m_ui.Text17->setFocus();
-        });
+        guard(
+            [this] {
+                Command9_Click();
+                m_ui.Text17->setFocus();
+            },
+            QStringLiteral("한글 이름 검색"));
     });
     connect(m_ui.Text17, &QLineEdit::returnPressed, this, [this] { m_ui.Text18->setFocus(); });
-    connect(m_ui.Text18, &QLineEdit::returnPressed, this, [this] { guard([this] { Command4_Click(); }); });
-    connect(m_ui.Command10, &QPushButton::clicked, this, [this] { guard([this] { Command10_Click(); }); });
-    connect(m_ui.Combo1, &QComboBox::activated, this, [this] { guard([this] { Combo1_Click(); }); });
+    connect(m_ui.Text18, &QLineEdit::returnPressed, this, run(u"한글 로마자 표기변경", &Form1::Command4_Click));
+    connect(m_ui.Command10, &QPushButton::clicked, this, run(u"로그 설정", &Form1::Command10_Click));
+    connect(m_ui.Combo1, &QComboBox::activated, this, run(u"원본 계정 선택", &Form1::Combo1_Click));
 }
 
-void Form1::guard(const std::function<void()> &handler)
+void Form1::guard(const std::function<void()> &handler, const QString &operation)
 {
     try {
         handler();
+    } catch (const db::StatementError &e) {
+        message(app::statementFailure(operation, e.statement()), platform::MessageButtons::Ok,
+                app::statementFailureDetail(e.serverText(), e.statement()));
     } catch (const platform::Error &e) {
         message(e.text());
     } catch (const std::exception &e) {
@@ -150,9 +186,9 @@ void Form1::guard(const std::function<void()> &handler)
     }
 }
 
-platform::MessageAnswer Form1::message(const QString &text, platform::MessageButtons buttons)
+platform::MessageAnswer Form1::message(const QString &text, platform::MessageButtons buttons, const QString &detail)
 {
-    return m_context.messages.show(text, QString::fromUtf16(kAppTitle), buttons);
+    return m_context.messages.show(text, QString::fromUtf16(kAppTitle), buttons, detail);
 }
 
 void Form1::setComboText(QComboBox *combo, const QString &text)
@@ -214,12 +250,12 @@ void Form1::Form_Load()
     setComboText(m_ui.Combo3, kindText);
 
     // A failure in one of the steps below is shown; the window keeps what was loaded.
-    guard([this] { LoadAccounts(); });
-    guard([this] { LoadViewList(); });
+    guard([this] { LoadAccounts(); }, QStringLiteral("계정 목록 읽기"));
+    guard([this] { LoadViewList(); }, QStringLiteral("View 목록 읽기"));
     const QString logFolder = m_context.paths.resolve(QStringLiteral("C:\\RUDIVUV\\Log\\"));
     if (!QFileInfo(logFolder).isDir())
         m_ui.Text12->setText(QStringLiteral("C:\\Brevan\\Log\\"));
-    guard([this] { SyncLogLevel(0); });
+    guard([this] { SyncLogLevel(0); }, QStringLiteral("로그 설정 읽기"));
     m_ui.Text2->setFocus();
 }
 
@@ -243,7 +279,7 @@ void Form1::Com_End_Click()
 void Form1::Form_Unload()
 {
     m_unloaded = true;
-    guard([this] { m_ui.Option1->setChecked(true); });
+    guard([this] { m_ui.Option1->setChecked(true); }, QStringLiteral("종료"));
     CloseDatabase();
     m_context.endProgram();
 }
@@ -347,8 +383,14 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
             guard([this] { Text2_LostFocus(); });
+    } else if (event->type() == QEvent::KeyPress &&
+               (qobject_cast<QComboBox *>(widget) || qobject_cast<QComboBox *>(widget->parentWidget()))) {
+        // Enter in a combo box's field does nothing; picks come from its list.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return true;
     } else if (widget == m_ui.Text12 && event->type() == QEvent::MouseButtonDblClick) {
-        guard([this] { Text12_DblClick(); });
+        guard([this] { Text12_DblClick(); }, QStringLiteral("로그 폴더 열기"));
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -28,7 +28,41 @@ public:
 
     // Runs a handler inside the window's guard: an error that escapes it is shown
     // in a message box under the application's title; the window stays open.
-    void guard(const std::function<void()> &handler);
+    // A refused statement is told in a short sentence naming the operation and
+    // what it worked on; the database's text and the statement go under details.
+    void guard(const std::function<void()> &handler, const QString &operation = QString());
+
+    // Long work on the window's own thread: Label3 shows its progress and the
+    // window keeps repainting, but takes no input until the work ends.
+    using BusyProgress = std::function<void(int file, qint64 done, qint64 total)>;
+    void runBusy(const QString &what, int files, const std::function<void(const BusyProgress &)> &work);
+    bool busy() const { return m_busy; }
+
+    bool logOptionArmed() const { return m_logOptionArmed != 0; }
+
+    // Message boxes under the application's title.
+    platform::MessageAnswer message(const QString &text,
+                                    platform::MessageButtons buttons = platform::MessageButtons::Ok,
+                                    const QString &detail = QString());
+
+    // An editable combo box's text, set without choosing an item.
+    static void setComboText(QComboBox *combo, const QString &text);
+    static void repaintNow(QWidget *widget);
+    // A multi-line box's text with its CR LF line ends: the box itself keeps
+    // paragraphs, which would turn every CR LF of a file into a bare LF.
+    static void setBoxText(QPlainTextEdit *box, const QString &text);
+    static QString boxText(const QPlainTextEdit *box);
+
+    static constexpr const char16_t *kAccountPlaceholder = u"복사 대상 계정 선택";
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // The login dialog loads the window once the access code matches.
+    friend class frmLogin;
 
     // --- start-up and end (app/form1.cpp)
     void Form_Load();
@@ -50,7 +84,8 @@ public:
 
     // --- view builder: registration, presets, deletion, reset (worklist/view_builder_handlers.cpp)
     void Command6_Click();
-    void RegisterGatewayEntry();
+    // False when the gateway did not come back after the edit.
+    bool RegisterGatewayEntry();
     void RemoveGatewayEntry(const QString &viewName);
     void Check4_Click();
     void Check5_Click();
@@ -72,14 +107,14 @@ public:
     // Stops the gateway, runs the edit, and one second later starts it again.
     // A failed edit leaves the control file as it was (it is only ever replaced
     // whole), so the gateway is started on it all the same before the error is shown.
-    void restartGatewayAround(const std::function<void()> &edit, const std::function<void()> &beforeStart = {});
+    // False when the gateway did not answer after its start command.
+    bool restartGatewayAround(const std::function<void()> &edit, const std::function<void()> &beforeStart = {});
 
     // --- log level (gatewaylog/log_level_handlers.cpp)
     void SyncLogLevel(int mode);
     void Option1_Click();
     void Option2_Click();
     void Command10_Click();
-    bool logOptionArmed() const { return m_logOptionArmed != 0; }
 
     // --- gateway log tools (gatewaylog/log_tools_handlers.cpp)
     void Command7_Click();
@@ -88,12 +123,6 @@ public:
     void Command12_Click();
     void Text12_DblClick();
     void fillFileList(const QStringList &files);
-
-    // Long work on the window's own thread: Label3 shows its progress and the
-    // window keeps repainting, but takes no input until the work ends.
-    using BusyProgress = std::function<void(int file, qint64 done, qint64 total)>;
-    void runBusy(const QString &what, int files, const std::function<void(const BusyProgress &)> &work);
-    bool busy() const { return m_busy; }
 
     // --- account lists (accounts/account_list_handlers.cpp)
     void LoadAccounts();
@@ -112,26 +141,6 @@ public:
     void Command9_Click();
     void Command4_Click();
 
-    // Message boxes under the application's title.
-    platform::MessageAnswer message(const QString &text,
-                                    platform::MessageButtons buttons = platform::MessageButtons::Ok);
-
-    // An editable combo box's text, set without choosing an item.
-    static void setComboText(QComboBox *combo, const QString &text);
-    static void repaintNow(QWidget *widget);
-    // A multi-line box's text with its CR LF line ends: the box itself keeps
-    // paragraphs, which would turn every CR LF of a file into a bare LF.
-    static void setBoxText(QPlainTextEdit *box, const QString &text);
-    static QString boxText(const QPlainTextEdit *box);
-
-    static constexpr const char16_t *kAccountPlaceholder = u"복사 대상 계정 선택";
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-
-private:
     void wireSignals();
     void applyDesignProperties();
 

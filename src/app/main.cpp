@@ -1,9 +1,11 @@
 #include "app_style.h"
 #include "automation.h"
+#include "devicequery/device_check.h"
 #include "form1.h"
 #include "frmlogin.h"
 #include "qt_message_boxes.h"
 
+#include "echo/echo_probe.h"
 #include "platform/paths.h"
 #include "platform/services.h"
 
@@ -16,10 +18,10 @@
 
 namespace {
 
-bool wantsAutomation(int argc, char *argv[])
+bool wantsOption(int argc, char *argv[], const char *option)
 {
     for (int i = 1; i < argc; ++i) {
-        if (qstrcmp(argv[i], "--automate") == 0)
+        if (qstrcmp(argv[i], option) == 0)
             return true;
     }
     return false;
@@ -29,12 +31,17 @@ bool wantsAutomation(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    const bool automate = wantsAutomation(argc, argv);
+    if (wantsOption(argc, argv, "--ask-as")) { // no window: runs where there is no display too
+        QCoreApplication core(argc, argv);
+        return devicequery::askCommand(QCoreApplication::arguments());
+    }
+    const bool automate = wantsOption(argc, argv, "--automate");
     if (automate && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     installKoreanFontFallbacks();
     QApplication app(argc, argv);
+    installKoreanTranslation(app);
     QApplication::setApplicationName(QStringLiteral("kalden-config"));
     QApplication::setStyle(new AppStyle);
     QApplication::setQuitOnLastWindowClosed(false);
@@ -100,6 +107,8 @@ int main(int argc, char *argv[])
     QtMessageBoxes qtMessages;
     app::ScriptedMessageBoxes scriptedMessages;
     app::AutomationState state{&commands, &scriptedMessages, &recordingPause, false};
+    echo::DicomEchoProbe echoProbe;
+    app::AssumedGatewayProbe assumedProbe;
 
     std::unique_ptr<Form1> form;
     std::unique_ptr<frmLogin> login;
@@ -116,7 +125,9 @@ int main(int argc, char *argv[])
                        automate ? static_cast<platform::Pause &>(recordingPause) : threadPause,
                        clock,
                        automate ? static_cast<platform::MessageBoxes &>(scriptedMessages) : qtMessages,
-                       endProgram};
+                       endProgram,
+                       automate && !parser.isSet(realPauseOption) ? static_cast<platform::GatewayProbe &>(assumedProbe)
+                                                                  : echoProbe};
     form = std::make_unique<Form1>(context);
     login = std::make_unique<frmLogin>(context, *form);
     login->show();

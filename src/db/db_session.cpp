@@ -16,7 +16,7 @@ DbSession::~DbSession()
     close();
 }
 
-bool DbSession::connect(const QString &appDir, const QDate &today)
+bool DbSession::connect(const QString &appDir, const QDate &today, OpenMode mode)
 {
     m_backend.reset();
     m_lastError.clear();
@@ -31,7 +31,8 @@ bool DbSession::connect(const QString &appDir, const QDate &today)
         const QString serverValue = connectionValue(m_connectionString, QStringLiteral("Server"));
         if (serverValue.startsWith(QLatin1String(kEmbeddedPrefix), Qt::CaseInsensitive)) {
             const QString file = serverValue.mid(static_cast<qsizetype>(qstrlen(kEmbeddedPrefix)));
-            m_backend = std::make_unique<EmbeddedArchive>(QDir(appDir).absoluteFilePath(file), appDir, today);
+            m_backend = std::make_unique<EmbeddedArchive>(QDir(appDir).absoluteFilePath(file), appDir, today,
+                                                          mode == OpenMode::CreateDemo);
         } else {
             m_backend = std::make_unique<OdbcBackend>(odbcConnectionString(m_connectionString, odbcDriverName()));
         }
@@ -71,11 +72,25 @@ Backend &DbSession::backend()
     return *m_backend;
 }
 
+StatementError::StatementError(const QString &text, QString statement)
+    : platform::Error(text), m_serverText(text), m_statement(std::move(statement))
+{
+    const QString tail = QStringLiteral("\n") + m_statement;
+    if (m_serverText.endsWith(tail))
+        m_serverText.chop(tail.size());
+}
+
 Recordset DbSession::open(const QString &sql)
 {
     Backend &b = backend();
     m_journal.append(sql);
-    return b.execute(sql);
+    try {
+        return b.execute(sql);
+    } catch (const StatementError &) {
+        throw;
+    } catch (const platform::Error &e) {
+        throw StatementError(e.text(), sql);
+    }
 }
 
 void DbSession::executeSql(const QString &sql)

@@ -3,6 +3,8 @@
 #include "backend.h"
 #include "recordset.h"
 
+#include "platform/error.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -10,6 +12,10 @@
 #include <memory>
 
 namespace db {
+
+// Whether a missing embedded archive file is made anew from the demo scripts
+// (the tool) or is an error (the gateway, which serves only an archive that exists).
+enum class OpenMode { CreateDemo, ExistingOnly };
 
 // The one connection of the main window to the archive, with the small
 // procedures every operation reaches the database through. Statements run one
@@ -28,7 +34,7 @@ public:
     // ConnectDatabase: a new connection from DB.ini in appDir. Every failure
     // gives false; lastError() keeps the reason. today dates the demo orders of
     // an embedded archive that is created now.
-    bool connect(const QString &appDir, const QDate &today);
+    bool connect(const QString &appDir, const QDate &today, OpenMode mode = OpenMode::CreateDemo);
     // CloseDatabase.
     void close();
     bool isOpen() const;
@@ -48,6 +54,8 @@ public:
 
     // Every statement sent, in order, failed ones included.
     const QStringList &journal() const { return m_journal; }
+    // A long-running session (the gateway's) keeps no history.
+    void clearJournal() { m_journal.clear(); }
     const QString &connectionString() const { return m_connectionString; }
     const QString &lastError() const { return m_lastError; }
 
@@ -61,6 +69,20 @@ private:
     QStringList m_journal;
     QString m_connectionString;
     QString m_lastError;
+};
+
+// A statement the database refused: its text() is the database's text followed
+// by the statement, as the backends report it.
+class StatementError final : public platform::Error
+{
+public:
+    StatementError(const QString &text, QString statement);
+    const QString &serverText() const { return m_serverText; }
+    const QString &statement() const { return m_statement; }
+
+private:
+    QString m_serverText;
+    QString m_statement;
 };
 
 // Runs a group of statements as one unit: rolled back unless commit() is reached.

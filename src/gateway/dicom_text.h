@@ -13,4 +13,12 @@ namespace gateway {
 // A character the set cannot hold becomes "?".
 QByteArray encodeValue(const QString &value, const QString &characterSet, bool personName);
 
+// The text a device sent, read in the character set its query declared. Bytes
+// the set does not define read as U+FFFD; escape sequences are dropped.
+QString decodeValue(const QByteArray &bytes, const QString &characterSet);
+
+// A Study Instance UID for an order whose view supplies none: "2.25." and a
+// name-based UUID of the order's keys, so every query gets the same one.
+QString derivedStudyUid(const QString &accessionNumber, const QString &patientId);
+
 } // namespace gateway

@@ -14,18 +14,82 @@ static QString keyOf(const QString &line)
     return line.left(line.indexOf(QLatin1Char('='))).trimmed();
 }
 
+// A view name goes into the query as it stands: only letters, digits and "_".
+static bool validViewName(const QString &name)
+{
+    if (name.isEmpty() || name.size() > 128)
+        return false;
+    for (const QChar c : name) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != QLatin1Char('_'))
+            return false;
+    }
+    return true;
+}
+
+// Dotted IPv4, which is what the gateway listens on.
+static bool validIpv4(const QString &address)
+{
+    const QStringList parts = address.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return false;
+    for (const QString &part : parts) {
+        bool ok = false;
+        const int n = part.toInt(&ok);
+        if (!ok || part.isEmpty() || part.size() > 3 || n < 0 || n > 255 || part.startsWith(QLatin1Char('+')))
+            return false;
+    }
+    return true;
+}
+
+bool validAeTitle(const QString &aeTitle)
+{
+    if (aeTitle.size() > 16 || aeTitle.trimmed().isEmpty())
+        return false;
+    for (const QChar c : aeTitle) {
+        if (c.unicode() < 0x20 || c.unicode() >= 0x7f || c == QLatin1Char('\\'))
+            return false;
+    }
+    return true;
+}
+
+static int number(const QString &line, int low, int high, Config &config)
+{
+    bool ok = false;
+    const int value = valueOf(line).toInt(&ok);
+    if (ok && value >= low && value <= high)
+        return value;
+    config.problems.append(
+        QStringLiteral("Control file: \"%1\" is not a number from %2 to %3").arg(line).arg(low).arg(high));
+    config.fatal = true;
+    return -1;
+}
+
 Config parseControlFile(const QStringList &lines)
 {
     Config config;
+    bool anything = false;
     for (const QString &line : lines) {
         if (!line.contains(QLatin1Char('=')))
             continue;
+        anything = true;
         const QString key = keyOf(line);
         if (worklist::control::isDeviceListLine(line)) {
             // AE^^VIEW^^^^|| one after the other; the first entry of a title counts.
-            for (const QString &entry : line.mid(line.indexOf(QLatin1Char('=')) + 1).split(QStringLiteral("||"))) {
+            const QString list = line.mid(line.indexOf(QLatin1Char('=')) + 1);
+            for (const QString &entry : list.split(QStringLiteral("||"))) {
+                if (entry.trimmed().isEmpty())
+                    continue;
                 const QStringList fields = entry.split(QStringLiteral("^^"));
-                if (fields.size() >= 2 && !fields.at(0).isEmpty() && !config.views.contains(fields.at(0)))
+                if (fields.size() < 2 || !validAeTitle(fields.at(0)) || !validViewName(fields.at(1))) {
+                    config.problems.append(QStringLiteral("Control file: device entry \"%1\" cannot be read; "
+                                                          "that device is refused")
+                                               .arg(entry));
+                    // A device whose entry is garbled must not fall back to the base view.
+                    if (!fields.isEmpty() && !fields.at(0).trimmed().isEmpty() && !config.views.contains(fields.at(0)))
+                        config.views.insert(fields.at(0), QString());
+                    continue;
+                }
+                if (!config.views.contains(fields.at(0)))
                     config.views.insert(fields.at(0), fields.at(1));
             }
         } else if (key == QLatin1String("LogLevel")) {
@@ -33,17 +97,36 @@ Config parseControlFile(const QStringList &lines)
             const int level = valueOf(line).toInt(&ok);
             if (ok && level >= 0 && level <= 4)
                 config.logLevel = level;
+            else
+                config.problems.append(
+                    QStringLiteral("Control file: \"%1\" is not a log level from 0 to 4; logging errors only")
+                        .arg(line));
         } else if (key.compare(QLatin1String("FCR_XG5000"), Qt::CaseInsensitive) == 0) {
             config.fcrXg5000 = valueOf(line) == QLatin1String("1");
         } else if (key == QLatin1String("Port")) {
-            bool ok = false;
-            const int port = valueOf(line).toInt(&ok);
-            if (ok && port > 0 && port < 65536)
-                config.port = port;
+            config.port = number(line, 1, 65535, config);
+        } else if (key == QLatin1String("MaxAssociations")) {
+            config.maxAssociations = number(line, 1, 200, config);
+        } else if (key == QLatin1String("Bind")) {
+            config.bind = valueOf(line);
+            if (!config.bind.isEmpty() && !validIpv4(config.bind)) {
+                config.problems.append(QStringLiteral("Control file: \"%1\" is not an IPv4 address").arg(line));
+                config.fatal = true;
+            }
+        } else if (key == QLatin1String("AETitle")) {
+            config.aeTitle = valueOf(line);
+            if (!validAeTitle(config.aeTitle)) {
+                config.problems.append(QStringLiteral("Control file: \"%1\" is not an AE title").arg(line));
+                config.fatal = true;
+            }
         } else if (key == QLatin1String("LogPath")) {
             if (!valueOf(line).isEmpty())
                 config.logFolder = valueOf(line);
         }
+    }
+    if (!anything) {
+        config.problems.append(QStringLiteral("Control file: no settings in it"));
+        config.fatal = true;
     }
     return config;
 }

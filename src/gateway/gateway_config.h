@@ -8,14 +8,22 @@ namespace gateway {
 
 // What the gateway takes from its control file when it starts: the devices it
 // serves and from which view, its log level and the FCR XG5000 flag (lines the
-// site-configuration tool writes), and its own lines "Port=" and "LogPath=".
+// site-configuration tool writes), and its own lines "Port=", "Bind=",
+// "MaxAssociations=", "AETitle=" and "LogPath=".
 struct Config
 {
     QHash<QString, QString> views; // AE title (exact letter case) -> view
     int logLevel = 0;
     bool fcrXg5000 = false;
     int port = 104;
+    QString bind;             // empty: every interface
+    int maxAssociations = 16; // devices served at once; one more is refused
+    QString aeTitle = QStringLiteral("KALDEN1");
     QString logFolder = QStringLiteral("C:\\RUDIVUV\\Log\\");
+    // What could not be taken as written. Problems are logged; with a fatal
+    // one the gateway does not start.
+    QStringList problems;
+    bool fatal = false;
 };
 
 Config parseControlFile(const QStringList &lines);
@@ -23,5 +31,9 @@ Config parseControlFile(const QStringList &lines);
 // The view a calling AE title is served from; a device that is not listed gets
 // the base view.
 QString viewFor(const Config &config, const QString &callingAeTitle);
+
+// A calling or called AE title a device may use: 1 to 16 characters of the
+// default repertoire, not all blanks, no backslash.
+bool validAeTitle(const QString &aeTitle);
 
 } // namespace gateway

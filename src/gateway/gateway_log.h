@@ -1,33 +1,54 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 #include <functional>
+#include <mutex>
 
 namespace gateway {
+
+// Text for one log line: CR, LF and every other control character written as
+// "\xNN", so that nothing a device sends can break a line or forge another.
+QString printable(const QString &text);
+
+// A value a peer sent, for a log line: printable, and with ":", "=", "(" and
+// ")" written as "\xNN" too, so that it cannot carry a text the log tools
+// take for the start or end of an association, a query or a response.
+QString peerText(const QString &text);
 
 // The gateway's log: one file a day, "ZORadoDidService_yyyymmdd.log", in the
 // log folder, every line "<yyyy-mm-dd hh:mm:ss> : " and its text, in the ANSI
 // code page with CR LF. Level 4 writes every association in detail, levels 1
 // to 3 one line at its start, its final response and its end, level 0 only
-// errors.
+// errors. Without a usable log folder the lines go to stderr. Safe to use from
+// several threads; a block's lines stay together.
 class GatewayLog final
 {
 public:
+    using Lines = QList<QPair<QDateTime, QString>>;
+
     GatewayLog(QString folder, int level, std::function<QDateTime()> clock = &QDateTime::currentDateTime);
 
     int level() const { return m_level; }
     bool detailed() const { return m_level >= 4; }
     bool summary() const { return m_level >= 1; }
+    // False when the lines go to stderr.
+    bool toFolder() const { return m_toFolder; }
 
+    QDateTime now() const { return m_clock(); }
     void write(const QString &text);
     void error(const QString &text) { write(text); }
+    void writeBlock(const Lines &lines);
 
 private:
     QString m_folder;
     int m_level;
     std::function<QDateTime()> m_clock;
+    bool m_toFolder = true;
+    std::mutex m_mutex;
 };
 
 } // namespace gateway

@@ -7,11 +7,11 @@
 // found where the site-configuration tool looks for it. The process writes its
 // id to <app dir>/ZORadoDidService.pid, by which the site's stop command ends it.
 
+#include "archive_service.h"
 #include "gateway_config.h"
 #include "gateway_log.h"
 #include "worklist_scp.h"
 
-#include "db/db_session.h"
 #include "platform/error.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -46,30 +46,36 @@ int main(int argc, char *argv[])
         appDir, parser.isSet(driveRootOption) ? QDir(parser.value(driveRootOption)).absolutePath() : QString());
     OFLog::configure(OFLogger::WARN_LOG_LEVEL);
 
-    // The control file is read once, whole, at start.
-    std::optional<gateway::Config> config;
-    QString problem;
+    // The control file is read once, whole, at start. What cannot be read as
+    // written is logged; a gateway that cannot know its port or devices does
+    // not start.
+    gateway::Config config;
+    QStringList problems;
     const QString controlFile = worklist::gateway::findControlFile(paths);
     if (controlFile.isEmpty()) {
-        problem = QStringLiteral("ZORadoDidServiceControl.ini not found: serving no device");
+        problems.append(QStringLiteral("ZORadoDidServiceControl.ini not found"));
+        config.fatal = true;
     } else {
         try {
             config = gateway::parseControlFile(platform::readLines(controlFile));
         } catch (const platform::Error &e) {
-            problem = e.text() + QStringLiteral(": serving no device");
+            problems.append(QStringLiteral("Control file cannot be read: ") + e.text());
+            config.fatal = true;
         }
     }
-    gateway::GatewayLog log(paths.resolve(config ? config->logFolder : gateway::Config().logFolder),
-                            config ? config->logLevel : 0);
-    if (!problem.isEmpty())
+    problems += config.problems;
+    gateway::GatewayLog log(paths.resolve(config.logFolder), config.logLevel);
+    auto stop = [&](const QString &why) {
+        for (const QString &problem : problems)
+            log.error(problem);
+        log.error(QStringLiteral("ZORadoDidService not started: ") + why);
+        std::fprintf(stderr, "ZORadoDidService not started: %s\n", why.toLocal8Bit().constData());
+        return 2;
+    };
+    if (config.fatal)
+        return stop(QStringLiteral("configuration error"));
+    for (const QString &problem : problems)
         log.error(problem);
-    if (config && log.summary())
-        log.write(
-            QStringLiteral("ZORadoDidService started, LogLevel=%1, port %2").arg(config->logLevel).arg(config->port));
-
-    db::DbSession archive;
-    if (!archive.connect(appDir, QDate::currentDate()))
-        log.error(QStringLiteral("Archive not reachable: ") + archive.lastError());
 
     // The site's start command names this process in the pid file as it starts
     // it, so that a stop issued meanwhile finds it; started by hand, it names
@@ -86,25 +92,29 @@ int main(int argc, char *argv[])
             pid.write(myPid + "\n");
     }
 
-    gateway::WorklistScp scp(config, archive, log);
+    gateway::ArchiveService archive(appDir, log);
+    const gateway::GatewayContext context{config, archive, log};
+    gateway::WorklistPool pool(context);
     // The gateway being stopped may still hold the port for a moment; a gateway
     // that has been stopped meanwhile (its pid file gone) does not wait on.
+    QString problem;
     OFCondition cond = EC_IllegalCall;
-    for (int attempt = 0; attempt < 40; ++attempt) {
-        cond = scp.openListenPort();
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        cond = pool.open(problem);
         if (cond.good() || !stillWanted())
             break;
         QThread::msleep(250);
     }
     if (cond.good() && !stillWanted())
         return 0;
-    if (cond.bad()) {
-        log.error(QStringLiteral("Cannot listen on port %1: %2")
-                      .arg(config ? config->port : 104)
-                      .arg(QLatin1String(cond.text())));
-        std::fprintf(stderr, "cannot listen: %s\n", cond.text());
-        return 1;
-    }
-    cond = scp.acceptAssociations();
+    if (cond.bad())
+        return stop(QStringLiteral("cannot listen on port %1: %2").arg(config.port).arg(problem));
+    if (log.summary())
+        log.write(QStringLiteral("ZORadoDidService started, LogLevel=%1, port %2%3, at most %4 devices at once")
+                      .arg(config.logLevel)
+                      .arg(config.port)
+                      .arg(config.bind.isEmpty() ? QString() : QStringLiteral(" on ") + config.bind)
+                      .arg(config.maxAssociations));
+    cond = pool.listen();
     return cond.good() ? 0 : 1;
 }

@@ -12,7 +12,7 @@ QString likePattern(const QString &value)
             pattern += QLatin1Char('%');
         else if (c == QLatin1Char('?'))
             pattern += QLatin1Char('_');
-        else if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\'))
+        else if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('[') || c == QLatin1Char('\\'))
             pattern += QLatin1Char('\\') + c;
         else
             pattern += c;
@@ -40,8 +40,7 @@ static bool matchesAll(const QString &value)
 
 QString worklistSql(const QString &view, const WorklistKeys &keys)
 {
-    QString sql = QStringLiteral("SELECT ") + QLatin1String(kWorklistColumns) + QStringLiteral(" FROM ") + view +
-                  QStringLiteral(" WHERE (1 = 1)");
+    QString sql = QStringLiteral("SELECT * FROM ") + view + QStringLiteral(" WHERE (1 = 1)");
     auto add = [&sql](const QString &condition) { sql += QStringLiteral(" AND ") + condition; };
 
     if (!matchesAll(keys.modality))
@@ -66,8 +65,6 @@ QString worklistSql(const QString &view, const WorklistKeys &keys)
         add(textCondition("patient_id", keys.patientId.trimmed()));
     if (!matchesAll(keys.patientName))
         add(textCondition("patient_name", keys.patientName.trimmed()));
-    if (!matchesAll(keys.characterSet))
-        add(QStringLiteral("specific_character_set = '") + db::quoted(keys.characterSet.trimmed()) + QLatin1Char('\''));
     return sql;
 }
 

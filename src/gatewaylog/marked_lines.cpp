@@ -46,16 +46,18 @@ MarkedLineReader::MarkedLineReader(const QList<QByteArray> &markers, bool everyL
 {
     m_impl->everyLine = everyLine;
     m_impl->blockSize = qMax<qint64>(blockSize, 1);
+    // A line never holds a CR, so a marker with one is never found, like an
+    // empty one.
     for (const QByteArray &m : markers)
-        m_impl->markers.push_back(m);
+        m_impl->markers.push_back(m.contains('\r') ? QByteArray() : m);
 }
 
 MarkedLineReader::~MarkedLineReader() = default;
 
-// The last CR in data[0, size), or nullptr.
-static const char *lastCr(const char *data, qint64 size)
+// The last CR in data[from, size), or nullptr.
+static const char *lastCr(const char *data, qint64 from, qint64 size)
 {
-    for (qint64 i = size - 1; i >= 0; --i) {
+    for (qint64 i = size - 1; i >= from; --i) {
         if (data[i] == '\r')
             return data + i;
     }
@@ -79,6 +81,10 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
     for (;;) {
         if (held + d.blockSize > qint64(buffer.size()))
             buffer.resize(static_cast<size_t>(held + d.blockSize));
+        // What was held back holds no CR but perhaps its last byte, so only
+        // from there on can a line end be new: a long line read in many
+        // blocks is searched once, not once a block.
+        const qint64 fresh = qMax<qint64>(held - 1, 0);
         const qint64 got = file.read(buffer.data() + held, d.blockSize);
         if (got < 0)
             throw platform::Error(QStringLiteral("로그 파일을 읽을 수 없습니다: %1").arg(file.errorString()));
@@ -91,10 +97,10 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
         // Only whole lines are searched; the rest waits for the next block.
         qint64 usable = size;
         if (!atEnd) {
-            const char *cr = lastCr(data, size);
+            const char *cr = lastCr(data, fresh, size);
             if (!cr || cr == data + size - 1) {
                 // A CR at the very end may be followed by the LF of its line end.
-                cr = cr ? lastCr(data, size - 1) : nullptr;
+                cr = cr ? lastCr(data, fresh, size - 1) : nullptr;
                 if (!cr) {
                     if (progress)
                         progress(readTotal);
@@ -133,7 +139,10 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
                                                           marker.constData(), static_cast<size_t>(marker.size()));
                     if (!hit)
                         break;
-                    hits.emplace_back(hit - data, int(i));
+                    // A marker that starts with a LF may match across a CR LF,
+                    // the end of a line, not in it.
+                    if (!(*hit == '\n' && hit > data && hit[-1] == '\r'))
+                        hits.emplace_back(hit - data, int(i));
                     from = hit + 1;
                 }
             }

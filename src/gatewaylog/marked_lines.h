@@ -29,8 +29,8 @@ public:
     using LineHandler = std::function<void(QByteArrayView line, bool adjacent, quint32 found)>;
     using Progress = std::function<void(qint64 bytes)>;
 
-    // everyLine: hand over every line, marked or not. An empty marker is never
-    // found. At most 32 markers.
+    // everyLine: hand over every line, marked or not. An empty marker, or one
+    // that holds a CR, is never found. At most 32 markers.
     // blockSize: how much is read at a time (tests use small blocks).
     MarkedLineReader(const QList<QByteArray> &markers, bool everyLine, qint64 blockSize = kBlockSize);
     ~MarkedLineReader();

@@ -22,12 +22,24 @@ bool isAscii(const QString &text)
     return true;
 }
 
+// A lead byte at the very end, without the byte that completes it, would be
+// dropped without a trace; followed by a line feed (never part of a
+// double-byte character) it reads as U+FFFD like any other broken character,
+// so that writing the text back refuses it.
+QString decodeWhole(QString (*decode)(const QByteArray &), const QByteArray &bytes)
+{
+    QString text = decode(bytes + '\n');
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
+}
+
 } // namespace
 
 QString fromAnsi(const QByteArray &bytes)
 {
     // Most lines are plain ASCII, which every ANSI code page writes alike.
-    return isAscii(bytes) ? QString::fromLatin1(bytes) : decodeAnsi(bytes);
+    return isAscii(bytes) ? QString::fromLatin1(bytes) : decodeWhole(decodeAnsi, bytes);
 }
 
 std::optional<QByteArray> toAnsiExact(const QString &text)
@@ -53,7 +65,7 @@ QByteArray toAnsi(const QString &text)
 
 QString fromCp949(const QByteArray &bytes)
 {
-    return isAscii(bytes) ? QString::fromLatin1(bytes) : decodeCp949(bytes);
+    return isAscii(bytes) ? QString::fromLatin1(bytes) : decodeWhole(decodeCp949, bytes);
 }
 
 std::optional<QByteArray> toCp949(const QString &text)

@@ -54,6 +54,21 @@ public:
     virtual qint64 elapsedMilliseconds() const = 0;
 };
 
+// Whether the worklist gateway answers a DICOM C-ECHO at an address.
+struct GatewayAddress
+{
+    QString host = QStringLiteral("127.0.0.1");
+    int port = 104;
+    QString aeTitle = QStringLiteral("KALDEN1");
+};
+
+class GatewayProbe
+{
+public:
+    virtual ~GatewayProbe() = default;
+    virtual bool answers(const GatewayAddress &address) = 0;
+};
+
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 
@@ -61,7 +76,14 @@ class MessageBoxes
 {
 public:
     virtual ~MessageBoxes() = default;
-    virtual MessageAnswer show(const QString &text, const QString &title, MessageButtons buttons) = 0;
+    // detail: what the operator may open under the box's details button (a
+    // server's own text, the statement that failed); empty for none.
+    virtual MessageAnswer show(const QString &text, const QString &title, MessageButtons buttons,
+                               const QString &detail) = 0;
+    MessageAnswer show(const QString &text, const QString &title, MessageButtons buttons)
+    {
+        return show(text, title, buttons, QString());
+    }
 };
 
 // The real services.

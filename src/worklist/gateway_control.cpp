@@ -23,10 +23,40 @@ void stopGateway(platform::CommandLauncher &commands)
     commands.start(QString::fromUtf16(kStopGateway));
 }
 
-void startGateway(platform::CommandLauncher &commands, platform::Pause &pause)
+bool startGateway(platform::CommandLauncher &commands, platform::Pause &pause, platform::GatewayProbe &probe,
+                  const platform::GatewayAddress &address)
 {
     pause.sleep(kStartPauseMs);
     commands.start(QString::fromUtf16(kStartGateway));
+    for (int attempt = 0; attempt < kEchoTries; ++attempt) {
+        if (probe.answers(address))
+            return true;
+        pause.sleep(kEchoPauseMs);
+    }
+    return false;
+}
+
+platform::GatewayAddress gatewayAddress(const QStringList &lines)
+{
+    platform::GatewayAddress address;
+    for (const QString &line : lines) {
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        const QString key = line.left(eq).trimmed();
+        const QString value = line.mid(eq + 1).trimmed();
+        if (eq < 0 || value.isEmpty())
+            continue;
+        if (key == QLatin1String("Port")) {
+            bool ok = false;
+            const int port = value.toInt(&ok);
+            if (ok && port > 0 && port < 65536)
+                address.port = port;
+        } else if (key == QLatin1String("Bind") && value != QLatin1String("0.0.0.0")) {
+            address.host = value;
+        } else if (key == QLatin1String("AETitle")) {
+            address.aeTitle = value;
+        }
+    }
+    return address;
 }
 
 } // namespace worklist::gateway

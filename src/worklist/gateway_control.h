@@ -7,6 +7,8 @@ namespace platform {
 class Paths;
 class CommandLauncher;
 class Pause;
+class GatewayProbe;
+struct GatewayAddress;
 } // namespace platform
 
 // The worklist gateway as the tool sees it: where its control file lies, and
@@ -21,6 +23,7 @@ inline constexpr const char16_t *kStopOlderGateway = u"taskkill /F /IM QXGateWay
 inline constexpr const char16_t *kStopGateway = u"taskkill /F /IM ZORadoDidService.exe /T";
 inline constexpr const char16_t *kStartGateway = u"net start KALDEN1";
 inline constexpr int kStartPauseMs = 1000;
+inline constexpr const char16_t *kGatewayNotStarted = u"워크리스트 서비스가 시작되지 않았습니다.";
 
 // The local path of the control file: the first of the two places where a file
 // exists, or empty text when neither holds one.
@@ -28,7 +31,16 @@ QString findControlFile(const platform::Paths &paths);
 
 // The older gateway first, then the gateway.
 void stopGateway(platform::CommandLauncher &commands);
-// One second after the edit, the service.
-void startGateway(platform::CommandLauncher &commands, platform::Pause &pause);
+// One second after the edit, the service; then, for a bounded time, whether
+// the gateway answers at the address its control file names. False when it
+// did not come back.
+bool startGateway(platform::CommandLauncher &commands, platform::Pause &pause, platform::GatewayProbe &probe,
+                  const platform::GatewayAddress &address);
+inline constexpr int kEchoTries = 20;
+inline constexpr int kEchoPauseMs = 500;
+
+// Where the gateway listens, from its control file's lines: "Port=" (104),
+// "Bind=" (this machine) and "AETitle=" (KALDEN1).
+platform::GatewayAddress gatewayAddress(const QStringList &lines);
 
 } // namespace worklist::gateway

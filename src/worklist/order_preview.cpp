@@ -27,9 +27,15 @@ QDate sevenDayBound(const QDate &today)
 
 QString statement(const QString &viewName, bool useBaseView, bool todayOnly, const QDate &today)
 {
+    return statement(QStringLiteral("patient_Id, Patient_Name, SCHEDULED_PROCEDURE_DATE, SCHEDULED_PROCEDURE_TIME, "
+                                    "Scheduled_procedure_desc, Modality"),
+                     viewName, useBaseView, todayOnly, today);
+}
+
+QString statement(const QString &columns, const QString &viewName, bool useBaseView, bool todayOnly, const QDate &today)
+{
     const QString yyyymmdd = QStringLiteral("yyyyMMdd");
-    QString sql = QStringLiteral("Select patient_Id, Patient_Name, SCHEDULED_PROCEDURE_DATE, SCHEDULED_PROCEDURE_TIME, "
-                                 "Scheduled_procedure_desc, Modality ");
+    QString sql = QStringLiteral("Select ") + columns + QStringLiteral(" ");
     sql += useBaseView ? QStringLiteral("From  VMWL ") : QStringLiteral("From  ") + viewName + QStringLiteral(" ");
     if (todayOnly)
         sql += QStringLiteral("Where SCHEDULED_PROCEDURE_DATE  = ") + today.toString(yyyymmdd) + QStringLiteral(" ");

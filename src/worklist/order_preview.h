@@ -19,6 +19,9 @@ QDate sevenDayBound(const QDate &today);
 // The preview's statement: the base view "VMWL" when useBaseView, else the
 // named view; today's orders only, or those from the seven-day bound on.
 QString statement(const QString &viewName, bool useBaseView, bool todayOnly, const QDate &today);
+// The same over other columns, for a check that reads more of each row.
+QString statement(const QString &columns, const QString &viewName, bool useBaseView, bool todayOnly,
+                  const QDate &today);
 
 // The listing: two header lines, an empty line, then per order a numbered line
 // and the exam name indented below it.

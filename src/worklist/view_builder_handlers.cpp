@@ -77,13 +77,13 @@ void Form1::Command6_Click()
 
     m_db.executeSql(statement);
     LoadViewList();
-    RegisterGatewayEntry();
+    const bool back = RegisterGatewayEntry();
     m_ui.Check4->setChecked(false);
-    message(QStringLiteral("완료되었습니다."));
+    message(back ? QStringLiteral("완료되었습니다.") : QString::fromUtf16(worklist::gateway::kGatewayNotStarted));
     Command8_Click();
 }
 
-void Form1::RegisterGatewayEntry()
+bool Form1::RegisterGatewayEntry()
 {
     // The gateway is stopped only when there is a file to edit: without one it
     // keeps serving the devices it knows.
@@ -91,12 +91,12 @@ void Form1::RegisterGatewayEntry()
     if (path.isEmpty()) {
         message(QStringLiteral("ZORadoDidServiceControl.ini 파일이 없어 View만 생성 되었습니다. "
                                "ZORadoDidServiceControl.exe 실행 후 직접 입력하십시오."));
-        return;
+        return true;
     }
     const QString ae = m_ui.Text2->text();
     const QString viewName = worklist::viewName(worklist::kindFromCaption(m_ui.Combo3->currentText()), ae);
     const bool fcrXg5000 = m_ui.Check8->isChecked();
-    restartGatewayAround([&] {
+    return restartGatewayAround([&] {
         rebuildControlText(path, [&](const QStringList &lines) {
             return worklist::control::registerDevice(lines, ae, viewName, fcrXg5000);
         });
@@ -112,12 +112,14 @@ void Form1::RemoveGatewayEntry(const QString &viewName)
         return;
     }
     const QString ae = m_ui.Text2->text();
-    restartGatewayAround([&] {
+    const bool back = restartGatewayAround([&] {
         rebuildControlText(path, [&](const QStringList &lines) {
             return worklist::control::removeDevice(lines, ae, viewName, worklist::control::olderViewName(viewName));
         });
         platform::writeTextFile(path, boxText(m_ui.Text1));
     });
+    if (!back)
+        message(QString::fromUtf16(worklist::gateway::kGatewayNotStarted));
 }
 
 // --- presets

@@ -81,6 +81,55 @@ private Q_SLOTS:
         QVERIFY(QImage(png).width() >= 719);
     }
 
+    void keyboardScript()
+    {
+        TestSite site;
+        const Run r = run(site, TestSite::testData(QStringLiteral("automation/keyboard.txt")));
+        QCOMPARE(r.exitCode, 0);
+        const QJsonArray snapshots = r.state.value(QStringLiteral("snapshots")).toArray();
+        QCOMPARE(snapshots.size(), 3);
+        auto control = [](const QJsonValue &snapshot, const char *name) {
+            return snapshot[QStringLiteral("controls")][QLatin1String(name)].toObject();
+        };
+
+        // Typed key by key and left with Tab: the text as typed, the list as loaded.
+        const QJsonObject typed = snapshots.at(0).toObject();
+        QCOMPARE(control(typed, "Combo2").value(QStringLiteral("text")).toString(), QStringLiteral("ISO_IR 13"));
+        QCOMPARE(control(typed, "Combo2").value(QStringLiteral("items")).toArray().size(), 26);
+        QCOMPARE(control(typed, "Combo3").value(QStringLiteral("items")).toArray().size(), 5);
+        QCOMPARE(typed.value(QStringLiteral("focus")).toString(), QStringLiteral("Combo3"));
+
+        // Enter on the focused button registers the view with the typed character set.
+        const QJsonObject registered = snapshots.at(1).toObject();
+        QString create;
+        for (const QJsonValue &s : registered.value(QStringLiteral("statements")).toArray()) {
+            if (s.toString().contains(QLatin1String("VMWL_EE_CT13")) &&
+                s.toString().startsWith(QLatin1String("Create")))
+                create = s.toString();
+        }
+        QVERIFY2(create.contains(QLatin1String("'ISO_IR 13' AS")), qPrintable(create));
+        QVERIFY(!create.contains(QLatin1String("ISO_IR 138")));
+        QCOMPARE(registered.value(QStringLiteral("messages")).toArray().last()[QStringLiteral("text")].toString(),
+                 QStringLiteral("완료되었습니다."));
+
+        // Tab into the view list chooses nothing.
+        const QJsonObject tabbed = snapshots.at(2).toObject();
+        QCOMPARE(tabbed.value(QStringLiteral("focus")).toString(), QStringLiteral("List2"));
+        QCOMPARE(tabbed.value(QStringLiteral("controls")), registered.value(QStringLiteral("controls")));
+        QCOMPARE(tabbed.value(QStringLiteral("statements")), registered.value(QStringLiteral("statements")));
+
+        // End moves to the last view, which is read back.
+        const QJsonObject last = r.state.value(QStringLiteral("final")).toObject();
+        const QJsonArray views = control(last, "List2").value(QStringLiteral("items")).toArray();
+        const QString view = views.last().toString();
+        QCOMPARE(view, QStringLiteral("VMWL_EE_CT13"));
+        QCOMPARE(control(last, "Text11").value(QStringLiteral("text")).toString(), view);
+        QVERIFY(last.value(QStringLiteral("statements"))
+                    .toArray()
+                    .contains(QJsonValue(QStringLiteral("SP_HELPTEXT ") + view)));
+        QCOMPARE(control(last, "Combo2").value(QStringLiteral("text")).toString(), QStringLiteral("ISO_IR 13"));
+    }
+
     void unknownControlNamesTheLine()
     {
         TestSite site;

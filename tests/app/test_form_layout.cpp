@@ -1,14 +1,19 @@
 #include "support/app_harness.h"
 
+#include "app/app_style.h"
+#include "gatewaylog/order_lookup.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
 #include <QTest>
 
 // The windows against the layout tables: every control's kind, caption,
@@ -37,6 +42,32 @@ class TestFormLayout : public QObject
     }
 
     static int px(int twips) { return qRound(twips / 15.0); }
+
+    // Whether the caption, in the font the style draws it in, shows whole in the
+    // part of the control the style gives it, at a size that can still be read.
+    static bool captionFits(QWidget *w, const QString &caption)
+    {
+        QRect rect = w->contentsRect();
+        int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic;
+        if (auto *label = qobject_cast<QLabel *>(w)) {
+            flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+        } else if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            option.text = caption;
+            if (qobject_cast<QPushButton *>(w)) {
+                rect = w->style()->subElementRect(QStyle::SE_PushButtonContents, &option, w).adjusted(2, 1, -2, -1);
+                flags = Qt::AlignCenter | Qt::TextShowMnemonic |
+                        (caption.contains(QLatin1Char(' ')) ? Qt::TextWordWrap : Qt::TextWrapAnywhere);
+            } else {
+                const bool check = qobject_cast<QCheckBox *>(w);
+                rect = w->style()->subElementRect(check ? QStyle::SE_CheckBoxContents : QStyle::SE_RadioButtonContents,
+                                                  &option, w);
+            }
+        }
+        const QFont font = AppStyle::captionFont(w->font(), caption, rect, flags);
+        return AppStyle::fits(font, caption, rect, flags) && QFontInfo(font).pointSizeF() >= 6.5;
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -96,6 +127,9 @@ private Q_SLOTS:
             QVERIFY(combo->isEditable());
         }
 
+        if (!row.hidden && !row.caption.isEmpty() && (qobject_cast<QLabel *>(w) || qobject_cast<QAbstractButton *>(w)))
+            QVERIFY2(captionFits(w, row.caption), qPrintable(row.caption));
+
         if (row.fontPt > 0) {
             QCOMPARE(w->font().family(), QStringLiteral("굴림"));
             QCOMPARE(w->font().pointSizeF(), row.fontPt);
@@ -143,6 +177,13 @@ private Q_SLOTS:
             w = w->nextInFocusChain();
         } while (w != start);
         QCOMPARE(chain, expected);
+    }
+
+    void hintPanelShowsTheOrderLookupHelp()
+    {
+        const QString help = gatewaylog::OrderLookup::helpText();
+        QCOMPARE(help.count(QLatin1String("\r\n")), 4);
+        QVERIFY(captionFits(m_app->form().ui().Label3, help));
     }
 
     void hiddenControlsStayHiddenWhenEnlarged()

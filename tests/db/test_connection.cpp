@@ -24,20 +24,21 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<QString>("expected");
-        const QString head = QStringLiteral("Provider=SQLNCLI11;Server=127.0.0.1;Database=QoRVA_Clinic;User Id= ");
-        QTest::newRow("two lines: user sa") << QByteArray("127.0.0.1\r\nsecret\r\n") << head + "sa;Password= secret";
-        QTest::newRow("two lines without last line end")
-            << QByteArray("127.0.0.1\r\nsecret") << head + "sa;Password= secret";
-        QTest::newRow("blank third line: user sa")
-            << QByteArray("127.0.0.1\r\nsecret\r\n\r\n") << head + "sa;Password= secret";
-        QTest::newRow("third line of blanks is kept")
-            << QByteArray("127.0.0.1\r\nsecret\r\n   \r\n") << head + "   ;Password= secret";
-        QTest::newRow("login on third line")
-            << QByteArray("127.0.0.1\r\nsecret\r\npacs\r\n") << head + "pacs;Password= secret";
-        QTest::newRow("lines after the third ignored")
-            << QByteArray("127.0.0.1\r\nsecret\r\npacs\r\nother\r\nmore\r\n") << head + "pacs;Password= secret";
-        QTest::newRow("lone CR ends a line") << QByteArray("127.0.0.1\rsecret\rpacs") << head + "pacs;Password= secret";
-        QTest::newRow("empty password") << QByteArray("127.0.0.1\r\n\r\nsa\r\n") << head + "sa;Password= ";
+        const auto row = [](const char *name, const char *ini, const char *login) {
+            QTest::newRow(name) << QByteArray(ini)
+                                << QStringLiteral(
+                                       "Provider=SQLNCLI11;Server=127.0.0.1;Database=QoRVA_Clinic;User Id= ") +
+                                       QString::fromLatin1(login);
+        };
+        row("two lines: user sa", "127.0.0.1\r\nsecret\r\n", "sa;Password= secret");
+        row("two lines without last line end", "127.0.0.1\r\nsecret", "sa;Password= secret");
+        row("blank third line: user sa", "127.0.0.1\r\nsecret\r\n\r\n", "sa;Password= secret");
+        row("third line of blanks is kept", "127.0.0.1\r\nsecret\r\n   \r\n", "   ;Password= secret");
+        row("login on third line", "127.0.0.1\r\nsecret\r\npacs\r\n", "pacs;Password= secret");
+        row("lines after the third ignored", "127.0.0.1\r\nsecret\r\npacs\r\nother\r\nmore\r\n",
+            "pacs;Password= secret");
+        row("lone CR ends a line", "127.0.0.1\rsecret\rpacs", "pacs;Password= secret");
+        row("empty password", "127.0.0.1\r\n\r\nsa\r\n", "sa;Password= ");
     }
 
     void dbIniLines()
@@ -59,11 +60,10 @@ private Q_SLOTS:
     {
         TestSite site;
         site.writeBytes(QStringLiteral("DB.ini"), "server\r\npassword\r\nlogin\r\nfour\r\n");
-        QCOMPARE(db::readDbIniLine(site.dir(), 1), QStringLiteral("server"));
-        QCOMPARE(db::readDbIniLine(site.dir(), 2), QStringLiteral("password"));
-        QCOMPARE(db::readDbIniLine(site.dir(), 3), QStringLiteral("login"));
-        QCOMPARE(db::readDbIniLine(site.dir(), 4), QString());
-        QCOMPARE(db::readDbIniLine(site.dir(), 0), QString());
+        QStringList lines;
+        for (int n = 0; n <= 4; ++n)
+            lines << db::readDbIniLine(site.dir(), n);
+        QCOMPARE(lines, (QStringList{"", "server", "password", "login", ""}));
     }
 
     void missingDbIni()

@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QThread>
 
+#include <functional>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -94,31 +96,45 @@ class TestGatewayEndToEnd : public QObject
     {
         int responses = 0;
         bool success = false;
+        bool failed = false; // a final failure status
+        bool rejected = false;
         QString xml;
         QString output;
     };
 
-    Answer ask(const QString &ae, const QString &charset, const QString &modality)
+    // As a device: every phase bounded, so that a gateway that does not answer
+    // fails the test rather than hangs it.
+    Answer ask(const QString &ae, const QString &charset, const QString &modality, const QStringList &more = {},
+               int port = 0)
     {
         const QString xml = m_work.filePath(QStringLiteral("answer.xml"));
         QFile::remove(xml);
+        QStringList args{"-v",        more.contains(QStringLiteral("-P")) ? "-P" : "-W",
+                         "-to",       "5",
+                         "-ta",       "8",
+                         "-td",       "15",
+                         "-aet",      ae,
+                         "-aec",      "KALDEN1",
+                         "127.0.0.1", QString::number(port ? port : m_port),
+                         "-k",        "PatientName",
+                         "-k",        "PatientID",
+                         "-k",        "ScheduledProcedureStepSequence[0].Modality=" + modality,
+                         "-k",        "ScheduledProcedureStepSequence[0].ScheduledStationAETitle",
+                         "+sr",       "-Xs",
+                         xml};
+        if (!charset.isNull())
+            args << "-k"
+                 << "SpecificCharacterSet=" + charset;
+        args << more;
         QProcess p;
-        p.start(m_findscu, {"-v",        "-W",
-                            "-aet",      ae,
-                            "-aec",      "KALDEN1",
-                            "127.0.0.1", QString::number(m_port),
-                            "-k",        "SpecificCharacterSet=" + charset,
-                            "-k",        "PatientName",
-                            "-k",        "PatientID",
-                            "-k",        "ScheduledProcedureStepSequence[0].Modality=" + modality,
-                            "-k",        "ScheduledProcedureStepSequence[0].ScheduledStationAETitle",
-                            "+sr",       "-Xs",
-                            xml});
+        p.start(m_findscu, args);
         p.waitForFinished(60000);
         const QString out = QString::fromLatin1(p.readAllStandardError() + p.readAllStandardOutput());
         Answer a;
         a.responses = int(out.count(QRegularExpression(QStringLiteral("Find Response: \\d+ \\(Pending\\)"))));
         a.success = out.contains(QStringLiteral("Received Final Find Response (Success)"));
+        a.failed = !a.success && out.contains(QStringLiteral("Received Final Find Response ("));
+        a.rejected = out.contains(QStringLiteral("Association Rejected"));
         a.output = out.right(600);
         QFile f(xml);
         if (f.open(QIODevice::ReadOnly))
@@ -148,6 +164,52 @@ class TestGatewayEndToEnd : public QObject
             values.append(r.text(0));
         return values;
     }
+
+    // A gateway started by hand on a site of its own, on a port of its own.
+    struct Started
+    {
+        std::unique_ptr<TestSite> site;
+        std::unique_ptr<QProcess> process;
+        int port = 0;
+        Started() = default;
+        Started(Started &&) = default;
+        QString log() const
+        {
+            QString all;
+            const QDir dir(site->file(QStringLiteral("drives/c/RUDIVUV/Log")));
+            for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
+                all += QString::fromLatin1(site->readBytes(QStringLiteral("drives/c/RUDIVUV/Log/") + name));
+            return all + QString::fromLatin1(process->readAllStandardError());
+        }
+        ~Started()
+        {
+            if (process && process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished(5000);
+            }
+        }
+    };
+
+    Started startGateway(const QByteArray &controlLines, const std::function<void(TestSite &)> &prepare = {})
+    {
+        Started g;
+        g.site = std::make_unique<TestSite>(QDate(2026, 12, 6));
+        g.port = freePort();
+        g.site->writeBytes(kControl, "[Service]\r\nLogLevel=4\r\nBind=127.0.0.1\r\nPort=" + QByteArray::number(g.port) +
+                                         "\r\n" + controlLines);
+        if (prepare)
+            prepare(*g.site);
+        g.process = std::make_unique<QProcess>();
+        g.process->start(QStringLiteral(KZ_GATEWAY), {"--app-dir", g.site->dir()});
+        for (int i = 0; i < 100 && g.process->state() != QProcess::NotRunning; ++i) {
+            if (g.log().contains(QStringLiteral("ZORadoDidService started")))
+                break;
+            QThread::msleep(50);
+        }
+        return g;
+    }
+
+    static constexpr const char *kControl = "drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini";
 
 private Q_SLOTS:
     void initTestCase()
@@ -220,8 +282,7 @@ private Q_SLOTS:
         }
         QVERIFY2(drEntry >= 0, qPrintable(QJsonDocument(entries).toJson()));
         QVERIFY(entries.toVariantList().contains(QStringLiteral(
-            "+//+CT09+///+*//*[\\ISO 2022 IR 149]*///*-//-FROM VMWL_KK_CT09 WHERE (1 = 1) AND modality = 'CT' AND "
-            "specific_character_set = '\\ISO 2022 IR 149'-///-")));
+            "+//+CT09+///+*//*[\\ISO 2022 IR 149]*///*-//-FROM VMWL_KK_CT09 WHERE (1 = 1) AND modality = 'CT'-///-")));
 
         const QJsonObject looked = tool(
             QStringLiteral("click Command7\npick List3 %1\ndump\nclick Command11\nclick Command12\n").arg(drEntry));
@@ -250,6 +311,138 @@ private Q_SLOTS:
         QVERIFY2(removed.success, qPrintable(removed.output + logs().right(800) +
                                              QString::fromLatin1(m_site->readBytes("gateway-commands.log"))));
         QVERIFY(logs().contains(QStringLiteral("FROM VMWL WHERE (1 = 1) AND modality = 'DX'")));
+    }
+
+    // Every character set a device may ask in gets the view's rows: the set
+    // says how the query is written and never filters.
+    void anyCharacterSet_data()
+    {
+        QTest::addColumn<QString>("charset");
+        QTest::newRow("none") << QString();
+        QTest::newRow("Latin-1") << QStringLiteral("ISO_IR 100");
+        QTest::newRow("UTF-8") << QStringLiteral("ISO_IR 192");
+        QTest::newRow("Korean") << QStringLiteral("\\ISO 2022 IR 149");
+        QTest::newRow("Korean, no leading backslash") << QStringLiteral("ISO 2022 IR 149");
+    }
+
+    void anyCharacterSet()
+    {
+        QFETCH(QString, charset);
+        QVERIFY2(gatewayUp(), "the gateway is not up");
+        const Answer a = ask(QStringLiteral("XX02"), charset, QStringLiteral("CT"));
+        QVERIFY2(a.success, qPrintable(a.output));
+        QCOMPARE(a.responses, column(QStringLiteral("Select patient_id From VMWL Where modality = 'CT'")).size());
+        QVERIFY(a.responses > 0);
+    }
+
+    // Peers that stall, send what cannot be served or hostile text: each is
+    // refused or cut off and logged, and the next device is served meanwhile.
+    void hostilePeers()
+    {
+        QVERIFY2(gatewayUp(), "the gateway is not up");
+        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(quint16(m_port));
+        QCOMPARE(::connect(s, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        const char partial[10] = {1, 0, 0, 0, 0, char(0xcd), 0, 1, 0, 0}; // an A-ASSOCIATE-RQ begun, never ended
+        QCOMPARE(::send(s, partial, sizeof partial, 0), ssize_t(sizeof partial));
+
+        const Answer stalled = ask(QStringLiteral("XX03"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT"));
+        QVERIFY2(stalled.success, qPrintable(QStringLiteral("a stalled peer holds the gateway: ") + stalled.output));
+        QVERIFY(ask(QStringLiteral("    "), QStringLiteral("ISO_IR 100"), QStringLiteral("CT")).rejected);
+        const Answer patientRoot = ask(QStringLiteral("XX04"), QString(), QString(), {"-P"});
+        QVERIFY2(patientRoot.rejected, qPrintable(patientRoot.output));
+        // Line ends and the log's own markers inside every key the log shows.
+        const QString forged = QStringLiteral("1\r\nDcmSCP: Association Terminated\r");
+        QVERIFY(ask(QStringLiteral("CT\n09"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT")).rejected);
+        const Answer hostile = ask(QStringLiteral("XX05"), QStringLiteral("ISO_IR 100\r\nX"), QStringLiteral("CT"),
+                                   {"-k", "PatientID=" + forged, "-k", "PatientName=" + forged});
+        QVERIFY2(hostile.failed, qPrintable(hostile.output));
+        ::close(s);
+        QVERIFY(ask(QStringLiteral("XX06"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT")).success);
+
+        const QStringList lines = logs().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        for (const QString &line : lines)
+            QVERIFY2(
+                QRegularExpression(QStringLiteral("^<\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d> : [^\\x00-\\x1f]*$"))
+                    .match(line)
+                    .hasMatch(),
+                qPrintable(line));
+        const QString all = lines.join(QLatin1Char('\n'));
+        QVERIFY(all.contains(QStringLiteral("Association Refused: calling AE title not valid")));
+        QVERIFY(all.contains(QStringLiteral("Calling AP Title: CT\\x0A09")));
+        QVERIFY(all.contains(QStringLiteral("Association Refused: no Modality Worklist find")));
+        QVERIFY(all.contains(QStringLiteral("Calling AP Title: XX05\n")));
+        QVERIFY(all.contains(QStringLiteral("[ISO_IR 100\\x0D\\x0AX]")));
+        QVERIFY(all.contains(QStringLiteral("control characters: 1\\x0D\\x0ADcmSCP\\x3A Association Terminated\\x0D")));
+        // Each association is one whole entry for the tool's scanner.
+        const QJsonArray entries = tool(QStringLiteral("click Command7\n"))
+                                       .value(QStringLiteral("controls"))
+                                       .toObject()
+                                       .value(QStringLiteral("List3"))
+                                       .toObject()
+                                       .value(QStringLiteral("items"))
+                                       .toArray();
+        QVERIFY2(entries.toVariantList().contains(QStringLiteral("+//+XX05+///+*//*[ISO_IR 100\\x0D\\x0AX]*///*")),
+                 qPrintable(QJsonDocument(entries).toJson()));
+    }
+
+    // Started while the archive is missing, the gateway answers with a
+    // failure, never creates it, and serves it once it is there.
+    void archiveDownThenUp()
+    {
+        Started g = startGateway("CustomAETitle=\r\n");
+        QVERIFY2(g.log().contains(QStringLiteral("ZORadoDidService started")), qPrintable(g.log()));
+        const Answer down = ask(QStringLiteral("CT01"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT"), {}, g.port);
+        QVERIFY2(down.failed && down.responses == 0, qPrintable(down.output));
+        QVERIFY(!QFile::exists(g.site->file(QStringLiteral("archive.db"))));
+        {
+            db::DbSession made;
+            QVERIFY(made.connect(g.site->dir(), QDate(2026, 12, 6)));
+        }
+        const Answer up = ask(QStringLiteral("CT01"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT"), {}, g.port);
+        QVERIFY2(up.success && up.responses > 0, qPrintable(up.output + g.log()));
+        QVERIFY(g.log().contains(QStringLiteral("Archive not reachable")));
+        QVERIFY(g.log().contains(QStringLiteral("Archive reachable again")));
+    }
+
+    // What it cannot serve as configured, the gateway says in its log and ends
+    // with a failure code.
+    void refusesToStart_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<bool>("portTaken");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("port not a number") << QByteArray("Port=abc\r\n") << false << "\"Port=abc\" is not a number";
+        QTest::newRow("port taken") << QByteArray() << true << "cannot listen on port";
+        QTest::newRow("limit not a number") << QByteArray("MaxAssociations=many\r\n") << false << "MaxAssociations";
+    }
+
+    void refusesToStart()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(bool, portTaken);
+        QFETCH(QString, why);
+        const int taken = ::socket(AF_INET, SOCK_STREAM, 0);
+        Started g = startGateway(lines, [&](TestSite &site) {
+            if (!portTaken)
+                return;
+            const QByteArray control = site.readBytes(kControl);
+            const int port = control.mid(control.indexOf("Port=") + 5, 5).trimmed().toInt();
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_addr.s_addr = htonl(INADDR_ANY);
+            address.sin_port = htons(quint16(port));
+            QVERIFY(::bind(taken, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+            QVERIFY(::listen(taken, 1) == 0);
+        });
+        QVERIFY(g.process->waitForFinished(20000));
+        ::close(taken);
+        QVERIFY(g.process->exitCode() != 0);
+        QVERIFY2(g.log().contains(why), qPrintable(g.log()));
+        QVERIFY(g.log().contains(QStringLiteral("ZORadoDidService not started")));
     }
 };
 

@@ -21,45 +21,40 @@ class TestGatewayUnits : public QObject
 {
     Q_OBJECT
 
-    static QString head()
-    {
-        return QStringLiteral("SELECT ") + QLatin1String(gateway::kWorklistColumns) +
-               QStringLiteral(" FROM V WHERE (1 = 1)");
-    }
+    static QString head() { return QStringLiteral("SELECT * FROM V WHERE (1 = 1)"); }
 
 private Q_SLOTS:
     void queryToSql_data()
     {
-        QTest::addColumn<QStringList>("keys"); // modality, date, station, id, name, charset
+        QTest::addColumn<QStringList>("keys"); // modality, date, station, id, name
         QTest::addColumn<QString>("conditions");
-        QTest::newRow("empty keys ignored") << QStringList{"", "", "", "", "", ""} << "";
-        QTest::newRow("universal * ignored") << QStringList{"*", "", "*", "", "*", ""} << "";
-        QTest::newRow("modality and day") << QStringList{"CT", "20261206", "", "", "", ""}
+        QTest::newRow("empty keys ignored") << QStringList{"", "", "", "", ""} << "";
+        QTest::newRow("universal * ignored") << QStringList{"*", "", "*", "", "*"} << "";
+        QTest::newRow("modality and day") << QStringList{"CT", "20261206", "", "", ""}
                                           << " AND modality = 'CT' AND SCHEDULED_PROCEDURE_DATE = '20261206'";
         QTest::newRow("date range")
-            << QStringList{"", "20261201-20261207", "", "", "", ""}
+            << QStringList{"", "20261201-20261207", "", "", ""}
             << " AND SCHEDULED_PROCEDURE_DATE >= '20261201' AND SCHEDULED_PROCEDURE_DATE <= '20261207'";
-        QTest::newRow("open ranges") << QStringList{"", "-20261207", "", "", "", ""}
+        QTest::newRow("open ranges") << QStringList{"", "-20261207", "", "", ""}
                                      << " AND SCHEDULED_PROCEDURE_DATE <= '20261207'";
-        QTest::newRow("from a day on") << QStringList{"", "20261201-", "", "", "", ""}
+        QTest::newRow("from a day on") << QStringList{"", "20261201-", "", "", ""}
                                        << " AND SCHEDULED_PROCEDURE_DATE >= '20261201'";
-        QTest::newRow("station AE") << QStringList{"", "", "CT01", "", "", ""}
-                                    << " AND scheduled_station_aetitle = 'CT01'";
+        QTest::newRow("station AE") << QStringList{"", "", "CT01", "", ""} << " AND scheduled_station_aetitle = 'CT01'";
         QTest::newRow("wildcards")
-            << QStringList{"", "", "", "2026*", "HONG^G?LDONG", ""}
+            << QStringList{"", "", "", "2026*", "HONG^G?LDONG"}
             << " AND patient_id LIKE '2026%' ESCAPE '\\' AND patient_name LIKE 'HONG^G_LDONG' ESCAPE '\\'";
         QTest::newRow("LIKE characters stand for themselves")
-            << QStringList{"", "", "", "A_%*", "", ""} << " AND patient_id LIKE 'A\\_\\%%' ESCAPE '\\'";
-        QTest::newRow("quote doubled") << QStringList{"", "", "", "O'1", "", ""} << " AND patient_id = 'O''1'";
-        QTest::newRow("character set asked for") << QStringList{"", "", "", "", "", "\\ISO 2022 IR 149"}
-                                                 << " AND specific_character_set = '\\ISO 2022 IR 149'";
+            << QStringList{"", "", "", "A_%*", ""} << " AND patient_id LIKE 'A\\_\\%%' ESCAPE '\\'";
+        QTest::newRow("quote doubled") << QStringList{"", "", "", "O'1", ""} << " AND patient_id = 'O''1'";
+        QTest::newRow("bracket stands for itself")
+            << QStringList{"", "", "", "", "A[B]*"} << " AND patient_name LIKE 'A\\[B]%' ESCAPE '\\'";
     }
 
     void queryToSql()
     {
         QFETCH(QStringList, keys);
         QFETCH(QString, conditions);
-        const WorklistKeys k{keys[0], keys[1], keys[2], keys[3], keys[4], keys[5]};
+        const WorklistKeys k{keys[0], keys[1], keys[2], keys[3], keys[4]};
         QCOMPARE(gateway::worklistSql(QStringLiteral("V"), k), head() + conditions);
     }
 
@@ -68,34 +63,68 @@ private Q_SLOTS:
         TestSite site;
         db::DbSession db;
         QVERIFY(db.connect(site.dir(), site.today()));
-        const WorklistKeys keys{"CT", "20261126-20261206", "", "2026*", "", ""};
+        const WorklistKeys keys{"CT", "20261126-20261206", "", "2026*", ""};
         const db::Recordset rows = db.open(gateway::worklistSql(QStringLiteral("VMWL"), keys));
         QVERIFY(rows.recordCount() > 0);
-        QCOMPARE(
-            db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026000123", "", ""})).recordCount(),
-            db.open(QStringLiteral("Select * From VMWL Where patient_id = '2026000123'")).recordCount());
-        QCOMPARE(
-            db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026_00123", "", ""})).recordCount(), 0);
+        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026000123", ""})).recordCount(),
+                 db.open(QStringLiteral("Select * From VMWL Where patient_id = '2026000123'")).recordCount());
+        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026_00123", ""})).recordCount(),
+                 0);
     }
 
     void controlFile()
     {
         const gateway::Config c = gateway::parseControlFile(
             {"[Service]", "CustomAETitle=CT01^^VMWL_KK_CT01^^^^||dr01^^VMWL_EE_DR01^^^^||CT01^^VMWL_EE_CT01^^^^||",
-             "LogLevel=4", "MaxLogLevel=3", "FCR_XG5000=1", "Port=11112", "LogPath=D:\\Logs\\"});
+             "LogLevel=4", "MaxLogLevel=3", "FCR_XG5000=1", "Port=11112", "LogPath=D:\\Logs\\", "Bind=127.0.0.1",
+             "MaxAssociations=3"});
         QCOMPARE(c.views.value("CT01"), QStringLiteral("VMWL_KK_CT01")); // the first entry counts
         QCOMPARE(gateway::viewFor(c, "dr01"), QStringLiteral("VMWL_EE_DR01"));
         QCOMPARE(gateway::viewFor(c, "DR01"), QStringLiteral("VMWL")); // letter case counts
-        QCOMPARE(gateway::viewFor(c, "US01"), QStringLiteral("VMWL"));
         QCOMPARE(c.logLevel, 4);
         QVERIFY(c.fcrXg5000);
         QCOMPARE(c.port, 11112);
         QCOMPARE(c.logFolder, QStringLiteral("D:\\Logs\\"));
+        QCOMPARE(c.bind, QStringLiteral("127.0.0.1"));
+        QCOMPARE(c.maxAssociations, 3);
+        QVERIFY(c.problems.isEmpty() && !c.fatal);
+    }
 
-        const gateway::Config d = gateway::parseControlFile({"LogLevel=9", "Port=x"});
-        QCOMPARE(d.logLevel, 0);
-        QCOMPARE(d.port, 104);
-        QVERIFY(d.views.isEmpty());
+    // Each line is what a site could hold; what it leads to is logged, and a
+    // gateway that cannot know where to listen does not start.
+    void controlFileProblems_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<bool>("fatal");
+        QTest::addColumn<int>("logLevel");
+        QTest::addColumn<QString>("refusedDevice");
+        QTest::newRow("empty file") << QStringList{} << true << 0 << "";
+        QTest::newRow("port not a number") << QStringList{"Port=abc"} << true << 0 << "";
+        QTest::newRow("port out of range") << QStringList{"Port=70000"} << true << 0 << "";
+        QTest::newRow("limit zero") << QStringList{"MaxAssociations=0"} << true << 0 << "";
+        QTest::newRow("bind to a name") << QStringList{"Bind=localhost"} << true << 0 << "";
+        QTest::newRow("unknown level") << QStringList{"LogLevel=9", "Port=104"} << false << 0 << "";
+        QTest::newRow("garbled entry refused, others kept")
+            << QStringList{"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||MR01^^VMWL_KK MR01;--^^^^||", "LogLevel=4"} << false
+            << 4 << "MR01";
+        QTest::newRow("entry without view")
+            << QStringList{"CustomAETitle=US01||CT01^^VMWL_KK_CT01^^^^||"} << false << 0 << "US01";
+    }
+
+    void controlFileProblems()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(bool, fatal);
+        QFETCH(int, logLevel);
+        QFETCH(QString, refusedDevice);
+        const gateway::Config c = gateway::parseControlFile(lines);
+        QCOMPARE(c.fatal, fatal);
+        QCOMPARE(c.problems.size(), 1);
+        QCOMPARE(c.logLevel, logLevel);
+        if (!refusedDevice.isEmpty()) {
+            QCOMPARE(gateway::viewFor(c, refusedDevice), QString());
+            QCOMPARE(gateway::viewFor(c, QStringLiteral("CT01")), QStringLiteral("VMWL_KK_CT01"));
+        }
     }
 
     void encoding_data()
@@ -118,6 +147,9 @@ private Q_SLOTS:
                                                 << "\\ISO 2022 IR 149" << false << esc + "\xc8\xe4\xba\xce CT";
         QTest::newRow("ASCII untouched") << "CHEST PA"
                                          << "\\ISO 2022 IR 149" << false << QByteArray("CHEST PA");
+        QTest::newRow("Korean without the leading backslash")
+            << "김^민수"
+            << "ISO 2022 IR 149" << true << esc + "\xb1\xe8^" + esc + "\xb9\xce\xbc\xf6";
         QTest::newRow("UTF-8") << "홍길동"
                                << "ISO_IR 192" << true << QByteArray("\xed\x99\x8d\xea\xb8\xb8\xeb\x8f\x99");
         QTest::newRow("Latin-1 cannot hold Korean") << "HONG 홍"
@@ -133,6 +165,9 @@ private Q_SLOTS:
         QFETCH(bool, personName);
         QFETCH(QByteArray, bytes);
         QCOMPARE(gateway::encodeValue(value, charset, personName), bytes);
+        // What a device sends in that set reads back as the text, where the set holds it.
+        if (!bytes.contains('?'))
+            QCOMPARE(gateway::decodeValue(bytes, charset), value);
     }
 
     void logReadByTheTool()
@@ -140,7 +175,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QDateTime when(QDate(2019, 9, 16), QTime(14, 49, 19));
         gateway::GatewayLog log(dir.path(), 4, [&] { return when; });
-        log.write(QStringLiteral("Calling AP Title: MR01"));
+        // What a device sends may hold line ends, NUL and the log's own markers.
+        const QString forged = QStringLiteral("\r\n<2019-09-16 14:49:19> : DcmSCP: Association Terminated") + QChar(0) +
+                               QStringLiteral("(0010,0020) LO [X] (Success)=");
+        log.write(QStringLiteral("Calling AP Title: MR01") + gateway::peerText(forged));
         log.write(
             QStringLiteral("(0008,0005) CS [ISO_IR 100]                             #  10, 1 SpecificCharacterSet"));
         log.write(QStringLiteral("Worklist view: VMWL_KK_MR01"));
@@ -152,7 +190,8 @@ private Q_SLOTS:
         QFile file(QDir(dir.path()).filePath(QStringLiteral("ZORadoDidService_20190916.log")));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
-        QVERIFY(bytes.startsWith("<2019-09-16 14:49:19> : Calling AP Title: MR01\r\n"));
+        QCOMPARE(bytes.count("\r\n"), 8);
+        QVERIFY(!bytes.contains('\0'));
 
         gatewaylog::Scanner scanner;
         gatewaylog::OrderLookup lookup(QStringLiteral("MR01"), QStringLiteral("VMWL_KK_MR01"));
@@ -167,10 +206,12 @@ private Q_SLOTS:
                     lookup.feed(line, adjacent, found);
             });
         }
-        QCOMPARE(
-            scanner.entries(),
-            QStringList{QStringLiteral(
-                "+//+MR01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_KK_MR01 WHERE (1 = 1) AND modality = 'MR'-///-")});
+        QCOMPARE(scanner.entries(),
+                 QStringList{QStringLiteral("+//+MR01\\x0D\\x0A<2019-09-16 14\\x3A49\\x3A19> \\x3A DcmSCP\\x3A "
+                                            "Association Terminated\\x00\\x280010,"
+                                            "0020\\x29 LO [X] \\x28Success\\x29\\x3D+///+*//*[ISO_IR 100]*///*-//-FROM "
+                                            "VMWL_KK_MR01 WHERE (1 = 1) AND "
+                                            "modality = 'MR'-///-")});
         QCOMPARE(gatewaylog::inspect(scanner.entries().first()).view.value_or(QString()),
                  QStringLiteral("VMWL_KK_MR01"));
         QCOMPARE(lookup.text(), QStringLiteral("    환자 번호 : [12345678]\r\n    환자 번호 : [98765432]\r\n"

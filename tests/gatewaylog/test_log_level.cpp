@@ -1,38 +1,30 @@
-#include "support/app_harness.h"
+#include "support/window_checks.h"
 
 #include "gatewaylog/log_level.h"
 
 #include <QTest>
 
 using gatewaylog::LogOption;
+using namespace checks;
 
+// The gateway's log level in its control file, and the two options that set it.
 class TestLogLevel : public QObject
 {
     Q_OBJECT
 
-    static QByteArray controlFile(const QByteArray &levelLines)
+    static QByteArray controlText(const QByteArray &levelLines)
     {
         return "[Service]\r\nCustomAETitle=CT01^^VMWL_KK_CT01^^^^||\r\n" + levelLines + "FCR_XG5000=0\r\n";
     }
 
-    static std::unique_ptr<AppHarness> start(const QByteArray &file)
+    static std::unique_ptr<AppHarness> start(const QByteArray &levelLines)
     {
         auto app = std::make_unique<AppHarness>(QDate(2026, 12, 6), [&](TestSite &site) {
-            site.writeBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"), file);
+            site.writeBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"),
+                            controlText(levelLines));
         });
         app->login();
         return app;
-    }
-
-    static QByteArray fileOf(AppHarness &app)
-    {
-        return app.site().readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"));
-    }
-
-    static QStringList applied()
-    {
-        return {QStringLiteral("taskkill /F /IM QXGateWayService.exe /T"),
-                QStringLiteral("taskkill /F /IM ZORadoDidService.exe /T"), QStringLiteral("net start KALDEN1")};
     }
 
 private Q_SLOTS:
@@ -41,15 +33,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line");
         QTest::addColumn<bool>("isLevel");
         QTest::addColumn<int>("recognised"); // -1 none, 0 None, 1 Detailed
-        QTest::newRow("0") << "LogLevel=0" << true << 0;
-        QTest::newRow("3") << "LogLevel=3" << true << 0;
-        QTest::newRow("4") << "LogLevel=4" << true << 1;
-        QTest::newRow("5") << "LogLevel=5" << true << -1;
-        QTest::newRow("blank after =") << "LogLevel= 4" << true << -1;
-        QTest::newRow("blanks around the key") << " LogLevel =2" << true << -1;
-        QTest::newRow("longer key") << "MaxLogLevel=3" << false << -1;
-        QTest::newRow("other case") << "loglevel=4" << false << -1;
-        QTest::newRow("value holding the text") << "Comment=LogLevel=4" << false << -1;
+        const auto row = [](const char *line, bool isLevel, int recognised) {
+            QTest::newRow(line) << line << isLevel << recognised;
+        };
+        row("LogLevel=0", true, 0);
+        row("LogLevel=3", true, 0);
+        row("LogLevel=4", true, 1);
+        row("LogLevel=5", true, -1);
+        row("LogLevel= 4", true, -1);
+        row(" LogLevel =2", true, -1);
+        row("MaxLogLevel=3", false, -1);
+        row("loglevel=4", false, -1);
+        row("Comment=LogLevel=4", false, -1);
     }
 
     void levelLines()
@@ -69,21 +64,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("reading");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<int>("recognised");
-        QTest::newRow("position kept") << QStringList{"A=1", "LogLevel=2", "B=2"} << 1 << false
-                                       << QStringList{"A=1", "LogLevel=4", "B=2"} << -1;
-        QTest::newRow("first line") << QStringList{"LogLevel=4", "B=2"} << 0 << false
-                                    << QStringList{"LogLevel=0", "B=2"} << -1;
-        QTest::newRow("two level lines") << QStringList{"LogLevel=1", "x", "LogLevel=3"} << 1 << false
-                                         << QStringList{"LogLevel=4", "x", "LogLevel=4"} << -1;
-        QTest::newRow("none") << QStringList{"A=1", "B=2"} << 1 << false << QStringList{"A=1", "B=2"} << -1;
-        QTest::newRow("unrecognised value replaced")
-            << QStringList{"LogLevel=5"} << 1 << false << QStringList{"LogLevel=4"} << -1;
-        QTest::newRow("other setting kept") << QStringList{"MaxLogLevel=3", "LogLevel=2"} << 1 << false
-                                            << QStringList{"MaxLogLevel=3", "LogLevel=4"} << -1;
-        QTest::newRow("reading takes the level")
-            << QStringList{"A", "LogLevel=4"} << 0 << true << QStringList{"A", "LogLevel=4"} << 1;
-        QTest::newRow("reading an unknown level")
-            << QStringList{"LogLevel= 4"} << 0 << true << QStringList{"LogLevel=0"} << -1;
+        const auto row = [](const char *name, const QStringList &lines, int selected, bool reading,
+                            const QStringList &expected, int recognised) {
+            QTest::newRow(name) << lines << selected << reading << expected << recognised;
+        };
+        row("first line", {"LogLevel=4", "B=2"}, 0, false, {"LogLevel=0", "B=2"}, -1);
+        row("none", {"A=1", "B=2"}, 1, false, {"A=1", "B=2"}, -1);
+        row("reading takes the level", {"A", "LogLevel=4"}, 0, true, {"A", "LogLevel=4"}, 1);
+        row("reading an unknown level", {"LogLevel= 4"}, 0, true, {"LogLevel=0"}, -1);
     }
 
     void rewrite()
@@ -98,93 +86,87 @@ private Q_SLOTS:
         QCOMPARE(result.recognised ? int(*result.recognised) : -1, recognised);
     }
 
-    void choosingDetailedRewritesTheLevelInPlace()
+    // What the operator's clicks leave in the file, and how often the gateway restarts.
+    void options_data()
     {
-        auto app = start(controlFile("LogLevel=2\r\n"));
-        QCOMPARE(app->control(QStringLiteral("Option1")).value(QStringLiteral("value")).toInt(), 1);
-        QCOMPARE(fileOf(*app), controlFile("LogLevel=2\r\n"));
+        QTest::addColumn<QByteArray>("levels");
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<int>("restarts");
+        const auto row = [](const char *name, const char *levels, const QStringList &actions, const char *written,
+                            int restarts) {
+            QTest::newRow(name) << QByteArray(levels) << actions << QByteArray(written) << restarts;
+        };
+        row("opening changes nothing", "LogLevel=2\r\n", {}, "LogLevel=2\r\n", 0);
+        row("detailed", "LogLevel=2\r\n", {"click Option2"}, "LogLevel=4\r\n", 1);
+        row("none after level 4", "LogLevel=4\r\n", {"click Option1"}, "LogLevel=0\r\n", 1);
+        row("unrecognised level: the first click only arms", "LogLevel=5\r\n", {"click Option2"}, "LogLevel=5\r\n", 0);
+        row("unrecognised level, then none", "LogLevel=5\r\n", {"click Option2", "click Option1"}, "LogLevel=0\r\n", 1);
+        row("every level line, other settings kept", "LogLevel=1\r\nMaxLogLevel=3\r\nLogLevel=2\r\n", {"click Option2"},
+            "LogLevel=4\r\nMaxLogLevel=3\r\nLogLevel=4\r\n", 1);
+        row("closing while detailed writes none", "LogLevel=2\r\n", {"click Option2", "close"}, "LogLevel=0\r\n", 2);
+        row("closing while none", "LogLevel=3\r\n", {"close"}, "LogLevel=3\r\n", 0);
+    }
+
+    void options()
+    {
+        QFETCH(QByteArray, levels);
+        QFETCH(QStringList, actions);
+        QFETCH(QByteArray, written);
+        QFETCH(int, restarts);
+        auto app = start(levels);
+        for (const QString &action : actions)
+            app->act(action);
+        QCOMPARE(app->site().readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini")),
+                 controlText(written));
+        QStringList expected;
+        for (int i = 0; i < restarts; ++i)
+            expected += restart();
+        QCOMPARE(app->commands(), expected);
+        QCOMPARE(app->ended(), actions.contains(QStringLiteral("close")));
+    }
+
+    void applyingPausesBetweenStopAndStart()
+    {
+        auto app = start("LogLevel=2\r\n");
+        QCOMPARE(value(*app, QStringLiteral("Option1")), 1);
         app->act(QStringLiteral("click Option2"));
-        QCOMPARE(fileOf(*app), controlFile("LogLevel=4\r\n"));
-        QCOMPARE(app->commands(), applied());
         // Stops, then the one-second pause, then the start.
         QCOMPARE(app->pauses().size(), 1);
         QCOMPARE(app->pauses().at(0).toObject().value(QStringLiteral("afterCommands")).toInt(), 2);
         QCOMPARE(app->pauses().at(0).toObject().value(QStringLiteral("ms")).toInt(), 1000);
         QCOMPARE(app->text(QStringLiteral("Label3")), QStringLiteral("설정 완료"));
-        QVERIFY(app->control(QStringLiteral("Command7")).value(QStringLiteral("enabled")).toBool());
-        QVERIFY(app->control(QStringLiteral("Command12")).value(QStringLiteral("enabled")).toBool());
-    }
-
-    void levelFourAtStartArmsWithoutARestart()
-    {
-        auto app = start(controlFile("LogLevel=4\r\n"));
-        QCOMPARE(app->control(QStringLiteral("Option2")).value(QStringLiteral("value")).toInt(), 1);
-        QVERIFY(app->commands().isEmpty());
-        app->act(QStringLiteral("click Option1"));
-        QCOMPARE(fileOf(*app), controlFile("LogLevel=0\r\n"));
-    }
-
-    void unrecognisedLevelLeavesTheOptionsUnarmed()
-    {
-        auto app = start(controlFile("LogLevel=5\r\n"));
-        QVERIFY(!app->form().logOptionArmed());
-        app->act(QStringLiteral("click Option2")); // only arms
-        QVERIFY(app->commands().isEmpty());
-        QCOMPARE(fileOf(*app), controlFile("LogLevel=5\r\n"));
-        app->act(QStringLiteral("click Option1"));
-        QCOMPARE(fileOf(*app), controlFile("LogLevel=0\r\n"));
-        QCOMPARE(app->commands(), applied());
-    }
-
-    void twoLevelLinesAndOtherSettings()
-    {
-        auto app = start(controlFile("LogLevel=1\r\nMaxLogLevel=3\r\nLogLevel=2\r\n"));
-        app->act(QStringLiteral("click Option2"));
-        QCOMPARE(fileOf(*app), controlFile("LogLevel=4\r\nMaxLogLevel=3\r\nLogLevel=4\r\n"));
-    }
-
-    void closingWhileDetailedWritesLevelZero()
-    {
-        auto app = start(controlFile("LogLevel=2\r\n"));
-        app->act(QStringLiteral("click Option2"));
+        QVERIFY(enabled(*app, QStringLiteral("Command7")) && enabled(*app, QStringLiteral("Command12")));
         app->act(QStringLiteral("close"));
-        QVERIFY(app->ended());
-        QCOMPARE(fileOf(*app), controlFile("LogLevel=0\r\n"));
-        QCOMPARE(app->commands(), applied() + applied());
         QCOMPARE(app->pauses().at(1).toObject().value(QStringLiteral("afterCommands")).toInt(), 5);
         QVERIFY(!app->form().database().isOpen());
     }
 
-    void closingWhileNoneChangesNothing()
+    // A file that cannot be written, or is gone, still brings the gateway back.
+    void failedWriteStillRestarts_data()
     {
-        auto app = start(controlFile("LogLevel=3\r\n"));
-        app->act(QStringLiteral("close"));
-        QVERIFY(app->ended());
-        QVERIFY(app->commands().isEmpty());
-        QCOMPARE(fileOf(*app), controlFile("LogLevel=3\r\n"));
+        QTest::addColumn<bool>("remove");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing file") << true
+                                      << "ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다.";
+        QTest::newRow("text the code page cannot hold") << false << "ZORadoDidServiceControl.ini";
     }
 
-    void missingFileDuringApplyStillRestarts()
+    void failedWriteStillRestarts()
     {
-        auto app = start(controlFile("LogLevel=2\r\n"));
-        QFile::remove(app->controlFile());
+        QFETCH(bool, remove);
+        QFETCH(QString, message);
+        auto app = start("LogLevel=2\r\n");
+        if (remove)
+            QFile::remove(app->controlFile());
+        else
+            app->site().writeBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"),
+                                   controlText("LogLevel=2\r\nName=\xF0\x9F\x98\x80\r\n"));
         app->act(QStringLiteral("click Option2"));
-        QCOMPARE(app->messages().last().toObject().value(QStringLiteral("text")).toString(),
-                 QStringLiteral("ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다."));
-        QCOMPARE(app->commands(), applied());
-        QCOMPARE(app->text(QStringLiteral("Label3")), QStringLiteral("설정 완료"));
-    }
-
-    void failedWriteBringsTheGatewayBack()
-    {
-        auto app = start(controlFile("LogLevel=2\r\n"));
-        // A character the code page cannot hold: the file cannot be written.
-        app->site().writeBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"),
-                               controlFile("LogLevel=2\r\nName=\xF0\x9F\x98\x80\r\n"));
-        app->act(QStringLiteral("click Option2"));
-        QCOMPARE(app->commands(), applied());
-        QVERIFY(app->control(QStringLiteral("Command7")).value(QStringLiteral("enabled")).toBool());
         QCOMPARE(app->messages().size(), 1);
+        QVERIFY2(lastMessage(*app).contains(message), qPrintable(lastMessage(*app)));
+        QCOMPARE(app->commands(), restart());
+        QVERIFY(enabled(*app, QStringLiteral("Command7")));
     }
 };
 

@@ -131,52 +131,32 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("ae");
         QTest::addColumn<QString>("view"); // "<kept>": Text11 keeps its text
-        QTest::newRow("complete entry")
-            << "+//+MR01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_KK_MR01 WHERE (1 = 1) AND A = 1 AND B = 2-///-"
-            << "장비 Ae Title : MR01\r\n\r\nCharacter_Set : [ISO_IR 100]\r\n\r\nTable 명 : VMWL_KK_MR01\r\n\r\nA = 1 "
-               "\r\nB = 2"
-            << "MR01"
-            << "VMWL_KK_MR01";
-        QTest::newRow("empty entry") << ""
-                                     << "장비 Ae Title : \r\nCharacter_Set : \r\n"
-                                     << ""
-                                     << "<kept>";
-        QTest::newRow("no query") << "+//+CT01+///+*//*[ISO_IR 100]*///*"
-                                  << "장비 Ae Title : CT01\r\n\r\nCharacter_Set : [ISO_IR 100]\r\n"
-                                  << "CT01"
-                                  << "<kept>";
-        QTest::newRow("entry beginning with its query")
-            << "-//-FROM VMWL_EE_X WHERE (1 = 1) AND A = 1-///-"
-            << "장비 Ae Title : \r\nCharacter_Set : \r\n\r\nTable 명 : \r\n\r\nA = 1"
-            << ""
-            << "";
-        QTest::newRow("AND inside a value")
-            << "+//+A+///+-//-FROM V WHERE (1 = 1) AND name = 'SAND AND X'-///-"
-            << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V\r\n\r\nname = 'S\r\n\r\nX'"
-            << "A"
-            << "V";
-        QTest::newRow("two queries: the first one")
-            << "+//+A+///+-//-FROM V1 WHERE (1 = 1) AND a = 1-///--//-FROM V2 WHERE (1 = 1) AND b = 2-///-"
-            << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\na = 1"
-            << "A"
-            << "V1";
-        QTest::newRow("no WHERE") << "+//+A+///+-//-FROM V1-///-"
-                                  << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\n"
-                                  << "A"
-                                  << "V1";
-        QTest::newRow("no (1 = 1) AND")
-            << "+//+A+///+-//-FROM V1 WHERE a = 1 AND b = 2-///-"
-            << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\na = 1 \r\nb = 2"
-            << "A"
-            << "V1";
-        QTest::newRow("unclosed AE title") << "+//+MR01*//*[X]*///*"
-                                           << "장비 Ae Title : \r\n\r\nCharacter_Set : [X]\r\n"
-                                           << ""
-                                           << "<kept>";
-        QTest::newRow("unclosed query") << "+//+A+///+-//-FROM V WHERE (1 = 1) AND a = 1"
-                                        << "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V\r\n\r\na = 1"
-                                        << "A"
-                                        << "V";
+        const auto row = [](const char *name, const char *entry, const char *text, const char *ae, const char *view) {
+            QTest::newRow(name) << entry << text << ae << view;
+        };
+        row("complete entry",
+            "+//+MR01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_KK_MR01 WHERE (1 = 1) AND A = 1 AND B = 2-///-",
+            "장비 Ae Title : MR01\r\n\r\nCharacter_Set : [ISO_IR 100]\r\n\r\nTable 명 : VMWL_KK_MR01\r\n\r\nA = 1 "
+            "\r\nB = 2",
+            "MR01", "VMWL_KK_MR01");
+        row("empty entry", "", "장비 Ae Title : \r\nCharacter_Set : \r\n", "", "<kept>");
+        row("no query", "+//+CT01+///+*//*[ISO_IR 100]*///*",
+            "장비 Ae Title : CT01\r\n\r\nCharacter_Set : [ISO_IR 100]\r\n", "CT01", "<kept>");
+        row("entry beginning with its query", "-//-FROM VMWL_EE_X WHERE (1 = 1) AND A = 1-///-",
+            "장비 Ae Title : \r\nCharacter_Set : \r\n\r\nTable 명 : \r\n\r\nA = 1", "", "");
+        row("AND inside a value", "+//+A+///+-//-FROM V WHERE (1 = 1) AND name = 'SAND AND X'-///-",
+            "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V\r\n\r\nname = 'S\r\n\r\nX'", "A", "V");
+        row("two queries: the first one",
+            "+//+A+///+-//-FROM V1 WHERE (1 = 1) AND a = 1-///--//-FROM V2 WHERE (1 = 1) AND b = 2-///-",
+            "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\na = 1", "A", "V1");
+        row("no WHERE", "+//+A+///+-//-FROM V1-///-",
+            "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\n", "A", "V1");
+        row("no (1 = 1) AND", "+//+A+///+-//-FROM V1 WHERE a = 1 AND b = 2-///-",
+            "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V1\r\n\r\na = 1 \r\nb = 2", "A", "V1");
+        row("unclosed AE title", "+//+MR01*//*[X]*///*", "장비 Ae Title : \r\n\r\nCharacter_Set : [X]\r\n", "",
+            "<kept>");
+        row("unclosed query", "+//+A+///+-//-FROM V WHERE (1 = 1) AND a = 1",
+            "장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V\r\n\r\na = 1", "A", "V");
     }
 
     void inspector()
@@ -197,42 +177,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("ae");
         QTest::addColumn<QString>("view");
         QTest::addColumn<QString>("expected");
+        const auto row = [](const char *name, const QList<QByteArray> &files, const char *ae, const char *view,
+                            const QString &expected) { QTest::newRow(name) << files << ae << view << expected; };
         const QString block =
             "    환자 번호 : [P1]\r\n    환자 번호 : [P2]\r\n<2019-09-16 14:01:19> : 3 (Success)\r\n\r\n";
         const QStringList mr = association("MR01", "ISO_IR 100", "VMWL_KK_MR01", {"P1", "P2"});
-        QTest::newRow("two view lines before the responses") << QList<QByteArray>{file(mr)} << "MR01"
-                                                             << "VMWL_KK_MR01" << block;
+        row("two view lines before the responses", {file(mr)}, "MR01", "VMWL_KK_MR01", block);
         QStringList third = mr;
         third.insert(5, "a third line naming VMWL_KK_MR01");
-        QTest::newRow("a third view line stops the listing") << QList<QByteArray>{file(third)} << "MR01"
-                                                             << "VMWL_KK_MR01"
-                                                             << "    환자 번호 : [P1]\r\n";
-        QTest::newRow("another device") << QList<QByteArray>{file(mr)} << "CT01"
-                                        << "VMWL_KK_MR01"
-                                        << "";
-        QTest::newRow("MR01 finds MR012")
-            << QList<QByteArray>{file(association("MR012", "X", "VMWL_KK_MR01", {"P1", "P2"}))} << "MR01"
-            << "VMWL_KK_MR01" << block;
-        QTest::newRow("two associations") << QList<QByteArray>{file(mr + QStringList{"x"} + mr)} << "MR01"
-                                          << "VMWL_KK_MR01" << block + block;
-        QTest::newRow("calling line after an end is not examined")
-            << QList<QByteArray>{file(QStringList{fmt::endLine(at(0))} + mr)} << "MR01"
-            << "VMWL_KK_MR01"
-            << "";
-        QTest::newRow("across files") << QList<QByteArray>{file(mr.mid(0, 3)), file(mr.mid(3))} << "MR01"
-                                      << "VMWL_KK_MR01" << block;
-        QTest::newRow("empty AE title: every device") << QList<QByteArray>{file(mr)} << ""
-                                                      << "VMWL_KK_MR01" << block;
+        row("a third view line stops the listing", {file(third)}, "MR01", "VMWL_KK_MR01", "    환자 번호 : [P1]\r\n");
+        row("another device", {file(mr)}, "CT01", "VMWL_KK_MR01", "");
+        row("MR01 finds MR012", {file(association("MR012", "X", "VMWL_KK_MR01", {"P1", "P2"}))}, "MR01", "VMWL_KK_MR01",
+            block);
+        row("two associations", {file(mr + QStringList{"x"} + mr)}, "MR01", "VMWL_KK_MR01", block + block);
+        row("calling line after an end is not examined", {file(QStringList{fmt::endLine(at(0))} + mr)}, "MR01",
+            "VMWL_KK_MR01", "");
+        row("across files", {file(mr.mid(0, 3)), file(mr.mid(3))}, "MR01", "VMWL_KK_MR01", block);
+        row("empty AE title: every device", {file(mr)}, "", "VMWL_KK_MR01", block);
         // With no view every non-empty examined line names it, the calling line
         // included: only the line right after it can be listed.
         const QString p9 = fmt::line(at(1), fmt::element("(0010,0020)", "LO", "[P9]", 2, 1, "PatientID"));
-        QStringList noView{fmt::callingLine(at(1), "MR01"), p9, "", p9, fmt::endLine(at(1))};
-        QTest::newRow("empty view name") << QList<QByteArray>{file(noView)} << "MR01"
-                                         << ""
-                                         << "    환자 번호 : [P9]\r\n";
-        QTest::newRow("nothing found") << QList<QByteArray>{file({"a", "b"})} << "MR01"
-                                       << "V"
-                                       << "";
+        row("empty view name", {file({fmt::callingLine(at(1), "MR01"), p9, "", p9, fmt::endLine(at(1))})}, "MR01", "",
+            "    환자 번호 : [P9]\r\n");
+        row("nothing found", {file({"a", "b"})}, "MR01", "V", "");
     }
 
     void lookup()

@@ -1,9 +1,12 @@
-#include "support/app_harness.h"
+#include "support/window_checks.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QMouseEvent>
 #include <QTest>
+
+using namespace checks;
 
 // The log tools on the demo site's logs, as the operator uses them.
 class TestLogTools : public QObject
@@ -29,22 +32,18 @@ private Q_SLOTS:
         QVERIFY(entries.filter(QStringLiteral("VMWL_EG_DR01")).value(0).startsWith(QStringLiteral("+//+DR01+///+")));
         QVERIFY(app.items(QStringLiteral("File1")).contains(QStringLiteral("ZORadoDidService_20261205.log")));
         QVERIFY(app.messages().isEmpty());
+        app.act(QStringLiteral("click Command7")); // a second scan empties the list first
+        QCOMPARE(app.items(QStringLiteral("List3")), entries);
 
         app.act(QStringLiteral("pick List3 0"));
         QVERIFY(app.text(QStringLiteral("Text8"))
                     .startsWith(QStringLiteral("장비 Ae Title : CT01\r\n\r\nCharacter_Set : [\\ISO 2022 IR "
                                                "149]\r\n\r\nTable 명 : VMWL_KK_CT01\r\n\r\nmodality = 'CT' \r\n")));
-        QCOMPARE(app.text(QStringLiteral("Text10")), QStringLiteral("CT01"));
-        QCOMPARE(app.text(QStringLiteral("Text11")), QStringLiteral("VMWL_KK_CT01"));
+        QCOMPARE(app.text("Text10") + u'|' + app.text("Text11"), QStringLiteral("CT01|VMWL_KK_CT01"));
 
         // The view is not in this archive yet: the preview says so.
         app.act(QStringLiteral("click Command2"));
-        QVERIFY(app.messages()
-                    .last()
-                    .toObject()
-                    .value(QStringLiteral("text"))
-                    .toString()
-                    .contains(QStringLiteral("VMWL_KK_CT01")));
+        QVERIFY(lastMessage(app).contains(QStringLiteral("VMWL_KK_CT01")));
 
         app.act(QStringLiteral("click Command11"));
         const QString orders = app.text(QStringLiteral("Text8"));
@@ -54,16 +53,6 @@ private Q_SLOTS:
         QVERIFY(app.text(QStringLiteral("Label3"))
                     .startsWith(QStringLiteral("로그가 아래와 같으면 장비는 2건만 조회됨\r\n")));
         QVERIFY(app.text(QStringLiteral("Label3")).endsWith(QStringLiteral("<2019-09-16 14:49:19> : 3 (Success)")));
-    }
-
-    void scanAgainEmptiesFirst()
-    {
-        AppHarness app;
-        app.login();
-        app.act(QStringLiteral("click Command7"));
-        const QStringList first = app.items(QStringLiteral("List3"));
-        app.act(QStringLiteral("click Command7"));
-        QCOMPARE(app.items(QStringLiteral("List3")), first);
     }
 
     void onlyTheGatewaysFilesAreRead()
@@ -83,56 +72,55 @@ private Q_SLOTS:
         app.login();
         app.act(QStringLiteral("type Text12 C:\\NoSuch\\Log\\"));
         app.act(QStringLiteral("click Command7"));
-        QVERIFY(app.messages()
-                    .last()
-                    .toObject()
-                    .value(QStringLiteral("text"))
-                    .toString()
-                    .contains(QStringLiteral("NoSuch")));
+        QVERIFY(lastMessage(app).contains(QStringLiteral("NoSuch")));
         QVERIFY(app.items(QStringLiteral("List3")).isEmpty());
         app.act(QStringLiteral("click Command11"));
         QCOMPARE(app.messages().size(), 2);
         QCOMPARE(app.text(QStringLiteral("Text8")), QString());
     }
 
+    // "로그 삭제": which files go, and whether the gateway is restarted around it.
+    void deletion_data()
+    {
+        QTest::addColumn<QString>("typed");  // Text12; empty keeps the log folder
+        QTest::addColumn<QString>("folder"); // on disk, under the site
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<bool>("restarted");
+        QTest::newRow("the gateway's logs only, not in sub-folders")
+            << ""
+            << "drives/c/RUDIVUV/Log" << QStringList{"zoradodid_old.txt", "other.log", "sub/ZORadoDidService_1.log"}
+            << QStringList{"other.log", "sub/ZORadoDidService_1.log"} << true;
+        QTest::newRow("a folder named after the gateway: every file")
+            << "C:\\ZORADODID\\"
+            << "drives/c/ZORADODID" << QStringList{"a.txt", "b.log"} << QStringList{} << true;
+        QTest::newRow("missing folder stops nothing") << "C:\\NoSuch\\"
+                                                      << "drives/c/NoSuch" << QStringList{} << QStringList{} << false;
+    }
+
     void deletion()
     {
+        QFETCH(QString, typed);
+        QFETCH(QString, folder);
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, left);
+        QFETCH(bool, restarted);
         AppHarness app;
         app.login();
-        const QDir dir(logDir(app));
-        app.site().writeBytes(QStringLiteral("drives/c/RUDIVUV/Log/zoradodid_old.txt"), "x");
-        app.site().writeBytes(QStringLiteral("drives/c/RUDIVUV/Log/other.log"), "x");
-        app.site().writeBytes(QStringLiteral("drives/c/RUDIVUV/Log/sub/ZORadoDidService_1.log"), "x");
+        for (const QString &file : added)
+            app.site().writeBytes(folder + u'/' + file, "x");
         app.act(QStringLiteral("click Command7"));
         QVERIFY(!app.items(QStringLiteral("List3")).isEmpty());
+        if (!typed.isEmpty())
+            app.act(QStringLiteral("type Text12 ") + typed);
         app.act(QStringLiteral("click Command12"));
-        QCOMPARE(dir.entryList(QDir::Files), QStringList{QStringLiteral("other.log")});
-        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("sub/ZORadoDidService_1.log"))));
-        QVERIFY(app.items(QStringLiteral("List3")).isEmpty());
-        QCOMPARE(app.commands(), (QStringList{"taskkill /F /IM QXGateWayService.exe /T",
-                                              "taskkill /F /IM ZORadoDidService.exe /T", "net start KALDEN1"}));
-    }
-
-    void folderNamedAfterTheGateway()
-    {
-        AppHarness app;
-        app.login();
-        app.site().writeBytes(QStringLiteral("drives/c/ZORADODID/a.txt"), "x");
-        app.site().writeBytes(QStringLiteral("drives/c/ZORADODID/b.log"), "x");
-        app.act(QStringLiteral("type Text12 C:\\ZORADODID\\"));
-        app.act(QStringLiteral("click Command12"));
-        QVERIFY(QDir(app.site().file(QStringLiteral("drives/c/ZORADODID"))).entryList(QDir::Files).isEmpty());
-    }
-
-    void missingFolderStopsNothing()
-    {
-        AppHarness app;
-        app.login();
-        app.act(QStringLiteral("click Command7"));
-        app.act(QStringLiteral("type Text12 C:\\NoSuch\\"));
-        app.act(QStringLiteral("click Command12"));
-        QVERIFY(app.commands().isEmpty());
-        QVERIFY(!app.items(QStringLiteral("List3")).isEmpty());
+        QStringList files;
+        for (QDirIterator it(app.site().file(folder), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            files << QDir(app.site().file(folder)).relativeFilePath(it.next());
+        files.sort();
+        QCOMPARE(files, left);
+        QCOMPARE(app.commands(), restarted ? restart() : QStringList());
+        QCOMPARE(app.items(QStringLiteral("List3")).isEmpty(), restarted); // emptied with the files
     }
 
     void longWorkShowsProgressAndTakesNoInput()

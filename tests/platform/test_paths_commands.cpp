@@ -82,12 +82,6 @@ private Q_SLOTS:
         };
         QTRY_COMPARE_WITH_TIMEOUT(content(), QByteArray("/F /IM ZORadoDidService.exe /T\n"), 10000);
     }
-
-    void fixedClock()
-    {
-        QCOMPARE(platform::SystemClock(QDate(2026, 12, 1)).today(), QDate(2026, 12, 1));
-        QCOMPARE(platform::SystemClock().today(), QDate::currentDate());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestPathsCommands)

@@ -1,23 +1,39 @@
 #include "app_harness.h"
 
 #include "app/access_code.h"
+#include "app/app_style.h"
+
+#include <QApplication>
 
 #include <QDir>
 
 AppHarness::AppHarness(const QDate &today, const std::function<void(TestSite &)> &prepare)
     : m_site(today), m_paths(m_site.dir(), m_site.file(QStringLiteral("drives"))), m_clock(today)
 {
+    static const bool looks = [] {
+        // The fonts and the style the tool itself starts with.
+        installKoreanFontFallbacks();
+        QApplication::setStyle(new AppStyle);
+        return true;
+    }();
+    Q_UNUSED(looks);
     if (prepare)
         prepare(m_site);
     m_pause = std::make_unique<app::RecordingPause>(m_commands);
     m_state = app::AutomationState{&m_commands, &m_messages, m_pause.get(), false};
-    AppContext context{m_paths, m_commands, *m_pause, m_clock, m_messages, [this] {
+    AppContext context{m_paths,
+                       m_commands,
+                       *m_pause,
+                       m_clock,
+                       m_messages,
+                       [this] {
                            m_state.ended = true;
                            if (m_login)
                                m_login->hide();
                            if (m_form)
                                m_form->hide();
-                       }};
+                       },
+                       m_probe};
     m_form = std::make_unique<Form1>(context);
     m_login = std::make_unique<frmLogin>(context, *m_form);
     m_login->show();

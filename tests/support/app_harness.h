@@ -13,6 +13,19 @@
 
 #include <memory>
 
+// Says whether the gateway answers as the test sets it; it answers unless told.
+class ScriptedGatewayProbe final : public platform::GatewayProbe
+{
+public:
+    bool answers(const platform::GatewayAddress &address) override
+    {
+        asked.append(address);
+        return answering;
+    }
+    bool answering = true;
+    QList<platform::GatewayAddress> asked;
+};
+
 // The date fixed, and time that moves only when the test moves it.
 class SteppingClock final : public platform::Clock
 {
@@ -52,6 +65,7 @@ public:
     void advanceClock(qint64 milliseconds) { m_clock.advance(milliseconds); }
 
     TestSite &site() { return m_site; }
+    ScriptedGatewayProbe &gatewayProbe() { return m_probe; }
     Form1 &form() { return *m_form; }
     frmLogin &loginDialog() { return *m_login; }
 
@@ -64,6 +78,7 @@ private:
     std::unique_ptr<app::RecordingPause> m_pause;
     SteppingClock m_clock;
     app::ScriptedMessageBoxes m_messages;
+    ScriptedGatewayProbe m_probe;
     app::AutomationState m_state;
     std::unique_ptr<Form1> m_form;
     std::unique_ptr<frmLogin> m_login;

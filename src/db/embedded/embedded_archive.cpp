@@ -183,11 +183,14 @@ QStringList sourceLines(const QString &source)
 
 } // namespace
 
-EmbeddedArchive::EmbeddedArchive(const QString &file, const QString &siteDir, const QDate &today)
+EmbeddedArchive::EmbeddedArchive(const QString &file, const QString &siteDir, const QDate &today, bool create)
 {
     const bool existed = QFileInfo::exists(file);
+    if (!existed && !create)
+        throw platform::Error(QStringLiteral("내장 아카이브 파일이 없습니다: %1").arg(file));
     const QByteArray path = QFile::encodeName(file);
-    if (sqlite3_open_v2(path.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    if (sqlite3_open_v2(path.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
         const QString text = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
         sqlite3_close(m_db);
         m_db = nullptr;

@@ -22,10 +22,10 @@ struct Statement;
 class EmbeddedArchive final : public Backend
 {
 public:
-    // Opens the file, creating it when missing from siteDir's archive/schema.sql
-    // and archive/demo.sql, the demo orders dated relative to today.
-    // Throws platform::Error when the file cannot be opened or created.
-    EmbeddedArchive(const QString &file, const QString &siteDir, const QDate &today);
+    // Opens the file, creating it when missing (and create is set) from siteDir's
+    // archive/schema.sql and archive/demo.sql, the demo orders dated relative to
+    // today. Throws platform::Error when the file cannot be opened or created.
+    EmbeddedArchive(const QString &file, const QString &siteDir, const QDate &today, bool create = true);
     ~EmbeddedArchive() override;
 
     EmbeddedArchive(const EmbeddedArchive &) = delete;

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "findings.h"
+#include "worklist_client.h"
+
+#include <QDate>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace db {
+class DbSession;
+}
+namespace platform {
+class Paths;
+}
+
+// The site as a device's check reads it: the gateway's control file, its log,
+// the device's view.
+namespace devicequery {
+
+// The lines of the control file the check reads: where the gateway listens, its
+// log folder and the device entries.
+struct ControlFile
+{
+    bool found = false;
+    int port = 104;
+    QString logFolder = QStringLiteral("C:\\RUDIVUV\\Log\\");
+    QStringList lines;
+};
+ControlFile readControlFile(const platform::Paths &paths);
+int controlPort(const QStringList &lines);
+QString controlLogFolder(const QStringList &lines);
+
+// The view the device's entry names (exact letter case of the AE title, as the
+// gateway compares it); nothing when the device has no entry.
+std::optional<QString> registeredView(const QStringList &lines, const QString &aeTitle);
+
+// The AE title whose entry names the view; else the one its name was made from.
+QString aeTitleServedBy(const QStringList &lines, const QString &view);
+
+// Every entry the log scanner finds in the log folder; nothing read when the
+// folder is missing.
+QStringList scanLogEntries(const QString &localFolder);
+
+// The device's view as the order preview reads it, with the columns the check
+// compares, for the keys' date (seven days when the keys give none or a range).
+QList<ViewRow> readViewRows(db::DbSession &database, const QString &view, const QueryKeys &keys, const QDate &today);
+
+// Everything but the DICOM answer, gathered for one device: its keys (given,
+// or the newest of its log, or the typical ones), its view and the view's rows.
+Situation prepare(const platform::Paths &paths, db::DbSession *database, const QString &aeTitle,
+                  const QStringList &logEntries, const QString &modalityHint, const QDate &today);
+
+QJsonObject toJson(const Situation &s, const QList<Finding> &findings);
+QString keysText(const QueryKeys &keys);
+QString rowsText(const Situation &s);
+QString itemsText(const Answer &answer);
+QString findingsText(const QList<Finding> &findings);
+
+// kalden-config --ask-as AE [--host H] [--port N] [--key TAG=VALUE …] [--json]
+// [--app-dir DIR] [--drive-root DIR] [--today YYYY-MM-DD]: prints the keys, the
+// view's rows, the items and the findings; 0 when no finding is an error, 1
+// when one is, 2 for a command line it cannot use.
+int askCommand(const QStringList &arguments);
+
+} // namespace devicequery

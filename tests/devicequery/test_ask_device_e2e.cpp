@@ -1,0 +1,199 @@
+#include "support/app_harness.h"
+
+#include "app/ask_device_dialog.h"
+#include "devicequery/worklist_client.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+// A device's query asked from the tool, on loopback, against the project's
+// gateway serving views that the tool registered.
+class TestAskDeviceEndToEnd : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<AppHarness> m_app;
+    QProcess m_gateway;
+    int m_port = 0;
+
+    struct Run
+    {
+        int exitCode = -1;
+        QJsonObject json;
+        QStringList codes;
+    };
+
+    Run ask(const QStringList &extra)
+    {
+        QProcess p;
+        p.start(QStringLiteral(KZ_TOOL),
+                QStringList{"--app-dir", m_app->site().dir(), "--today", "2026-12-06", "--json", "--timeout", "5"} +
+                    extra);
+        p.waitForFinished(30000);
+        Run r;
+        r.exitCode = p.exitCode();
+        r.json = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        for (const QJsonValue &f : r.json.value(QStringLiteral("findings")).toArray())
+            r.codes.append(f.toObject().value(QStringLiteral("code")).toString());
+        r.codes.removeDuplicates();
+        return r;
+    }
+
+    static QStringList values(const QJsonArray &array, const QString &key)
+    {
+        QStringList out;
+        for (const QJsonValue &v : array)
+            out.append(v.toObject().value(key).toString());
+        return out;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        m_port = probe.serverPort();
+        probe.close();
+        m_app = std::make_unique<AppHarness>(QDate(2026, 12, 6), [this](TestSite &site) {
+            const QString control = QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini");
+            site.writeBytes(control, site.readBytes(control) + "Port=" + QByteArray::number(m_port) + "\r\n");
+        });
+        m_app->login();
+        // A Korean-name view in the Korean set, and one whose set cannot hold its names.
+        for (const char *script : {"pick Combo3 0\ntype Text2 CT09\ntype Text6 CT\ntype Text3 CT\npick Combo2 2\n",
+                                   "pick Combo3 0\ntype Text2 CT08\ntype Text6 CT\ntype Text3 CT\n"}) {
+            for (const QString &line : QString::fromLatin1(script).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+                m_app->act(line);
+            m_app->act(QStringLiteral("click Command6"));
+        }
+        QCOMPARE(m_app->messages().size(), 2);
+
+        m_gateway.start(QStringLiteral(KZ_GATEWAY), {"--app-dir", m_app->site().dir()});
+        QVERIFY(m_gateway.waitForStarted());
+        bool up = false;
+        for (int i = 0; i < 100 && !up; ++i) {
+            QTcpSocket s;
+            s.connectToHost(QHostAddress::LocalHost, quint16(m_port));
+            up = s.waitForConnected(100);
+            if (!up)
+                QTest::qWait(100);
+        }
+        QVERIFY2(up, "the gateway did not come up");
+    }
+
+    void cleanupTestCase()
+    {
+        m_gateway.kill();
+        m_gateway.waitForFinished();
+    }
+
+    void commandLineFindings_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("codes");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("registered Korean-name device") << QStringList{"--ask-as", "CT09"} << QStringList() << 0;
+        // The base view's orders are for any station.
+        QTest::newRow("unregistered device")
+            << QStringList{"--ask-as", "XX01", "--key", "ScheduledStationAETitle=", "--key", "Modality=CT"}
+            << QStringList{"not-registered"} << 0;
+        QTest::newRow("names the view's set cannot hold")
+            << QStringList{"--ask-as", "CT08"} << QStringList{"charset-unfit"} << 1;
+        QTest::newRow("modality the view does not carry")
+            << QStringList{"--ask-as", "CT09", "--key", "Modality=MR"} << QStringList{"modality"} << 1;
+        QTest::newRow("a refused command line")
+            << QStringList{"--ask-as", "CT09", "--key", "Foo=1"} << QStringList() << 2;
+    }
+
+    void commandLineFindings()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, codes);
+        QFETCH(int, exitCode);
+        const Run r = ask(arguments);
+        QCOMPARE(r.exitCode, exitCode);
+        if (exitCode == 2)
+            return;
+        QCOMPARE(r.codes, codes);
+        QCOMPARE(r.json.value(QStringLiteral("outcome")).toString(), QStringLiteral("answered"));
+        // What came over DICOM, decoded, is what the view holds.
+        const QJsonArray items = r.json.value(QStringLiteral("items")).toArray();
+        if (codes.isEmpty() || codes == QStringList{QStringLiteral("not-registered")}) {
+            QVERIFY(!items.isEmpty());
+            QStringList names = values(items, QStringLiteral("PatientName"));
+            const QString modality =
+                r.json.value(QStringLiteral("keys")).toObject().value(QStringLiteral("Modality")).toString();
+            QStringList viewNames;
+            for (const QJsonValue &row : r.json.value(QStringLiteral("rows")).toArray()) {
+                if (row.toObject().value(QStringLiteral("Modality")).toString() == modality)
+                    viewNames.append(row.toObject().value(QStringLiteral("PatientName")).toString());
+            }
+            names.sort();
+            viewNames.sort();
+            QCOMPARE(names, viewNames);
+        }
+    }
+
+    void dialogShowsTheThreeColumns()
+    {
+        AskDeviceDialog *dialog = openAskDevice(m_app->form(), QStringLiteral("CT09"), QString());
+        QVERIFY(dialog);
+        QVERIFY(dialog->running());
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->running(), 20000);
+        QVERIFY(dialog->findings().isEmpty());
+        const QString rows = dialog->ui().rowsText->toPlainText();
+        const QString items = dialog->ui().itemsText->toPlainText();
+        QVERIFY(rows.contains(QStringLiteral("View : VMWL_KK_CT09")));
+        const QString firstName = rows.section(QStringLiteral(" / "), 1, 1);
+        QVERIFY2(!firstName.isEmpty() && items.contains(firstName), qPrintable(items));
+        QVERIFY(dialog->ui().keysText->toPlainText().contains(QStringLiteral("Modality : CT")));
+        dialog->close();
+    }
+
+    void cancelledOrStalled_data()
+    {
+        QTest::addColumn<bool>("stalled");
+        QTest::newRow("cancelled at once") << false;
+        QTest::newRow("a peer that never answers") << true;
+    }
+
+    void cancelledOrStalled()
+    {
+        QFETCH(bool, stalled);
+        QTcpServer silent; // accepts the connection and never answers
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        devicequery::Request request;
+        request.callingAeTitle = QStringLiteral("CT09");
+        request.host = QStringLiteral("127.0.0.1");
+        request.port = stalled ? silent.serverPort() : m_port;
+        request.timeoutSeconds = 1;
+        request.keys.modality = QStringLiteral("CT");
+        const std::atomic<bool> cancel(!stalled);
+        const devicequery::Answer a = devicequery::askWorklist(request, cancel);
+        QCOMPARE(a.outcome, stalled ? devicequery::Outcome::Timeout : devicequery::Outcome::Cancelled);
+    }
+
+    // Last: the gateway is stopped.
+    void stoppedGateway()
+    {
+        m_gateway.kill();
+        m_gateway.waitForFinished();
+        const Run r = ask({"--ask-as", "CT09"});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.codes, QStringList{QStringLiteral("port-closed")});
+        QVERIFY(r.json.value(QStringLiteral("findings"))
+                    .toArray()
+                    .at(0)
+                    .toObject()
+                    .value(QStringLiteral("text"))
+                    .toString()
+                    .contains(QStringLiteral(":%1 포트").arg(m_port)));
+    }
+};
+
+QTEST_MAIN(TestAskDeviceEndToEnd)
+#include "test_ask_device_e2e.moc"

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "gatewaylog/marked_lines.h"
+#include "platform/text_file.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QList>
+
+// The streaming marked-line reader, and the plain reference it must agree
+// with: split every file into lines, number them across files, hand over the
+// marked ones. The reader's tests and its fuzzer both compare the two.
+namespace testsupport {
+
+struct SeenLine
+{
+    QByteArray line;
+    bool adjacent;
+    quint32 found;
+    bool operator==(const SeenLine &o) const = default;
+};
+
+inline QList<SeenLine> referenceLines(const QList<QByteArray> &files, const QList<QByteArray> &markers, bool everyLine)
+{
+    QList<SeenLine> seen;
+    qint64 number = 0;
+    qint64 last = -2;
+    for (const QByteArray &file : files) {
+        for (const QByteArray &line : platform::splitLines(file)) {
+            quint32 found = 0;
+            for (int i = 0; i < markers.size(); ++i) {
+                if (!markers[i].isEmpty() && line.contains(markers[i]))
+                    found |= 1u << i;
+            }
+            if (found || everyLine) {
+                seen.append({line, number == last + 1, found});
+                last = number;
+            }
+            ++number;
+        }
+    }
+    return seen;
+}
+
+inline QList<SeenLine> streamedLines(const QList<QByteArray> &files, const QList<QByteArray> &markers, bool everyLine,
+                                     qint64 block)
+{
+    QList<SeenLine> seen;
+    gatewaylog::MarkedLineReader reader(markers, everyLine, block);
+    for (QByteArray file : files) {
+        QBuffer device(&file);
+        device.open(QIODevice::ReadOnly);
+        reader.read(device, [&](QByteArrayView line, bool adjacent, quint32 found) {
+            seen.append({line.toByteArray(), adjacent, found});
+        });
+    }
+    return seen;
+}
+
+} // namespace testsupport

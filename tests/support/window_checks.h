@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app_harness.h"
+
+#include <QFile>
+
+// Short reads of the window's state and the site's files for the tests that
+// drive the tool through AppHarness.
+namespace checks {
+
+inline QString lastMessage(const AppHarness &app)
+{
+    return app.messages().last().toObject().value(QStringLiteral("text")).toString();
+}
+
+inline QStringList statements(const AppHarness &app)
+{
+    QStringList list;
+    for (const QJsonValue &v : app.state().value(QStringLiteral("statements")).toArray())
+        list.append(v.toString());
+    return list;
+}
+
+inline int value(const AppHarness &app, const QString &control)
+{
+    return app.control(control).value(QStringLiteral("value")).toInt();
+}
+
+inline bool enabled(const AppHarness &app, const QString &control)
+{
+    return app.control(control).value(QStringLiteral("enabled")).toBool();
+}
+
+inline QByteArray controlFile(const AppHarness &app)
+{
+    QFile f(app.controlFile());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline int count(AppHarness &app, const QString &sql)
+{
+    return app.form().database().open(sql).recordCount();
+}
+
+// The first field of every row; "<NULL>" for a NULL.
+inline QStringList column(AppHarness &app, const QString &sql)
+{
+    QStringList values;
+    for (db::Recordset r = app.form().database().open(sql); !r.eof(); r.moveNext())
+        values.append(r.isNull(0) ? QStringLiteral("<NULL>") : r.text(0));
+    return values;
+}
+
+// A site preparation that runs more statements after the demo script.
+inline std::function<void(TestSite &)> demoPlus(const QByteArray &sql)
+{
+    return [sql](TestSite &site) {
+        site.writeBytes(QStringLiteral("archive/demo.sql"),
+                        site.readBytes(QStringLiteral("archive/demo.sql")) + "\n" + sql + "\n");
+    };
+}
+
+// What applying a change to the gateway starts: both stopped, then started.
+inline QStringList restart()
+{
+    return {QStringLiteral("taskkill /F /IM QXGateWayService.exe /T"),
+            QStringLiteral("taskkill /F /IM ZORadoDidService.exe /T"), QStringLiteral("net start KALDEN1")};
+}
+
+} // namespace checks
