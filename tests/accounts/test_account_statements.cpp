@@ -33,10 +33,6 @@ class TestAccountStatements : public QObject
         return column(
             QStringLiteral("Select ITEM + '=' + SET_VALUE From Tusersetting Where USER_KEY = %1 Order by 1").arg(key));
     }
-    int reports(int group)
-    {
-        return count(QStringLiteral("Select * From TCOMMONREPORT Where GROUP_KEY = %1").arg(group));
-    }
 
 private Q_SLOTS:
     void init()
@@ -141,17 +137,6 @@ private Q_SLOTS:
                  QStringLiteral("0"));
     }
 
-    void resetWritesTheTextAsGiven()
-    {
-        run(accounts::resetDelete(12));
-        QCOMPARE(count(QStringLiteral("Select * From Tusersetting Where USER_KEY = 12")), 0);
-        run(accounts::resetInsert(12, accounts::defaultRows()[8], QStringLiteral("Left=0\r\nit's 한글\r\n")));
-        QCOMPARE(settings(12), QStringList{QStringLiteral("WINDOW_POSITION=Left=0\r\nit's 한글\r\n")});
-        QCOMPARE(count(QStringLiteral("Select * From Tusersetting Where USER_KEY = 12 And PART = 'WORKLIST' And "
-                                      "SET_TYPE = 'C' And SAVE_FLAG = 'Y' And FLAG = 'Y'")),
-                 1);
-    }
-
     void macrosCopiedEveryTime()
     {
         const int macros = count(QStringLiteral("Select * From Tmacrotext Where User_key = 12"));
@@ -161,46 +146,6 @@ private Q_SLOTS:
                  2 * macros);
         QCOMPARE(column(QStringLiteral("Select Count(Distinct MACROTEXT_KEY) - Count(*) From Tmacrotext")),
                  QStringList{QStringLiteral("0")});
-    }
-
-    void reportGroupCopy()
-    {
-        // Found whatever the letter case; "0" when the account has none.
-        QCOMPARE(scalar(accounts::groupSearch(11, QStringLiteral("CHEST"))), QStringLiteral("44"));
-        QCOMPARE(scalar(accounts::groupSearch(5, QStringLiteral("O'Brien"))), QStringLiteral("0"));
-        run(accounts::groupCreate(5, QStringLiteral("O'Brien")));
-        const int group = scalar(accounts::groupSearch(5, QStringLiteral("o'brien"))).toInt();
-        QVERIFY(group > 46);
-        QCOMPARE(count(QStringLiteral("Select * From TGROUP Where GROUP_NAME = 'O''Brien' And OWNER_KEY = 5 And "
-                                      "GROUP_DESC = 'Default' And SORTING_NO Is Null And FLAG = 'Y'")),
-                 1);
-        run(accounts::groupLink(group, 5));
-        QCOMPARE(count(QStringLiteral("Select * From TGROUPUSER Where GROUP_KEY = %1 And USER_KEY = 5").arg(group)), 1);
-
-        // Copied once however often it runs, and not into a group that shares a report name.
-        run(accounts::reportCopy(group, 37));
-        run(accounts::reportCopy(group, 37));
-        QCOMPARE(reports(group), reports(37));
-        run(accounts::reportCopy(group, 38));
-        QCOMPARE(reports(group), reports(37) + reports(38));
-        const int before = reports(44);
-        run(QStringLiteral(
-            "Insert Into TCOMMONREPORT (COMMONRPT_KEY, GROUP_KEY, REPORT_NAME) (Select 900, 44, '기흉')"));
-        run(accounts::reportCopy(44, 37));
-        QCOMPARE(reports(44), before + 1);
-    }
-
-    void romanizationStoredAsTyped()
-    {
-        const QString name = scalar(QStringLiteral("Select top 1 KOR_NAME From THANCONVERT Where FAMILY_NAME Is Null"));
-        db::Recordset row = m_db.open(romanize::lookup(name));
-        QCOMPARE(row.recordCount(), 1);
-        QVERIFY(row.isNull(0));
-        run(romanize::update(QString(), QStringLiteral("GIL'DONG "), name));
-        row = m_db.open(romanize::lookup(name));
-        QVERIFY(!row.isNull(0));
-        QCOMPARE(row.text(0), QString());
-        QCOMPARE(row.text(1), QStringLiteral("GIL'DONG "));
     }
 
     void levelCaptions()

@@ -37,6 +37,16 @@ class TestAutomationCli : public QObject
         return {tool.exitCode(), tool.readAllStandardError(), QJsonDocument::fromJson(f.readAll()).object()};
     }
 
+    Run runLines(const TestSite &site, const QByteArray &lines)
+    {
+        QTemporaryDir dir;
+        QFile f(dir.filePath(QStringLiteral("script.txt")));
+        f.open(QIODevice::WriteOnly);
+        f.write(lines);
+        f.close();
+        return run(site, f.fileName());
+    }
+
 private Q_SLOTS:
     void windowScript()
     {
@@ -131,14 +141,7 @@ private Q_SLOTS:
 
     void unknownControlNamesTheLine()
     {
-        TestSite site;
-        QTemporaryDir dir;
-        const QString script = dir.filePath(QStringLiteral("bad.txt"));
-        QFile f(script);
-        f.open(QIODevice::WriteOnly);
-        f.write("login 79738793\n\n# a comment\nclick Command99\ndump\n");
-        f.close();
-        const Run r = run(site, script);
+        const Run r = runLines(TestSite(), "login 79738793\n\n# a comment\nclick Command99\ndump\n");
         QVERIFY(r.exitCode != 0);
         QVERIFY2(r.errors.contains(":4:") && r.errors.contains("Command99"), r.errors.constData());
         QVERIFY(r.state.contains(QStringLiteral("final")));
@@ -148,13 +151,7 @@ private Q_SLOTS:
     {
         TestSite site;
         QFile::remove(site.file(QStringLiteral("DB.ini")));
-        QTemporaryDir dir;
-        const QString script = dir.filePath(QStringLiteral("s.txt"));
-        QFile f(script);
-        f.open(QIODevice::WriteOnly);
-        f.write("login 11111111\nlogin 79738793\nclick Command6\n");
-        f.close();
-        const Run r = run(site, script);
+        const Run r = runLines(site, "login 11111111\nlogin 79738793\nclick Command6\n");
         QCOMPARE(r.exitCode, 0);
         const QJsonObject last = r.state.value(QStringLiteral("final")).toObject();
         const QJsonArray messages = last.value(QStringLiteral("messages")).toArray();

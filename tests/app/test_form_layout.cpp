@@ -1,7 +1,6 @@
 #include "support/app_harness.h"
 
 #include "app/app_style.h"
-#include "gatewaylog/order_lookup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -177,13 +176,6 @@ private Q_SLOTS:
             w = w->nextInFocusChain();
         } while (w != start);
         QCOMPARE(chain, expected);
-    }
-
-    void hintPanelShowsTheOrderLookupHelp()
-    {
-        const QString help = gatewaylog::OrderLookup::helpText();
-        QCOMPARE(help.count(QLatin1String("\r\n")), 4);
-        QVERIFY(captionFits(m_app->form().ui().Label3, help));
     }
 
     void hiddenControlsStayHiddenWhenEnlarged()

@@ -1,10 +1,13 @@
-#include "support/app_harness.h"
+#include "support/window_checks.h"
 
 #include "app/access_code.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
+
+using Prepare = std::function<void(TestSite &)>;
+Q_DECLARE_METATYPE(Prepare)
 
 // The access code, the loading of the main window, and the ways out.
 class TestStartup : public QObject
@@ -94,110 +97,83 @@ private Q_SLOTS:
         QCOMPARE(app.text(QStringLiteral("Text12")), QStringLiteral("C:\\RUDIVUV\\Log\\"));
         for (const char *name : {"Command1", "Command3", "Command5", "Command6"})
             QVERIFY(app.control(QLatin1String(name)).value(QStringLiteral("enabled")).toBool());
-        // The demo site's level 2 selects "로그없음" and arms the options.
-        QCOMPARE(app.control(QStringLiteral("Option1")).value(QStringLiteral("value")).toInt(), 1);
-        QVERIFY(app.form().logOptionArmed());
-        QVERIFY(app.commands().isEmpty());
     }
 
-    void missingDbIniEndsAfterTheMessage()
+    // What the site holds at login: the one message, if any, whether the tool
+    // ends, the log option read from the control file, the log folder found.
+    void startsOnASite_data()
     {
-        AppHarness app(QDate(2026, 12, 6), [](TestSite &site) { QFile::remove(site.file(QStringLiteral("DB.ini"))); });
-        app.login();
-        QCOMPARE(app.messages().size(), 1);
-        QCOMPARE(message(app, 0), QStringLiteral("DB 연결 실패"));
-        QVERIFY(app.ended());
-        QVERIFY(app.items(QStringLiteral("Combo2")).isEmpty());
-        QVERIFY(app.items(QStringLiteral("List1")).isEmpty());
-        QVERIFY(!app.control(QStringLiteral("Command6")).value(QStringLiteral("enabled")).toBool());
+        QTest::addColumn<Prepare>("prepare");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("ended");
+        QTest::addColumn<int>("option"); // armed with this option on; 0 not armed
+        QTest::addColumn<QString>("logFolder");
+        const QString control = QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini");
+        const auto controlFiles = [control](const QByteArray &first, const QByteArray &second) -> Prepare {
+            return [=](TestSite &site) {
+                QFile::remove(site.file(control));
+                if (!first.isEmpty())
+                    site.writeBytes(QStringLiteral("drives/c/Brevan/QoRVA_Clinic_MWLScp/ZORadoDidServiceControl.ini"),
+                                    "A=1\r\n" + first + "\r\n");
+                if (!second.isEmpty())
+                    site.writeBytes(control, "B=1\r\n" + second + "\r\n");
+            };
+        };
+        const auto logFolders = [](bool rudivuv, bool brevan) -> Prepare {
+            return [=](TestSite &site) {
+                QDir drives(site.file(QStringLiteral("drives/c")));
+                if (!rudivuv)
+                    QDir(drives.filePath(QStringLiteral("RUDIVUV/Log"))).removeRecursively();
+                if (brevan)
+                    drives.mkpath(QStringLiteral("Brevan/Log"));
+            };
+        };
+        QTest::newRow("no DB.ini") << Prepare(
+                                          [](TestSite &site) { QFile::remove(site.file(QStringLiteral("DB.ini"))); })
+                                   << "DB 연결 실패" << true << 0 << "";
+        QTest::newRow("no control file") << controlFiles({}, {})
+                                         << "ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다."
+                                         << false << 0 << "";
+        QTest::newRow("account table unreadable")
+            << checks::demoPlus("DROP TABLE Tuser;") << "Tuser" << false << 1 << "";
+        QTest::newRow("control file in the second place only")
+            << controlFiles({}, "LogLevel=4") << "" << false << 2 << "";
+        QTest::newRow("control files in both: the first wins")
+            << controlFiles("LogLevel=4", "LogLevel=1") << "" << false << 2 << "";
+        QTest::newRow("control file in the first place only")
+            << controlFiles("LogLevel=3", {}) << "" << false << 1 << "";
+        QTest::newRow("first log folder present")
+            << logFolders(true, false) << "" << false << 1 << "C:\\RUDIVUV\\Log\\";
+        QTest::newRow("neither log folder") << logFolders(false, false) << "" << false << 1 << "C:\\Brevan\\Log\\";
+        QTest::newRow("only the second log folder")
+            << logFolders(false, true) << "" << false << 1 << "C:\\Brevan\\Log\\";
     }
 
-    void logFolderChoice_data()
+    void startsOnASite()
     {
-        QTest::addColumn<bool>("rudivuvLog");
-        QTest::addColumn<bool>("brevanLog");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("first folder present") << true << false << QStringLiteral("C:\\RUDIVUV\\Log\\");
-        QTest::newRow("neither") << false << false << QStringLiteral("C:\\Brevan\\Log\\");
-        QTest::newRow("only the second") << false << true << QStringLiteral("C:\\Brevan\\Log\\");
-    }
-
-    void logFolderChoice()
-    {
-        QFETCH(bool, rudivuvLog);
-        QFETCH(bool, brevanLog);
-        QFETCH(QString, expected);
-        AppHarness app(QDate(2026, 12, 6), [&](TestSite &site) {
-            QDir drives(site.file(QStringLiteral("drives/c")));
-            if (!rudivuvLog)
-                QDir(drives.filePath(QStringLiteral("RUDIVUV/Log"))).removeRecursively();
-            if (brevanLog)
-                drives.mkpath(QStringLiteral("Brevan/Log"));
-        });
-        app.login();
-        QCOMPARE(app.text(QStringLiteral("Text12")), expected);
-    }
-
-    void controlFileLocations_data()
-    {
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("second");
-        QTest::addColumn<int>("option");
-        QTest::newRow("second place only") << QString() << QStringLiteral("LogLevel=4") << 2;
-        QTest::newRow("both: the first wins") << QStringLiteral("LogLevel=4") << QStringLiteral("LogLevel=1") << 2;
-        QTest::newRow("first place only") << QStringLiteral("LogLevel=3") << QString() << 1;
-    }
-
-    void controlFileLocations()
-    {
-        QFETCH(QString, first);
-        QFETCH(QString, second);
+        QFETCH(Prepare, prepare);
+        QFETCH(QString, message);
+        QFETCH(bool, ended);
         QFETCH(int, option);
-        AppHarness app(QDate(2026, 12, 6), [&](TestSite &site) {
-            QFile::remove(site.file(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini")));
-            if (!first.isEmpty())
-                site.writeBytes(QStringLiteral("drives/c/Brevan/QoRVA_Clinic_MWLScp/ZORadoDidServiceControl.ini"),
-                                "A=1\r\n" + first.toLatin1() + "\r\n");
-            if (!second.isEmpty())
-                site.writeBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"),
-                                "B=1\r\n" + second.toLatin1() + "\r\n");
-        });
+        QFETCH(QString, logFolder);
+        AppHarness app(QDate(2026, 12, 6), prepare);
         app.login();
-        QCOMPARE(app.control(QStringLiteral("Option%1").arg(option)).value(QStringLiteral("value")).toInt(), 1);
-        QVERIFY(app.form().logOptionArmed());
+        QCOMPARE(app.messages().size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(checks::lastMessage(app).contains(message), qPrintable(checks::lastMessage(app)));
+        QCOMPARE(app.ended(), ended);
+        QCOMPARE(app.form().database().isOpen(), !ended);
+        QCOMPARE(app.form().logOptionArmed(), option > 0);
+        if (option > 0)
+            QCOMPARE(checks::value(app, QStringLiteral("Option%1").arg(option)), 1);
+        if (!logFolder.isEmpty())
+            QCOMPARE(app.text(QStringLiteral("Text12")), logFolder);
+        if (ended)
+            QVERIFY(app.items(QStringLiteral("Combo2")).isEmpty() && app.items(QStringLiteral("List1")).isEmpty() &&
+                    !checks::enabled(app, QStringLiteral("Command6")));
+        else
+            QCOMPARE(app.items(QStringLiteral("List2")), QStringList{QStringLiteral("VMWL")});
         QVERIFY(app.commands().isEmpty()); // reading never restarts the gateway
-    }
-
-    void noControlFile()
-    {
-        AppHarness app(QDate(2026, 12, 6), [](TestSite &site) {
-            QFile::remove(site.file(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini")));
-        });
-        app.login();
-        QCOMPARE(app.messages().size(), 1);
-        QCOMPARE(message(app, 0),
-                 QStringLiteral("ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다."));
-        QVERIFY(!app.ended());
-        QVERIFY(!app.form().logOptionArmed());
-        QCOMPARE(app.items(QStringLiteral("List2")), QStringList{QStringLiteral("VMWL")});
-    }
-
-    void failureWhileLoadingKeepsTheWindow()
-    {
-        AppHarness app(QDate(2026, 12, 6), [](TestSite &site) {
-            // An account table the lists cannot read.
-            site.writeBytes(QStringLiteral("archive/demo.sql"),
-                            site.readBytes(QStringLiteral("archive/demo.sql")) + "\nDROP TABLE Tuser;\n");
-        });
-        app.login();
-        QVERIFY(!app.ended());
-        QCOMPARE(app.messages().size(), 1);
-        QVERIFY(message(app, 0).contains(QStringLiteral("Tuser")));
-        QCOMPARE(app.messages().at(0).toObject().value(QStringLiteral("title")).toString(),
-                 QStringLiteral("KALDEN-Z 설정 Tool"));
-        QCOMPARE(app.items(QStringLiteral("List2")), QStringList{QStringLiteral("VMWL")});
-        QVERIFY(app.form().logOptionArmed());
-        QVERIFY(app.form().database().isOpen());
     }
 
     void exitButtonLeavesTheLevelAlone()

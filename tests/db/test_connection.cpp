@@ -56,7 +56,7 @@ private Q_SLOTS:
         QVERIFY(!session.lastError().isEmpty());
     }
 
-    void readDbIniLineNumbers()
+    void dbIniLinesByNumber()
     {
         TestSite site;
         site.writeBytes(QStringLiteral("DB.ini"), "server\r\npassword\r\nlogin\r\nfour\r\n");
@@ -64,11 +64,6 @@ private Q_SLOTS:
         for (int n = 0; n <= 4; ++n)
             lines << db::readDbIniLine(site.dir(), n);
         QCOMPARE(lines, (QStringList{"", "server", "password", "login", ""}));
-    }
-
-    void missingDbIni()
-    {
-        TestSite site;
         QFile::remove(site.file(QStringLiteral("DB.ini")));
         QVERIFY_THROWS_EXCEPTION(platform::Error, db::readDbIniLine(site.dir(), 1));
         db::DbSession session;

@@ -102,6 +102,7 @@ private Q_SLOTS:
         QTest::newRow("port not a number") << QStringList{"Port=abc"} << true << 0 << "";
         QTest::newRow("port out of range") << QStringList{"Port=70000"} << true << 0 << "";
         QTest::newRow("limit zero") << QStringList{"MaxAssociations=0"} << true << 0 << "";
+        QTest::newRow("limit not a number") << QStringList{"MaxAssociations=many"} << true << 0 << "";
         QTest::newRow("bind to a name") << QStringList{"Bind=localhost"} << true << 0 << "";
         QTest::newRow("unknown level") << QStringList{"LogLevel=9", "Port=104"} << false << 0 << "";
         QTest::newRow("garbled entry refused, others kept")

@@ -57,35 +57,6 @@ private Q_SLOTS:
         QCOMPARE(level ? int(*level) : -1, recognised);
     }
 
-    void rewrite_data()
-    {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<bool>("reading");
-        QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<int>("recognised");
-        const auto row = [](const char *name, const QStringList &lines, int selected, bool reading,
-                            const QStringList &expected, int recognised) {
-            QTest::newRow(name) << lines << selected << reading << expected << recognised;
-        };
-        row("first line", {"LogLevel=4", "B=2"}, 0, false, {"LogLevel=0", "B=2"}, -1);
-        row("none", {"A=1", "B=2"}, 1, false, {"A=1", "B=2"}, -1);
-        row("reading takes the level", {"A", "LogLevel=4"}, 0, true, {"A", "LogLevel=4"}, 1);
-        row("reading an unknown level", {"LogLevel= 4"}, 0, true, {"LogLevel=0"}, -1);
-    }
-
-    void rewrite()
-    {
-        QFETCH(QStringList, lines);
-        QFETCH(int, selected);
-        QFETCH(bool, reading);
-        QFETCH(QStringList, expected);
-        QFETCH(int, recognised);
-        const auto result = gatewaylog::rewriteLevels(lines, LogOption(selected), reading);
-        QCOMPARE(result.lines, expected);
-        QCOMPARE(result.recognised ? int(*result.recognised) : -1, recognised);
-    }
-
     // What the operator's clicks leave in the file, and how often the gateway restarts.
     void options_data()
     {

@@ -112,18 +112,6 @@ private Q_SLOTS:
         app.act(QStringLiteral("click Check1"));
         QCOMPARE(value(app, QStringLiteral("Check2")), 0);
     }
-
-    void namedTextIsRefusedUnlessPlain()
-    {
-        AppHarness app;
-        app.login();
-        const int before = statements(app).size();
-        app.act(QStringLiteral("type Text11 VMWL Where 1=1; Delete Tuser --"));
-        app.act(QStringLiteral("click Command2"));
-        QCOMPARE(statements(app).size(), before);
-        QVERIFY(lastMessage(app).startsWith(QStringLiteral("조회할 View 이름이 올바르지 않습니다")));
-        QCOMPARE(app.text(QStringLiteral("Text8")), QString());
-    }
 };
 
 QTEST_MAIN(TestOrderPreview)

@@ -10,55 +10,6 @@ class TestViewBuilder : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void registerEachKind_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("view");
-        QTest::newRow("KK") << 0 << "VMWL_KK_MR1_11";
-        QTest::newRow("KE") << 1 << "VMWL_KE_MR1_11";
-        QTest::newRow("EK") << 2 << "VMWL_EK_MR1_11";
-        QTest::newRow("EE") << 3 << "VMWL_EE_MR1_11";
-        QTest::newRow("EG") << 4 << "VMWL_EG_MR1_11";
-    }
-
-    void registerEachKind()
-    {
-        QFETCH(int, kind);
-        QFETCH(QString, view);
-        AppHarness app;
-        app.login();
-        const QByteArray before = controlFile(app);
-        for (const QString &action :
-             {QStringLiteral("pick Combo3 %1").arg(kind), QStringLiteral("type Text2 mr-1"),
-              QStringLiteral("type Text6 mr"), QStringLiteral("type Text3 mr,ct"), QStringLiteral("click Command6")})
-            app.act(action);
-
-        QCOMPARE(app.messages().size(), 1);
-        QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
-        QVERIFY(app.items(QStringLiteral("List2")).contains(view));
-        const QString statement = statements(app).filter(QStringLiteral("Create View")).value(0);
-        QVERIFY(statement.startsWith(QStringLiteral("Create View ") + view + QStringLiteral("(\r\n")));
-        QVERIFY(statement.endsWith(QStringLiteral("And a.Order_Modality IN ('MR','CT') \r\n")));
-        QByteArray expected = before;
-        expected.replace("^^VMWL_EE_DR01^^^^||\r\n", "^^VMWL_EE_DR01^^^^||mr-1^^" + view.toLatin1() + "^^^^||\r\n");
-        QCOMPARE(controlFile(app), expected);
-        QCOMPARE(app.commands(), restart());
-        QCOMPARE(app.pauses().at(0).toObject().value(QStringLiteral("afterCommands")).toInt(), 2);
-        // The fields are reset.
-        QCOMPARE(app.text(QStringLiteral("Text2")) + app.text(QStringLiteral("Text3")), QString());
-        QCOMPARE(app.text(QStringLiteral("Combo3")), QStringLiteral("영문이름 / 검사명영문"));
-        QCOMPARE(app.text(QStringLiteral("Combo2")), QStringLiteral("ISO_IR 100"));
-
-        // The view serves the demo orders of its modalities, as registered.
-        db::Recordset served = app.form().database().open(
-            QStringLiteral("Select Modality, scheduled_station_aetitle, specific_character_set, Patient_Name, "
-                           "Scheduled_procedure_desc From ") +
-            view);
-        QVERIFY(served.recordCount() > 0);
-        QCOMPARE(served.text(0) + served.text(1) + served.text(2), QStringLiteral("MRmr-1ISO_IR 100"));
-        QVERIFY(!served.text(3).isEmpty() && !served.text(4).isEmpty());
-    }
-
     void languagesOfTheKinds()
     {
         AppHarness app;
@@ -263,6 +214,7 @@ private Q_SLOTS:
         QCOMPARE(app.commands().isEmpty(), !dropped);
     }
 
+    // Refused or failed registrations: nothing reaches the gateway.
     // Refused or failed registrations: nothing reaches the gateway.
     void registrationThatFailsChangesNothing_data()
     {

@@ -69,14 +69,30 @@ private Q_SLOTS:
             app.act(QStringLiteral("click Check9"));
         app.act(QStringLiteral("pick Combo2 %1").arg(charset));
         const QString charsetText = app.text(QStringLiteral("Combo2"));
+        const QByteArray fileBefore = controlFile(app);
         app.act(QStringLiteral("click Command6"));
+        QCOMPARE(app.messages().size(), 1);
         QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
-        // Something else in the check box before the click.
-        app.act(QStringLiteral("pick Combo3 2"));
-
         const QStringList views = app.items(QStringLiteral("List2"));
         const QString name = views.filter(QStringLiteral("_") + QString(ae).toUpper().replace("-", "1_1")).value(0);
         QVERIFY2(!name.isEmpty(), qPrintable(views.join(",")));
+        QVERIFY(statements(app)
+                    .filter(QStringLiteral("Create View"))
+                    .value(0)
+                    .startsWith(QStringLiteral("Create View ") + name + QStringLiteral("(\r\n")));
+        // Appended to the device list as typed; the gateway stopped, one pause, started.
+        QByteArray expected = fileBefore;
+        expected.replace("^^VMWL_EE_DR01^^^^||\r\n",
+                         "^^VMWL_EE_DR01^^^^||" + ae.toLatin1() + "^^" + name.toLatin1() + "^^^^||\r\n");
+        QCOMPARE(controlFile(app), expected);
+        QCOMPARE(app.commands(), restart());
+        QCOMPARE(app.pauses().at(0).toObject().value(QStringLiteral("afterCommands")).toInt(), 2);
+        // The fields are reset.
+        QCOMPARE(app.text(QStringLiteral("Text2")) + app.text(QStringLiteral("Text3")), QString());
+        QCOMPARE(app.text(QStringLiteral("Combo3")) + app.text(QStringLiteral("Combo2")),
+                 QStringLiteral("영문이름 / 검사명영문ISO_IR 100"));
+        // Something else in the check box before the click.
+        app.act(QStringLiteral("pick Combo3 2"));
         app.act(QStringLiteral("pick List2 %1").arg(views.indexOf(name)));
 
         QCOMPARE(app.text(QStringLiteral("Text11")), name);
