@@ -6,6 +6,8 @@
 #include <QTest>
 #include <QTextCodec>
 
+using namespace Qt::StringLiterals;
+
 using namespace checks;
 
 // The account tools on the demo archive, through the window. What each
@@ -197,16 +199,16 @@ private Q_SLOTS:
                                   .arg(group));
         };
         // Account 5 had none: new groups, their links and reports.
-        QCOMPARE(groupsOf(5), (QStringList{"CHEST:Y", "O'Brien:Y", "복부:Y"}));
-        QCOMPARE(reportsOf(5, "CHEST"), 3);
-        QCOMPARE(reportsOf(5, "O''Brien"), 1);
+        QCOMPARE(groupsOf(5), (QStringList{u"CHEST:Y"_s, u"O'Brien:Y"_s, u"복부:Y"_s}));
+        QCOMPARE(reportsOf(5, u"CHEST"_s), 3);
+        QCOMPARE(reportsOf(5, u"O''Brien"_s), 1);
         // Account 11 has "chest" already: its group is used, no new one.
-        QCOMPARE(groupsOf(11).filter(QStringLiteral("chest"), Qt::CaseInsensitive), QStringList{"chest:Y"});
-        QCOMPARE(reportsOf(11, "chest"), 3);
+        QCOMPARE(groupsOf(11).filter(QStringLiteral("chest"), Qt::CaseInsensitive), QStringList{u"chest:Y"_s});
+        QCOMPARE(reportsOf(11, u"chest"_s), 3);
         // Account 3's "Chest" holds a report of the same name: nothing copied into it.
-        QCOMPARE(reportsOf(3, "Chest"), 1);
+        QCOMPARE(reportsOf(3, u"Chest"_s), 1);
         QVERIFY(!groupsOf(3).contains(QStringLiteral("SPINE:Y")));
-        QCOMPARE(reportsOf(12, "CHEST"), 3);
+        QCOMPARE(reportsOf(12, u"CHEST"_s), 3);
 
         // A second run adds nothing.
         const int rows = count(app, QStringLiteral("Select * From TCOMMONREPORT")) +
@@ -227,7 +229,7 @@ private Q_SLOTS:
         app.login();
         app.act(QStringLiteral("type Text16 마이클"));
         app.act(QStringLiteral("key Text16 Enter"));
-        QCOMPARE(app.text("Text17") + u'|' + app.text("Text18"), QStringLiteral("|MICHAEL"));
+        QCOMPARE(app.text(u"Text17"_s) + u'|' + app.text(u"Text18"_s), QStringLiteral("|MICHAEL"));
         QCOMPARE(app.state().value(QStringLiteral("focus")).toString(), QStringLiteral("Text17"));
 
         // No: nothing changes.
@@ -240,14 +242,14 @@ private Q_SLOTS:
         QCOMPARE(app.text(QStringLiteral("Label3")), QStringLiteral("장비 Worklist에서 한글 표시 여부 설정"));
         const QString stored = QStringLiteral("Select FAMILY_NAME + '|' + ENG_NAME From THANCONVERT Where KOR_NAME = "
                                               "'마이클'");
-        QCOMPARE(column(app, stored), QStringList{"<NULL>"});
+        QCOMPARE(column(app, stored), QStringList{u"<NULL>"_s});
 
         // Yes: stored as typed.
         app.act(QStringLiteral("type Text18 MI'CHAEL "));
         app.act(QStringLiteral("answer Yes"));
         app.act(QStringLiteral("key Text18 Enter"));
         QCOMPARE(app.text(QStringLiteral("Label3")), QStringLiteral("변경되었습니다."));
-        QCOMPARE(column(app, stored), QStringList{"|MI'CHAEL "});
+        QCOMPARE(column(app, stored), QStringList{u"|MI'CHAEL "_s});
     }
 
     void romanizationEdgeCases()
@@ -256,7 +258,7 @@ private Q_SLOTS:
         app.login();
         for (const char *action : {"type Text17 OLD", "type Text18 OLD", "type Text16 없는이름", "click Command9"})
             app.act(QString::fromUtf8(action));
-        QCOMPARE(app.text("Text17") + app.text("Text18"), QString());
+        QCOMPARE(app.text(u"Text17"_s) + app.text(u"Text18"_s), QString());
         QVERIFY(app.messages().isEmpty());
 
         app.act(QStringLiteral("click Command4"));
@@ -285,7 +287,7 @@ private Q_SLOTS:
         app.act(QStringLiteral("pick Combo1 10")); // 12 | rad1
         QStringList groups = app.items(QStringLiteral("List4"));
         groups.sort();
-        QCOMPARE(groups, (QStringList{"37_CHEST", "38_복부", "39_SPINE"}));
+        QCOMPARE(groups, (QStringList{u"37_CHEST"_s, u"38_복부"_s, u"39_SPINE"_s}));
         QCOMPARE(app.control(QStringLiteral("List4")).value(QStringLiteral("selected")).toArray().size(), 3);
         QCOMPARE(statements(app).last(),
                  QStringLiteral("Select DISTINCT g.group_key, g.GROUP_NAME From   TGROUP G, TCOMMONREPORT k Where  "

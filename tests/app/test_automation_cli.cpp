@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The tool as a black box: a script of operator actions in, what the windows
 // show out.
 class TestAutomationCli : public QObject
@@ -26,9 +28,9 @@ class TestAutomationCli : public QObject
         const QString state = out.filePath(QStringLiteral("state.json"));
         QProcess tool;
         tool.setProgram(QStringLiteral(KZ_TOOL));
-        tool.setArguments(
-            QStringList{"--app-dir", site.dir(), "--today", "2026-12-06", "--automate", script, "--state", state} +
-            extra);
+        tool.setArguments(QStringList{u"--app-dir"_s, site.dir(), u"--today"_s, u"2026-12-06"_s, u"--automate"_s,
+                                      script, u"--state"_s, state} +
+                          extra);
         tool.start();
         if (!tool.waitForFinished(60000))
             return {-1, "timed out", {}};
@@ -53,7 +55,7 @@ private Q_SLOTS:
         TestSite site;
         QTemporaryDir shots;
         const QString png = shots.filePath(QStringLiteral("main.png"));
-        const Run r = run(site, TestSite::testData(QStringLiteral("automation/window.txt")), {"--screenshot", png});
+        const Run r = run(site, TestSite::testData(QStringLiteral("automation/window.txt")), {u"--screenshot"_s, png});
         QCOMPARE(r.exitCode, 0);
         const QJsonArray snapshots = r.state.value(QStringLiteral("snapshots")).toArray();
         QCOMPARE(snapshots.size(), 2);
@@ -78,9 +80,9 @@ private Q_SLOTS:
         const QJsonObject last = r.state.value(QStringLiteral("final")).toObject();
         QCOMPARE(last.value(QStringLiteral("ended")).toBool(), true);
         QCOMPARE(last.value(QStringLiteral("commands")).toArray(),
-                 (QJsonArray{"taskkill /F /IM QXGateWayService.exe /T", "taskkill /F /IM ZORadoDidService.exe /T",
-                             "net start KALDEN1", "taskkill /F /IM QXGateWayService.exe /T",
-                             "taskkill /F /IM ZORadoDidService.exe /T", "net start KALDEN1"}));
+                 (QJsonArray{u"taskkill /F /IM QXGateWayService.exe /T"_s, u"taskkill /F /IM ZORadoDidService.exe /T"_s,
+                             u"net start KALDEN1"_s, u"taskkill /F /IM QXGateWayService.exe /T"_s,
+                             u"taskkill /F /IM ZORadoDidService.exe /T"_s, u"net start KALDEN1"_s}));
         QVERIFY(last.value(QStringLiteral("statements")).toArray().size() >= 3);
         QVERIFY(last.value(QStringLiteral("messages")).toArray().isEmpty());
         QVERIFY(site.readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"))
@@ -156,9 +158,10 @@ private Q_SLOTS:
         const QJsonObject last = r.state.value(QStringLiteral("final")).toObject();
         const QJsonArray messages = last.value(QStringLiteral("messages")).toArray();
         QCOMPARE(messages.size(), 2);
-        QCOMPARE(messages.at(1).toObject(),
-                 (QJsonObject{
-                     {"text", "DB 연결 실패"}, {"title", "KALDEN-Z 설정 Tool"}, {"buttons", "OK"}, {"answer", "OK"}}));
+        QCOMPARE(messages.at(1).toObject(), (QJsonObject{{u"text"_s, u"DB 연결 실패"_s},
+                                                         {u"title"_s, u"KALDEN-Z 설정 Tool"_s},
+                                                         {u"buttons"_s, u"OK"_s},
+                                                         {u"answer"_s, u"OK"_s}}));
         QCOMPARE(last.value(QStringLiteral("ended")).toBool(), true);
     }
 };

@@ -15,6 +15,8 @@
 #include <QStyleOptionButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The windows against the layout tables: every control's kind, caption,
 // position, tab order, hidden, disabled and checked state, and font.
 class TestFormLayout : public QObject
@@ -78,8 +80,8 @@ private Q_SLOTS:
             const QStringList f = line.split(QLatin1Char('\t'));
             QCOMPARE(f.size(), 14);
             m_rows.append(Row{f[0], f[1], f[2], f[3], f[4].toInt(), f[5].toInt(), f[6].toInt(), f[7].toInt(),
-                              f[8].isEmpty() ? -1 : f[8].toInt(), f[9] == "1", f[10] == "1", f[11] == "1",
-                              f[12].isEmpty() ? 0.0 : f[12].toDouble(), f[13] == "1"});
+                              f[8].isEmpty() ? -1 : f[8].toInt(), f[9] == u"1"_s, f[10] == u"1"_s, f[11] == u"1"_s,
+                              f[12].isEmpty() ? 0.0 : f[12].toDouble(), f[13] == u"1"_s});
         }
         QCOMPARE(m_rows.size(), 82);
         m_app = std::make_unique<AppHarness>();
@@ -89,7 +91,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("index");
         for (int i = 0; i < m_rows.size(); ++i)
-            QTest::newRow(qPrintable(m_rows[i].form + "." + m_rows[i].name)) << i;
+            QTest::newRow(qPrintable(m_rows[i].form + u'.' + m_rows[i].name)) << i;
     }
 
     void control()

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using Prepare = std::function<void(TestSite &)>;
 Q_DECLARE_METATYPE(Prepare)
 
@@ -83,14 +85,15 @@ private Q_SLOTS:
 
         const QStringList charsets = app.items(QStringLiteral("Combo2"));
         QCOMPARE(charsets.size(), 26);
-        QCOMPARE(charsets.mid(0, 4), (QStringList{"ISO_IR 100", "ISO 2022 IR 149", "\\ISO 2022 IR 149", "ISO_IR 192"}));
-        QCOMPARE(charsets.mid(19, 3), (QStringList{"ISO 2022 IR 144", "ISO 2022 IR 127", "ISO 2022 IR 126"}));
+        QCOMPARE(charsets.mid(0, 4),
+                 (QStringList{u"ISO_IR 100"_s, u"ISO 2022 IR 149"_s, u"\\ISO 2022 IR 149"_s, u"ISO_IR 192"_s}));
+        QCOMPARE(charsets.mid(19, 3), (QStringList{u"ISO 2022 IR 144"_s, u"ISO 2022 IR 127"_s, u"ISO 2022 IR 126"_s}));
         QCOMPARE(charsets.last(), QStringLiteral("ISO 2022 IR 166"));
         QCOMPARE(app.text(QStringLiteral("Combo2")), QStringLiteral("ISO_IR 100"));
         QCOMPARE(app.control(QStringLiteral("Combo2")).value(QStringLiteral("index")).toInt(), -1);
         QCOMPARE(app.items(QStringLiteral("Combo3")),
-                 (QStringList{"한글이름 / 검사명한글", "한글이름 / 검사명영문", "영문이름 / 검사명한글",
-                              "영문이름 / 검사명영문", "영문이름 / 검사명영문(기초자료)"}));
+                 (QStringList{u"한글이름 / 검사명한글"_s, u"한글이름 / 검사명영문"_s, u"영문이름 / 검사명한글"_s,
+                              u"영문이름 / 검사명영문"_s, u"영문이름 / 검사명영문(기초자료)"_s}));
         QCOMPARE(app.text(QStringLiteral("Combo3")), QStringLiteral("영문이름 / 검사명영문"));
         QCOMPARE(app.text(QStringLiteral("Combo1")), QStringLiteral("복사 대상 계정 선택"));
         QCOMPARE(app.items(QStringLiteral("List2")), QStringList{QStringLiteral("VMWL")});

@@ -15,6 +15,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 class TestConnection : public QObject
 {
     Q_OBJECT
@@ -63,7 +65,7 @@ private Q_SLOTS:
         QStringList lines;
         for (int n = 0; n <= 4; ++n)
             lines << db::readDbIniLine(site.dir(), n);
-        QCOMPARE(lines, (QStringList{"", "server", "password", "login", ""}));
+        QCOMPARE(lines, (QStringList{u""_s, u"server"_s, u"password"_s, u"login"_s, u""_s}));
         QFile::remove(site.file(QStringLiteral("DB.ini")));
         QVERIFY_THROWS_EXCEPTION(platform::Error, db::readDbIniLine(site.dir(), 1));
         db::DbSession session;
@@ -77,13 +79,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("ado");
         QTest::addColumn<QString>("odbc");
         QTest::newRow("plain")
-            << db::adoConnectionString("PACS01\\SQLEXPRESS", "pw", "sa")
+            << db::adoConnectionString(u"PACS01\\SQLEXPRESS"_s, u"pw"_s, u"sa"_s)
             << "DRIVER={FreeTDS};SERVER=PACS01\\SQLEXPRESS;DATABASE=QoRVA_Clinic;UID=sa;PWD=pw;TDS_Version=7.4;";
         QTest::newRow("blanks after = dropped as ADO does")
             << "Provider=SQLNCLI11;Server= 10.0.0.5 ;Database=QoRVA_Clinic;User Id= pacs;Password= x"
             << "DRIVER={FreeTDS};SERVER=10.0.0.5;DATABASE=QoRVA_Clinic;UID=pacs;PWD=x;TDS_Version=7.4;";
         QTest::newRow("other driver: nothing added")
-            << db::adoConnectionString("db", "pw", "sa")
+            << db::adoConnectionString(u"db"_s, u"pw"_s, u"sa"_s)
             << "DRIVER={ODBC Driver 18 for SQL Server};SERVER=db;DATABASE=QoRVA_Clinic;UID=sa;PWD=pw;";
         QTest::newRow("braces around what ODBC would split")
             << "Provider=SQLNCLI11;Server=db;Database=QoRVA_Clinic;User Id= sa;Password= \"a;b}c\""

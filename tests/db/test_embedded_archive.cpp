@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The embedded archive through DbSession, on a small schema of the test's own.
 class TestEmbeddedArchive : public QObject
 {
@@ -103,24 +105,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("value");
         const auto row = [](const char *sql, const QString &value) { QTest::newRow(sql) << sql << value; };
-        row("Select 'a' + N'홍' + 'c'", "a홍c");
-        row("Select 2 * 3 + 1", "7");
-        row("Select Left('abcdef', 3) + Right('abcdef', 2) + Right('ab', 5) + '[' + Right('ab', 0) + ']'", "abcefab[]");
-        row("Select Len('ab  ')", "2");
-        row("Select Substring('abcdef', 2, 3)", "bcd");
-        row("Select IsNull(NULL, 'x') + 'y'", "xy");
-        row("Select IsNull('a' + NULL, 'null')", "null");
-        row("Select Case When 1 = 1 Then 'x' Else 'y' End + 'z'", "xz");
-        row("Select Replace('M8' + 'X', '8X' , 'X8')", "MX8");
-        row("Select Upper('résumé 한글')", "RÉSUMÉ 한글");
+        row("Select 'a' + N'홍' + 'c'", u"a홍c"_s);
+        row("Select 2 * 3 + 1", u"7"_s);
+        row("Select Left('abcdef', 3) + Right('abcdef', 2) + Right('ab', 5) + '[' + Right('ab', 0) + ']'",
+            u"abcefab[]"_s);
+        row("Select Len('ab  ')", u"2"_s);
+        row("Select Substring('abcdef', 2, 3)", u"bcd"_s);
+        row("Select IsNull(NULL, 'x') + 'y'", u"xy"_s);
+        row("Select IsNull('a' + NULL, 'null')", u"null"_s);
+        row("Select Case When 1 = 1 Then 'x' Else 'y' End + 'z'", u"xz"_s);
+        row("Select Replace('M8' + 'X', '8X' , 'X8')", u"MX8"_s);
+        row("Select Upper('résumé 한글')", u"RÉSUMÉ 한글"_s);
         row("Select VUR_TCOMMON.F_HANCONVERT('흉부 CT', 1) + '^' + VUR_TCOMMON.F_HANCONVERT('뇌 MRI', 1)",
-            "CHEST CT^뇌 MRI");
-        row("Select 'u' + (Select top 1 user_id From Tuser Order by user_key Desc)", "utech");
-        row("Select Count(*) From Tuser Where user_key = (Select top 1 user_key From Tuser Order by 1 Desc)", "1");
-        row("Select top 1 user_key From Tuser Where userlevel_key < 500 Order by 1 Desc", "9");
-        row("Select top 1 user_key From Tuser Where user_key = 77", "0");
-        row("Select user_name From Tuser Where user_key = 9", "<error>");
-        row("Select Count(*) From Tuser Where user_name = ''", "0");
+            u"CHEST CT^뇌 MRI"_s);
+        row("Select 'u' + (Select top 1 user_id From Tuser Order by user_key Desc)", u"utech"_s);
+        row("Select Count(*) From Tuser Where user_key = (Select top 1 user_key From Tuser Order by 1 Desc)", u"1"_s);
+        row("Select top 1 user_key From Tuser Where userlevel_key < 500 Order by 1 Desc", u"9"_s);
+        row("Select top 1 user_key From Tuser Where user_key = 77", u"0"_s);
+        row("Select user_name From Tuser Where user_key = 9", u"<error>"_s);
+        row("Select Count(*) From Tuser Where user_name = ''", u"0"_s);
     }
 
     void values()
@@ -218,7 +221,7 @@ private Q_SLOTS:
                  QStringLiteral("Select USERSETTING_KEY From Tusersetting Where USER_KEY In (1, 9) Order by 1"));
              !r.eof(); r.moveNext())
             keys << r.text(0);
-        QCOMPARE(keys, (QStringList{"101", "102", "103", "104", "105", "106"}));
+        QCOMPARE(keys, (QStringList{u"101"_s, u"102"_s, u"103"_s, u"104"_s, u"105"_s, u"106"_s}));
     }
 
     void failedStatementsChangeNothing_data()

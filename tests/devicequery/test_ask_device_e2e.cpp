@@ -10,6 +10,8 @@
 #include <QTcpSocket>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // A device's query asked from the tool, on loopback, against the project's
 // gateway serving views that the tool registered.
 class TestAskDeviceEndToEnd : public QObject
@@ -30,9 +32,9 @@ class TestAskDeviceEndToEnd : public QObject
     Run ask(const QStringList &extra)
     {
         QProcess p;
-        p.start(QStringLiteral(KZ_TOOL),
-                QStringList{"--app-dir", m_app->site().dir(), "--today", "2026-12-06", "--json", "--timeout", "5"} +
-                    extra);
+        p.start(QStringLiteral(KZ_TOOL), QStringList{u"--app-dir"_s, m_app->site().dir(), u"--today"_s, u"2026-12-06"_s,
+                                                     u"--json"_s, u"--timeout"_s, u"5"_s} +
+                                             extra);
         p.waitForFinished(30000);
         Run r;
         r.exitCode = p.exitCode();
@@ -72,7 +74,7 @@ private Q_SLOTS:
         }
         QCOMPARE(m_app->messages().size(), 2);
 
-        m_gateway.start(QStringLiteral(KZ_GATEWAY), {"--app-dir", m_app->site().dir()});
+        m_gateway.start(QStringLiteral(KZ_GATEWAY), {u"--app-dir"_s, m_app->site().dir()});
         QVERIFY(m_gateway.waitForStarted());
         bool up = false;
         for (int i = 0; i < 100 && !up; ++i) {
@@ -96,17 +98,18 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QStringList>("codes");
         QTest::addColumn<int>("exitCode");
-        QTest::newRow("registered Korean-name device") << QStringList{"--ask-as", "CT09"} << QStringList() << 0;
+        QTest::newRow("registered Korean-name device") << QStringList{u"--ask-as"_s, u"CT09"_s} << QStringList() << 0;
         // The base view's orders are for any station.
         QTest::newRow("unregistered device")
-            << QStringList{"--ask-as", "XX01", "--key", "ScheduledStationAETitle=", "--key", "Modality=CT"}
-            << QStringList{"not-registered"} << 0;
+            << QStringList{u"--ask-as"_s, u"XX01"_s,       u"--key"_s, u"ScheduledStationAETitle="_s,
+                           u"--key"_s,    u"Modality=CT"_s}
+            << QStringList{u"not-registered"_s} << 0;
         QTest::newRow("names the view's set cannot hold")
-            << QStringList{"--ask-as", "CT08"} << QStringList{"charset-unfit"} << 1;
+            << QStringList{u"--ask-as"_s, u"CT08"_s} << QStringList{u"charset-unfit"_s} << 1;
         QTest::newRow("modality the view does not carry")
-            << QStringList{"--ask-as", "CT09", "--key", "Modality=MR"} << QStringList{"modality"} << 1;
+            << QStringList{u"--ask-as"_s, u"CT09"_s, u"--key"_s, u"Modality=MR"_s} << QStringList{u"modality"_s} << 1;
         QTest::newRow("a refused command line")
-            << QStringList{"--ask-as", "CT09", "--key", "Foo=1"} << QStringList() << 2;
+            << QStringList{u"--ask-as"_s, u"CT09"_s, u"--key"_s, u"Foo=1"_s} << QStringList() << 2;
     }
 
     void commandLineFindings()
@@ -182,7 +185,7 @@ private Q_SLOTS:
     {
         m_gateway.kill();
         m_gateway.waitForFinished();
-        const Run r = ask({"--ask-as", "CT09"});
+        const Run r = ask({u"--ask-as"_s, u"CT09"_s});
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.codes, QStringList{QStringLiteral("port-closed")});
         QVERIFY(r.json.value(QStringLiteral("findings"))

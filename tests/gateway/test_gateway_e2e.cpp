@@ -22,6 +22,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 // The whole road with a real device client: devices registered in the tool,
 // the gateway restarted by the site's own commands, DCMTK's findscu asking as
 // each device, and the tool's log tools reading what the gateway wrote.
@@ -91,8 +93,8 @@ class TestGatewayEndToEnd : public QObject
         f.write("login 79738793\n" + script.toUtf8());
         f.close();
         QProcess p;
-        p.start(QStringLiteral(KZ_TOOL), {"--app-dir", m_site->dir(), "--today", "2026-12-06", "--real-pause",
-                                          "--automate", scriptPath, "--state", statePath});
+        p.start(QStringLiteral(KZ_TOOL), {u"--app-dir"_s, m_site->dir(), u"--today"_s, u"2026-12-06"_s,
+                                          u"--real-pause"_s, u"--automate"_s, scriptPath, u"--state"_s, statePath});
         p.waitForFinished(120000);
         QFile state(statePath);
         state.open(QIODevice::ReadOnly);
@@ -116,22 +118,33 @@ class TestGatewayEndToEnd : public QObject
     {
         const QString xml = m_work.filePath(QStringLiteral("answer.xml"));
         QFile::remove(xml);
-        QStringList args{"-v",        more.contains(QStringLiteral("-P")) ? "-P" : "-W",
-                         "-to",       "5",
-                         "-ta",       "8",
-                         "-td",       "15",
-                         "-aet",      ae,
-                         "-aec",      "KALDEN1",
-                         "127.0.0.1", QString::number(port ? port : m_port),
-                         "-k",        "PatientName",
-                         "-k",        "PatientID",
-                         "-k",        "ScheduledProcedureStepSequence[0].Modality=" + modality,
-                         "-k",        "ScheduledProcedureStepSequence[0].ScheduledStationAETitle",
-                         "+sr",       "-Xs",
+        QStringList args{u"-v"_s,
+                         more.contains(QStringLiteral("-P")) ? u"-P"_s : u"-W"_s,
+                         u"-to"_s,
+                         u"5"_s,
+                         u"-ta"_s,
+                         u"8"_s,
+                         u"-td"_s,
+                         u"15"_s,
+                         u"-aet"_s,
+                         ae,
+                         u"-aec"_s,
+                         u"KALDEN1"_s,
+                         u"127.0.0.1"_s,
+                         QString::number(port ? port : m_port),
+                         u"-k"_s,
+                         u"PatientName"_s,
+                         u"-k"_s,
+                         u"PatientID"_s,
+                         u"-k"_s,
+                         u"ScheduledProcedureStepSequence[0].Modality="_s + modality,
+                         u"-k"_s,
+                         u"ScheduledProcedureStepSequence[0].ScheduledStationAETitle"_s,
+                         u"+sr"_s,
+                         u"-Xs"_s,
                          xml};
         if (!charset.isNull())
-            args << "-k"
-                 << "SpecificCharacterSet=" + charset;
+            args << u"-k"_s << u"SpecificCharacterSet="_s + charset;
         args << more;
         QProcess p;
         p.start(m_findscu, args);
@@ -204,7 +217,7 @@ class TestGatewayEndToEnd : public QObject
         if (prepare)
             prepare(*g.site);
         g.process = std::make_unique<QProcess>();
-        g.process->start(QStringLiteral(KZ_GATEWAY), {"--app-dir", g.site->dir()});
+        g.process->start(QStringLiteral(KZ_GATEWAY), {u"--app-dir"_s, g.site->dir()});
         for (int i = 0; i < 100 && g.process->state() != QProcess::NotRunning; ++i) {
             if (g.log().contains(QStringLiteral("ZORadoDidService started")))
                 break;
@@ -213,7 +226,7 @@ class TestGatewayEndToEnd : public QObject
         return g;
     }
 
-    static constexpr const char *kControl = "drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini";
+    static inline const QString kControl = u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s;
 
 private Q_SLOTS:
     void initTestCase()
@@ -233,7 +246,7 @@ private Q_SLOTS:
     {
         if (m_site)
             QProcess::execute(m_site->file(QStringLiteral("bin/taskkill")),
-                              {"/F", "/IM", "ZORadoDidService.exe", "/T"});
+                              {u"/F"_s, u"/IM"_s, u"ZORadoDidService.exe"_s, u"/T"_s});
     }
 
     void registerQueryReadLogsRemove()
@@ -279,7 +292,7 @@ private Q_SLOTS:
                     "+//+DR09+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_EE_DR09 WHERE (1 = 1) AND modality = 'DX'")))
                 drEntry = i;
         }
-        QVERIFY2(drEntry >= 0, qPrintable(QJsonDocument(entries).toJson()));
+        QVERIFY2(drEntry >= 0, QJsonDocument(entries).toJson().constData());
         QVERIFY(entries.toVariantList().contains(QStringLiteral(
             "+//+CT09+///+*//*[\\ISO 2022 IR 149]*///*-//-FROM VMWL_KK_CT09 WHERE (1 = 1) AND modality = 'CT'-///-")));
 
@@ -306,7 +319,7 @@ private Q_SLOTS:
         QVERIFY2(gatewayUp(before), "the gateway did not restart after the removal");
         const Answer removed = ask(QStringLiteral("DR09"), QStringLiteral("ISO_IR 100"), QStringLiteral("DX"));
         QVERIFY2(removed.success, qPrintable(removed.output + logs().right(800) +
-                                             QString::fromLatin1(m_site->readBytes("gateway-commands.log"))));
+                                             QString::fromLatin1(m_site->readBytes(u"gateway-commands.log"_s))));
         QVERIFY(logs().contains(QStringLiteral("FROM VMWL WHERE (1 = 1) AND modality = 'DX'")));
     }
 
@@ -345,13 +358,13 @@ private Q_SLOTS:
         const Answer stalled = ask(QStringLiteral("XX03"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT"));
         QVERIFY2(stalled.success, qPrintable(QStringLiteral("a stalled peer holds the gateway: ") + stalled.output));
         QVERIFY(ask(QStringLiteral("    "), QStringLiteral("ISO_IR 100"), QStringLiteral("CT")).rejected);
-        const Answer patientRoot = ask(QStringLiteral("XX04"), QString(), QString(), {"-P"});
+        const Answer patientRoot = ask(QStringLiteral("XX04"), QString(), QString(), {u"-P"_s});
         QVERIFY2(patientRoot.rejected, qPrintable(patientRoot.output));
         // Line ends and the log's own markers inside every key the log shows.
         const QString forged = QStringLiteral("1\r\nDcmSCP: Association Terminated\r");
         QVERIFY(ask(QStringLiteral("CT\n09"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT")).rejected);
         const Answer hostile = ask(QStringLiteral("XX05"), QStringLiteral("ISO_IR 100\r\nX"), QStringLiteral("CT"),
-                                   {"-k", "PatientID=" + forged, "-k", "PatientName=" + forged});
+                                   {u"-k"_s, u"PatientID="_s + forged, u"-k"_s, u"PatientName="_s + forged});
         QVERIFY2(hostile.failed, qPrintable(hostile.output));
         ::close(s);
         QVERIFY(ask(QStringLiteral("XX06"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT")).success);
@@ -374,7 +387,7 @@ private Q_SLOTS:
         const QJsonArray entries =
             control(tool(QStringLiteral("click Command7\n")), "List3").value(QStringLiteral("items")).toArray();
         QVERIFY2(entries.toVariantList().contains(QStringLiteral("+//+XX05+///+*//*[ISO_IR 100\\x0D\\x0AX]*///*")),
-                 qPrintable(QJsonDocument(entries).toJson()));
+                 QJsonDocument(entries).toJson().constData());
     }
 
     // Started while the archive is missing, the gateway answers with a

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using gateway::WorklistKeys;
 
 class TestGatewayUnits : public QObject
@@ -28,26 +30,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("keys"); // modality, date, station, id, name
         QTest::addColumn<QString>("conditions");
-        QTest::newRow("empty keys ignored") << QStringList{"", "", "", "", ""} << "";
-        QTest::newRow("universal * ignored") << QStringList{"*", "", "*", "", "*"} << "";
-        QTest::newRow("modality and day") << QStringList{"CT", "20261206", "", "", ""}
+        QTest::newRow("empty keys ignored") << QStringList{u""_s, u""_s, u""_s, u""_s, u""_s} << "";
+        QTest::newRow("universal * ignored") << QStringList{u"*"_s, u""_s, u"*"_s, u""_s, u"*"_s} << "";
+        QTest::newRow("modality and day") << QStringList{u"CT"_s, u"20261206"_s, u""_s, u""_s, u""_s}
                                           << " AND modality = 'CT' AND SCHEDULED_PROCEDURE_DATE = '20261206'";
         QTest::newRow("date range")
-            << QStringList{"", "20261201-20261207", "", "", ""}
+            << QStringList{u""_s, u"20261201-20261207"_s, u""_s, u""_s, u""_s}
             << " AND SCHEDULED_PROCEDURE_DATE >= '20261201' AND SCHEDULED_PROCEDURE_DATE <= '20261207'";
-        QTest::newRow("open ranges") << QStringList{"", "-20261207", "", "", ""}
+        QTest::newRow("open ranges") << QStringList{u""_s, u"-20261207"_s, u""_s, u""_s, u""_s}
                                      << " AND SCHEDULED_PROCEDURE_DATE <= '20261207'";
-        QTest::newRow("from a day on") << QStringList{"", "20261201-", "", "", ""}
+        QTest::newRow("from a day on") << QStringList{u""_s, u"20261201-"_s, u""_s, u""_s, u""_s}
                                        << " AND SCHEDULED_PROCEDURE_DATE >= '20261201'";
-        QTest::newRow("station AE") << QStringList{"", "", "CT01", "", ""} << " AND scheduled_station_aetitle = 'CT01'";
+        QTest::newRow("station AE") << QStringList{u""_s, u""_s, u"CT01"_s, u""_s, u""_s}
+                                    << " AND scheduled_station_aetitle = 'CT01'";
         QTest::newRow("wildcards")
-            << QStringList{"", "", "", "2026*", "HONG^G?LDONG"}
+            << QStringList{u""_s, u""_s, u""_s, u"2026*"_s, u"HONG^G?LDONG"_s}
             << " AND patient_id LIKE '2026%' ESCAPE '\\' AND patient_name LIKE 'HONG^G_LDONG' ESCAPE '\\'";
         QTest::newRow("LIKE characters stand for themselves")
-            << QStringList{"", "", "", "A_%*", ""} << " AND patient_id LIKE 'A\\_\\%%' ESCAPE '\\'";
-        QTest::newRow("quote doubled") << QStringList{"", "", "", "O'1", ""} << " AND patient_id = 'O''1'";
+            << QStringList{u""_s, u""_s, u""_s, u"A_%*"_s, u""_s} << " AND patient_id LIKE 'A\\_\\%%' ESCAPE '\\'";
+        QTest::newRow("quote doubled") << QStringList{u""_s, u""_s, u""_s, u"O'1"_s, u""_s}
+                                       << " AND patient_id = 'O''1'";
         QTest::newRow("bracket stands for itself")
-            << QStringList{"", "", "", "", "A[B]*"} << " AND patient_name LIKE 'A\\[B]%' ESCAPE '\\'";
+            << QStringList{u""_s, u""_s, u""_s, u""_s, u"A[B]*"_s} << " AND patient_name LIKE 'A\\[B]%' ESCAPE '\\'";
     }
 
     void queryToSql()
@@ -63,24 +67,27 @@ private Q_SLOTS:
         TestSite site;
         db::DbSession db;
         QVERIFY(db.connect(site.dir(), site.today()));
-        const WorklistKeys keys{"CT", "20261126-20261206", "", "2026*", ""};
+        const WorklistKeys keys{u"CT"_s, u"20261126-20261206"_s, u""_s, u"2026*"_s, u""_s};
         const db::Recordset rows = db.open(gateway::worklistSql(QStringLiteral("VMWL"), keys));
         QVERIFY(rows.recordCount() > 0);
-        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026000123", ""})).recordCount(),
+        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {u""_s, u""_s, u""_s, u"2026000123"_s, u""_s}))
+                     .recordCount(),
                  db.open(QStringLiteral("Select * From VMWL Where patient_id = '2026000123'")).recordCount());
-        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026_00123", ""})).recordCount(),
+        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {u""_s, u""_s, u""_s, u"2026_00123"_s, u""_s}))
+                     .recordCount(),
                  0);
     }
 
     void controlFile()
     {
         const gateway::Config c = gateway::parseControlFile(
-            {"[Service]", "CustomAETitle=CT01^^VMWL_KK_CT01^^^^||dr01^^VMWL_EE_DR01^^^^||CT01^^VMWL_EE_CT01^^^^||",
-             "LogLevel=4", "MaxLogLevel=3", "FCR_XG5000=1", "Port=11112", "LogPath=D:\\Logs\\", "Bind=127.0.0.1",
-             "MaxAssociations=3"});
-        QCOMPARE(c.views.value("CT01"), QStringLiteral("VMWL_KK_CT01")); // the first entry counts
-        QCOMPARE(gateway::viewFor(c, "dr01"), QStringLiteral("VMWL_EE_DR01"));
-        QCOMPARE(gateway::viewFor(c, "DR01"), QStringLiteral("VMWL")); // letter case counts
+            {u"[Service]"_s,
+             u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||dr01^^VMWL_EE_DR01^^^^||CT01^^VMWL_EE_CT01^^^^||"_s,
+             u"LogLevel=4"_s, u"MaxLogLevel=3"_s, u"FCR_XG5000=1"_s, u"Port=11112"_s, u"LogPath=D:\\Logs\\"_s,
+             u"Bind=127.0.0.1"_s, u"MaxAssociations=3"_s});
+        QCOMPARE(c.views.value(u"CT01"_s), QStringLiteral("VMWL_KK_CT01")); // the first entry counts
+        QCOMPARE(gateway::viewFor(c, u"dr01"_s), QStringLiteral("VMWL_EE_DR01"));
+        QCOMPARE(gateway::viewFor(c, u"DR01"_s), QStringLiteral("VMWL")); // letter case counts
         QCOMPARE(c.logLevel, 4);
         QVERIFY(c.fcrXg5000);
         QCOMPARE(c.port, 11112);
@@ -99,17 +106,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("logLevel");
         QTest::addColumn<QString>("refusedDevice");
         QTest::newRow("empty file") << QStringList{} << true << 0 << "";
-        QTest::newRow("port not a number") << QStringList{"Port=abc"} << true << 0 << "";
-        QTest::newRow("port out of range") << QStringList{"Port=70000"} << true << 0 << "";
-        QTest::newRow("limit zero") << QStringList{"MaxAssociations=0"} << true << 0 << "";
-        QTest::newRow("limit not a number") << QStringList{"MaxAssociations=many"} << true << 0 << "";
-        QTest::newRow("bind to a name") << QStringList{"Bind=localhost"} << true << 0 << "";
-        QTest::newRow("unknown level") << QStringList{"LogLevel=9", "Port=104"} << false << 0 << "";
+        QTest::newRow("port not a number") << QStringList{u"Port=abc"_s} << true << 0 << "";
+        QTest::newRow("port out of range") << QStringList{u"Port=70000"_s} << true << 0 << "";
+        QTest::newRow("limit zero") << QStringList{u"MaxAssociations=0"_s} << true << 0 << "";
+        QTest::newRow("limit not a number") << QStringList{u"MaxAssociations=many"_s} << true << 0 << "";
+        QTest::newRow("bind to a name") << QStringList{u"Bind=localhost"_s} << true << 0 << "";
+        QTest::newRow("unknown level") << QStringList{u"LogLevel=9"_s, u"Port=104"_s} << false << 0 << "";
         QTest::newRow("garbled entry refused, others kept")
-            << QStringList{"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||MR01^^VMWL_KK MR01;--^^^^||", "LogLevel=4"} << false
-            << 4 << "MR01";
+            << QStringList{u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||MR01^^VMWL_KK MR01;--^^^^||"_s, u"LogLevel=4"_s}
+            << false << 4 << u"MR01"_s;
         QTest::newRow("entry without view")
-            << QStringList{"CustomAETitle=US01||CT01^^VMWL_KK_CT01^^^^||"} << false << 0 << "US01";
+            << QStringList{u"CustomAETitle=US01||CT01^^VMWL_KK_CT01^^^^||"_s} << false << 0 << "US01";
     }
 
     void controlFileProblems()

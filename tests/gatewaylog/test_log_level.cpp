@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using gatewaylog::LogOption;
 using namespace checks;
 
@@ -69,14 +71,17 @@ private Q_SLOTS:
             QTest::newRow(name) << QByteArray(levels) << actions << QByteArray(written) << restarts;
         };
         row("opening changes nothing", "LogLevel=2\r\n", {}, "LogLevel=2\r\n", 0);
-        row("detailed", "LogLevel=2\r\n", {"click Option2"}, "LogLevel=4\r\n", 1);
-        row("none after level 4", "LogLevel=4\r\n", {"click Option1"}, "LogLevel=0\r\n", 1);
-        row("unrecognised level: the first click only arms", "LogLevel=5\r\n", {"click Option2"}, "LogLevel=5\r\n", 0);
-        row("unrecognised level, then none", "LogLevel=5\r\n", {"click Option2", "click Option1"}, "LogLevel=0\r\n", 1);
-        row("every level line, other settings kept", "LogLevel=1\r\nMaxLogLevel=3\r\nLogLevel=2\r\n", {"click Option2"},
-            "LogLevel=4\r\nMaxLogLevel=3\r\nLogLevel=4\r\n", 1);
-        row("closing while detailed writes none", "LogLevel=2\r\n", {"click Option2", "close"}, "LogLevel=0\r\n", 2);
-        row("closing while none", "LogLevel=3\r\n", {"close"}, "LogLevel=3\r\n", 0);
+        row("detailed", "LogLevel=2\r\n", {u"click Option2"_s}, "LogLevel=4\r\n", 1);
+        row("none after level 4", "LogLevel=4\r\n", {u"click Option1"_s}, "LogLevel=0\r\n", 1);
+        row("unrecognised level: the first click only arms", "LogLevel=5\r\n", {u"click Option2"_s}, "LogLevel=5\r\n",
+            0);
+        row("unrecognised level, then none", "LogLevel=5\r\n", {u"click Option2"_s, u"click Option1"_s},
+            "LogLevel=0\r\n", 1);
+        row("every level line, other settings kept", "LogLevel=1\r\nMaxLogLevel=3\r\nLogLevel=2\r\n",
+            {u"click Option2"_s}, "LogLevel=4\r\nMaxLogLevel=3\r\nLogLevel=4\r\n", 1);
+        row("closing while detailed writes none", "LogLevel=2\r\n", {u"click Option2"_s, u"close"_s}, "LogLevel=0\r\n",
+            2);
+        row("closing while none", "LogLevel=3\r\n", {u"close"_s}, "LogLevel=3\r\n", 0);
     }
 
     void options()

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace checks;
 
 // The log tools on the demo site's logs, as the operator uses them.
@@ -39,7 +41,7 @@ private Q_SLOTS:
         QVERIFY(app.text(QStringLiteral("Text8"))
                     .startsWith(QStringLiteral("장비 Ae Title : CT01\r\n\r\nCharacter_Set : [\\ISO 2022 IR "
                                                "149]\r\n\r\nTable 명 : VMWL_KK_CT01\r\n\r\nmodality = 'CT' \r\n")));
-        QCOMPARE(app.text("Text10") + u'|' + app.text("Text11"), QStringLiteral("CT01|VMWL_KK_CT01"));
+        QCOMPARE(app.text(u"Text10"_s) + u'|' + app.text(u"Text11"_s), QStringLiteral("CT01|VMWL_KK_CT01"));
 
         // The view is not in this archive yet: the preview says so.
         app.act(QStringLiteral("click Command2"));
@@ -89,11 +91,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("restarted");
         QTest::newRow("the gateway's logs only, not in sub-folders")
             << ""
-            << "drives/c/RUDIVUV/Log" << QStringList{"zoradodid_old.txt", "other.log", "sub/ZORadoDidService_1.log"}
-            << QStringList{"other.log", "sub/ZORadoDidService_1.log"} << true;
+            << "drives/c/RUDIVUV/Log"
+            << QStringList{u"zoradodid_old.txt"_s, u"other.log"_s, u"sub/ZORadoDidService_1.log"_s}
+            << QStringList{u"other.log"_s, u"sub/ZORadoDidService_1.log"_s} << true;
         QTest::newRow("a folder named after the gateway: every file")
             << "C:\\ZORADODID\\"
-            << "drives/c/ZORADODID" << QStringList{"a.txt", "b.log"} << QStringList{} << true;
+            << "drives/c/ZORADODID" << QStringList{u"a.txt"_s, u"b.log"_s} << QStringList{} << true;
         QTest::newRow("missing folder stops nothing") << "C:\\NoSuch\\"
                                                       << "drives/c/NoSuch" << QStringList{} << QStringList{} << false;
     }

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 class TestTextFile : public QObject
 {
     Q_OBJECT
@@ -39,13 +41,13 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("lines");
         QTest::newRow("empty file") << QByteArray() << QStringList();
-        QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
-        QTest::newRow("lone CR ends a line") << QByteArray("a\rb\r") << QStringList{"a", "b"};
-        QTest::newRow("lone LF stays in the text") << QByteArray("a\nb\nc\n") << QStringList{"a\nb\nc\n"};
-        QTest::newRow("last line without end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
-        QTest::newRow("empty lines kept") << QByteArray("\r\n\r\nx\r\n") << QStringList{"", "", "x"};
-        QTest::newRow("LF CR is LF then a line end") << QByteArray("a\n\rb") << QStringList{"a\n", "b"};
-        QTest::newRow("blanks kept") << QByteArray("  a  \r\n") << QStringList{"  a  "};
+        QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("lone CR ends a line") << QByteArray("a\rb\r") << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("lone LF stays in the text") << QByteArray("a\nb\nc\n") << QStringList{u"a\nb\nc\n"_s};
+        QTest::newRow("last line without end") << QByteArray("a\r\nb") << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("empty lines kept") << QByteArray("\r\n\r\nx\r\n") << QStringList{u""_s, u""_s, u"x"_s};
+        QTest::newRow("LF CR is LF then a line end") << QByteArray("a\n\rb") << QStringList{u"a\n"_s, u"b"_s};
+        QTest::newRow("blanks kept") << QByteArray("  a  \r\n") << QStringList{u"  a  "_s};
         // Read as a broken character, not dropped, so that a rewrite refuses the file.
         QTest::newRow("double-byte character cut at the line end")
             << QByteArray("\xC7\xD1\xB1\r\n\xB1") << QStringList{QStringLiteral("한\uFFFD"), QStringLiteral("\uFFFD")};

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace preview = worklist::preview;
 using namespace checks;
 
@@ -27,18 +29,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         const QString order = QStringLiteral("Order by SCHEDULED_PROCEDURE_DATE, SCHEDULED_PROCEDURE_TIME Desc");
         QTest::newRow("today") << "VMWL_EE_DR01" << false << true << QDate(2026, 12, 6)
-                               << head() + "From  VMWL_EE_DR01 Where SCHEDULED_PROCEDURE_DATE  = 20261206 " + order;
+                               << head() + u"From  VMWL_EE_DR01 Where SCHEDULED_PROCEDURE_DATE  = 20261206 "_s + order;
         QTest::newRow("seven days, mid-month")
             << "VMWL_EE_DR01" << false << false << QDate(2026, 12, 15)
-            << head() + "From  VMWL_EE_DR01 Where SCHEDULED_PROCEDURE_DATE  >= 20261208 " + order;
+            << head() + u"From  VMWL_EE_DR01 Where SCHEDULED_PROCEDURE_DATE  >= 20261208 "_s + order;
         QTest::newRow("seven days at a month's start")
             << "V" << false << false << QDate(2026, 12, 3)
-            << head() + "From  V Where SCHEDULED_PROCEDURE_DATE  >= 20261126 " + order;
+            << head() + u"From  V Where SCHEDULED_PROCEDURE_DATE  >= 20261126 "_s + order;
         QTest::newRow("seven days at a year's start")
             << "V" << false << false << QDate(2027, 1, 2)
-            << head() + "From  V Where SCHEDULED_PROCEDURE_DATE  >= 20261226 " + order;
+            << head() + u"From  V Where SCHEDULED_PROCEDURE_DATE  >= 20261226 "_s + order;
         QTest::newRow("base view") << "ignored" << true << true << QDate(2026, 12, 6)
-                                   << head() + "From  VMWL Where SCHEDULED_PROCEDURE_DATE  = 20261206 " + order;
+                                   << head() + u"From  VMWL Where SCHEDULED_PROCEDURE_DATE  = 20261206 "_s + order;
     }
 
     void previewStatements()
@@ -62,17 +64,17 @@ private Q_SLOTS:
 
     void listingOfThreeOrders()
     {
-        db::Recordset orders({"patient_Id", "Patient_Name", "SCHEDULED_PROCEDURE_DATE", "SCHEDULED_PROCEDURE_TIME",
-                              "Scheduled_procedure_desc", "Modality"},
-                             {{"P1", "홍길동", "20261206", "153000", "흉부 정면", "CR"},
-                              {"P2", QVariant(), "20261206", "090000", "CHEST PA", "DX"},
-                              {"P3", "김민준", "20261207", QVariant(), QVariant(), "CT"}});
+        db::Recordset orders({u"patient_Id"_s, u"Patient_Name"_s, u"SCHEDULED_PROCEDURE_DATE"_s,
+                              u"SCHEDULED_PROCEDURE_TIME"_s, u"Scheduled_procedure_desc"_s, u"Modality"_s},
+                             {{u"P1"_s, u"홍길동"_s, u"20261206"_s, u"153000"_s, u"흉부 정면"_s, u"CR"_s},
+                              {u"P2"_s, QVariant(), u"20261206"_s, u"090000"_s, u"CHEST PA"_s, u"DX"_s},
+                              {u"P3"_s, u"김민준"_s, u"20261207"_s, QVariant(), QVariant(), u"CT"_s}});
         QCOMPARE(preview::listing(orders),
                  QStringLiteral("   환자ID / 이름 / 처방일 / 처방시간 / 장비\r\n   검사명\r\n"
                                 "\r\n1. P1 / 홍길동 / 20261206 / 153000 / CR\r\n       흉부 정면"
                                 "\r\n2. P2 /  / 20261206 / 090000 / DX\r\n       CHEST PA"
                                 "\r\n3. P3 / 김민준 / 20261207 /  / CT\r\n       "));
-        db::Recordset none({"patient_Id"}, {});
+        db::Recordset none({u"patient_Id"_s}, {});
         QCOMPARE(preview::listing(none),
                  QStringLiteral("   환자ID / 이름 / 처방일 / 처방시간 / 장비\r\n   검사명\r\n"));
     }

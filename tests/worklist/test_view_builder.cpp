@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace checks;
 
 // "DB 등록", the presets, "삭제" and "초기화" on a fresh demo site.
@@ -26,15 +28,15 @@ private Q_SLOTS:
                                    .arg(field, view))
                 .value(0);
         };
-        QCOMPARE(first("VMWL_KK_K0", "Patient_Name"), QStringLiteral("홍길동"));
-        QCOMPARE(first("VMWL_KE_K1", "Patient_Name"), QStringLiteral("홍길동"));
-        QCOMPARE(first("VMWL_EK_K2", "Patient_Name"), QStringLiteral("HONG^GILDONG"));
-        QCOMPARE(first("VMWL_EE_K3", "Patient_Name"), QStringLiteral("HONG^GILDONG"));
-        QCOMPARE(first("VMWL_EG_K4", "Patient_Name"), QStringLiteral("HONG^GILDONG"));
-        const QString korean = first("VMWL_KK_K0", "Scheduled_procedure_desc");
-        const QString english = first("VMWL_EE_K3", "Scheduled_procedure_desc");
+        QCOMPARE(first(u"VMWL_KK_K0"_s, u"Patient_Name"_s), QStringLiteral("홍길동"));
+        QCOMPARE(first(u"VMWL_KE_K1"_s, u"Patient_Name"_s), QStringLiteral("홍길동"));
+        QCOMPARE(first(u"VMWL_EK_K2"_s, u"Patient_Name"_s), QStringLiteral("HONG^GILDONG"));
+        QCOMPARE(first(u"VMWL_EE_K3"_s, u"Patient_Name"_s), QStringLiteral("HONG^GILDONG"));
+        QCOMPARE(first(u"VMWL_EG_K4"_s, u"Patient_Name"_s), QStringLiteral("HONG^GILDONG"));
+        const QString korean = first(u"VMWL_KK_K0"_s, u"Scheduled_procedure_desc"_s);
+        const QString english = first(u"VMWL_EE_K3"_s, u"Scheduled_procedure_desc"_s);
         QVERIFY(korean != english);
-        QCOMPARE(first("VMWL_EK_K2", "Scheduled_procedure_desc"), korean);
+        QCOMPARE(first(u"VMWL_EK_K2"_s, u"Scheduled_procedure_desc"_s), korean);
         QVERIFY(english.size() <= 18); // cut by Check11 for EE
     }
 
@@ -108,9 +110,10 @@ private Q_SLOTS:
         AppHarness app;
         app.login();
         app.act(QStringLiteral("click Check4"));
-        QCOMPARE(QStringList({app.text("Combo3"), app.text("Text2"), app.text("Text5"), app.text("Combo2"),
-                              app.text("Text3"), app.text("Text6")}),
-                 QStringList({"한글이름 / 검사명한글", "FCR-CSL", "FCR-CSL", "\\ISO 2022 IR 149", "CR", "CR"}));
+        QCOMPARE(QStringList({app.text(u"Combo3"_s), app.text(u"Text2"_s), app.text(u"Text5"_s), app.text(u"Combo2"_s),
+                              app.text(u"Text3"_s), app.text(u"Text6"_s)}),
+                 QStringList({u"한글이름 / 검사명한글"_s, u"FCR-CSL"_s, u"FCR-CSL"_s, u"\\ISO 2022 IR 149"_s, u"CR"_s,
+                              u"CR"_s}));
         app.act(QStringLiteral("click Check8"));
         app.act(QStringLiteral("type Text4 Che001"));
         app.act(QStringLiteral("click Command6"));
@@ -121,7 +124,7 @@ private Q_SLOTS:
                     .contains(QStringLiteral("\r\n'=' + p.PATIENT_NAME AS patient_name, \r\n")));
         QVERIFY(controlFile(app).contains("\r\nFCR_XG5000=1\r\n"));
         QVERIFY(controlFile(app).contains("FCR-CSL^^VMWL_KK_FCR1_1CSL^^^^||"));
-        QCOMPARE(value(app, "Check4") * 100 + value(app, "Check8") * 10 + value(app, "Check3"), 10);
+        QCOMPARE(value(app, u"Check4"_s) * 100 + value(app, u"Check8"_s) * 10 + value(app, u"Check3"_s), 10);
         QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
         // No demo order has the code Che001.
         QCOMPARE(count(app, QStringLiteral("Select * From VMWL_KK_FCR1_1CSL")), 0);
@@ -134,33 +137,35 @@ private Q_SLOTS:
         app.act(QStringLiteral("type Text4 KEEP"));
         app.act(QStringLiteral("click Check4"));
         app.act(QStringLiteral("click Check5"));
-        QCOMPARE(value(app, "Check4"), 0);
-        QCOMPARE(app.text("Text2") + app.text("Combo2") + app.text("Text3"), QStringLiteral("QSSERVERISO_IR 192CR"));
+        QCOMPARE(value(app, u"Check4"_s), 0);
+        QCOMPARE(app.text(u"Text2"_s) + app.text(u"Combo2"_s) + app.text(u"Text3"_s),
+                 QStringLiteral("QSSERVERISO_IR 192CR"));
 
         // FCR_XG5000 while AGFA is checked clears AGFA, and with it the fields.
         app.act(QStringLiteral("click Check8"));
-        QCOMPARE(value(app, "Check5"), 0);
-        QCOMPARE(app.text("Text2") + app.text("Text5") + app.text("Combo2"), QStringLiteral("ISO_IR 100"));
+        QCOMPARE(value(app, u"Check5"_s), 0);
+        QCOMPARE(app.text(u"Text2"_s) + app.text(u"Text5"_s) + app.text(u"Combo2"_s), QStringLiteral("ISO_IR 100"));
         QCOMPARE(app.text(QStringLiteral("Text4")), QStringLiteral("KEEP"));
 
         // Checking AGFA clears FCR and FCR_XG5000.
         app.act(QStringLiteral("click Check4"));
         app.act(QStringLiteral("click Check5"));
-        QCOMPARE(value(app, "Check8") + value(app, "Check4"), 0);
+        QCOMPARE(value(app, u"Check8"_s) + value(app, u"Check4"_s), 0);
 
         // Clearing AGFA by hand with FCR clear applies the cleared preset.
         app.act(QStringLiteral("click Check3"));
         app.act(QStringLiteral("click Check5"));
         QCOMPARE(app.text(QStringLiteral("Text2")), QString());
-        QCOMPARE(value(app, "Check3"), 0);
-        QVERIFY(!enabled(app, "Text5"));
+        QCOMPARE(value(app, u"Check3"_s), 0);
+        QVERIFY(!enabled(app, u"Text5"_s));
 
         // "초기화" keeps the preset boxes.
         app.act(QStringLiteral("click Check4"));
         app.act(QStringLiteral("click Check9"));
         app.act(QStringLiteral("click Command8"));
-        QCOMPARE(value(app, "Check4") * 10 + value(app, "Check9"), 10);
-        QCOMPARE(app.text("Text2") + app.text("Combo3") + app.text("Text14"), QStringLiteral("영문이름 / 검사명영문1"));
+        QCOMPARE(value(app, u"Check4"_s) * 10 + value(app, u"Check9"_s), 10);
+        QCOMPARE(app.text(u"Text2"_s) + app.text(u"Combo3"_s) + app.text(u"Text14"_s),
+                 QStringLiteral("영문이름 / 검사명영문1"));
     }
 
     void deleteViewAndEntries()
@@ -178,7 +183,7 @@ private Q_SLOTS:
         // The other devices keep their entries as they were.
         QVERIFY(controlFile(app).contains("=CT01^^VMWL_KK_CT01^^^^||DR01^^VMWL_EE_DR01^^^^||\r\n"));
         QCOMPARE(app.commands(), restart() + restart());
-        QCOMPARE(app.text("Text2") + app.text("Text4"), QString());
+        QCOMPARE(app.text(u"Text2"_s) + app.text(u"Text4"_s), QString());
         QCOMPARE(statements(app).filter(QStringLiteral("Drop View")),
                  QStringList{QStringLiteral("Drop View VMWL_EE_CT1_17")});
     }
@@ -201,7 +206,7 @@ private Q_SLOTS:
         QFETCH(bool, dropped);
         AppHarness app(QDate(2026, 12, 6), demoPlus("CREATE VIEW " + older.toLatin1() + " AS SELECT 1 AS x;"));
         QByteArray file = controlFile(app);
-        file.replace("CustomAETitle=", "CustomAETitle=ct-1^^" + older.toLatin1() + "^^^^||");
+        file.replace("CustomAETitle=", QByteArray("CustomAETitle=ct-1^^" + older.toLatin1() + "^^^^||"));
         app.site().writeBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"), file);
         app.login();
         app.act(QStringLiteral("pick Combo3 %1").arg(kind));
@@ -244,7 +249,7 @@ private Q_SLOTS:
         QVERIFY2(lastMessage(app).contains(message), qPrintable(lastMessage(app)));
         QCOMPARE(controlFile(app), file);
         QVERIFY(app.commands().isEmpty());
-        QCOMPARE((app.text("Text2") + app.text("Text3")).toUpper(), ae + QStringLiteral("CR"));
+        QCOMPARE((app.text(u"Text2"_s) + app.text(u"Text3"_s)).toUpper(), ae + QStringLiteral("CR"));
     }
 
     void missingControlFileLeavesTheGatewayAlone()
@@ -335,7 +340,7 @@ private Q_SLOTS:
         for (const QString &line : actions.split(QLatin1Char('\n')))
             app.act(line);
         app.act(QStringLiteral("focus ") + button); // leaving the field has effects of its own
-        const auto archive = [&] {
+        const auto archive = [&]() -> QByteArray {
             return app.site().readBytes(QStringLiteral("archive.db")) +
                    app.site().readBytes(QStringLiteral("archive.db-wal"));
         };

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace checks;
 
 // A view made by "DB 등록" and clicked in the list gives back the fields it
@@ -26,16 +28,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stationBack");
         QTest::addColumn<int>("cut"); // -1 left as it was
         const auto row = [](const char *name, int kind, const QStringList &in, bool exclude, int charset,
-                            const char *title, const char *station, int cut) {
+                            const QString &title, const QString &station, int cut) {
             QTest::newRow(name) << kind << in[0] << in[1] << in[2] << in[3] << in[4] << exclude << charset << title
                                 << station << cut;
         };
-        row("KK, everything set", 0, {"ct-1", "FCR-CSL", "cr", "cr,dx", "RG0101,RG0102"}, false, 2, "CT-1", "FCR-CSL",
+        row("KK, everything set", 0, {u"ct-1"_s, u"FCR-CSL"_s, u"cr"_s, u"cr,dx"_s, u"RG0101,RG0102"_s}, false, 2,
+            u"CT-1"_s, u"FCR-CSL"_s, 0);
+        row("KE, codes excluded", 1, {u"US01"_s, u"-"_s, u""_s, u"US"_s, u"US0101"_s}, true, 1, u"US01"_s, u"US01"_s,
             0);
-        row("KE, codes excluded", 1, {"US01", "-", "", "US", "US0101"}, true, 1, "US01", "US01", 0);
-        row("EK, station AE empty", 2, {"DX9", "", "DX", "", ""}, false, 3, "DX9", "", 0);
-        row("EE, lists with blanks", 3, {"mr02", "-", "mr", "MR, CT", "MR01, MR02"}, false, 0, "MR02", "mr02", 1);
-        row("EG, pass-through modality", 4, {"CR-A", "-", "", "CR", ""}, false, 0, "CR-A", "CR-A", -1);
+        row("EK, station AE empty", 2, {u"DX9"_s, u""_s, u"DX"_s, u""_s, u""_s}, false, 3, u"DX9"_s, u""_s, 0);
+        row("EE, lists with blanks", 3, {u"mr02"_s, u"-"_s, u"mr"_s, u"MR, CT"_s, u"MR01, MR02"_s}, false, 0, u"MR02"_s,
+            u"mr02"_s, 1);
+        row("EG, pass-through modality", 4, {u"CR-A"_s, u"-"_s, u""_s, u"CR"_s, u""_s}, false, 0, u"CR-A"_s, u"CR-A"_s,
+            -1);
     }
 
     void roundTrip()
@@ -74,8 +79,9 @@ private Q_SLOTS:
         QCOMPARE(app.messages().size(), 1);
         QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
         const QStringList views = app.items(QStringLiteral("List2"));
-        const QString name = views.filter(QStringLiteral("_") + QString(ae).toUpper().replace("-", "1_1")).value(0);
-        QVERIFY2(!name.isEmpty(), qPrintable(views.join(",")));
+        const QString name =
+            views.filter(QStringLiteral("_") + QString(ae).toUpper().replace(u"-"_s, u"1_1"_s)).value(0);
+        QVERIFY2(!name.isEmpty(), qPrintable(views.join(u","_s)));
         QVERIFY(statements(app)
                     .filter(QStringLiteral("Create View"))
                     .value(0)
@@ -83,7 +89,7 @@ private Q_SLOTS:
         // Appended to the device list as typed; the gateway stopped, one pause, started.
         QByteArray expected = fileBefore;
         expected.replace("^^VMWL_EE_DR01^^^^||\r\n",
-                         "^^VMWL_EE_DR01^^^^||" + ae.toLatin1() + "^^" + name.toLatin1() + "^^^^||\r\n");
+                         QByteArray("^^VMWL_EE_DR01^^^^||" + ae.toLatin1() + "^^" + name.toLatin1() + "^^^^||\r\n"));
         QCOMPARE(controlFile(app), expected);
         QCOMPARE(app.commands(), restart());
         QCOMPARE(app.pauses().at(0).toObject().value(QStringLiteral("afterCommands")).toInt(), 2);

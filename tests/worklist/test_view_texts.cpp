@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using worklist::ViewFields;
 namespace control = worklist::control;
 namespace reader = worklist::reader;
@@ -50,56 +52,60 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("settings");
         QTest::addColumn<QString>("expected");
-        const QString station = " 'AETITLE' AS scheduled_station_aetitle, ";
+        const QString station = u" 'AETITLE' AS scheduled_station_aetitle, "_s;
         row("station AE empty: template line", station, {}, station);
-        row("station AE", station, {"stationAe=FCR-CSL"}, " 'FCR-CSL' AS scheduled_station_aetitle, ");
-        row("station AE with a quote doubled", station, {"stationAe=O'K"}, " 'O''K' AS scheduled_station_aetitle, ");
-        row("station AE marker in other case is no marker", " 'aetitle' AS scheduled_station_aetitle, ",
-            {"stationAe=X"}, " 'aetitle' AS scheduled_station_aetitle, ");
-        const QString modality = " a.ORDER_MODALITY AS modality, ";
+        row("station AE", station, {u"stationAe=FCR-CSL"_s}, u" 'FCR-CSL' AS scheduled_station_aetitle, "_s);
+        row("station AE with a quote doubled", station, {u"stationAe=O'K"_s},
+            u" 'O''K' AS scheduled_station_aetitle, "_s);
+        row("station AE marker in other case is no marker", u" 'aetitle' AS scheduled_station_aetitle, "_s,
+            {u"stationAe=X"_s}, u" 'aetitle' AS scheduled_station_aetitle, "_s);
+        const QString modality = u" a.ORDER_MODALITY AS modality, "_s;
         row("device modality empty", modality, {}, modality);
-        row("device modality", modality, {"deviceModality=DX"}, " 'DX' AS modality, ");
-        const QString both = " 'AETITLE' + a.ORDER_MODALITY AS x, ";
-        row("station line first: both markers", both, {"deviceModality=DX"}, both);
-        row("station line first, station set", both, {"stationAe=S1", "deviceModality=DX"},
-            " 'S1' AS scheduled_station_aetitle, ");
+        row("device modality", modality, {u"deviceModality=DX"_s}, u" 'DX' AS modality, "_s);
+        const QString both = u" 'AETITLE' + a.ORDER_MODALITY AS x, "_s;
+        row("station line first: both markers", both, {u"deviceModality=DX"_s}, both);
+        row("station line first, station set", both, {u"stationAe=S1"_s, u"deviceModality=DX"_s},
+            u" 'S1' AS scheduled_station_aetitle, "_s);
 
-        const QString patient = "/* Patient Identification*/ p.PATIENT_NAME AS patient_name, ";
-        const QString koreanForm = "'=' + p.PATIENT_NAME AS patient_name, ";
-        row("KK with \\ISO 2022 IR 149", patient, {"kind=한글이름 / 검사명한글", "charset=\\ISO 2022 IR 149"},
+        const QString patient = u"/* Patient Identification*/ p.PATIENT_NAME AS patient_name, "_s;
+        const QString koreanForm = u"'=' + p.PATIENT_NAME AS patient_name, "_s;
+        row("KK with \\ISO 2022 IR 149", patient, {u"kind=한글이름 / 검사명한글"_s, u"charset=\\ISO 2022 IR 149"_s},
             koreanForm);
-        row("KE with \\ISO 2022 IR 149", patient, {"kind=한글이름 / 검사명영문", "charset=\\ISO 2022 IR 149"},
+        row("KE with \\ISO 2022 IR 149", patient, {u"kind=한글이름 / 검사명영문"_s, u"charset=\\ISO 2022 IR 149"_s},
             koreanForm);
-        row("EK with \\ISO 2022 IR 149", patient, {"kind=영문이름 / 검사명한글", "charset=\\ISO 2022 IR 149"}, patient);
-        row("KK with ISO_IR 100", patient, {"kind=한글이름 / 검사명한글"}, patient);
-        row("KK with ISO 2022 IR 149, no backslash", patient, {"kind=한글이름 / 검사명한글", "charset=ISO 2022 IR 149"},
+        row("EK with \\ISO 2022 IR 149", patient, {u"kind=영문이름 / 검사명한글"_s, u"charset=\\ISO 2022 IR 149"_s},
             patient);
+        row("KK with ISO_IR 100", patient, {u"kind=한글이름 / 검사명한글"_s}, patient);
+        row("KK with ISO 2022 IR 149, no backslash", patient,
+            {u"kind=한글이름 / 검사명한글"_s, u"charset=ISO 2022 IR 149"_s}, patient);
 
-        const QString code = " a.ORDER_CODE AS order_code, a.ORDER_CODE AS c2, ";
+        const QString code = u" a.ORDER_CODE AS order_code, a.ORDER_CODE AS c2, "_s;
         row("code mapping off", code, {}, code);
-        row("code mapping, every occurrence", code, {"mapping=1", "mappingText=X"},
-            " Replace(a.ORDER_CODE + 'X', '8X' , 'X8') AS order_code, Replace(a.ORDER_CODE + 'X', '8X' , 'X8') AS "
-            "c2, ");
-        row("code mapping text with a quote", "a.ORDER_CODE", {"mapping=1", "mappingText='"},
-            "Replace(a.ORDER_CODE + '''', '8''' , '''8')");
+        row("code mapping, every occurrence", code, {u"mapping=1"_s, u"mappingText=X"_s},
+            u" Replace(a.ORDER_CODE + 'X', '8X' , 'X8') AS order_code, Replace(a.ORDER_CODE + 'X', '8X' , 'X8') AS "_s
+            u"c2, "_s);
+        row("code mapping text with a quote", u"a.ORDER_CODE"_s, {u"mapping=1"_s, u"mappingText='"_s},
+            u"Replace(a.ORDER_CODE + '''', '8''' , '''8')"_s);
 
-        const QString charset = " /* scheduled Procedure Step*/'ISO_IR 100' AS specific_character_set, ";
-        row("character set always", charset, {"charset=\\ISO 2022 IR 149"},
-            " /* scheduled Procedure Step*/'\\ISO 2022 IR 149' AS specific_character_set, ");
-        row("empty character set", charset, {"charset="},
-            " /* scheduled Procedure Step*/'' AS specific_character_set, ");
+        const QString charset = u" /* scheduled Procedure Step*/'ISO_IR 100' AS specific_character_set, "_s;
+        row("character set always", charset, {u"charset=\\ISO 2022 IR 149"_s},
+            u" /* scheduled Procedure Step*/'\\ISO 2022 IR 149' AS specific_character_set, "_s);
+        row("empty character set", charset, {u"charset="_s},
+            u" /* scheduled Procedure Step*/'' AS specific_character_set, "_s);
 
-        const QString cut = "Substring(VUR_TCOMMON.F_HANCONVERT(a.ORDER_NAME,1), ";
-        row("cut off", " a.ORDER_NAME AS scheduled_procedure_desc,", {}, " a.ORDER_NAME AS scheduled_procedure_desc,");
-        row("cut: scheduled desc", " a.ORDER_NAME AS scheduled_procedure_desc,", {"cut=1"},
-            cut + "1, 18) AS scheduled_procedure_desc,");
-        row("cut: line's own case does not matter", " a.order_name as Requested_Procedure_Desc,",
-            {"cut=1", "cutStart=3"}, cut + "3, 18) AS requested_procedure_desc,");
-        row("cut: scheduled code meaning", " x AS scheduled_code_meaning,", {"cut=1"},
-            cut + "1, 18) AS SCHEDULED_CODE_MEANING,");
-        row("cut: last column has no comma", " x AS REQUESTED_CODE_MEANING ", {"cut=1"},
-            cut + "1, 18) AS REQUESTED_CODE_MEANING ");
-        row("plain line", " p.PATIENT_ID AS patient_id,", {"cut=1", "stationAe=X"}, " p.PATIENT_ID AS patient_id,");
+        const QString cut = u"Substring(VUR_TCOMMON.F_HANCONVERT(a.ORDER_NAME,1), "_s;
+        row("cut off", u" a.ORDER_NAME AS scheduled_procedure_desc,"_s, {},
+            u" a.ORDER_NAME AS scheduled_procedure_desc,"_s);
+        row("cut: scheduled desc", u" a.ORDER_NAME AS scheduled_procedure_desc,"_s, {u"cut=1"_s},
+            cut + u"1, 18) AS scheduled_procedure_desc,"_s);
+        row("cut: line's own case does not matter", u" a.order_name as Requested_Procedure_Desc,"_s,
+            {u"cut=1"_s, u"cutStart=3"_s}, cut + u"3, 18) AS requested_procedure_desc,"_s);
+        row("cut: scheduled code meaning", u" x AS scheduled_code_meaning,"_s, {u"cut=1"_s},
+            cut + u"1, 18) AS SCHEDULED_CODE_MEANING,"_s);
+        row("cut: last column has no comma", u" x AS REQUESTED_CODE_MEANING "_s, {u"cut=1"_s},
+            cut + u"1, 18) AS REQUESTED_CODE_MEANING "_s);
+        row("plain line", u" p.PATIENT_ID AS patient_id,"_s, {u"cut=1"_s, u"stationAe=X"_s},
+            u" p.PATIENT_ID AS patient_id,"_s);
     }
 
     void markerLines()
@@ -116,17 +122,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("settings");
         QTest::addColumn<QString>("expected"); // what follows the template's lines
-        const QString head = "Create View VMWL_KK_CT1_11(\r\n a,\r\n) AS\r\nWHERE 1 = 1\r\n";
-        row("no filters", "", {}, head);
-        row("modalities", "", {"modalities=CR,RF"}, head + "And a.Order_Modality IN ('CR','RF') \r\n");
-        row("codes with a blank kept", "", {"codes=Che001, Che002"},
-            head + "And a.Order_Code IN ('Che001',' Che002') \r\n");
-        row("codes excluded", "", {"codes=Che001,Che002", "exclude=1"},
-            head + "And a.Order_Code NOT IN ('Che001','Che002') \r\n");
-        row("exclude without codes", "", {"exclude=1"}, head);
-        row("both, modality first", "", {"modalities=CT", "codes=A1"},
-            head + "And a.Order_Modality IN ('CT') \r\nAnd a.Order_Code IN ('A1') \r\n");
-        row("quote in a code", "", {"codes=O'1"}, head + "And a.Order_Code IN ('O''1') \r\n");
+        const QString head = u"Create View VMWL_KK_CT1_11(\r\n a,\r\n) AS\r\nWHERE 1 = 1\r\n"_s;
+        row("no filters", u""_s, {}, head);
+        row("modalities", u""_s, {u"modalities=CR,RF"_s}, head + u"And a.Order_Modality IN ('CR','RF') \r\n"_s);
+        row("codes with a blank kept", u""_s, {u"codes=Che001, Che002"_s},
+            head + u"And a.Order_Code IN ('Che001',' Che002') \r\n"_s);
+        row("codes excluded", u""_s, {u"codes=Che001,Che002"_s, u"exclude=1"_s},
+            head + u"And a.Order_Code NOT IN ('Che001','Che002') \r\n"_s);
+        row("exclude without codes", u""_s, {u"exclude=1"_s}, head);
+        row("both, modality first", u""_s, {u"modalities=CT"_s, u"codes=A1"_s},
+            head + u"And a.Order_Modality IN ('CT') \r\nAnd a.Order_Code IN ('A1') \r\n"_s);
+        row("quote in a code", u""_s, {u"codes=O'1"_s}, head + u"And a.Order_Code IN ('O''1') \r\n"_s);
     }
 
     void statements()
@@ -149,27 +155,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("view");
         QTest::addColumn<bool>("fcr");
         QTest::addColumn<QStringList>("expected");
-        const auto row = [](const char *name, const QStringList &lines, const char *ae, const char *view, bool fcr,
-                            const QStringList &expected) {
+        const auto row = [](const char *name, const QStringList &lines, const QString &ae, const QString &view,
+                            bool fcr, const QStringList &expected) {
             QTest::newRow(name) << lines << ae << view << fcr << expected;
         };
-        row("empty list", {"[S]", "CustomAETitle=", "X=1"}, "CT01", "VMWL_KK_CT01", false,
-            {"[S]", "CustomAETitle=CT01^^VMWL_KK_CT01^^^^||", "X=1"});
-        row("appended after the others", {"CustomAETitle=DR01^^VMWL_EE_DR01^^^^||"}, "CT01", "VMWL_KK_CT01", false,
-            {"CustomAETitle=DR01^^VMWL_EE_DR01^^^^||CT01^^VMWL_KK_CT01^^^^||"});
-        row("listed first: unchanged even for another view", {"CustomAETitle=CT01^^VMWL_EE_CT01^^^^||"}, "CT01",
-            "VMWL_KK_CT01", false, {"CustomAETitle=CT01^^VMWL_EE_CT01^^^^||"});
-        row("listed after ||", {"customaetitle=A^^V^^^^||CT01^^V2^^^^||"}, "CT01", "V3", false,
-            {"customaetitle=A^^V^^^^||CT01^^V2^^^^||"});
-        row("letter case counts", {"CustomAETitle=CT01^^V^^^^||"}, "ct01", "VMWL_KK_CT01", false,
-            {"CustomAETitle=CT01^^V^^^^||ct01^^VMWL_KK_CT01^^^^||"});
-        row("prefix title", {"CustomAETitle=CT01^^V^^^^||"}, "CT0", "VMWL_KK_CT0", false,
-            {"CustomAETitle=CT01^^V^^^^||CT0^^VMWL_KK_CT0^^^^||"});
-        row("FCR flag set", {"FCR_XG5000=0", "CustomAETitle="}, "A", "V", true,
-            {"FCR_XG5000=1", "CustomAETitle=A^^V^^^^||"});
-        row("FCR flag kept without the box", {"FCR_XG5000=0"}, "A", "V", false, {"FCR_XG5000=0"});
-        row("FCR flag never cleared", {"fcr_xg5000=1"}, "A", "V", true, {"fcr_xg5000=1"});
-        row("no device-list line", {"A=1", "B=2"}, "CT01", "V", false, {"A=1", "B=2"});
+        row("empty list", {u"[S]"_s, u"CustomAETitle="_s, u"X=1"_s}, u"CT01"_s, u"VMWL_KK_CT01"_s, false,
+            {u"[S]"_s, u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||"_s, u"X=1"_s});
+        row("appended after the others", {u"CustomAETitle=DR01^^VMWL_EE_DR01^^^^||"_s}, u"CT01"_s, u"VMWL_KK_CT01"_s,
+            false, {u"CustomAETitle=DR01^^VMWL_EE_DR01^^^^||CT01^^VMWL_KK_CT01^^^^||"_s});
+        row("listed first: unchanged even for another view", {u"CustomAETitle=CT01^^VMWL_EE_CT01^^^^||"_s}, u"CT01"_s,
+            u"VMWL_KK_CT01"_s, false, {u"CustomAETitle=CT01^^VMWL_EE_CT01^^^^||"_s});
+        row("listed after ||", {u"customaetitle=A^^V^^^^||CT01^^V2^^^^||"_s}, u"CT01"_s, u"V3"_s, false,
+            {u"customaetitle=A^^V^^^^||CT01^^V2^^^^||"_s});
+        row("letter case counts", {u"CustomAETitle=CT01^^V^^^^||"_s}, u"ct01"_s, u"VMWL_KK_CT01"_s, false,
+            {u"CustomAETitle=CT01^^V^^^^||ct01^^VMWL_KK_CT01^^^^||"_s});
+        row("prefix title", {u"CustomAETitle=CT01^^V^^^^||"_s}, u"CT0"_s, u"VMWL_KK_CT0"_s, false,
+            {u"CustomAETitle=CT01^^V^^^^||CT0^^VMWL_KK_CT0^^^^||"_s});
+        row("FCR flag set", {u"FCR_XG5000=0"_s, u"CustomAETitle="_s}, u"A"_s, u"V"_s, true,
+            {u"FCR_XG5000=1"_s, u"CustomAETitle=A^^V^^^^||"_s});
+        row("FCR flag kept without the box", {u"FCR_XG5000=0"_s}, u"A"_s, u"V"_s, false, {u"FCR_XG5000=0"_s});
+        row("FCR flag never cleared", {u"fcr_xg5000=1"_s}, u"A"_s, u"V"_s, true, {u"fcr_xg5000=1"_s});
+        row("no device-list line", {u"A=1"_s, u"B=2"_s}, u"CT01"_s, u"V"_s, false, {u"A=1"_s, u"B=2"_s});
     }
 
     void registering()
@@ -188,23 +194,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("ae");
         QTest::addColumn<QString>("view");
         QTest::addColumn<QString>("expected");
-        const auto row = [](const char *name, const char *line, const char *ae, const char *view,
-                            const char *expected) { QTest::newRow(name) << line << ae << view << expected; };
+        const auto row = [](const char *name, const QString &line, const QString &ae, const QString &view,
+                            const QString &expected) { QTest::newRow(name) << line << ae << view << expected; };
         row("both names, others kept as they were",
-            "CustomAETitle=dr01^^VMWL_EE_DR01^^^^||CT01^^VMWL_EE_CT01^^^^||CT01^^VMWL_E_CT01^^^^||Mr-1^^VMWL_KK_MR1_"
-            "11^^^^||",
-            "CT01", "VMWL_EE_CT01", "CustomAETitle=dr01^^VMWL_EE_DR01^^^^||Mr-1^^VMWL_KK_MR1_11^^^^||");
-        row("letter case of title and view ignored", "CustomAETitle=ct01^^vmwl_ee_ct01^^^^||X^^Y^^^^||", "CT01",
-            "VMWL_EE_CT01", "CustomAETitle=X^^Y^^^^||");
-        row("only the older name listed: kept", "CustomAETitle=CT01^^VMWL_K_CT01^^^^||", "CT01", "VMWL_KK_CT01",
-            "CustomAETitle=CT01^^VMWL_K_CT01^^^^||");
-        row("only the new name listed", "CustomAETitle=CT01^^VMWL_KK_CT01^^^^||X^^Y^^^^||", "CT01", "VMWL_KK_CT01",
-            "CustomAETitle=X^^Y^^^^||");
-        row("not listed: unchanged", "CustomAETitle=DR01^^VMWL_EE_DR01^^^^||", "CT01", "VMWL_EE_CT01",
-            "CustomAETitle=DR01^^VMWL_EE_DR01^^^^||");
-        row("longer title kept", "CustomAETitle=XCT01^^VMWL_EE_CT01^^^^||", "CT01", "VMWL_EE_CT01",
-            "CustomAETitle=XCT01^^VMWL_EE_CT01^^^^||");
-        row("text after the last entry kept", "CustomAETitle=CT01^^V^^^^||tail", "CT01", "V", "CustomAETitle=tail");
+            u"CustomAETitle=dr01^^VMWL_EE_DR01^^^^||CT01^^VMWL_EE_CT01^^^^||CT01^^VMWL_E_CT01^^^^||Mr-1^^VMWL_KK_MR1_"_s
+            u"11^^^^||"_s,
+            u"CT01"_s, u"VMWL_EE_CT01"_s, u"CustomAETitle=dr01^^VMWL_EE_DR01^^^^||Mr-1^^VMWL_KK_MR1_11^^^^||"_s);
+        row("letter case of title and view ignored", u"CustomAETitle=ct01^^vmwl_ee_ct01^^^^||X^^Y^^^^||"_s, u"CT01"_s,
+            u"VMWL_EE_CT01"_s, u"CustomAETitle=X^^Y^^^^||"_s);
+        row("only the older name listed: kept", u"CustomAETitle=CT01^^VMWL_K_CT01^^^^||"_s, u"CT01"_s,
+            u"VMWL_KK_CT01"_s, u"CustomAETitle=CT01^^VMWL_K_CT01^^^^||"_s);
+        row("only the new name listed", u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||X^^Y^^^^||"_s, u"CT01"_s,
+            u"VMWL_KK_CT01"_s, u"CustomAETitle=X^^Y^^^^||"_s);
+        row("not listed: unchanged", u"CustomAETitle=DR01^^VMWL_EE_DR01^^^^||"_s, u"CT01"_s, u"VMWL_EE_CT01"_s,
+            u"CustomAETitle=DR01^^VMWL_EE_DR01^^^^||"_s);
+        row("longer title kept", u"CustomAETitle=XCT01^^VMWL_EE_CT01^^^^||"_s, u"CT01"_s, u"VMWL_EE_CT01"_s,
+            u"CustomAETitle=XCT01^^VMWL_EE_CT01^^^^||"_s);
+        row("text after the last entry kept", u"CustomAETitle=CT01^^V^^^^||tail"_s, u"CT01"_s, u"V"_s,
+            u"CustomAETitle=tail"_s);
     }
 
     void removing()
@@ -214,8 +221,8 @@ private Q_SLOTS:
         QFETCH(QString, view);
         QFETCH(QString, expected);
         const QStringList result =
-            control::removeDevice({"[S]", line, "FCR_XG5000=1"}, ae, view, control::olderViewName(view));
-        QCOMPARE(result, (QStringList{"[S]", expected, "FCR_XG5000=1"}));
+            control::removeDevice({u"[S]"_s, line, u"FCR_XG5000=1"_s}, ae, view, control::olderViewName(view));
+        QCOMPARE(result, (QStringList{u"[S]"_s, expected, u"FCR_XG5000=1"_s}));
     }
 
     void olderNames()
@@ -224,8 +231,8 @@ private Q_SLOTS:
         for (const char *name : {"VMWL_KK_CT01", "VMWL_KE_CT01", "VMWL_EK_CT01", "VMWL_EE_CT01", "VMWL_EG_CT01",
                                  "VMWL_K_CT01", "VMWL_KK_A_EE_B"})
             older << control::olderViewName(QString::fromLatin1(name));
-        QCOMPARE(older, (QStringList{"VMWL_K_CT01", "VMWL_K_CT01", "VMWL_E_CT01", "VMWL_E_CT01", "VMWL_EG_CT01",
-                                     "VMWL_K_CT01", "VMWL_K_A_E_B"}));
+        QCOMPARE(older, (QStringList{u"VMWL_K_CT01"_s, u"VMWL_K_CT01"_s, u"VMWL_E_CT01"_s, u"VMWL_E_CT01"_s,
+                                     u"VMWL_EG_CT01"_s, u"VMWL_K_CT01"_s, u"VMWL_K_A_E_B"_s}));
     }
 
     void names_data()
@@ -236,24 +243,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("readCaption");
         QTest::addColumn<int>("cut"); // -1 left as it is
-        const QString kk = "한글이름 / 검사명한글", ke = "한글이름 / 검사명영문", ek = "영문이름 / 검사명한글",
-                      ee = "영문이름 / 검사명영문", eg = "영문이름 / 검사명영문(기초자료)";
-        const auto row = [](const char *n, const QString &caption, const char *ae, const char *name, const char *title,
-                            const QString &read,
+        const QString kk = u"한글이름 / 검사명한글"_s, ke = u"한글이름 / 검사명영문"_s, ek = u"영문이름 / 검사명한글"_s,
+                      ee = u"영문이름 / 검사명영문"_s, eg = u"영문이름 / 검사명영문(기초자료)"_s;
+        const auto row = [](const char *n, const QString &caption, const QString &ae, const QString &name,
+                            const QString &title, const QString &read,
                             int cut) { QTest::newRow(n) << caption << ae << name << title << read << cut; };
-        row("KK with dash", kk, "ct-1", "VMWL_KK_CT1_11", "CT-1", kk, 0);
-        row("KE, two dashes", ke, "a-b-c", "VMWL_KE_A1_1B1_1C", "A-B-C", ke, 0);
-        row("EK, blank kept", ek, "CT 1", "VMWL_EK_CT 1", "CT 1", ek, 0);
-        row("EE", ee, "DR01", "VMWL_EE_DR01", "DR01", ee, 1);
-        row("EG", eg, "ct-1", "VMWL_EG_CT1_11", "CT-1", eg, -1);
-        row("EE with a blank after is EG", ee + " ", "DX1", "VMWL_EG_DX1", "DX1", eg, -1);
-        row("typed text is EG", "anything", "DX1", "VMWL_EG_DX1", "DX1", eg, -1);
-        row("empty caption is EG", "", "DX1", "VMWL_EG_DX1", "DX1", eg, -1);
-        row("one-letter K", "-", "", "VMWL_K_CR01", "CR01", kk, 0);
-        row("one-letter E", "-", "", "VMWL_E_CR01", "CR01", ek, 0);
-        row("marker order over the whole name", "-", "", "VMWL_EE_A_K_B", "A_K_B", kk, 0);
-        row("base view", "-", "", "VMWL", "", eg, -1);
-        row("a table named like a view", "-", "", "VMWL_TEST", "T", eg, -1);
+        row("KK with dash", kk, u"ct-1"_s, u"VMWL_KK_CT1_11"_s, u"CT-1"_s, kk, 0);
+        row("KE, two dashes", ke, u"a-b-c"_s, u"VMWL_KE_A1_1B1_1C"_s, u"A-B-C"_s, ke, 0);
+        row("EK, blank kept", ek, u"CT 1"_s, u"VMWL_EK_CT 1"_s, u"CT 1"_s, ek, 0);
+        row("EE", ee, u"DR01"_s, u"VMWL_EE_DR01"_s, u"DR01"_s, ee, 1);
+        row("EG", eg, u"ct-1"_s, u"VMWL_EG_CT1_11"_s, u"CT-1"_s, eg, -1);
+        row("EE with a blank after is EG", ee + u" "_s, u"DX1"_s, u"VMWL_EG_DX1"_s, u"DX1"_s, eg, -1);
+        row("typed text is EG", u"anything"_s, u"DX1"_s, u"VMWL_EG_DX1"_s, u"DX1"_s, eg, -1);
+        row("empty caption is EG", u""_s, u"DX1"_s, u"VMWL_EG_DX1"_s, u"DX1"_s, eg, -1);
+        row("one-letter K", u"-"_s, u""_s, u"VMWL_K_CR01"_s, u"CR01"_s, kk, 0);
+        row("one-letter E", u"-"_s, u""_s, u"VMWL_E_CR01"_s, u"CR01"_s, ek, 0);
+        row("marker order over the whole name", u"-"_s, u""_s, u"VMWL_EE_A_K_B"_s, u"A_K_B"_s, kk, 0);
+        row("base view", u"-"_s, u""_s, u"VMWL"_s, u""_s, eg, -1);
+        row("a table named like a view", u"-"_s, u""_s, u"VMWL_TEST"_s, u"T"_s, eg, -1);
     }
 
     void names()
@@ -277,23 +284,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("quoted");
         QTest::addColumn<QString>("list");
-        const auto row = [](const char *name, const char *line, const char *quoted, const char *list) {
+        const auto row = [](const char *name, const QString &line, const QString &quoted, const QString &list) {
             QTest::newRow(name) << line << quoted << list;
         };
-        row("station", " 'CT01' AS scheduled_station_aetitle, ", "CT01", "-");
-        row("character set", " /* scheduled Procedure Step*/'\\ISO 2022 IR 149' AS specific_character_set, ",
-            "\\ISO 2022 IR 149", "-");
-        row("list", "And a.Order_Code NOT IN ('Che001','Che002') ", "Che001", "Che001,Che002");
-        row("list keeps blanks", "And a.Order_Code IN ('Che001',' Che002') ", "Che001", "Che001, Che002");
-        row("blank outside the quotes kept", "IN ('A', 'B')", "A", "A, B");
-        row("doubled quote", " 'O''K' AS scheduled_station_aetitle,", "O'K", "-");
-        row("doubled quote in a list", "IN ('O''1','B')", "O'1", "O'1,B");
-        row("parenthesis inside a quoted item", "IN ('A)','B')", "A)", "A),B");
-        row("one quote only", " 'CT01 AS scheduled_station_aetitle", "-", "-");
-        row("no quote", " x AS modality,", "-", "-");
-        row(") before the first quote", "IN () 'A'", "A", "-");
-        row("no closing parenthesis", "IN ('A','B'", "A", "-");
-        row("empty value", " '' AS specific_character_set,", "", "-");
+        row("station", u" 'CT01' AS scheduled_station_aetitle, "_s, u"CT01"_s, u"-"_s);
+        row("character set", u" /* scheduled Procedure Step*/'\\ISO 2022 IR 149' AS specific_character_set, "_s,
+            u"\\ISO 2022 IR 149"_s, u"-"_s);
+        row("list", u"And a.Order_Code NOT IN ('Che001','Che002') "_s, u"Che001"_s, u"Che001,Che002"_s);
+        row("list keeps blanks", u"And a.Order_Code IN ('Che001',' Che002') "_s, u"Che001"_s, u"Che001, Che002"_s);
+        row("blank outside the quotes kept", u"IN ('A', 'B')"_s, u"A"_s, u"A, B"_s);
+        row("doubled quote", u" 'O''K' AS scheduled_station_aetitle,"_s, u"O'K"_s, u"-"_s);
+        row("doubled quote in a list", u"IN ('O''1','B')"_s, u"O'1"_s, u"O'1,B"_s);
+        row("parenthesis inside a quoted item", u"IN ('A)','B')"_s, u"A)"_s, u"A),B"_s);
+        row("one quote only", u" 'CT01 AS scheduled_station_aetitle"_s, u"-"_s, u"-"_s);
+        row("no quote", u" x AS modality,"_s, u"-"_s, u"-"_s);
+        row(") before the first quote", u"IN () 'A'"_s, u"A"_s, u"-"_s);
+        row("no closing parenthesis", u"IN ('A','B'"_s, u"A"_s, u"-"_s);
+        row("empty value", u" '' AS specific_character_set,"_s, u""_s, u"-"_s);
     }
 
     void values()
@@ -310,31 +317,31 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QString>("read"); // station|device|modalities|codes|exclude|character set, "-" for none
         QTest::newRow("made by the builder")
-            << QStringList{"Create View VMWL_KK_FCR1_1CSL(",
-                           " scheduled_station_aetitle,",
-                           " modality,",
-                           ") AS",
-                           "SELECT",
-                           " 'FCR-CSL ' AS scheduled_station_aetitle, ",
-                           " 'CR' AS modality, ",
-                           "'=' + p.PATIENT_NAME AS patient_name, ",
-                           " /* scheduled Procedure Step*/'\\ISO 2022 IR 149' AS specific_character_set, ",
-                           "WHERE a.ORDER_STATUS In ('S', 'C')",
-                           "And a.Order_Modality IN ('CR','DX') ",
-                           "And a.Order_Code IN ('A1') ",
-                           "And a.Order_Code NOT IN ('B1','B2') "}
+            << QStringList{u"Create View VMWL_KK_FCR1_1CSL("_s,
+                           u" scheduled_station_aetitle,"_s,
+                           u" modality,"_s,
+                           u") AS"_s,
+                           u"SELECT"_s,
+                           u" 'FCR-CSL ' AS scheduled_station_aetitle, "_s,
+                           u" 'CR' AS modality, "_s,
+                           u"'=' + p.PATIENT_NAME AS patient_name, "_s,
+                           u" /* scheduled Procedure Step*/'\\ISO 2022 IR 149' AS specific_character_set, "_s,
+                           u"WHERE a.ORDER_STATUS In ('S', 'C')"_s,
+                           u"And a.Order_Modality IN ('CR','DX') "_s,
+                           u"And a.Order_Code IN ('A1') "_s,
+                           u"And a.Order_Code NOT IN ('B1','B2') "_s}
             << "FCR-CSL|CR|CR,DX|B1,B2|1|\\ISO 2022 IR 149"; // the last code line wins
         QTest::newRow("template lines give nothing")
-            << QStringList{" 'AETITLE' AS scheduled_station_aetitle, ", " a.ORDER_MODALITY AS modality, ",
-                           " 'aetitle' as Scheduled_Station_AETitle,", " A.Order_Modality AS MODALITY,"}
+            << QStringList{u" 'AETITLE' AS scheduled_station_aetitle, "_s, u" a.ORDER_MODALITY AS modality, "_s,
+                           u" 'aetitle' as Scheduled_Station_AETitle,"_s, u" A.Order_Modality AS MODALITY,"_s}
             << "-|-|-|-|-|-";
         QTest::newRow("not made by the tool")
-            << QStringList{"CREATE VIEW dbo.VMWL_OTHER AS", "SELECT PATIENT_ID, PATIENT_NAME FROM TPATIENT",
-                           "WHERE PATIENT_ID <> ''"}
+            << QStringList{u"CREATE VIEW dbo.VMWL_OTHER AS"_s, u"SELECT PATIENT_ID, PATIENT_NAME FROM TPATIENT"_s,
+                           u"WHERE PATIENT_ID <> ''"_s}
             << "-|-|-|-|-|-";
         QTest::newRow("broken line keeps the earlier value")
-            << QStringList{"And a.Order_Modality IN ('CT') ", "And a.Order_Modality IN ('MR' ", " 'DX' AS modality,",
-                           " 'CR AS modality,"}
+            << QStringList{u"And a.Order_Modality IN ('CT') "_s, u"And a.Order_Modality IN ('MR' "_s,
+                           u" 'DX' AS modality,"_s, u" 'CR AS modality,"_s}
             << "-|DX|CT|-|-|-";
     }
 
