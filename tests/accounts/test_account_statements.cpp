@@ -27,13 +27,12 @@ class TestAccountStatements : public QObject
     {
         QStringList values;
         for (db::Recordset r = m_db.open(sql); !r.eof(); r.moveNext())
-            values << (r.isNull(0) ? QStringLiteral("<NULL>") : r.text(0));
+            values << (r.isNull(0) ? u"<NULL>"_s : r.text(0));
         return values;
     }
     QStringList settings(int key)
     {
-        return column(
-            QStringLiteral("Select ITEM + '=' + SET_VALUE From Tusersetting Where USER_KEY = %1 Order by 1").arg(key));
+        return column(u"Select ITEM + '=' + SET_VALUE From Tusersetting Where USER_KEY = %1 Order by 1"_s.arg(key));
     }
 
 private Q_SLOTS:
@@ -130,25 +129,22 @@ private Q_SLOTS:
         QStringList expected = source;
         if (keepLayout) {
             // A row without an item is neither the layout nor anything else: it is not copied.
-            expected = source.filter(QRegularExpression(QStringLiteral("^(?!WINDOW_POSITION=|<NULL>)")));
-            expected += target.filter(QRegularExpression(QStringLiteral("^(WINDOW_POSITION=|<NULL>)")));
+            expected = source.filter(QRegularExpression(u"^(?!WINDOW_POSITION=|<NULL>)"_s));
+            expected += target.filter(QRegularExpression(u"^(WINDOW_POSITION=|<NULL>)"_s));
             expected.sort();
         }
         QCOMPARE(settings(6), expected);
         QCOMPARE(settings(12), source);
-        QCOMPARE(scalar(QStringLiteral("Select Count(Distinct USERSETTING_KEY) - Count(*) From Tusersetting")),
-                 QStringLiteral("0"));
+        QCOMPARE(scalar(u"Select Count(Distinct USERSETTING_KEY) - Count(*) From Tusersetting"_s), u"0"_s);
     }
 
     void macrosCopiedEveryTime()
     {
-        const int macros = count(QStringLiteral("Select * From Tmacrotext Where User_key = 12"));
+        const int macros = count(u"Select * From Tmacrotext Where User_key = 12"_s);
         run(accounts::macroCopy(15, 12));
         run(accounts::macroCopy(15, 12));
-        QCOMPARE(count(QStringLiteral("Select * From Tmacrotext Where User_key = 15 And INSTITUTION_KEY = 1")),
-                 2 * macros);
-        QCOMPARE(column(QStringLiteral("Select Count(Distinct MACROTEXT_KEY) - Count(*) From Tmacrotext")),
-                 QStringList{QStringLiteral("0")});
+        QCOMPARE(count(u"Select * From Tmacrotext Where User_key = 15 And INSTITUTION_KEY = 1"_s), 2 * macros);
+        QCOMPARE(column(u"Select Count(Distinct MACROTEXT_KEY) - Count(*) From Tmacrotext"_s), QStringList{u"0"_s});
     }
 
     void levelCaptions()
@@ -156,7 +152,7 @@ private Q_SLOTS:
         QStringList captions;
         for (const char *level : {"400", "200", "300", "100", "110", "500", ""})
             captions << accounts::levelCaption(QString::fromLatin1(level));
-        QCOMPARE(captions.join(u','), QStringLiteral("판독,판독,촬영,조회,조회,500,"));
+        QCOMPARE(captions.join(u','), u"판독,판독,촬영,조회,조회,500,"_s);
     }
 
     void entriesReadBack_data()
@@ -200,9 +196,9 @@ private Q_SLOTS:
     {
         for (const char *entry : {"복사 대상 계정 선택", "ab | c | d| e", "5000000000 | x | y| z", "| x"})
             QVERIFY_THROWS_EXCEPTION(platform::Error, accounts::accountKeyOf(QString::fromUtf8(entry)));
-        QCOMPARE(accounts::groupEntry(u"37"_s, u"CHEST_PA"_s), QStringLiteral("37_CHEST_PA"));
-        QCOMPARE(accounts::groupKeyOf(QStringLiteral("37_CHEST_PA")), 37);
-        QCOMPARE(accounts::groupNameOf(QStringLiteral("37_CHEST_PA")), QStringLiteral("CHEST_PA"));
+        QCOMPARE(accounts::groupEntry(u"37"_s, u"CHEST_PA"_s), u"37_CHEST_PA"_s);
+        QCOMPARE(accounts::groupKeyOf(u"37_CHEST_PA"_s), 37);
+        QCOMPARE(accounts::groupNameOf(u"37_CHEST_PA"_s), u"CHEST_PA"_s);
     }
 };
 

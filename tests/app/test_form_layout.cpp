@@ -73,7 +73,7 @@ class TestFormLayout : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QFile table(TestSite::testData(QStringLiteral("form1_layout.tsv")));
+        QFile table(TestSite::testData(u"form1_layout.tsv"_s));
         QVERIFY(table.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(table.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         for (const QString &line : lines.mid(1)) {
@@ -101,13 +101,8 @@ private Q_SLOTS:
         QWidget *w = widget(row);
         QVERIFY2(w, "no such control");
 
-        const QString kind = m_app->state()
-                                 .value(QStringLiteral("controls"))
-                                 .toObject()
-                                 .value(row.name)
-                                 .toObject()
-                                 .value(QStringLiteral("kind"))
-                                 .toString();
+        const QString kind =
+            m_app->state().value(u"controls"_s).toObject().value(row.name).toObject().value(u"kind"_s).toString();
         QCOMPARE(kind, row.kind);
         QCOMPARE(w->geometry(), QRect(px(row.left), px(row.top), px(row.width), px(row.height)));
         QCOMPARE(w->isHidden(), row.hidden);
@@ -132,7 +127,7 @@ private Q_SLOTS:
             QVERIFY2(captionFits(w, row.caption), qPrintable(row.caption));
 
         if (row.fontPt > 0) {
-            QCOMPARE(w->font().family(), QStringLiteral("굴림"));
+            QCOMPARE(w->font().family(), u"굴림"_s);
             QCOMPARE(w->font().pointSizeF(), row.fontPt);
             QCOMPARE(w->font().bold(), row.bold);
         }
@@ -152,8 +147,8 @@ private Q_SLOTS:
     void tabOrder_data()
     {
         QTest::addColumn<QString>("form");
-        QTest::newRow("Form1") << QStringLiteral("Form1");
-        QTest::newRow("frmLogin") << QStringLiteral("frmLogin");
+        QTest::newRow("Form1") << u"Form1"_s;
+        QTest::newRow("frmLogin") << u"frmLogin"_s;
     }
 
     void tabOrder()
@@ -188,8 +183,8 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         for (const char *name : {"Command1", "Command10", "Command11", "Com_End", "Text1", "Text7", "Text9", "File1"})
             QVERIFY2(!m_app->form().findChild<QWidget *>(QLatin1String(name))->isVisible(), name);
-        QCOMPARE(m_app->form().windowTitle(), QStringLiteral("KALDEN-Z 설정 Tool - 23.06.02"));
-        QCOMPARE(m_app->loginDialog().windowTitle(), QStringLiteral("로그인"));
+        QCOMPARE(m_app->form().windowTitle(), u"KALDEN-Z 설정 Tool - 23.06.02"_s);
+        QCOMPARE(m_app->loginDialog().windowTitle(), u"로그인"_s);
     }
 };
 

@@ -39,8 +39,8 @@ class TestAskDeviceEndToEnd : public QObject
         Run r;
         r.exitCode = p.exitCode();
         r.json = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-        for (const QJsonValue &f : r.json.value(QStringLiteral("findings")).toArray())
-            r.codes.append(f.toObject().value(QStringLiteral("code")).toString());
+        for (const QJsonValue &f : r.json.value(u"findings"_s).toArray())
+            r.codes.append(f.toObject().value(u"code"_s).toString());
         r.codes.removeDuplicates();
         return r;
     }
@@ -61,7 +61,7 @@ private Q_SLOTS:
         m_port = probe.serverPort();
         probe.close();
         m_app = std::make_unique<AppHarness>(QDate(2026, 12, 6), [this](TestSite &site) {
-            const QString control = QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini");
+            const QString control = u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s;
             site.writeBytes(control, site.readBytes(control) + "Port=" + QByteArray::number(m_port) + "\r\n");
         });
         m_app->login();
@@ -70,7 +70,7 @@ private Q_SLOTS:
                                    "pick Combo3 0\ntype Text2 CT08\ntype Text6 CT\ntype Text3 CT\n"}) {
             for (const QString &line : QString::fromLatin1(script).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
                 m_app->act(line);
-            m_app->act(QStringLiteral("click Command6"));
+            m_app->act(u"click Command6"_s);
         }
         QCOMPARE(m_app->messages().size(), 2);
 
@@ -122,18 +122,17 @@ private Q_SLOTS:
         if (exitCode == 2)
             return;
         QCOMPARE(r.codes, codes);
-        QCOMPARE(r.json.value(QStringLiteral("outcome")).toString(), QStringLiteral("answered"));
+        QCOMPARE(r.json.value(u"outcome"_s).toString(), u"answered"_s);
         // What came over DICOM, decoded, is what the view holds.
-        const QJsonArray items = r.json.value(QStringLiteral("items")).toArray();
-        if (codes.isEmpty() || codes == QStringList{QStringLiteral("not-registered")}) {
+        const QJsonArray items = r.json.value(u"items"_s).toArray();
+        if (codes.isEmpty() || codes == QStringList{u"not-registered"_s}) {
             QVERIFY(!items.isEmpty());
-            QStringList names = values(items, QStringLiteral("PatientName"));
-            const QString modality =
-                r.json.value(QStringLiteral("keys")).toObject().value(QStringLiteral("Modality")).toString();
+            QStringList names = values(items, u"PatientName"_s);
+            const QString modality = r.json.value(u"keys"_s).toObject().value(u"Modality"_s).toString();
             QStringList viewNames;
-            for (const QJsonValue &row : r.json.value(QStringLiteral("rows")).toArray()) {
-                if (row.toObject().value(QStringLiteral("Modality")).toString() == modality)
-                    viewNames.append(row.toObject().value(QStringLiteral("PatientName")).toString());
+            for (const QJsonValue &row : r.json.value(u"rows"_s).toArray()) {
+                if (row.toObject().value(u"Modality"_s).toString() == modality)
+                    viewNames.append(row.toObject().value(u"PatientName"_s).toString());
             }
             names.sort();
             viewNames.sort();
@@ -143,17 +142,17 @@ private Q_SLOTS:
 
     void dialogShowsTheThreeColumns()
     {
-        AskDeviceDialog *dialog = openAskDevice(m_app->form(), QStringLiteral("CT09"), QString());
+        AskDeviceDialog *dialog = openAskDevice(m_app->form(), u"CT09"_s, QString());
         QVERIFY(dialog);
         QVERIFY(dialog->running());
         QTRY_VERIFY_WITH_TIMEOUT(!dialog->running(), 20000);
         QVERIFY(dialog->findings().isEmpty());
         const QString rows = dialog->ui().rowsText->toPlainText();
         const QString items = dialog->ui().itemsText->toPlainText();
-        QVERIFY(rows.contains(QStringLiteral("View : VMWL_KK_CT09")));
-        const QString firstName = rows.section(QStringLiteral(" / "), 1, 1);
+        QVERIFY(rows.contains(u"View : VMWL_KK_CT09"_s));
+        const QString firstName = rows.section(u" / "_s, 1, 1);
         QVERIFY2(!firstName.isEmpty() && items.contains(firstName), qPrintable(items));
-        QVERIFY(dialog->ui().keysText->toPlainText().contains(QStringLiteral("Modality : CT")));
+        QVERIFY(dialog->ui().keysText->toPlainText().contains(u"Modality : CT"_s));
         dialog->close();
     }
 
@@ -170,11 +169,11 @@ private Q_SLOTS:
         QTcpServer silent; // accepts the connection and never answers
         QVERIFY(silent.listen(QHostAddress::LocalHost));
         devicequery::Request request;
-        request.callingAeTitle = QStringLiteral("CT09");
-        request.host = QStringLiteral("127.0.0.1");
+        request.callingAeTitle = u"CT09"_s;
+        request.host = u"127.0.0.1"_s;
         request.port = stalled ? silent.serverPort() : m_port;
         request.timeoutSeconds = 1;
-        request.keys.modality = QStringLiteral("CT");
+        request.keys.modality = u"CT"_s;
         const std::atomic<bool> cancel(!stalled);
         const devicequery::Answer a = devicequery::askWorklist(request, cancel);
         QCOMPARE(a.outcome, stalled ? devicequery::Outcome::Timeout : devicequery::Outcome::Cancelled);
@@ -187,14 +186,14 @@ private Q_SLOTS:
         m_gateway.waitForFinished();
         const Run r = ask({u"--ask-as"_s, u"CT09"_s});
         QCOMPARE(r.exitCode, 1);
-        QCOMPARE(r.codes, QStringList{QStringLiteral("port-closed")});
-        QVERIFY(r.json.value(QStringLiteral("findings"))
+        QCOMPARE(r.codes, QStringList{u"port-closed"_s});
+        QVERIFY(r.json.value(u"findings"_s)
                     .toArray()
                     .at(0)
                     .toObject()
-                    .value(QStringLiteral("text"))
+                    .value(u"text"_s)
                     .toString()
-                    .contains(QStringLiteral(":%1 포트").arg(m_port)));
+                    .contains(u":%1 포트"_s.arg(m_port)));
     }
 };
 

@@ -68,10 +68,7 @@ class TestGatewayEndToEnd : public QObject
         return s >= 0;
     }
 
-    QString pid() const
-    {
-        return QString::fromLatin1(m_site->readBytes(QStringLiteral("ZORadoDidService.pid"))).trimmed();
-    }
+    QString pid() const { return QString::fromLatin1(m_site->readBytes(u"ZORadoDidService.pid"_s)).trimmed(); }
 
     // Waits for a gateway other than `previous` to be up.
     bool gatewayUp(const QString &previous = QString())
@@ -86,8 +83,8 @@ class TestGatewayEndToEnd : public QObject
 
     QJsonObject tool(const QString &script)
     {
-        const QString scriptPath = m_work.filePath(QStringLiteral("script.txt"));
-        const QString statePath = m_work.filePath(QStringLiteral("state.json"));
+        const QString scriptPath = m_work.filePath(u"script.txt"_s);
+        const QString statePath = m_work.filePath(u"state.json"_s);
         QFile f(scriptPath);
         f.open(QIODevice::WriteOnly | QIODevice::Truncate);
         f.write("login 79738793\n" + script.toUtf8());
@@ -98,7 +95,7 @@ class TestGatewayEndToEnd : public QObject
         p.waitForFinished(120000);
         QFile state(statePath);
         state.open(QIODevice::ReadOnly);
-        return QJsonDocument::fromJson(state.readAll()).object().value(QStringLiteral("final")).toObject();
+        return QJsonDocument::fromJson(state.readAll()).object().value(u"final"_s).toObject();
     }
 
     struct Answer
@@ -116,10 +113,10 @@ class TestGatewayEndToEnd : public QObject
     Answer ask(const QString &ae, const QString &charset, const QString &modality, const QStringList &more = {},
                int port = 0)
     {
-        const QString xml = m_work.filePath(QStringLiteral("answer.xml"));
+        const QString xml = m_work.filePath(u"answer.xml"_s);
         QFile::remove(xml);
         QStringList args{u"-v"_s,
-                         more.contains(QStringLiteral("-P")) ? u"-P"_s : u"-W"_s,
+                         more.contains(u"-P"_s) ? u"-P"_s : u"-W"_s,
                          u"-to"_s,
                          u"5"_s,
                          u"-ta"_s,
@@ -151,10 +148,10 @@ class TestGatewayEndToEnd : public QObject
         p.waitForFinished(60000);
         const QString out = QString::fromLatin1(p.readAllStandardError() + p.readAllStandardOutput());
         Answer a;
-        a.responses = int(out.count(QRegularExpression(QStringLiteral("Find Response: \\d+ \\(Pending\\)"))));
-        a.success = out.contains(QStringLiteral("Received Final Find Response (Success)"));
-        a.failed = !a.success && out.contains(QStringLiteral("Received Final Find Response ("));
-        a.rejected = out.contains(QStringLiteral("Association Rejected"));
+        a.responses = int(out.count(QRegularExpression(u"Find Response: \\d+ \\(Pending\\)"_s)));
+        a.success = out.contains(u"Received Final Find Response (Success)"_s);
+        a.failed = !a.success && out.contains(u"Received Final Find Response ("_s);
+        a.rejected = out.contains(u"Association Rejected"_s);
         a.output = out.right(600);
         QFile f(xml);
         if (f.open(QIODevice::ReadOnly))
@@ -165,9 +162,9 @@ class TestGatewayEndToEnd : public QObject
     static QString logsOf(const TestSite &site)
     {
         QString all;
-        const QDir dir(site.file(QStringLiteral("drives/c/RUDIVUV/Log")));
+        const QDir dir(site.file(u"drives/c/RUDIVUV/Log"_s));
         for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
-            all += QString::fromLatin1(site.readBytes(QStringLiteral("drives/c/RUDIVUV/Log/") + name));
+            all += QString::fromLatin1(site.readBytes(u"drives/c/RUDIVUV/Log/"_s + name));
         return all;
     }
 
@@ -175,7 +172,7 @@ class TestGatewayEndToEnd : public QObject
 
     static QJsonObject control(const QJsonObject &state, const char *name)
     {
-        return state.value(QStringLiteral("controls")).toObject().value(QLatin1String(name)).toObject();
+        return state.value(u"controls"_s).toObject().value(QLatin1String(name)).toObject();
     }
 
     QStringList column(const QString &sql)
@@ -219,7 +216,7 @@ class TestGatewayEndToEnd : public QObject
         g.process = std::make_unique<QProcess>();
         g.process->start(QStringLiteral(KZ_GATEWAY), {u"--app-dir"_s, g.site->dir()});
         for (int i = 0; i < 100 && g.process->state() != QProcess::NotRunning; ++i) {
-            if (g.log().contains(QStringLiteral("ZORadoDidService started")))
+            if (g.log().contains(u"ZORadoDidService started"_s))
                 break;
             QThread::msleep(50);
         }
@@ -231,96 +228,90 @@ class TestGatewayEndToEnd : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        m_findscu = QStandardPaths::findExecutable(QStringLiteral("findscu"));
+        m_findscu = QStandardPaths::findExecutable(u"findscu"_s);
         QVERIFY2(!m_findscu.isEmpty(), "findscu (Debian package dcmtk) is needed");
         m_site = std::make_unique<TestSite>(QDate(2026, 12, 6));
-        QDir(m_site->file(QStringLiteral("drives/c/RUDIVUV/Log"))).removeRecursively();
-        QDir().mkpath(m_site->file(QStringLiteral("drives/c/RUDIVUV/Log")));
-        QVERIFY(QFile::link(QStringLiteral(KZ_GATEWAY), m_site->file(QStringLiteral("bin/ZORadoDidService"))));
+        QDir(m_site->file(u"drives/c/RUDIVUV/Log"_s)).removeRecursively();
+        QDir().mkpath(m_site->file(u"drives/c/RUDIVUV/Log"_s));
+        QVERIFY(QFile::link(QStringLiteral(KZ_GATEWAY), m_site->file(u"bin/ZORadoDidService"_s)));
         m_port = freePort();
-        const QString control = QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini");
+        const QString control = u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s;
         m_site->writeBytes(control, m_site->readBytes(control) + "Port=" + QByteArray::number(m_port) + "\r\n");
     }
 
     void cleanupTestCase()
     {
         if (m_site)
-            QProcess::execute(m_site->file(QStringLiteral("bin/taskkill")),
-                              {u"/F"_s, u"/IM"_s, u"ZORadoDidService.exe"_s, u"/T"_s});
+            QProcess::execute(m_site->file(u"bin/taskkill"_s), {u"/F"_s, u"/IM"_s, u"ZORadoDidService.exe"_s, u"/T"_s});
     }
 
     void registerQueryReadLogsRemove()
     {
         // Two devices registered, then the detailed log: the gateway restarts on each.
-        const QJsonObject registered = tool(QStringLiteral(
-            "pick Combo3 3\ntype Text2 DR09\ntype Text6 DX\ntype Text3 CR,DX\nclick Command6\n"
-            "pick Combo3 0\ntype Text2 CT09\ntype Text6 CT\ntype Text3 CT\npick Combo2 2\nclick Command6\n"
-            "click Option2\n"));
-        QCOMPARE(registered.value(QStringLiteral("messages")).toArray().size(), 2);
-        QVERIFY(m_site->readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"))
+        const QJsonObject registered =
+            tool(u"pick Combo3 3\ntype Text2 DR09\ntype Text6 DX\ntype Text3 CR,DX\nclick Command6\n"
+                 "pick Combo3 0\ntype Text2 CT09\ntype Text6 CT\ntype Text3 CT\npick Combo2 2\nclick Command6\n"
+                 "click Option2\n"_s);
+        QCOMPARE(registered.value(u"messages"_s).toArray().size(), 2);
+        QVERIFY(m_site->readBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s)
                     .contains("\r\nLogLevel=4\r\n"));
         QVERIFY2(gatewayUp(), "the gateway did not come up");
 
         // Each device gets the rows of its own view.
-        const Answer dr = ask(QStringLiteral("DR09"), QStringLiteral("ISO_IR 100"), QStringLiteral("DX"));
+        const Answer dr = ask(u"DR09"_s, u"ISO_IR 100"_s, u"DX"_s);
         QVERIFY(dr.success);
-        QCOMPARE(dr.responses, column(QStringLiteral("Select patient_id From VMWL_EE_DR09")).size());
+        QCOMPARE(dr.responses, column(u"Select patient_id From VMWL_EE_DR09"_s).size());
         QVERIFY(dr.responses > 0);
-        QVERIFY(dr.xml.contains(QStringLiteral("HONG^GILDONG")));
+        QVERIFY(dr.xml.contains(u"HONG^GILDONG"_s));
 
-        const Answer ct = ask(QStringLiteral("CT09"), QStringLiteral("\\ISO 2022 IR 149"), QStringLiteral("CT"));
+        const Answer ct = ask(u"CT09"_s, u"\\ISO 2022 IR 149"_s, u"CT"_s);
         QVERIFY(ct.success);
-        const QStringList names = column(QStringLiteral("Select patient_name From VMWL_KK_CT09"));
+        const QStringList names = column(u"Select patient_name From VMWL_KK_CT09"_s);
         QCOMPARE(ct.responses, names.size());
         for (const QString &name : QSet<QString>(names.begin(), names.end()))
-            QVERIFY2(ct.xml.contains(QStringLiteral("PatientName\">") + name + QStringLiteral("</element>")),
-                     qPrintable(name));
+            QVERIFY2(ct.xml.contains(u"PatientName\">"_s + name + u"</element>"_s), qPrintable(name));
 
         // A device that is not listed is served from the base view.
-        const Answer other = ask(QStringLiteral("XX01"), QStringLiteral("ISO_IR 100"), QStringLiteral("MR"));
+        const Answer other = ask(u"XX01"_s, u"ISO_IR 100"_s, u"MR"_s);
         QVERIFY(other.success);
-        QVERIFY(logs().contains(QStringLiteral("Calling AP Title: XX01")));
-        QVERIFY2(logs().contains(QStringLiteral("FROM VMWL WHERE (1 = 1) AND modality = 'MR'")),
-                 qPrintable(logs().right(1500)));
+        QVERIFY(logs().contains(u"Calling AP Title: XX01"_s));
+        QVERIFY2(logs().contains(u"FROM VMWL WHERE (1 = 1) AND modality = 'MR'"_s), qPrintable(logs().right(1500)));
 
         // The tool's scanner, inspector and order lookup read it.
-        const QJsonObject scanned = tool(QStringLiteral("click Command7\n"));
-        const QJsonArray entries = control(scanned, "List3").value(QStringLiteral("items")).toArray();
+        const QJsonObject scanned = tool(u"click Command7\n"_s);
+        const QJsonArray entries = control(scanned, "List3").value(u"items"_s).toArray();
         int drEntry = -1;
         for (int i = 0; i < entries.size(); ++i) {
-            if (entries.at(i).toString().startsWith(QStringLiteral(
-                    "+//+DR09+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_EE_DR09 WHERE (1 = 1) AND modality = 'DX'")))
+            if (entries.at(i).toString().startsWith(
+                    u"+//+DR09+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_EE_DR09 WHERE (1 = 1) AND modality = 'DX'"_s))
                 drEntry = i;
         }
         QVERIFY2(drEntry >= 0, QJsonDocument(entries).toJson().constData());
-        QVERIFY(entries.toVariantList().contains(QStringLiteral(
-            "+//+CT09+///+*//*[\\ISO 2022 IR 149]*///*-//-FROM VMWL_KK_CT09 WHERE (1 = 1) AND modality = 'CT'-///-")));
+        QVERIFY(entries.toVariantList().contains(
+            u"+//+CT09+///+*//*[\\ISO 2022 IR 149]*///*-//-FROM VMWL_KK_CT09 WHERE (1 = 1) AND modality = 'CT'-///-"_s));
 
-        const QJsonObject looked = tool(
-            QStringLiteral("click Command7\npick List3 %1\ndump\nclick Command11\nclick Command12\n").arg(drEntry));
-        const auto text = [&](const char *name) {
-            return control(looked, name).value(QStringLiteral("text")).toString();
-        };
-        QCOMPARE(text("Text10") + u'|' + text("Text11"), QStringLiteral("DR09|VMWL_EE_DR09"));
+        const QJsonObject looked =
+            tool(u"click Command7\npick List3 %1\ndump\nclick Command11\nclick Command12\n"_s.arg(drEntry));
+        const auto text = [&](const char *name) { return control(looked, name).value(u"text"_s).toString(); };
+        QCOMPARE(text("Text10") + u'|' + text("Text11"), u"DR09|VMWL_EE_DR09"_s);
         const QString orders = text("Text8");
-        QCOMPARE(orders.count(QStringLiteral("    환자 번호 : [")), dr.responses);
+        QCOMPARE(orders.count(u"    환자 번호 : ["_s), dr.responses);
         QVERIFY(orders.contains(QRegularExpression(
-            QStringLiteral("<\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d> : %1 \\(Success\\)").arg(dr.responses + 1))));
+            u"<\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d> : %1 \\(Success\\)"_s.arg(dr.responses + 1))));
         // "로그 삭제" took the logs and emptied the list.
-        QVERIFY(control(looked, "List3").value(QStringLiteral("items")).toArray().isEmpty());
-        QVERIFY(!logs().contains(QStringLiteral("Calling AP Title: DR09")));
+        QVERIFY(control(looked, "List3").value(u"items"_s).toArray().isEmpty());
+        QVERIFY(!logs().contains(u"Calling AP Title: DR09"_s));
 
         // Removed with "삭제", the device is served from the base view after the restart.
         QVERIFY2(gatewayUp(), "the gateway did not come back after the log deletion");
         const QString before = pid();
-        tool(QStringLiteral("pick Combo3 3\ntype Text2 DR09\nclick Command5\n"));
-        QVERIFY(!m_site->readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"))
-                     .contains("DR09"));
+        tool(u"pick Combo3 3\ntype Text2 DR09\nclick Command5\n"_s);
+        QVERIFY(!m_site->readBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s).contains("DR09"));
         QVERIFY2(gatewayUp(before), "the gateway did not restart after the removal");
-        const Answer removed = ask(QStringLiteral("DR09"), QStringLiteral("ISO_IR 100"), QStringLiteral("DX"));
+        const Answer removed = ask(u"DR09"_s, u"ISO_IR 100"_s, u"DX"_s);
         QVERIFY2(removed.success, qPrintable(removed.output + logs().right(800) +
                                              QString::fromLatin1(m_site->readBytes(u"gateway-commands.log"_s))));
-        QVERIFY(logs().contains(QStringLiteral("FROM VMWL WHERE (1 = 1) AND modality = 'DX'")));
+        QVERIFY(logs().contains(u"FROM VMWL WHERE (1 = 1) AND modality = 'DX'"_s));
     }
 
     // Every character set a device may ask in gets the view's rows: the set
@@ -329,19 +320,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("charset");
         QTest::newRow("none") << QString();
-        QTest::newRow("Latin-1") << QStringLiteral("ISO_IR 100");
-        QTest::newRow("UTF-8") << QStringLiteral("ISO_IR 192");
-        QTest::newRow("Korean") << QStringLiteral("\\ISO 2022 IR 149");
-        QTest::newRow("Korean, no leading backslash") << QStringLiteral("ISO 2022 IR 149");
+        QTest::newRow("Latin-1") << u"ISO_IR 100"_s;
+        QTest::newRow("UTF-8") << u"ISO_IR 192"_s;
+        QTest::newRow("Korean") << u"\\ISO 2022 IR 149"_s;
+        QTest::newRow("Korean, no leading backslash") << u"ISO 2022 IR 149"_s;
     }
 
     void anyCharacterSet()
     {
         QFETCH(QString, charset);
         QVERIFY2(gatewayUp(), "the gateway is not up");
-        const Answer a = ask(QStringLiteral("XX02"), charset, QStringLiteral("CT"));
+        const Answer a = ask(u"XX02"_s, charset, u"CT"_s);
         QVERIFY2(a.success, qPrintable(a.output));
-        QCOMPARE(a.responses, column(QStringLiteral("Select patient_id From VMWL Where modality = 'CT'")).size());
+        QCOMPARE(a.responses, column(u"Select patient_id From VMWL Where modality = 'CT'"_s).size());
         QVERIFY(a.responses > 0);
     }
 
@@ -355,38 +346,36 @@ private Q_SLOTS:
         const char partial[10] = {1, 0, 0, 0, 0, char(0xcd), 0, 1, 0, 0}; // an A-ASSOCIATE-RQ begun, never ended
         QCOMPARE(::send(s, partial, sizeof partial, 0), ssize_t(sizeof partial));
 
-        const Answer stalled = ask(QStringLiteral("XX03"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT"));
-        QVERIFY2(stalled.success, qPrintable(QStringLiteral("a stalled peer holds the gateway: ") + stalled.output));
-        QVERIFY(ask(QStringLiteral("    "), QStringLiteral("ISO_IR 100"), QStringLiteral("CT")).rejected);
-        const Answer patientRoot = ask(QStringLiteral("XX04"), QString(), QString(), {u"-P"_s});
+        const Answer stalled = ask(u"XX03"_s, u"ISO_IR 100"_s, u"CT"_s);
+        QVERIFY2(stalled.success, qPrintable(u"a stalled peer holds the gateway: "_s + stalled.output));
+        QVERIFY(ask(u"    "_s, u"ISO_IR 100"_s, u"CT"_s).rejected);
+        const Answer patientRoot = ask(u"XX04"_s, QString(), QString(), {u"-P"_s});
         QVERIFY2(patientRoot.rejected, qPrintable(patientRoot.output));
         // Line ends and the log's own markers inside every key the log shows.
-        const QString forged = QStringLiteral("1\r\nDcmSCP: Association Terminated\r");
-        QVERIFY(ask(QStringLiteral("CT\n09"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT")).rejected);
-        const Answer hostile = ask(QStringLiteral("XX05"), QStringLiteral("ISO_IR 100\r\nX"), QStringLiteral("CT"),
+        const QString forged = u"1\r\nDcmSCP: Association Terminated\r"_s;
+        QVERIFY(ask(u"CT\n09"_s, u"ISO_IR 100"_s, u"CT"_s).rejected);
+        const Answer hostile = ask(u"XX05"_s, u"ISO_IR 100\r\nX"_s, u"CT"_s,
                                    {u"-k"_s, u"PatientID="_s + forged, u"-k"_s, u"PatientName="_s + forged});
         QVERIFY2(hostile.failed, qPrintable(hostile.output));
         ::close(s);
-        QVERIFY(ask(QStringLiteral("XX06"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT")).success);
+        QVERIFY(ask(u"XX06"_s, u"ISO_IR 100"_s, u"CT"_s).success);
 
-        const QStringList lines = logs().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        const QStringList lines = logs().split(u"\r\n"_s, Qt::SkipEmptyParts);
         for (const QString &line : lines)
-            QVERIFY2(
-                QRegularExpression(QStringLiteral("^<\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d> : [^\\x00-\\x1f]*$"))
-                    .match(line)
-                    .hasMatch(),
-                qPrintable(line));
+            QVERIFY2(QRegularExpression(u"^<\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d> : [^\\x00-\\x1f]*$"_s)
+                         .match(line)
+                         .hasMatch(),
+                     qPrintable(line));
         const QString all = lines.join(QLatin1Char('\n'));
-        QVERIFY(all.contains(QStringLiteral("Association Refused: calling AE title not valid")));
-        QVERIFY(all.contains(QStringLiteral("Calling AP Title: CT\\x0A09")));
-        QVERIFY(all.contains(QStringLiteral("Association Refused: no Modality Worklist find")));
-        QVERIFY(all.contains(QStringLiteral("Calling AP Title: XX05\n")));
-        QVERIFY(all.contains(QStringLiteral("[ISO_IR 100\\x0D\\x0AX]")));
-        QVERIFY(all.contains(QStringLiteral("control characters: 1\\x0D\\x0ADcmSCP\\x3A Association Terminated\\x0D")));
+        QVERIFY(all.contains(u"Association Refused: calling AE title not valid"_s));
+        QVERIFY(all.contains(u"Calling AP Title: CT\\x0A09"_s));
+        QVERIFY(all.contains(u"Association Refused: no Modality Worklist find"_s));
+        QVERIFY(all.contains(u"Calling AP Title: XX05\n"_s));
+        QVERIFY(all.contains(u"[ISO_IR 100\\x0D\\x0AX]"_s));
+        QVERIFY(all.contains(u"control characters: 1\\x0D\\x0ADcmSCP\\x3A Association Terminated\\x0D"_s));
         // Each association is one whole entry for the tool's scanner.
-        const QJsonArray entries =
-            control(tool(QStringLiteral("click Command7\n")), "List3").value(QStringLiteral("items")).toArray();
-        QVERIFY2(entries.toVariantList().contains(QStringLiteral("+//+XX05+///+*//*[ISO_IR 100\\x0D\\x0AX]*///*")),
+        const QJsonArray entries = control(tool(u"click Command7\n"_s), "List3").value(u"items"_s).toArray();
+        QVERIFY2(entries.toVariantList().contains(u"+//+XX05+///+*//*[ISO_IR 100\\x0D\\x0AX]*///*"_s),
                  QJsonDocument(entries).toJson().constData());
     }
 
@@ -395,18 +384,18 @@ private Q_SLOTS:
     void archiveDownThenUp()
     {
         Started g = startGateway("CustomAETitle=\r\n");
-        QVERIFY2(g.log().contains(QStringLiteral("ZORadoDidService started")), qPrintable(g.log()));
-        const Answer down = ask(QStringLiteral("CT01"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT"), {}, g.port);
+        QVERIFY2(g.log().contains(u"ZORadoDidService started"_s), qPrintable(g.log()));
+        const Answer down = ask(u"CT01"_s, u"ISO_IR 100"_s, u"CT"_s, {}, g.port);
         QVERIFY2(down.failed && down.responses == 0, qPrintable(down.output));
-        QVERIFY(!QFile::exists(g.site->file(QStringLiteral("archive.db"))));
+        QVERIFY(!QFile::exists(g.site->file(u"archive.db"_s)));
         {
             db::DbSession made;
             QVERIFY(made.connect(g.site->dir(), QDate(2026, 12, 6)));
         }
-        const Answer up = ask(QStringLiteral("CT01"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT"), {}, g.port);
+        const Answer up = ask(u"CT01"_s, u"ISO_IR 100"_s, u"CT"_s, {}, g.port);
         QVERIFY2(up.success && up.responses > 0, qPrintable(up.output + g.log()));
-        QVERIFY(g.log().contains(QStringLiteral("Archive not reachable")));
-        QVERIFY(g.log().contains(QStringLiteral("Archive reachable again")));
+        QVERIFY(g.log().contains(u"Archive not reachable"_s));
+        QVERIFY(g.log().contains(u"Archive reachable again"_s));
     }
 
     // What it cannot serve as configured, the gateway says in its log and ends
@@ -433,7 +422,7 @@ private Q_SLOTS:
         ::close(taken);
         QVERIFY(g.process->exitCode() != 0);
         QVERIFY2(g.log().contains(why), qPrintable(g.log()));
-        QVERIFY(g.log().contains(QStringLiteral("ZORadoDidService not started")));
+        QVERIFY(g.log().contains(u"ZORadoDidService not started"_s));
     }
 };
 

@@ -23,7 +23,7 @@ class TestGatewayUnits : public QObject
 {
     Q_OBJECT
 
-    static QString head() { return QStringLiteral("SELECT * FROM V WHERE (1 = 1)"); }
+    static QString head() { return u"SELECT * FROM V WHERE (1 = 1)"_s; }
 
 private Q_SLOTS:
     void queryToSql_data()
@@ -59,7 +59,7 @@ private Q_SLOTS:
         QFETCH(QStringList, keys);
         QFETCH(QString, conditions);
         const WorklistKeys k{keys[0], keys[1], keys[2], keys[3], keys[4]};
-        QCOMPARE(gateway::worklistSql(QStringLiteral("V"), k), head() + conditions);
+        QCOMPARE(gateway::worklistSql(u"V"_s, k), head() + conditions);
     }
 
     void sqlRunsOnTheArchive()
@@ -68,13 +68,11 @@ private Q_SLOTS:
         db::DbSession db;
         QVERIFY(db.connect(site.dir(), site.today()));
         const WorklistKeys keys{u"CT"_s, u"20261126-20261206"_s, u""_s, u"2026*"_s, u""_s};
-        const db::Recordset rows = db.open(gateway::worklistSql(QStringLiteral("VMWL"), keys));
+        const db::Recordset rows = db.open(gateway::worklistSql(u"VMWL"_s, keys));
         QVERIFY(rows.recordCount() > 0);
-        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {u""_s, u""_s, u""_s, u"2026000123"_s, u""_s}))
-                     .recordCount(),
-                 db.open(QStringLiteral("Select * From VMWL Where patient_id = '2026000123'")).recordCount());
-        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {u""_s, u""_s, u""_s, u"2026_00123"_s, u""_s}))
-                     .recordCount(),
+        QCOMPARE(db.open(gateway::worklistSql(u"VMWL"_s, {u""_s, u""_s, u""_s, u"2026000123"_s, u""_s})).recordCount(),
+                 db.open(u"Select * From VMWL Where patient_id = '2026000123'"_s).recordCount());
+        QCOMPARE(db.open(gateway::worklistSql(u"VMWL"_s, {u""_s, u""_s, u""_s, u"2026_00123"_s, u""_s})).recordCount(),
                  0);
     }
 
@@ -85,14 +83,14 @@ private Q_SLOTS:
              u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||dr01^^VMWL_EE_DR01^^^^||CT01^^VMWL_EE_CT01^^^^||"_s,
              u"LogLevel=4"_s, u"MaxLogLevel=3"_s, u"FCR_XG5000=1"_s, u"Port=11112"_s, u"LogPath=D:\\Logs\\"_s,
              u"Bind=127.0.0.1"_s, u"MaxAssociations=3"_s});
-        QCOMPARE(c.views.value(u"CT01"_s), QStringLiteral("VMWL_KK_CT01")); // the first entry counts
-        QCOMPARE(gateway::viewFor(c, u"dr01"_s), QStringLiteral("VMWL_EE_DR01"));
-        QCOMPARE(gateway::viewFor(c, u"DR01"_s), QStringLiteral("VMWL")); // letter case counts
+        QCOMPARE(c.views.value(u"CT01"_s), u"VMWL_KK_CT01"_s); // the first entry counts
+        QCOMPARE(gateway::viewFor(c, u"dr01"_s), u"VMWL_EE_DR01"_s);
+        QCOMPARE(gateway::viewFor(c, u"DR01"_s), u"VMWL"_s); // letter case counts
         QCOMPARE(c.logLevel, 4);
         QVERIFY(c.fcrXg5000);
         QCOMPARE(c.port, 11112);
-        QCOMPARE(c.logFolder, QStringLiteral("D:\\Logs\\"));
-        QCOMPARE(c.bind, QStringLiteral("127.0.0.1"));
+        QCOMPARE(c.logFolder, u"D:\\Logs\\"_s);
+        QCOMPARE(c.bind, u"127.0.0.1"_s);
         QCOMPARE(c.maxAssociations, 3);
         QVERIFY(c.problems.isEmpty() && !c.fatal);
     }
@@ -131,7 +129,7 @@ private Q_SLOTS:
         QCOMPARE(c.logLevel, logLevel);
         if (!refusedDevice.isEmpty()) {
             QCOMPARE(gateway::viewFor(c, refusedDevice), QString());
-            QCOMPARE(gateway::viewFor(c, QStringLiteral("CT01")), QStringLiteral("VMWL_KK_CT01"));
+            QCOMPARE(gateway::viewFor(c, u"CT01"_s), u"VMWL_KK_CT01"_s);
         }
     }
 
@@ -184,25 +182,24 @@ private Q_SLOTS:
         const QDateTime when(QDate(2019, 9, 16), QTime(14, 49, 19));
         gateway::GatewayLog log(dir.path(), 4, [&] { return when; });
         // What a device sends may hold line ends, NUL and the log's own markers.
-        const QString forged = QStringLiteral("\r\n<2019-09-16 14:49:19> : DcmSCP: Association Terminated") + QChar(0) +
-                               QStringLiteral("(0010,0020) LO [X] (Success)=");
-        log.write(QStringLiteral("Calling AP Title: MR01") + gateway::peerText(forged));
-        log.write(
-            QStringLiteral("(0008,0005) CS [ISO_IR 100]                             #  10, 1 SpecificCharacterSet"));
-        log.write(QStringLiteral("Worklist view: VMWL_KK_MR01"));
-        log.write(QStringLiteral("Modality find query = SELECT a FROM VMWL_KK_MR01 WHERE (1 = 1) AND modality = 'MR'"));
-        log.write(QStringLiteral("(0010,0020) LO [12345678]                               #   8, 1 PatientID"));
-        log.write(QStringLiteral("(0010,0020) LO [98765432]                               #   8, 1 PatientID"));
-        log.write(QStringLiteral("Worklist Find SCP Response : 3 (Success)"));
-        log.write(QStringLiteral("DcmSCP: Association Terminated"));
-        QFile file(QDir(dir.path()).filePath(QStringLiteral("ZORadoDidService_20190916.log")));
+        const QString forged = u"\r\n<2019-09-16 14:49:19> : DcmSCP: Association Terminated"_s + QChar(0) +
+                               u"(0010,0020) LO [X] (Success)="_s;
+        log.write(u"Calling AP Title: MR01"_s + gateway::peerText(forged));
+        log.write(u"(0008,0005) CS [ISO_IR 100]                             #  10, 1 SpecificCharacterSet"_s);
+        log.write(u"Worklist view: VMWL_KK_MR01"_s);
+        log.write(u"Modality find query = SELECT a FROM VMWL_KK_MR01 WHERE (1 = 1) AND modality = 'MR'"_s);
+        log.write(u"(0010,0020) LO [12345678]                               #   8, 1 PatientID"_s);
+        log.write(u"(0010,0020) LO [98765432]                               #   8, 1 PatientID"_s);
+        log.write(u"Worklist Find SCP Response : 3 (Success)"_s);
+        log.write(u"DcmSCP: Association Terminated"_s);
+        QFile file(QDir(dir.path()).filePath(u"ZORadoDidService_20190916.log"_s));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         QCOMPARE(bytes.count("\r\n"), 8);
         QVERIFY(!bytes.contains('\0'));
 
         gatewaylog::Scanner scanner;
-        gatewaylog::OrderLookup lookup(QStringLiteral("MR01"), QStringLiteral("VMWL_KK_MR01"));
+        gatewaylog::OrderLookup lookup(u"MR01"_s, u"VMWL_KK_MR01"_s);
         for (auto *pair : {static_cast<void *>(&scanner), static_cast<void *>(&lookup)}) {
             file.seek(0);
             const bool scan = pair == &scanner;
@@ -215,15 +212,14 @@ private Q_SLOTS:
             });
         }
         QCOMPARE(scanner.entries(),
-                 QStringList{QStringLiteral("+//+MR01\\x0D\\x0A<2019-09-16 14\\x3A49\\x3A19> \\x3A DcmSCP\\x3A "
-                                            "Association Terminated\\x00\\x280010,"
-                                            "0020\\x29 LO [X] \\x28Success\\x29\\x3D+///+*//*[ISO_IR 100]*///*-//-FROM "
-                                            "VMWL_KK_MR01 WHERE (1 = 1) AND "
-                                            "modality = 'MR'-///-")});
-        QCOMPARE(gatewaylog::inspect(scanner.entries().first()).view.value_or(QString()),
-                 QStringLiteral("VMWL_KK_MR01"));
-        QCOMPARE(lookup.text(), QStringLiteral("    환자 번호 : [12345678]\r\n    환자 번호 : [98765432]\r\n"
-                                               "<2019-09-16 14:49:19> : 3 (Success)\r\n\r\n"));
+                 QStringList{u"+//+MR01\\x0D\\x0A<2019-09-16 14\\x3A49\\x3A19> \\x3A DcmSCP\\x3A "
+                             "Association Terminated\\x00\\x280010,"
+                             "0020\\x29 LO [X] \\x28Success\\x29\\x3D+///+*//*[ISO_IR 100]*///*-//-FROM "
+                             "VMWL_KK_MR01 WHERE (1 = 1) AND "
+                             "modality = 'MR'-///-"_s});
+        QCOMPARE(gatewaylog::inspect(scanner.entries().first()).view.value_or(QString()), u"VMWL_KK_MR01"_s);
+        QCOMPARE(lookup.text(), u"    환자 번호 : [12345678]\r\n    환자 번호 : [98765432]\r\n"
+                                "<2019-09-16 14:49:19> : 3 (Success)\r\n\r\n"_s);
     }
 };
 

@@ -22,8 +22,7 @@ class TestLogLevel : public QObject
     static std::unique_ptr<AppHarness> start(const QByteArray &levelLines)
     {
         auto app = std::make_unique<AppHarness>(QDate(2026, 12, 6), [&](TestSite &site) {
-            site.writeBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"),
-                            controlText(levelLines));
+            site.writeBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s, controlText(levelLines));
         });
         app->login();
         return app;
@@ -93,28 +92,28 @@ private Q_SLOTS:
         auto app = start(levels);
         for (const QString &action : actions)
             app->act(action);
-        QCOMPARE(app->site().readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini")),
+        QCOMPARE(app->site().readBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s),
                  controlText(written));
         QStringList expected;
         for (int i = 0; i < restarts; ++i)
             expected += restart();
         QCOMPARE(app->commands(), expected);
-        QCOMPARE(app->ended(), actions.contains(QStringLiteral("close")));
+        QCOMPARE(app->ended(), actions.contains(u"close"_s));
     }
 
     void applyingPausesBetweenStopAndStart()
     {
         auto app = start("LogLevel=2\r\n");
-        QCOMPARE(value(*app, QStringLiteral("Option1")), 1);
-        app->act(QStringLiteral("click Option2"));
+        QCOMPARE(value(*app, u"Option1"_s), 1);
+        app->act(u"click Option2"_s);
         // Stops, then the one-second pause, then the start.
         QCOMPARE(app->pauses().size(), 1);
-        QCOMPARE(app->pauses().at(0).toObject().value(QStringLiteral("afterCommands")).toInt(), 2);
-        QCOMPARE(app->pauses().at(0).toObject().value(QStringLiteral("ms")).toInt(), 1000);
-        QCOMPARE(app->text(QStringLiteral("Label3")), QStringLiteral("설정 완료"));
-        QVERIFY(enabled(*app, QStringLiteral("Command7")) && enabled(*app, QStringLiteral("Command12")));
-        app->act(QStringLiteral("close"));
-        QCOMPARE(app->pauses().at(1).toObject().value(QStringLiteral("afterCommands")).toInt(), 5);
+        QCOMPARE(app->pauses().at(0).toObject().value(u"afterCommands"_s).toInt(), 2);
+        QCOMPARE(app->pauses().at(0).toObject().value(u"ms"_s).toInt(), 1000);
+        QCOMPARE(app->text(u"Label3"_s), u"설정 완료"_s);
+        QVERIFY(enabled(*app, u"Command7"_s) && enabled(*app, u"Command12"_s));
+        app->act(u"close"_s);
+        QCOMPARE(app->pauses().at(1).toObject().value(u"afterCommands"_s).toInt(), 5);
         QVERIFY(!app->form().database().isOpen());
     }
 
@@ -136,13 +135,13 @@ private Q_SLOTS:
         if (remove)
             QFile::remove(app->controlFile());
         else
-            app->site().writeBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"),
+            app->site().writeBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s,
                                    controlText("LogLevel=2\r\nName=\xF0\x9F\x98\x80\r\n"));
-        app->act(QStringLiteral("click Option2"));
+        app->act(u"click Option2"_s);
         QCOMPARE(app->messages().size(), 1);
         QVERIFY2(lastMessage(*app).contains(message), qPrintable(lastMessage(*app)));
         QCOMPARE(app->commands(), restart());
-        QVERIFY(enabled(*app, QStringLiteral("Command7")));
+        QVERIFY(enabled(*app, u"Command7"_s));
     }
 };
 

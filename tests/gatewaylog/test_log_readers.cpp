@@ -74,9 +74,9 @@ private Q_SLOTS:
             fmt::line(at(49), fmt::element(u"(0010,0020)"_s, u"LO"_s, u"[12345678]"_s, 8, 1, u"PatientID"_s));
         QCOMPARE(element.indexOf(QLatin1String("(0010,0020)")), 24); // character 25
         QCOMPARE(element.indexOf(QLatin1Char('[')), 39);             // character 40
-        QCOMPARE(element.mid(39, 35).trimmed(), QStringLiteral("[12345678]"));
+        QCOMPARE(element.mid(39, 35).trimmed(), u"[12345678]"_s);
         const QString response = fmt::responseLine(at(49), 3);
-        QCOMPARE(response.left(23) + response.mid(52), QStringLiteral("<2019-09-16 14:49:19> : 3 (Success)"));
+        QCOMPARE(response.left(23) + response.mid(52), u"<2019-09-16 14:49:19> : 3 (Success)"_s);
     }
 
     void scanner_data()
@@ -97,10 +97,10 @@ private Q_SLOTS:
             << QStringList{u""_s};
         QTest::newRow("line after an end is not taken")
             << QList<QByteArray>{file(QStringList{u"a"_s, fmt::endLine(at(1))} + mrLines)}
-            << QStringList{u""_s, mr.mid(QStringLiteral("+//+MR01+///+").size())};
+            << QStringList{u""_s, mr.mid(u"+//+MR01+///+"_s.size())};
         QTest::newRow("also across a file boundary")
             << QList<QByteArray>{file({u"a"_s, fmt::endLine(at(1))}), file(mrLines)}
-            << QStringList{u""_s, mr.mid(QStringLiteral("+//+MR01+///+").size())};
+            << QStringList{u""_s, mr.mid(u"+//+MR01+///+"_s.size())};
         QTest::newRow("association across two files")
             << QList<QByteArray>{file(mrLines.mid(0, 2)), file(mrLines.mid(2))} << QStringList{mr};
         QStringList twoCharsets = mrLines;
@@ -179,7 +179,7 @@ private Q_SLOTS:
         const gatewaylog::Inspection r = gatewaylog::inspect(entry);
         QCOMPARE(r.text, text);
         QCOMPARE(r.aeTitle, ae);
-        QCOMPARE(r.view ? *r.view : QStringLiteral("<kept>"), view);
+        QCOMPARE(r.view ? *r.view : u"<kept>"_s, view);
     }
 
     void lookup_data()
@@ -252,8 +252,7 @@ private Q_SLOTS:
             const auto expected = testsupport::referenceLines(files, markers, everyLine);
             for (qint64 block : {1, 2, 3, 5, 8, 4096}) {
                 const auto actual = testsupport::streamedLines(files, markers, everyLine, block);
-                QVERIFY2(actual == expected,
-                         qPrintable(QStringLiteral("block %1, every line %2").arg(block).arg(everyLine)));
+                QVERIFY2(actual == expected, qPrintable(u"block %1, every line %2"_s.arg(block).arg(everyLine)));
             }
         }
     }
@@ -277,7 +276,7 @@ private Q_SLOTS:
             for (bool everyLine : {false, true}) {
                 QVERIFY2(testsupport::streamedLines(files, markers, everyLine, block) ==
                              testsupport::referenceLines(files, markers, everyLine),
-                         qPrintable(QStringLiteral("round %1 block %2").arg(round).arg(block)));
+                         qPrintable(u"round %1 block %2"_s.arg(round).arg(block)));
             }
         }
     }

@@ -50,27 +50,27 @@ private Q_SLOTS:
         QTest::newRow("blanks kept") << QByteArray("  a  \r\n") << QStringList{u"  a  "_s};
         // Read as a broken character, not dropped, so that a rewrite refuses the file.
         QTest::newRow("double-byte character cut at the line end")
-            << QByteArray("\xC7\xD1\xB1\r\n\xB1") << QStringList{QStringLiteral("한\uFFFD"), QStringLiteral("\uFFFD")};
+            << QByteArray("\xC7\xD1\xB1\r\n\xB1") << QStringList{u"한\uFFFD"_s, u"\uFFFD"_s};
     }
 
     void lineEnds()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, lines);
-        const QString path = write(QStringLiteral("lines.txt"), bytes);
+        const QString path = write(u"lines.txt"_s, bytes);
         QCOMPARE(platform::readLines(path), lines);
         QString whole;
         for (const QString &line : lines)
-            whole += line + QStringLiteral("\r\n");
+            whole += line + u"\r\n"_s;
         QCOMPARE(platform::readTextFile(path), whole);
     }
 
     void koreanThroughCp949()
     {
-        const QString korean = QStringLiteral("한글이름 / 검사명영문 홍길동 똠방각하");
+        const QString korean = u"한글이름 / 검사명영문 홍길동 똠방각하"_s;
         const QByteArray cp949 = platform::cp949Codec()->fromUnicode(korean);
         QVERIFY(cp949.startsWith("\xC7\xD1\xB1\xDB")); // 한글 in CP949
-        const QString path = write(QStringLiteral("korean.txt"), cp949 + "\r\n" + cp949);
+        const QString path = write(u"korean.txt"_s, cp949 + "\r\n" + cp949);
         QCOMPARE(platform::readLines(path), (QStringList{korean, korean}));
 
         platform::writeTextFile(path, korean);
@@ -90,7 +90,7 @@ private Q_SLOTS:
     void writeAddsOneLineEndAndRoundTrips()
     {
         QFETCH(QByteArray, original);
-        const QString path = write(QStringLiteral("control.ini"), original);
+        const QString path = write(u"control.ini"_s, original);
         platform::writeTextFile(path, platform::joinCrLf(platform::readLines(path)));
         QCOMPARE(read(path), original);
     }
@@ -98,23 +98,22 @@ private Q_SLOTS:
     void failedWriteLeavesOldFileWhole()
     {
         const QByteArray original("CustomAETitle=CT01^^VMWL_KK_CT01^^^^||\r\nLogLevel=2\r\n");
-        const QString path = write(QStringLiteral("keep.ini"), original);
+        const QString path = write(u"keep.ini"_s, original);
         // A character the code page cannot hold must not turn into '?' in the
         // site's configuration.
-        QVERIFY_THROWS_EXCEPTION(platform::Error,
-                                 platform::writeTextFile(path, QStringLiteral("CustomAETitle=\U0001F600^^X")));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, platform::writeTextFile(path, u"CustomAETitle=\U0001F600^^X"_s));
         QCOMPARE(read(path), original);
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("keep")),
-                 QStringList{QStringLiteral("keep.ini")});
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(u"keep"_s),
+                 QStringList{u"keep.ini"_s});
     }
 
     void missingFilesAndFoldersAreNamed()
     {
-        const QString folder = m_dir.filePath(QStringLiteral("no/such/folder/file.ini"));
-        const QString file = m_dir.filePath(QStringLiteral("missing.txt"));
-        for (const auto &[path, call] : {std::pair<QString, std::function<void()>>{
-                                             folder, [&] { platform::writeTextFile(folder, QStringLiteral("x")); }},
-                                         {file, [&] { platform::readTextFile(file); }}}) {
+        const QString folder = m_dir.filePath(u"no/such/folder/file.ini"_s);
+        const QString file = m_dir.filePath(u"missing.txt"_s);
+        for (const auto &[path, call] :
+             {std::pair<QString, std::function<void()>>{folder, [&] { platform::writeTextFile(folder, u"x"_s); }},
+              {file, [&] { platform::readTextFile(file); }}}) {
             try {
                 call();
                 QFAIL("no error");
@@ -128,10 +127,10 @@ private Q_SLOTS:
     {
         // A reader that opened the old file keeps reading the old content: the
         // new text arrives as a new file renamed over it, never written in place.
-        const QString path = write(QStringLiteral("atomic.ini"), "OLD\r\n");
+        const QString path = write(u"atomic.ini"_s, "OLD\r\n");
         QFile reader(path);
         QVERIFY(reader.open(QIODevice::ReadOnly));
-        platform::writeTextFile(path, QStringLiteral("NEW"));
+        platform::writeTextFile(path, u"NEW"_s);
         QCOMPARE(reader.readAll(), QByteArray("OLD\r\n"));
         QCOMPARE(read(path), QByteArray("NEW\r\n"));
     }

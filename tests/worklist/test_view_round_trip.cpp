@@ -59,94 +59,89 @@ private Q_SLOTS:
 
         AppHarness app;
         app.login();
-        app.act(QStringLiteral("pick Combo3 %1").arg(kind));
-        app.act(QStringLiteral("type Text2 ") + ae);
-        app.act(QStringLiteral("focus Text6")); // leaving the AE title copies it into the station AE
+        app.act(u"pick Combo3 %1"_s.arg(kind));
+        app.act(u"type Text2 "_s + ae);
+        app.act(u"focus Text6"_s); // leaving the AE title copies it into the station AE
         if (station != QLatin1String("-")) {
-            app.act(QStringLiteral("click Check3"));
-            app.act(QStringLiteral("type Text5 ") + station);
-            app.act(QStringLiteral("click Check3"));
+            app.act(u"click Check3"_s);
+            app.act(u"type Text5 "_s + station);
+            app.act(u"click Check3"_s);
         }
-        app.act(QStringLiteral("type Text6 ") + device);
-        app.act(QStringLiteral("type Text3 ") + orders);
-        app.act(QStringLiteral("type Text4 ") + codes);
+        app.act(u"type Text6 "_s + device);
+        app.act(u"type Text3 "_s + orders);
+        app.act(u"type Text4 "_s + codes);
         if (exclude)
-            app.act(QStringLiteral("click Check9"));
-        app.act(QStringLiteral("pick Combo2 %1").arg(charset));
-        const QString charsetText = app.text(QStringLiteral("Combo2"));
+            app.act(u"click Check9"_s);
+        app.act(u"pick Combo2 %1"_s.arg(charset));
+        const QString charsetText = app.text(u"Combo2"_s);
         const QByteArray fileBefore = controlFile(app);
-        app.act(QStringLiteral("click Command6"));
+        app.act(u"click Command6"_s);
         QCOMPARE(app.messages().size(), 1);
-        QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
-        const QStringList views = app.items(QStringLiteral("List2"));
-        const QString name =
-            views.filter(QStringLiteral("_") + QString(ae).toUpper().replace(u"-"_s, u"1_1"_s)).value(0);
+        QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
+        const QStringList views = app.items(u"List2"_s);
+        const QString name = views.filter(u"_"_s + QString(ae).toUpper().replace(u"-"_s, u"1_1"_s)).value(0);
         QVERIFY2(!name.isEmpty(), qPrintable(views.join(u","_s)));
-        QVERIFY(statements(app)
-                    .filter(QStringLiteral("Create View"))
-                    .value(0)
-                    .startsWith(QStringLiteral("Create View ") + name + QStringLiteral("(\r\n")));
+        QVERIFY(statements(app).filter(u"Create View"_s).value(0).startsWith(u"Create View "_s + name + u"(\r\n"_s));
         // Appended to the device list as typed; the gateway stopped, one pause, started.
         QByteArray expected = fileBefore;
         expected.replace("^^VMWL_EE_DR01^^^^||\r\n",
                          QByteArray("^^VMWL_EE_DR01^^^^||" + ae.toLatin1() + "^^" + name.toLatin1() + "^^^^||\r\n"));
         QCOMPARE(controlFile(app), expected);
         QCOMPARE(app.commands(), restart());
-        QCOMPARE(app.pauses().at(0).toObject().value(QStringLiteral("afterCommands")).toInt(), 2);
+        QCOMPARE(app.pauses().at(0).toObject().value(u"afterCommands"_s).toInt(), 2);
         // The fields are reset.
-        QCOMPARE(app.text(QStringLiteral("Text2")) + app.text(QStringLiteral("Text3")), QString());
-        QCOMPARE(app.text(QStringLiteral("Combo3")) + app.text(QStringLiteral("Combo2")),
-                 QStringLiteral("영문이름 / 검사명영문ISO_IR 100"));
+        QCOMPARE(app.text(u"Text2"_s) + app.text(u"Text3"_s), QString());
+        QCOMPARE(app.text(u"Combo3"_s) + app.text(u"Combo2"_s), u"영문이름 / 검사명영문ISO_IR 100"_s);
         // Something else in the check box before the click.
-        app.act(QStringLiteral("pick Combo3 2"));
-        app.act(QStringLiteral("pick List2 %1").arg(views.indexOf(name)));
+        app.act(u"pick Combo3 2"_s);
+        app.act(u"pick List2 %1"_s.arg(views.indexOf(name)));
 
-        QCOMPARE(app.text(QStringLiteral("Text11")), name);
-        QCOMPARE(app.text(QStringLiteral("Text2")) + u'|' + app.text(QStringLiteral("Text10")), title + u'|' + title);
-        QCOMPARE(app.text(QStringLiteral("Combo3")), app.items(QStringLiteral("Combo3")).value(kind));
-        QCOMPARE(app.text(QStringLiteral("Text5")), stationBack);
-        QCOMPARE(app.text(QStringLiteral("Text6")), device.toUpper());
-        QCOMPARE(app.text(QStringLiteral("Text3")), orders.toUpper());
-        QCOMPARE(app.text(QStringLiteral("Text4")), codes);
-        QCOMPARE(value(app, QStringLiteral("Check9")), exclude && !codes.isEmpty() ? 1 : 0);
-        QCOMPARE(app.text(QStringLiteral("Combo2")), charsetText);
+        QCOMPARE(app.text(u"Text11"_s), name);
+        QCOMPARE(app.text(u"Text2"_s) + u'|' + app.text(u"Text10"_s), title + u'|' + title);
+        QCOMPARE(app.text(u"Combo3"_s), app.items(u"Combo3"_s).value(kind));
+        QCOMPARE(app.text(u"Text5"_s), stationBack);
+        QCOMPARE(app.text(u"Text6"_s), device.toUpper());
+        QCOMPARE(app.text(u"Text3"_s), orders.toUpper());
+        QCOMPARE(app.text(u"Text4"_s), codes);
+        QCOMPARE(value(app, u"Check9"_s), exclude && !codes.isEmpty() ? 1 : 0);
+        QCOMPARE(app.text(u"Combo2"_s), charsetText);
         // Left as EK's pick made it (cleared) where the name says nothing of the cut.
-        QCOMPARE(value(app, QStringLiteral("Check11")), qMax(cut, 0));
+        QCOMPARE(value(app, u"Check11"_s), qMax(cut, 0));
         if (cut >= 0)
-            QCOMPARE(enabled(app, QStringLiteral("Check11")), cut == 1);
+            QCOMPARE(enabled(app, u"Check11"_s), cut == 1);
         // The preview of the clicked view is shown.
-        QVERIFY(app.text(QStringLiteral("Text8")).startsWith(QStringLiteral("   환자ID / 이름")));
-        QVERIFY(statements(app).last().contains(QStringLiteral("From  ") + name + QStringLiteral(" ")));
+        QVERIFY(app.text(u"Text8"_s).startsWith(u"   환자ID / 이름"_s));
+        QVERIFY(statements(app).last().contains(u"From  "_s + name + u" "_s));
     }
 
     void baseView()
     {
         AppHarness app;
         app.login();
-        app.act(QStringLiteral("type Text10 X"));
-        app.act(QStringLiteral("type Text5 keep"));
-        app.act(QStringLiteral("pick List2 0"));
-        QCOMPARE(lastMessage(app), QStringLiteral("해당 데이터는 수정 할 수 없습니다."));
-        QCOMPARE(app.text(QStringLiteral("Text10")), QString());
-        QCOMPARE(app.text(QStringLiteral("Text11")), QStringLiteral("VMWL"));
-        QCOMPARE(app.text(QStringLiteral("Text5")), QString());
-        QVERIFY(app.text(QStringLiteral("Text8")).contains(QStringLiteral("\r\n1. ")));
+        app.act(u"type Text10 X"_s);
+        app.act(u"type Text5 keep"_s);
+        app.act(u"pick List2 0"_s);
+        QCOMPARE(lastMessage(app), u"해당 데이터는 수정 할 수 없습니다."_s);
+        QCOMPARE(app.text(u"Text10"_s), QString());
+        QCOMPARE(app.text(u"Text11"_s), u"VMWL"_s);
+        QCOMPARE(app.text(u"Text5"_s), QString());
+        QVERIFY(app.text(u"Text8"_s).contains(u"\r\n1. "_s));
     }
 
     void droppedViewShowsTheDatabaseText()
     {
         AppHarness app;
         app.login();
-        app.act(QStringLiteral("type Text2 GONE"));
-        app.act(QStringLiteral("click Command6"));
-        app.form().database().executeSql(QStringLiteral("Drop View VMWL_EE_GONE"));
-        const int index = app.items(QStringLiteral("List2")).indexOf(QStringLiteral("VMWL_EE_GONE"));
-        app.act(QStringLiteral("click Check10"));
-        app.act(QStringLiteral("click Check10"));
-        app.act(QStringLiteral("pick List2 %1").arg(index));
-        QVERIFY(lastMessage(app).contains(QStringLiteral("VMWL_EE_GONE")));
-        QCOMPARE(app.text(QStringLiteral("Text2")), QStringLiteral("GONE"));
-        QCOMPARE(app.text(QStringLiteral("Text8")), QString());
+        app.act(u"type Text2 GONE"_s);
+        app.act(u"click Command6"_s);
+        app.form().database().executeSql(u"Drop View VMWL_EE_GONE"_s);
+        const int index = app.items(u"List2"_s).indexOf(u"VMWL_EE_GONE"_s);
+        app.act(u"click Check10"_s);
+        app.act(u"click Check10"_s);
+        app.act(u"pick List2 %1"_s.arg(index));
+        QVERIFY(lastMessage(app).contains(u"VMWL_EE_GONE"_s));
+        QCOMPARE(app.text(u"Text2"_s), u"GONE"_s);
+        QCOMPARE(app.text(u"Text8"_s), QString());
     }
 };
 

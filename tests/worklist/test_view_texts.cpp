@@ -24,18 +24,18 @@ class TestViewTexts : public QObject
         for (const QString &setting : settings)
             m.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
         ViewFields f;
-        f.stationAe = m.value(QStringLiteral("stationAe"));
-        f.deviceModality = m.value(QStringLiteral("deviceModality"));
-        f.kindCaption = m.value(QStringLiteral("kind"), QStringLiteral("영문이름 / 검사명영문"));
-        f.characterSet = m.value(QStringLiteral("charset"), QStringLiteral("ISO_IR 100"));
-        f.codeMapping = m.value(QStringLiteral("mapping")).toInt();
-        f.codeMappingText = m.value(QStringLiteral("mappingText"), QStringLiteral("#"));
-        f.cutExamName = m.value(QStringLiteral("cut")).toInt();
-        f.cutStart = m.value(QStringLiteral("cutStart"), QStringLiteral("1"));
-        f.cutLength = QStringLiteral("18");
-        f.orderModalities = m.value(QStringLiteral("modalities"));
-        f.orderCodes = m.value(QStringLiteral("codes"));
-        f.excludeCodes = m.value(QStringLiteral("exclude")).toInt();
+        f.stationAe = m.value(u"stationAe"_s);
+        f.deviceModality = m.value(u"deviceModality"_s);
+        f.kindCaption = m.value(u"kind"_s, u"영문이름 / 검사명영문"_s);
+        f.characterSet = m.value(u"charset"_s, u"ISO_IR 100"_s);
+        f.codeMapping = m.value(u"mapping"_s).toInt();
+        f.codeMappingText = m.value(u"mappingText"_s, u"#"_s);
+        f.cutExamName = m.value(u"cut"_s).toInt();
+        f.cutStart = m.value(u"cutStart"_s, u"1"_s);
+        f.cutLength = u"18"_s;
+        f.orderModalities = m.value(u"modalities"_s);
+        f.orderCodes = m.value(u"codes"_s);
+        f.excludeCodes = m.value(u"exclude"_s).toInt();
         return f;
     }
 
@@ -44,7 +44,7 @@ class TestViewTexts : public QObject
         QTest::newRow(name) << line << settings << expected;
     }
 
-    static QString orNone(const std::optional<QString> &v) { return v ? *v : QStringLiteral("-"); }
+    static QString orNone(const std::optional<QString> &v) { return v ? *v : u"-"_s; }
 
 private Q_SLOTS:
     void markerLines_data()
@@ -139,13 +139,9 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, settings);
         QFETCH(QString, expected);
-        const QString header = worklist::viewHeader(false, QStringLiteral("VMWL_KK_CT1_11"));
-        QCOMPARE(worklist::generateView(header,
-                                        {QStringLiteral(" a,"), QStringLiteral(") AS"), QStringLiteral("WHERE 1 = 1")},
-                                        fields(settings)),
-                 expected);
-        QCOMPARE(worklist::viewHeader(true, QStringLiteral("VMWL_EE_DR01")),
-                 QStringLiteral("Alter View VMWL_EE_DR01("));
+        const QString header = worklist::viewHeader(false, u"VMWL_KK_CT1_11"_s);
+        QCOMPARE(worklist::generateView(header, {u" a,"_s, u") AS"_s, u"WHERE 1 = 1"_s}, fields(settings)), expected);
+        QCOMPARE(worklist::viewHeader(true, u"VMWL_EE_DR01"_s), u"Alter View VMWL_EE_DR01("_s);
     }
 
     void registering_data()
@@ -350,7 +346,7 @@ private Q_SLOTS:
         QFETCH(QStringList, lines);
         QFETCH(QString, read);
         const reader::DefinitionReading r = reader::readDefinition(lines);
-        const QString exclude = r.excludeCodes ? QString::number(int(*r.excludeCodes)) : QStringLiteral("-");
+        const QString exclude = r.excludeCodes ? QString::number(int(*r.excludeCodes)) : u"-"_s;
         QCOMPARE(QStringList({orNone(r.stationAe), orNone(r.deviceModality), orNone(r.orderModalities),
                               orNone(r.orderCodes), exclude, orNone(r.characterSet)})
                      .join(u'|'),
