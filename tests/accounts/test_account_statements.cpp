@@ -112,32 +112,6 @@ private Q_SLOTS:
         QCOMPARE(actual, expected);
     }
 
-    void settingsCopy_data()
-    {
-        QTest::addColumn<bool>("keepLayout");
-        QTest::newRow("everything") << false;
-        QTest::newRow("window layout kept") << true;
-    }
-
-    void settingsCopy()
-    {
-        QFETCH(bool, keepLayout);
-        const QStringList source = settings(12);
-        const QStringList target = settings(6);
-        run(accounts::copyDelete(6, keepLayout));
-        run(accounts::copyInsert(6, 12, keepLayout));
-        QStringList expected = source;
-        if (keepLayout) {
-            // A row without an item is neither the layout nor anything else: it is not copied.
-            expected = source.filter(QRegularExpression(u"^(?!WINDOW_POSITION=|<NULL>)"_s));
-            expected += target.filter(QRegularExpression(u"^(WINDOW_POSITION=|<NULL>)"_s));
-            expected.sort();
-        }
-        QCOMPARE(settings(6), expected);
-        QCOMPARE(settings(12), source);
-        QCOMPARE(scalar(u"Select Count(Distinct USERSETTING_KEY) - Count(*) From Tusersetting"_s), u"0"_s);
-    }
-
     void macrosCopiedEveryTime()
     {
         const int macros = count(u"Select * From Tmacrotext Where User_key = 12"_s);

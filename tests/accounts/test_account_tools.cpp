@@ -3,6 +3,7 @@
 #include "accounts/account_statements.h"
 #include "platform/codepage.h"
 
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextCodec>
 
@@ -95,6 +96,7 @@ private Q_SLOTS:
         AppHarness app;
         app.login();
         const QStringList fromSource = settings(app, 12);
+        const QStringList before4 = settings(app, 4);
         app.act(source(12));
         if (keepLayout)
             app.act(u"click Check6"_s);
@@ -107,6 +109,18 @@ private Q_SLOTS:
                  (QStringList{accounts::copyDelete(4, keepLayout), accounts::copyInsert(4, 12, keepLayout),
                               accounts::copyDelete(9, keepLayout), accounts::copyInsert(9, 12, keepLayout)}));
         QCOMPARE(settings(app, 12), fromSource);
+        // The target holds the source's rows; with the layout kept, its own layout instead of the
+        // source's. A row without an item is neither the layout nor anything else: it is not copied.
+        QStringList expected = fromSource;
+        if (keepLayout)
+            expected = fromSource.filter(QRegularExpression(u"^(?!WINDOW_POSITION=|<NULL>)"_s)) +
+                       before4.filter(QRegularExpression(u"^(WINDOW_POSITION=|<NULL>)"_s));
+        QStringList copied = settings(app, 4);
+        copied.sort();
+        expected.sort();
+        QCOMPARE(copied, expected);
+        QCOMPARE(column(app, u"Select Count(Distinct USERSETTING_KEY) - Count(*) From Tusersetting"_s),
+                 QStringList{u"0"_s});
         QCOMPARE(app.text(u"Combo1"_s), u"복사 대상 계정 선택"_s);
         QVERIFY(app.control(u"List1"_s).value(u"selected"_s).toArray().isEmpty());
     }

@@ -113,6 +113,9 @@ private Q_SLOTS:
         QTest::newRow("garbled entry refused, others kept")
             << QStringList{u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||MR01^^VMWL_KK MR01;--^^^^||"_s, u"LogLevel=4"_s}
             << false << 4 << u"MR01"_s;
+        QTest::newRow("17-letter title refused")
+            << QStringList{u"CustomAETitle=SEVENTEEN_LETTERS^^VMWL_X^^^^||CT01^^VMWL_KK_CT01^^^^||"_s} << false << 0
+            << u"SEVENTEEN_LETTERS"_s;
         QTest::newRow("entry without view")
             << QStringList{u"CustomAETitle=US01||CT01^^VMWL_KK_CT01^^^^||"_s} << false << 0 << "US01";
     }

@@ -57,8 +57,8 @@ private Q_SLOTS:
     {
         for (const char *name : {"VMWL_KK_CT1_11", "dbo.VMWL_EE_DR01", "VMWL_검사", "VMWL_$#@.A$"})
             QVERIFY2(preview::isPlainObjectName(QString::fromUtf8(name)), name);
-        for (const char *name :
-             {"VMWL; Drop Table Tuser", "VMWL--", "VMWL EE", "a.b.c", ".VMWL", "[VMWL]", "", "#VMWL", "dbo.@VMWL"})
+        for (const char *name : {"VMWL; Drop Table Tuser", "VMWL;Drop", "VMWL--", "VMWL EE", "a.b.c", ".VMWL", "[VMWL]",
+                                 "", "#VMWL", "dbo.@VMWL"})
             QVERIFY2(!preview::isPlainObjectName(QString::fromUtf8(name)), name);
     }
 

@@ -87,7 +87,7 @@ private Q_SLOTS:
         const QJsonObject question = app.messages().last().toObject();
         QCOMPARE(question.value(u"text"_s).toString(),
                  u"동일한 이름의 View 생성되어 있습니다.\r\n수정 하시겠습니까?"_s);
-        QCOMPARE(question.value(u"buttons"_s).toString(), u"YesNo"_s);
+        QCOMPARE(question.value(u"buttons"_s).toString() + question.value(u"answer"_s).toString(), u"YesNoNo"_s);
         QCOMPARE(statements(app).size(), statementsBefore + 2); // the existence test and the list
         QCOMPARE(controlFile(app), file);
         QCOMPARE(app.commands().size(), 3);
