@@ -7,8 +7,6 @@
 #include "platform/text_file.h"
 #include "worklist/control_file.h"
 
-#include <QTextCodec>
-
 #include <functional>
 
 namespace {
@@ -18,11 +16,10 @@ namespace {
 std::optional<QList<QByteArray>> written(const QStringList &lines)
 {
     const QString content = platform::joinCrLf(lines) + QStringLiteral("\r\n");
-    QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
-    const QByteArray bytes = platform::ansiCodec()->fromUnicode(content.constData(), content.size(), &state);
-    if (state.invalidChars > 0)
+    const std::optional<QByteArray> bytes = platform::toAnsiExact(content);
+    if (!bytes)
         return std::nullopt;
-    return platform::splitLines(bytes);
+    return platform::splitLines(*bytes);
 }
 
 void checkKept(const QList<QByteArray> &before, const QStringList &in, const QStringList &out,

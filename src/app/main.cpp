@@ -70,8 +70,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption screenshotOption(
         QStringLiteral("screenshot"),
         QStringLiteral("With --automate: saves the main window as PNG when the script ends."), QStringLiteral("FILE"));
-    parser.addOptions(
-        {appDirOption, driveRootOption, todayOption, automateOption, stateOption, screenshotOption, realPauseOption});
+    const QCommandLineOption recordCommandsOption(
+        QStringLiteral("record-commands"),
+        QStringLiteral(
+            "Records the gateway's commands without starting them (tests: a site's gateway keeps running)."));
+    parser.addOptions({appDirOption, driveRootOption, todayOption, automateOption, stateOption, screenshotOption,
+                       realPauseOption, recordCommandsOption});
     parser.process(app);
 
     const QString appDir = parser.isSet(appDirOption) ? QDir(parser.value(appDirOption)).absolutePath()
@@ -92,7 +96,11 @@ int main(int argc, char *argv[])
     }
 
     platform::Paths paths(appDir, driveRoot);
-    platform::SystemCommandLauncher commands(appDir);
+    platform::SystemCommandLauncher systemCommands(appDir);
+    platform::RecordingCommandLauncher recordedCommands;
+    platform::CommandLauncher &commands = parser.isSet(recordCommandsOption)
+                                              ? static_cast<platform::CommandLauncher &>(recordedCommands)
+                                              : systemCommands;
     platform::SystemClock clock(today);
     platform::ThreadPause threadPause;
     app::RecordingPause recordingPause(commands, parser.isSet(realPauseOption));

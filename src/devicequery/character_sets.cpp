@@ -1,7 +1,8 @@
 #include "character_sets.h"
 
+#include "platform/codepage.h"
+
 #include <QStringList>
-#include <QTextCodec>
 
 namespace devicequery {
 
@@ -10,12 +11,6 @@ namespace {
 bool isKorean(const QString &cs)
 {
     return cs.contains(QLatin1String("ISO 2022 IR 149")) || cs.contains(QLatin1String("ISO_IR 149"));
-}
-
-QTextCodec *eucKr()
-{
-    static QTextCodec *const codec = QTextCodec::codecForName("EUC-KR");
-    return codec;
 }
 
 } // namespace
@@ -41,7 +36,7 @@ QString decodeValue(const QByteArray &bytes, const QString &characterSet)
         // G1 holds KS X 1001 once designated; the escapes themselves are no text.
         QByteArray plain = bytes;
         plain.replace("\x1b$)C", "").replace("\x1b(B", "");
-        return eucKr()->toUnicode(plain);
+        return platform::fromCp949(plain);
     }
     QString text;
     for (const char c : bytes)
@@ -60,11 +55,9 @@ bool fits(const QString &text, const QString &characterSet)
             continue;
         if (!isKorean(cs))
             return false;
-        QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
-        const QByteArray bytes = eucKr()->fromUnicode(&c, 1, &state);
-        // The codec is CP949's: its extension syllables (lead or trail byte below
-        // 0xA1) are not KS X 1001 and cannot be written after ESC $ ) C.
-        if (state.invalidChars > 0 || bytes.size() != 2 || uchar(bytes.at(0)) < 0xA1 || uchar(bytes.at(1)) < 0xA1)
+        // CP949's extension syllables are not KS X 1001 and cannot be written
+        // after ESC $ ) C.
+        if (!platform::toEucKr(QString(c)))
             return false;
     }
     return true;

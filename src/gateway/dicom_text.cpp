@@ -1,6 +1,9 @@
 #include "dicom_text.h"
 
-#include <QTextCodec>
+#include "platform/codepage.h"
+
+#include <QByteArrayList>
+#include <QStringList>
 #include <QUuid>
 
 namespace gateway {
@@ -8,12 +11,6 @@ namespace gateway {
 namespace {
 
 const QByteArray kKoreanDesignation("\x1b$)C");
-
-QTextCodec *eucKrCodec()
-{
-    static QTextCodec *const codec = QTextCodec::codecForName("EUC-KR");
-    return codec;
-}
 
 bool isAscii(const QString &text)
 {
@@ -32,14 +29,21 @@ QByteArray ascii(const QString &text)
     return bytes;
 }
 
-// Korean text in KS X 1001 (EUC-KR) behind its designation; ASCII stays as it is.
+// Korean text in KS X 1001 (EUC-KR) behind its designation; ASCII stays as it
+// is, and a character KS X 1001 lacks becomes '?'.
 QByteArray korean(const QString &text)
 {
     if (isAscii(text))
         return text.toLatin1();
-    QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
-    QByteArray bytes = eucKrCodec()->fromUnicode(text.constData(), text.size(), &state);
-    bytes.replace('\0', '?');
+    if (const std::optional<QByteArray> whole = platform::toEucKr(text))
+        return kKoreanDesignation + *whole;
+    QByteArray bytes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const std::optional<QByteArray> one = platform::toEucKr(text.mid(i, n));
+        bytes += one ? *one : QByteArray("?");
+        i += n - 1;
+    }
     return kKoreanDesignation + bytes;
 }
 
@@ -100,8 +104,7 @@ QString decodeValue(const QByteArray &bytes, const QString &characterSet)
         while (end < bytes.size() && uchar(bytes.at(end)) >= 0x80)
             ++end;
         if (korean && (end - i) % 2 == 0) {
-            QTextCodec::ConverterState state;
-            text += eucKrCodec()->toUnicode(bytes.constData() + i, int(end - i), &state);
+            text += platform::fromCp949(bytes.mid(i, end - i));
         } else {
             text += QString(end - i, QChar::ReplacementCharacter);
         }

@@ -1,49 +1,99 @@
 #include "codepage.h"
 
-#include "error.h"
-
-#include <QTextCodec>
-
 namespace platform {
 
-QTextCodec *cp949Codec()
+namespace {
+
+bool isAscii(const QByteArray &bytes)
 {
-    static QTextCodec *const codec = [] {
-        QTextCodec *c = QTextCodec::codecForName("CP949");
-        if (!c)
-            c = QTextCodec::codecForName("windows-949");
-        if (!c)
-            throw Error(QStringLiteral("CP949 코드 페이지를 사용할 수 없습니다."));
-        return c;
-    }();
-    return codec;
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
 }
 
-QString fromAnsi(const QByteArray &bytes)
+bool isAscii(const QString &text)
 {
-    // Most lines are plain ASCII, which every ANSI code page writes alike.
-    bool ascii = true;
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
     }
-    if (ascii)
-        return QString::fromLatin1(bytes);
-    // A lead byte at the very end, without the byte that completes it, would be
-    // dropped without a trace; followed by a line feed (never part of a
-    // double-byte character) it reads as U+FFFD like any other broken
-    // character, so that writing the text back refuses it.
-    QString text = ansiCodec()->toUnicode(bytes + '\n');
+    return true;
+}
+
+// A lead byte at the very end, without the byte that completes it, would be
+// dropped without a trace; followed by a line feed (never part of a
+// double-byte character) it reads as U+FFFD like any other broken character,
+// so that writing the text back refuses it.
+QString decodeWhole(QString (*decode)(const QByteArray &), const QByteArray &bytes)
+{
+    QString text = decode(bytes + '\n');
     if (text.endsWith(QLatin1Char('\n')))
         text.chop(1);
     return text;
 }
 
+} // namespace
+
+QString fromAnsi(const QByteArray &bytes)
+{
+    // Most lines are plain ASCII, which every ANSI code page writes alike.
+    return isAscii(bytes) ? QString::fromLatin1(bytes) : decodeWhole(decodeAnsi, bytes);
+}
+
+std::optional<QByteArray> toAnsiExact(const QString &text)
+{
+    if (isAscii(text))
+        return text.toLatin1();
+    return encodeAnsi(text);
+}
+
 QByteArray toAnsi(const QString &text)
 {
-    return ansiCodec()->fromUnicode(text);
+    if (std::optional<QByteArray> whole = toAnsiExact(text))
+        return *whole;
+    QByteArray bytes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const std::optional<QByteArray> one = encodeAnsi(text.mid(i, n));
+        bytes += one ? *one : QByteArray("?");
+        i += n - 1;
+    }
+    return bytes;
+}
+
+QString fromCp949(const QByteArray &bytes)
+{
+    return isAscii(bytes) ? QString::fromLatin1(bytes) : decodeWhole(decodeCp949, bytes);
+}
+
+std::optional<QByteArray> toCp949(const QString &text)
+{
+    if (isAscii(text))
+        return text.toLatin1();
+    return encodeCp949(text);
+}
+
+std::optional<QByteArray> toEucKr(const QString &text)
+{
+    std::optional<QByteArray> bytes = toCp949(text);
+    if (!bytes)
+        return std::nullopt;
+    // KS X 1001 writes both bytes of a character in A1-FE; CP949's own
+    // additions use lead or trail bytes below A1.
+    const QByteArray &b = *bytes;
+    for (qsizetype i = 0; i < b.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(b.at(i));
+        if (lead < 0x80)
+            continue;
+        if (i + 1 >= b.size())
+            return std::nullopt;
+        const auto trail = static_cast<unsigned char>(b.at(++i));
+        if (lead < 0xA1 || lead > 0xFE || trail < 0xA1 || trail > 0xFE)
+            return std::nullopt;
+    }
+    return bytes;
 }
 
 } // namespace platform

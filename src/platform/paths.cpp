@@ -5,7 +5,8 @@
 
 namespace platform {
 
-Paths::Paths(QString appDir, QString driveRoot) : m_appDir(std::move(appDir)), m_driveRoot(std::move(driveRoot))
+Paths::Paths(QString appDir, QString driveRoot)
+    : m_appDir(std::move(appDir)), m_driveRoot(std::move(driveRoot)), m_driveRootGiven(!m_driveRoot.isEmpty())
 {
     if (m_driveRoot.isEmpty())
         m_driveRoot = QDir(m_appDir).filePath(QStringLiteral("drives"));

@@ -18,13 +18,20 @@ public:
     // A file beside the executable: "DB.ini", "TUSERSETTING\400-VIEWER-DLPTLS.txt".
     QString appFile(const QString &relative) const;
 
-    // The local path of a Windows path such as "C:\RUDIVUV\Log\". On Windows the
-    // path itself; elsewhere the path under the drive root.
+    // Whether the drive root was given (a test, a demo, --drive-root) rather
+    // than taken by default.
+    bool driveRootGiven() const { return m_driveRootGiven; }
+
+    // The local path of a Windows path such as "C:\RUDIVUV\Log\": under the
+    // drive root wherever one was given, so that a test never reaches a live
+    // site's files. Otherwise on Windows the path itself, elsewhere the path
+    // under the default drive root.
     QString resolve(const QString &windowsPath) const;
 
 private:
     QString m_appDir;
     QString m_driveRoot;
+    bool m_driveRootGiven;
 };
 
 // "C:\A\B.ini" under root becomes "<root>/c/A/B.ini". Each folder or file that

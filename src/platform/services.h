@@ -28,6 +28,15 @@ private:
     QStringList m_history;
 };
 
+// Records command lines without starting anything: what tests and rehearsals
+// of the operator's actions use, so that they never end a site's gateway.
+class RecordingCommandLauncher final : public CommandLauncher
+{
+public:
+    void start(const QString &commandLine) override { record(commandLine); }
+    void openFolder(const QString &folder) override { record(QStringLiteral("Explorer.exe /e, ") + folder); }
+};
+
 // The one-second wait before the gateway's service is started.
 class Pause
 {
@@ -95,6 +104,14 @@ private:
     std::optional<QDate> m_fixed;
     QElapsedTimer m_started;
 };
+
+enum class WindowStyle { Minimised, Normal };
+
+// Starts one command line as its own process without waiting for it: false
+// when it could not be started. On Windows the command line goes to the system
+// as it stands; elsewhere its first word is looked for in appDir's "bin" folder,
+// then on PATH.
+bool startProcess(const QString &commandLine, WindowStyle style, const QString &appDir);
 
 class SystemCommandLauncher final : public CommandLauncher
 {

@@ -2,10 +2,11 @@
 
 #include "codepage.h"
 #include "error.h"
+#include "replace_file.h"
 
 #include <QFile>
-#include <QSaveFile>
-#include <QTextCodec>
+#include <QFileInfo>
+#include <QTemporaryFile>
 
 namespace platform {
 
@@ -58,18 +59,26 @@ QString readTextFile(const QString &path)
 
 void writeTextFile(const QString &path, const QString &text)
 {
-    const QString content = text + QLatin1String("\r\n");
-    QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
-    const QByteArray bytes = ansiCodec()->fromUnicode(content.constData(), content.size(), &state);
-    if (state.invalidChars > 0)
+    const std::optional<QByteArray> bytes = toAnsiExact(text + QLatin1String("\r\n"));
+    if (!bytes)
         throw Error(
             QStringLiteral("이 시스템의 코드 페이지로 쓸 수 없는 문자가 있어 파일을 쓰지 않았습니다: %1").arg(path));
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const QFileInfo info(path);
+    QTemporaryFile file(info.absolutePath() + QStringLiteral("/~") + info.fileName() + QStringLiteral(".XXXXXX"));
+    if (!file.open())
         throw Error(QStringLiteral("파일을 쓸 수 없습니다: %1 (%2)").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    if (file.write(*bytes) != bytes->size() || !file.flush())
         throw Error(QStringLiteral("파일을 쓸 수 없습니다: %1 (%2)").arg(path, file.errorString()));
+    file.close();
+    if (const std::optional<ReplaceError> failed = replaceFile(file.fileName(), path)) {
+        if (failed->kind == ReplaceFailure::Held)
+            throw Error(
+                QStringLiteral("다른 프로그램이 파일을 사용하고 있어 바꾸지 못했습니다. 파일은 그대로입니다: %1 (%2)")
+                    .arg(path, failed->systemText));
+        throw Error(QStringLiteral("파일을 쓸 수 없습니다: %1 (%2)").arg(path, failed->systemText));
+    }
+    file.setAutoRemove(false);
 }
 
 QString joinCrLf(const QStringList &lines)

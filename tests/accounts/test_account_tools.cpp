@@ -5,7 +5,6 @@
 
 #include <QRegularExpression>
 #include <QTest>
-#include <QTextCodec>
 
 using namespace Qt::StringLiterals;
 
@@ -57,7 +56,7 @@ private Q_SLOTS:
                                  "VIEWER-DLPTLS", "WORKLIST-WORKLIST_PROPERTY", "WORKLIST-WINDOW_POSITION"}) {
             const QString name = QString::fromLatin1(item);
             const QByteArray bytes = app.site().readBytes(u"TUSERSETTING/%1-%2.txt"_s.arg(level, name));
-            expected << name.section(u'-', 1) + u'=' + platform::cp949Codec()->toUnicode(bytes);
+            expected << name.section(u'-', 1) + u'=' + platform::fromCp949(bytes);
         }
         QCOMPARE(settings(app, key), expected);
         QVERIFY(app.control(u"List1"_s).value(u"selected"_s).toArray().isEmpty());

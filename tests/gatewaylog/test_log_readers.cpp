@@ -9,7 +9,6 @@
 #include <QBuffer>
 #include <QRandomGenerator>
 #include <QTest>
-#include <QTextCodec>
 
 using namespace Qt::StringLiterals;
 
@@ -43,7 +42,7 @@ class TestLogReaders : public QObject
     {
         QByteArray bytes;
         for (const QString &line : lines)
-            bytes += platform::cp949Codec()->fromUnicode(line) + end;
+            bytes += platform::toCp949(line).value() + end;
         return bytes;
     }
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QOperatingSystemVersion>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,6 +54,8 @@ private Q_SLOTS:
 
     void launcherRunsSiteBinThenPath()
     {
+        if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows)
+            QSKIP("the site's stand-in commands are shell scripts; Windows starts its own commands");
         QTemporaryDir site;
         QDir(site.path()).mkpath(u"bin"_s);
         const QString script = site.filePath(u"bin/taskkill"_s);

@@ -4,9 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QOperatingSystemVersion>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextCodec>
 
 #include <functional>
 
@@ -68,13 +68,39 @@ private Q_SLOTS:
     void koreanThroughCp949()
     {
         const QString korean = u"한글이름 / 검사명영문 홍길동 똠방각하"_s;
-        const QByteArray cp949 = platform::cp949Codec()->fromUnicode(korean);
+        const QByteArray cp949 = platform::toCp949(korean).value();
         QVERIFY(cp949.startsWith("\xC7\xD1\xB1\xDB")); // 한글 in CP949
         const QString path = write(u"korean.txt"_s, cp949 + "\r\n" + cp949);
         QCOMPARE(platform::readLines(path), (QStringList{korean, korean}));
 
         platform::writeTextFile(path, korean);
         QCOMPARE(read(path), cp949 + "\r\n");
+    }
+
+    void encodings_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("cp949"); // empty: cannot be written
+        QTest::addColumn<bool>("eucKr");
+        QTest::newRow("ASCII") << u"CT01^A"_s << QByteArray("CT01^A") << true;
+        QTest::newRow("KS X 1001") << u"홍길동"_s << QByteArray("\xC8\xAB\xB1\xE6\xB5\xBF") << true;
+        QTest::newRow("CP949 only") << u"똠"_s << QByteArray("\x8C\x63") << false;
+        QTest::newRow("mixed, CP949 only at the end") << u"김똠"_s << QByteArray("\xB1\xE8\x8C\x63") << false;
+        QTest::newRow("outside CP949") << u"\U0001F600"_s << QByteArray() << false;
+    }
+
+    void encodings()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, cp949);
+        QFETCH(bool, eucKr);
+        const std::optional<QByteArray> encoded = platform::toCp949(text);
+        QCOMPARE(encoded.has_value(), !cp949.isEmpty());
+        if (!encoded)
+            return;
+        QCOMPARE(*encoded, cp949);
+        QCOMPARE(platform::fromCp949(cp949), text);
+        QCOMPARE(platform::toEucKr(text).has_value(), eucKr);
     }
 
     void writeAddsOneLineEndAndRoundTrips_data()
@@ -123,15 +149,31 @@ private Q_SLOTS:
         }
     }
 
-    void replacesFileThroughRename()
+    void replacesFileHeldOpen()
     {
-        // A reader that opened the old file keeps reading the old content: the
-        // new text arrives as a new file renamed over it, never written in place.
+        // A reader that opened the old file (the gateway) keeps the old content:
+        // the new text arrives as a new file renamed over it. Windows refuses
+        // that while the file is held: then nothing changes and the operator
+        // is told why.
         const QString path = write(u"atomic.ini"_s, "OLD\r\n");
         QFile reader(path);
         QVERIFY(reader.open(QIODevice::ReadOnly));
-        platform::writeTextFile(path, u"NEW"_s);
-        QCOMPARE(reader.readAll(), QByteArray("OLD\r\n"));
+        if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows) {
+            try {
+                platform::writeTextFile(path, u"NEW"_s);
+                QFAIL("no error");
+            } catch (const platform::Error &e) {
+                QVERIFY2(e.text().contains(u"다른 프로그램이 파일을 사용하고"_s), qPrintable(e.text()));
+            }
+            reader.close();
+            QCOMPARE(read(path), QByteArray("OLD\r\n"));
+            QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(u"atomic"_s),
+                     QStringList{u"atomic.ini"_s});
+            platform::writeTextFile(path, u"NEW"_s);
+        } else {
+            platform::writeTextFile(path, u"NEW"_s);
+            QCOMPARE(reader.readAll(), QByteArray("OLD\r\n"));
+        }
         QCOMPARE(read(path), QByteArray("NEW\r\n"));
     }
 };

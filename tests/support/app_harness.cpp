@@ -10,7 +10,7 @@
 using namespace Qt::StringLiterals;
 
 AppHarness::AppHarness(const QDate &today, const std::function<void(TestSite &)> &prepare)
-    : m_site(today), m_paths(m_site.dir(), QString()), m_clock(today)
+    : m_site(today), m_paths(m_site.dir(), m_site.file(QStringLiteral("drives"))), m_clock(today)
 {
     static const bool looks = [] {
         // The fonts and the style the tool itself starts with.

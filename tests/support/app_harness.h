@@ -13,14 +13,6 @@
 
 #include <memory>
 
-// Records command lines without starting anything.
-class RecordingCommandLauncher final : public platform::CommandLauncher
-{
-public:
-    void start(const QString &commandLine) override { record(commandLine); }
-    void openFolder(const QString &folder) override { record(QStringLiteral("Explorer.exe /e, ") + folder); }
-};
-
 // Says whether the gateway answers as the test sets it; it answers unless told.
 class ScriptedGatewayProbe final : public platform::GatewayProbe
 {
@@ -82,7 +74,7 @@ public:
 private:
     TestSite m_site;
     platform::Paths m_paths;
-    RecordingCommandLauncher m_commands;
+    platform::RecordingCommandLauncher m_commands;
     std::unique_ptr<app::RecordingPause> m_pause;
     SteppingClock m_clock;
     app::ScriptedMessageBoxes m_messages;

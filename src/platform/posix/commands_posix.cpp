@@ -8,31 +8,37 @@
 namespace platform {
 
 // The program is looked for in the application's "bin" folder first (where a
-// site keeps its stand-ins for taskkill and net), then on PATH.
-void SystemCommandLauncher::start(const QString &commandLine)
+// site keeps its stand-ins for taskkill and net), then on PATH. There is no
+// window to style here.
+bool startProcess(const QString &commandLine, WindowStyle, const QString &appDir)
 {
-    record(commandLine);
     QStringList words = commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (words.isEmpty())
-        return;
+        return false;
     const QString name = words.takeFirst();
     QString program;
-    const QString local = QDir(m_appDir).filePath(QStringLiteral("bin/") + name);
+    const QString local = QDir(appDir).filePath(QStringLiteral("bin/") + name);
     const QFileInfo info(local);
     if (info.isFile() && info.isExecutable())
         program = local;
     else
         program = QStandardPaths::findExecutable(name);
     if (program.isEmpty())
-        return;
+        return false;
     QProcess process;
     process.setProgram(program);
     process.setArguments(words);
-    process.setWorkingDirectory(m_appDir);
+    process.setWorkingDirectory(appDir);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
-    process.startDetached();
+    return process.startDetached();
+}
+
+void SystemCommandLauncher::start(const QString &commandLine)
+{
+    record(commandLine);
+    startProcess(commandLine, WindowStyle::Minimised, m_appDir);
 }
 
 void SystemCommandLauncher::openFolder(const QString &folder)

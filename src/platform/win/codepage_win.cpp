@@ -1,22 +1,76 @@
 #include "../codepage.h"
 
-#include <QTextCodec>
-
 #include <windows.h>
+
+#include <climits>
 
 namespace platform {
 
-// The ANSI code page of this Windows installation (949 on Korean systems).
-QTextCodec *ansiCodec()
+namespace {
+
+constexpr UINT kCp949 = 949;
+
+QString decode(UINT codePage, const QByteArray &bytes)
 {
-    static QTextCodec *const codec = [] {
-        const QByteArray name = "windows-" + QByteArray::number(static_cast<int>(GetACP()));
-        QTextCodec *c = QTextCodec::codecForName(name);
-        if (!c && GetACP() == 949)
-            c = cp949Codec();
-        return c ? c : QTextCodec::codecForLocale();
-    }();
-    return codec;
+    if (bytes.isEmpty())
+        return {};
+    if (bytes.size() > INT_MAX)
+        return {};
+    const int size = static_cast<int>(bytes.size());
+    const int n = MultiByteToWideChar(codePage, 0, bytes.constData(), size, nullptr, 0);
+    if (n <= 0)
+        return {};
+    QString text(n, Qt::Uninitialized);
+    MultiByteToWideChar(codePage, 0, bytes.constData(), size, reinterpret_cast<wchar_t *>(text.data()), n);
+    return text;
+}
+
+// No best-fit substitutes: a character the code page lacks is a failure, not
+// a look-alike.
+std::optional<QByteArray> encode(UINT codePage, const QString &text)
+{
+    if (text.isEmpty())
+        return QByteArray();
+    // UTF-8 (a system set to "Beta: Unicode UTF-8") writes every character;
+    // Windows refuses the used-default question for it.
+    if (codePage == CP_UTF8)
+        return text.toUtf8();
+    if (text.size() > INT_MAX / 2)
+        return std::nullopt;
+    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
+    const int size = static_cast<int>(text.size());
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, size, nullptr, 0, nullptr, &usedDefault);
+    if (n <= 0 || usedDefault)
+        return std::nullopt;
+    QByteArray bytes(n, Qt::Uninitialized);
+    WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, size, bytes.data(), n, nullptr, &usedDefault);
+    if (usedDefault)
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+// The ANSI code page of this Windows installation (949 on Korean systems).
+QString decodeAnsi(const QByteArray &bytes)
+{
+    return decode(GetACP(), bytes);
+}
+
+std::optional<QByteArray> encodeAnsi(const QString &text)
+{
+    return encode(GetACP(), text);
+}
+
+QString decodeCp949(const QByteArray &bytes)
+{
+    return decode(kCp949, bytes);
+}
+
+std::optional<QByteArray> encodeCp949(const QString &text)
+{
+    return encode(kCp949, text);
 }
 
 } // namespace platform

@@ -4,7 +4,7 @@ namespace platform {
 
 QString Paths::resolve(const QString &windowsPath) const
 {
-    return windowsPath;
+    return m_driveRootGiven ? mapWindowsPath(m_driveRoot, windowsPath) : windowsPath;
 }
 
 } // namespace platform
