@@ -10,10 +10,9 @@ using namespace Qt::StringLiterals;
 
 using namespace checks;
 
-// The account tools on the demo archive, through the window. What each
-// statement does is checked in test_account_statements; here, which accounts
-// and groups the tools send them for, in which order, and what a failure leaves;
-// and the account lists as the archive fills them.
+// The account tools on the demo archive, through the window: which accounts and
+// groups they send their statements for, in which order, what those do to the
+// archive and what a failure leaves; and the account lists as the archive fills them.
 // Account key k stands at List1 item k - 3 and Combo1 item k - 2.
 class TestAccountTools : public QObject
 {
@@ -176,10 +175,19 @@ private Q_SLOTS:
         app.act(source(12));
         app.act(target(12));
         app.act(target(15));
+        const QString macrosOf15 = u"Select * From Tmacrotext Where User_key = 15 And INSTITUTION_KEY = 1"_s;
+        const int before = count(app, macrosOf15);
         const qsizetype sent = statements(app).size();
         app.act(u"click Command13"_s);
         QCOMPARE(sentSince(app, sent).value(0), accounts::macroCopy(15, 12));
         QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
+        // Copied again on every click, each with a key of its own.
+        app.act(source(12));
+        app.act(target(15));
+        app.act(u"click Command13"_s);
+        QCOMPARE(count(app, macrosOf15), before + 2 * count(app, u"Select * From Tmacrotext Where User_key = 12"_s));
+        QCOMPARE(column(app, u"Select Count(Distinct MACROTEXT_KEY) - Count(*) From Tmacrotext"_s),
+                 QStringList{u"0"_s});
     }
 
     void reportGroups()
