@@ -7,6 +7,7 @@
 
 #include "db/embedded/tsql_lexer.h"
 #include "gateway/dicom_text.h"
+#include "gateway/query_keys.h"
 #include "gateway/worklist_query.h"
 #include "platform/error.h"
 
@@ -21,28 +22,6 @@
 #include "dcmtk/oflog/oflog.h"
 
 namespace {
-
-// How the gateway reads a key of the query.
-QString text(DcmItem *item, const DcmTagKey &tag)
-{
-    OFString value;
-    if (item && item->findAndGetOFStringArray(tag, value).good())
-        return QString::fromLatin1(value.c_str());
-    return QString();
-}
-
-gateway::WorklistKeys keysOf(DcmDataset &query)
-{
-    DcmItem *step = nullptr;
-    query.findAndGetSequenceItem(DCM_ScheduledProcedureStepSequence, step, 0);
-    gateway::WorklistKeys keys;
-    keys.patientId = text(&query, DCM_PatientID);
-    keys.patientName = text(&query, DCM_PatientName);
-    keys.modality = text(step, DCM_Modality);
-    keys.date = text(step, DCM_ScheduledProcedureStepStartDate);
-    keys.stationAeTitle = text(step, DCM_ScheduledStationAETitle);
-    return keys;
-}
 
 // The statement with every quoted value emptied, as the server reads it.
 QString skeleton(const QString &sql)
@@ -60,11 +39,9 @@ QString skeleton(const QString &sql)
 void checkStatement(const gateway::WorklistKeys &keys)
 {
     static const QRegularExpression shape(
-        QStringLiteral("^SELECT %1 FROM VMWL WHERE \\(1 = 1\\)"
+        QStringLiteral("^SELECT \\* FROM VMWL WHERE \\(1 = 1\\)"
                        "( AND (modality|scheduled_station_aetitle|patient_id|patient_name) (= ''|LIKE '' ESCAPE '')"
-                       "| AND SCHEDULED_PROCEDURE_DATE (=|>=|<=) ''"
-                       "| AND specific_character_set = '')*$")
-            .arg(QRegularExpression::escape(QLatin1String(gateway::kWorklistColumns))));
+                       "| AND SCHEDULED_PROCEDURE_DATE (=|>=|<=) '')*$"));
     const QString sql = gateway::worklistSql(QStringLiteral("VMWL"), keys);
     fuzzsupport::check(shape.match(skeleton(sql)).hasMatch(), "statement text outside the quoted values", sql);
 }
@@ -101,17 +78,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool whole = query.read(stream, syntax, EGL_noChange, 64 * 1024).good();
     query.transferEnd();
 
-    gateway::WorklistKeys keys;
+    gateway::DeviceQuery asked;
     if (whole)
-        keys = keysOf(query);
+        asked = gateway::readQuery(query);
+    const gateway::WorklistKeys &keys = asked.keys;
     checkStatement(keys);
 
     // What the archive sends back is any text; it goes out in the device's set.
     FuzzedDataProvider in(data, size);
     in.ConsumeIntegral<uint8_t>();
     const QString value = fuzzsupport::text(fuzzsupport::rest(in), data[0] >> 1);
-    const QString asked = whole ? text(&query, DCM_SpecificCharacterSet) : QString();
-    for (const QString &cs : {asked, QStringLiteral("\\ISO 2022 IR 149"), QStringLiteral("ISO_IR 192"),
+    for (const QString &cs : {asked.characterSet, QStringLiteral("\\ISO 2022 IR 149"), QStringLiteral("ISO_IR 192"),
                               QStringLiteral("ISO_IR 100"), QString()}) {
         checkEncoding(keys.patientName, cs);
         checkEncoding(value, cs);

@@ -2,6 +2,7 @@
 
 #include "archive_service.h"
 #include "dicom_text.h"
+#include "query_keys.h"
 #include "worklist_query.h"
 
 #include "gatewaylog/log_format.h"
@@ -29,14 +30,6 @@ OFList<OFString> transferSyntaxes()
     list.push_back(UID_BigEndianExplicitTransferSyntax);
     list.push_back(UID_LittleEndianImplicitTransferSyntax);
     return list;
-}
-
-QByteArray raw(DcmItem *item, const DcmTagKey &tag)
-{
-    OFString value;
-    if (item && item->findAndGetOFStringArray(tag, value).good())
-        return QByteArray(value.data(), qsizetype(value.size()));
-    return QByteArray();
 }
 
 // One element in DCMTK's dump form, as the log shows it.
@@ -203,14 +196,9 @@ OFCondition WorklistScp::answerFind(T_DIMSE_C_FindRQ &request, T_ASC_Presentatio
 
     DcmItem *step = nullptr;
     query->findAndGetSequenceItem(DCM_ScheduledProcedureStepSequence, step, 0);
-    // The query's character set only says how its values are written.
-    const QString askedIn = QString::fromLatin1(raw(query, DCM_SpecificCharacterSet));
-    WorklistKeys keys;
-    keys.patientId = decodeValue(raw(query, DCM_PatientID), askedIn);
-    keys.patientName = decodeValue(raw(query, DCM_PatientName), askedIn);
-    keys.modality = decodeValue(raw(step, DCM_Modality), askedIn);
-    keys.date = decodeValue(raw(step, DCM_ScheduledProcedureStepStartDate), askedIn);
-    keys.stationAeTitle = decodeValue(raw(step, DCM_ScheduledStationAETitle), askedIn);
+    const DeviceQuery asked = readQuery(*query);
+    const WorklistKeys &keys = asked.keys;
+    const QString &askedIn = asked.characterSet;
 
     const QString view = viewFor(config, m_calling);
     if (log.detailed() && query->tagExists(DCM_SpecificCharacterSet)) {
