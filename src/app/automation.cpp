@@ -40,11 +40,11 @@ MessageAnswer ScriptedMessageBoxes::show(const QString &text, const QString &tit
         answer = MessageAnswer::Ok;
     else if (answer == MessageAnswer::Ok)
         answer = MessageAnswer::No;
-    const char *answerText = answer == MessageAnswer::Yes ? "Yes" : answer == MessageAnswer::No ? "No" : "OK";
-    QJsonObject record{{"text", text},
-                       {"title", title},
-                       {"buttons", buttons == MessageButtons::YesNo ? "YesNo" : "OK"},
-                       {"answer", answerText}};
+    const QLatin1String answerText(answer == MessageAnswer::Yes ? "Yes" : answer == MessageAnswer::No ? "No" : "OK");
+    QJsonObject record{{QStringLiteral("text"), text},
+                       {QStringLiteral("title"), title},
+                       {QStringLiteral("buttons"), QLatin1String(buttons == MessageButtons::YesNo ? "YesNo" : "OK")},
+                       {QStringLiteral("answer"), answerText}};
     // What the box holds under its details button, kept apart from the text it shows.
     if (!detail.isEmpty())
         record.insert(QStringLiteral("detail"), detail);
@@ -54,8 +54,8 @@ MessageAnswer ScriptedMessageBoxes::show(const QString &text, const QString &tit
 
 void RecordingPause::sleep(int milliseconds)
 {
-    m_record.append(
-        QJsonObject{{"ms", milliseconds}, {"afterCommands", static_cast<int>(m_commands.history().size())}});
+    m_record.append(QJsonObject{{QStringLiteral("ms"), milliseconds},
+                                {QStringLiteral("afterCommands"), static_cast<int>(m_commands.history().size())}});
     if (m_waits)
         platform::ThreadPause().sleep(milliseconds);
 }
@@ -479,14 +479,14 @@ QJsonObject snapshot(frmLogin &login, Form1 &main, const AutomationState &state)
     QJsonArray asked;
     for (const AskDeviceDialog *dialog : main.findChildren<AskDeviceDialog *>())
         asked.append(dialog->record());
-    return QJsonObject{{"controls", controls},
-                       {"asked", asked},
-                       {"focus", focus ? focus->objectName() : QString()},
-                       {"messages", state.messages->record()},
-                       {"commands", commands},
-                       {"pauses", state.pause ? state.pause->record() : QJsonArray()},
-                       {"statements", statements},
-                       {"ended", state.ended}};
+    return QJsonObject{{QStringLiteral("controls"), controls},
+                       {QStringLiteral("asked"), asked},
+                       {QStringLiteral("focus"), focus ? focus->objectName() : QString()},
+                       {QStringLiteral("messages"), state.messages->record()},
+                       {QStringLiteral("commands"), commands},
+                       {QStringLiteral("pauses"), state.pause ? state.pause->record() : QJsonArray()},
+                       {QStringLiteral("statements"), statements},
+                       {QStringLiteral("ended"), state.ended}};
 }
 
 int runAutomation(const QString &scriptPath, const QString &statePath, const QString &screenshotPath, frmLogin &login,
@@ -514,7 +514,8 @@ int runAutomation(const QString &scriptPath, const QString &statePath, const QSt
             break;
         }
     }
-    QJsonObject state_json{{"snapshots", runner.snapshots()}, {"final", snapshot(login, main, state)}};
+    QJsonObject state_json{{QStringLiteral("snapshots"), runner.snapshots()},
+                           {QStringLiteral("final"), snapshot(login, main, state)}};
     QFile out(statePath);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(statePath));

@@ -233,13 +233,13 @@ void Form1::Form_Load()
         return;
     }
     const QString charsetText = m_ui.Combo2->currentText();
-    m_ui.Combo2->addItems({"ISO_IR 100",      "ISO 2022 IR 149", "\\ISO 2022 IR 149", "ISO_IR 192",
-                           "ISO_IR 101",      "ISO_IR 109",      "ISO_IR 110",        "ISO_IR 144",
-                           "ISO_IR 126",      "ISO_IR 127",      "ISO_IR 138",        "ISO_IR 148",
-                           "ISO_IR 13",       "ISO_IR 166",      "ISO 2022 IR 6",     "ISO 2022 IR 100",
-                           "ISO 2022 IR 101", "ISO 2022 IR 109", "ISO 2022 IR 110",   "ISO 2022 IR 144",
-                           "ISO 2022 IR 127", "ISO 2022 IR 126", "ISO 2022 IR 138",   "ISO 2022 IR 148",
-                           "ISO 2022 IR 13",  "ISO 2022 IR 166"});
+    m_ui.Combo2->addItems(QStringLiteral("ISO_IR 100|ISO 2022 IR 149|\\ISO 2022 IR 149|ISO_IR 192|ISO_IR 101|"
+                                         "ISO_IR 109|ISO_IR 110|ISO_IR 144|ISO_IR 126|ISO_IR 127|ISO_IR 138|"
+                                         "ISO_IR 148|ISO_IR 13|ISO_IR 166|ISO 2022 IR 6|ISO 2022 IR 100|"
+                                         "ISO 2022 IR 101|ISO 2022 IR 109|ISO 2022 IR 110|ISO 2022 IR 144|"
+                                         "ISO 2022 IR 127|ISO 2022 IR 126|ISO 2022 IR 138|ISO 2022 IR 148|"
+                                         "ISO 2022 IR 13|ISO 2022 IR 166")
+                              .split(u'|'));
     setComboText(m_ui.Combo2, charsetText);
     for (QPushButton *button : {m_ui.Command1, m_ui.Command3, m_ui.Command5, m_ui.Command6})
         button->setEnabled(true);

@@ -3,27 +3,28 @@
 #include "accounts/account_statements.h"
 #include "platform/codepage.h"
 
+#include <QRegularExpression>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 using namespace checks;
 
-// The account tools on the demo archive, through the window. What each
-// statement does is checked in test_account_statements; here, which accounts
-// and groups the tools send them for, in which order, and what a failure leaves;
-// and the account lists as the archive fills them.
+// The account tools on the demo archive, through the window: which accounts and
+// groups they send their statements for, in which order, what those do to the
+// archive and what a failure leaves; and the account lists as the archive fills them.
 // Account key k stands at List1 item k - 3 and Combo1 item k - 2.
 class TestAccountTools : public QObject
 {
     Q_OBJECT
 
-    static QString target(int key) { return QStringLiteral("pick List1 %1").arg(key - 3); }
-    static QString source(int key) { return QStringLiteral("pick Combo1 %1").arg(key - 2); }
+    static QString target(int key) { return u"pick List1 %1"_s.arg(key - 3); }
+    static QString source(int key) { return u"pick Combo1 %1"_s.arg(key - 2); }
 
     static QStringList settings(AppHarness &app, int key)
     {
-        return column(app, QStringLiteral("Select ITEM + '=' + SET_VALUE From Tusersetting Where USER_KEY = %1 "
-                                          "Order by USERSETTING_KEY")
-                               .arg(key));
+        return column(app, u"Select ITEM + '=' + SET_VALUE From Tusersetting Where USER_KEY = %1 "
+                           "Order by USERSETTING_KEY"_s.arg(key));
     }
 
     static QStringList sentSince(const AppHarness &app, qsizetype before) { return statements(app).mid(before); }
@@ -46,37 +47,37 @@ private Q_SLOTS:
         AppHarness app;
         app.login();
         app.act(target(key));
-        app.act(QStringLiteral("click Command1"));
-        QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
+        app.act(u"click Command1"_s);
+        QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
         QStringList expected;
         for (const char *item : {"VIEWER-VIEWER_PROPERTY", "WORKLIST-SEARCH_FILTER1", "WORKLIST-LIST_COL",
                                  "WORKLIST-PROFILE", "WORKLIST-SEARCH_WIZARD", "WORKLIST-SEARCH_WIZARD_TREE",
                                  "VIEWER-DLPTLS", "WORKLIST-WORKLIST_PROPERTY", "WORKLIST-WINDOW_POSITION"}) {
             const QString name = QString::fromLatin1(item);
-            const QByteArray bytes = app.site().readBytes(QStringLiteral("TUSERSETTING/%1-%2.txt").arg(level, name));
+            const QByteArray bytes = app.site().readBytes(u"TUSERSETTING/%1-%2.txt"_s.arg(level, name));
             expected << name.section(u'-', 1) + u'=' + platform::fromCp949(bytes);
         }
         QCOMPARE(settings(app, key), expected);
-        QVERIFY(app.control(QStringLiteral("List1")).value(QStringLiteral("selected")).toArray().isEmpty());
+        QVERIFY(app.control(u"List1"_s).value(u"selected"_s).toArray().isEmpty());
     }
 
     void resetFailsWholeForAMissingFile()
     {
         AppHarness app(QDate(2026, 12, 6), [](TestSite &site) {
-            QFile::remove(site.file(QStringLiteral("TUSERSETTING/400-WORKLIST-WINDOW_POSITION.txt")));
-            site.writeBytes(QStringLiteral("TUSERSETTING/110-VIEWER-DLPTLS.txt"), QByteArray());
+            QFile::remove(site.file(u"TUSERSETTING/400-WORKLIST-WINDOW_POSITION.txt"_s));
+            site.writeBytes(u"TUSERSETTING/110-VIEWER-DLPTLS.txt"_s, QByteArray());
         });
         app.login();
         const QStringList before12 = settings(app, 12);
         const qsizetype sent = statements(app).size();
         for (int key : {12, 9, 6}) // picked out of order: worked in list order
             app.act(target(key));
-        app.act(QStringLiteral("click Command1"));
-        QVERIFY(lastMessage(app).contains(QStringLiteral("400-WORKLIST-WINDOW_POSITION.txt")));
+        app.act(u"click Command1"_s);
+        QVERIFY(lastMessage(app).contains(u"400-WORKLIST-WINDOW_POSITION.txt"_s));
         QCOMPARE(settings(app, 12), before12);
         QCOMPARE(settings(app, 6).size(), 9);
-        QVERIFY(settings(app, 9).contains(QStringLiteral("DLPTLS="))); // an empty file gives an empty value
-        const QStringList deletes = sentSince(app, sent).filter(QStringLiteral("Delete")).mid(0, 2);
+        QVERIFY(settings(app, 9).contains(u"DLPTLS="_s)); // an empty file gives an empty value
+        const QStringList deletes = sentSince(app, sent).filter(u"Delete"_s).mid(0, 2);
         QCOMPARE(deletes, (QStringList{accounts::resetDelete(6), accounts::resetDelete(9)}));
     }
 
@@ -93,37 +94,50 @@ private Q_SLOTS:
         AppHarness app;
         app.login();
         const QStringList fromSource = settings(app, 12);
+        const QStringList before4 = settings(app, 4);
         app.act(source(12));
         if (keepLayout)
-            app.act(QStringLiteral("click Check6"));
+            app.act(u"click Check6"_s);
         for (int key : {12, 9, 4}) // the source itself is left alone
             app.act(target(key));
         const qsizetype sent = statements(app).size();
-        app.act(QStringLiteral("click Command3"));
-        QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
+        app.act(u"click Command3"_s);
+        QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
         QCOMPARE(sentSince(app, sent).mid(0, 4),
                  (QStringList{accounts::copyDelete(4, keepLayout), accounts::copyInsert(4, 12, keepLayout),
                               accounts::copyDelete(9, keepLayout), accounts::copyInsert(9, 12, keepLayout)}));
         QCOMPARE(settings(app, 12), fromSource);
-        QCOMPARE(app.text(QStringLiteral("Combo1")), QStringLiteral("복사 대상 계정 선택"));
-        QVERIFY(app.control(QStringLiteral("List1")).value(QStringLiteral("selected")).toArray().isEmpty());
+        // The target holds the source's rows; with the layout kept, its own layout instead of the
+        // source's. A row without an item is neither the layout nor anything else: it is not copied.
+        QStringList expected = fromSource;
+        if (keepLayout)
+            expected = fromSource.filter(QRegularExpression(u"^(?!WINDOW_POSITION=|<NULL>)"_s)) +
+                       before4.filter(QRegularExpression(u"^(WINDOW_POSITION=|<NULL>)"_s));
+        QStringList copied = settings(app, 4);
+        copied.sort();
+        expected.sort();
+        QCOMPARE(copied, expected);
+        QCOMPARE(column(app, u"Select Count(Distinct USERSETTING_KEY) - Count(*) From Tusersetting"_s),
+                 QStringList{u"0"_s});
+        QCOMPARE(app.text(u"Combo1"_s), u"복사 대상 계정 선택"_s);
+        QVERIFY(app.control(u"List1"_s).value(u"selected"_s).toArray().isEmpty());
     }
 
     void copiesNeedASource()
     {
         AppHarness app;
         app.login();
-        const int rows = count(app, QStringLiteral("Select * From Tusersetting"));
-        app.act(QStringLiteral("click Command1")); // nothing selected: nothing reset
-        QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
-        QCOMPARE(count(app, QStringLiteral("Select * From Tusersetting")), rows);
+        const int rows = count(app, u"Select * From Tusersetting"_s);
+        app.act(u"click Command1"_s); // nothing selected: nothing reset
+        QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
+        QCOMPARE(count(app, u"Select * From Tusersetting"_s), rows);
         app.act(target(6));
-        app.act(QStringLiteral("click Command3"));
-        QCOMPARE(lastMessage(app), QStringLiteral("복사할 계정을 선택 하십시오."));
-        app.act(QStringLiteral("type Combo1 no bar here"));
-        app.act(QStringLiteral("click Command13"));
+        app.act(u"click Command3"_s);
+        QCOMPARE(lastMessage(app), u"복사할 계정을 선택 하십시오."_s);
+        app.act(u"type Combo1 no bar here"_s);
+        app.act(u"click Command13"_s);
         QCOMPARE(app.messages().size(), 3);
-        QCOMPARE(count(app, QStringLiteral("Select * From Tusersetting Where USER_KEY = 6")), 4);
+        QCOMPARE(count(app, u"Select * From Tusersetting Where USER_KEY = 6"_s), 4);
     }
 
     // A statement that fails part-way leaves every account as it was.
@@ -149,7 +163,7 @@ private Q_SLOTS:
         app.act(source(12));
         app.act(target(6));
         app.act(target(5));
-        app.act(QStringLiteral("click ") + button);
+        app.act(u"click "_s + button);
         QVERIFY(lastMessage(app).contains(QString::fromLatin1(sequence)));
         QCOMPARE(column(app, check), before);
     }
@@ -161,10 +175,19 @@ private Q_SLOTS:
         app.act(source(12));
         app.act(target(12));
         app.act(target(15));
+        const QString macrosOf15 = u"Select * From Tmacrotext Where User_key = 15 And INSTITUTION_KEY = 1"_s;
+        const int before = count(app, macrosOf15);
         const qsizetype sent = statements(app).size();
-        app.act(QStringLiteral("click Command13"));
+        app.act(u"click Command13"_s);
         QCOMPARE(sentSince(app, sent).value(0), accounts::macroCopy(15, 12));
-        QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
+        QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
+        // Copied again on every click, each with a key of its own.
+        app.act(source(12));
+        app.act(target(15));
+        app.act(u"click Command13"_s);
+        QCOMPARE(count(app, macrosOf15), before + 2 * count(app, u"Select * From Tmacrotext Where User_key = 12"_s));
+        QCOMPARE(column(app, u"Select Count(Distinct MACROTEXT_KEY) - Count(*) From Tmacrotext"_s),
+                 QStringList{u"0"_s});
     }
 
     void reportGroups()
@@ -176,77 +199,72 @@ private Q_SLOTS:
                                 "'r');"));
         app.login();
         app.act(source(12));
-        const int spine = app.items(QStringLiteral("List4")).indexOf(QStringLiteral("39_SPINE"));
-        app.act(QStringLiteral("pick List4 %1").arg(spine)); // unselected: not copied
+        const int spine = app.items(u"List4"_s).indexOf(u"39_SPINE"_s);
+        app.act(u"pick List4 %1"_s.arg(spine)); // unselected: not copied
         for (int key : {3, 5, 11, 12})
             app.act(target(key));
-        app.act(QStringLiteral("click Command14"));
-        QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
+        app.act(u"click Command14"_s);
+        QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
 
         auto groupsOf = [&](int key) {
-            return column(app, QStringLiteral("Select g.GROUP_NAME + ':' + u.FLAG From TGROUP g, TGROUPUSER u Where "
-                                              "g.GROUP_KEY = u.GROUP_KEY And u.USER_KEY = %1 And g.OWNER_KEY = %1 "
-                                              "And g.GROUP_TYPE = 'G04' And g.STAT_FLAG = 'Y' Order by 1")
-                                   .arg(key));
+            return column(app, u"Select g.GROUP_NAME + ':' + u.FLAG From TGROUP g, TGROUPUSER u Where "
+                               "g.GROUP_KEY = u.GROUP_KEY And u.USER_KEY = %1 And g.OWNER_KEY = %1 "
+                               "And g.GROUP_TYPE = 'G04' And g.STAT_FLAG = 'Y' Order by 1"_s.arg(key));
         };
         auto reportsOf = [&](int key, const QString &group) {
-            return count(app, QStringLiteral("Select * From TCOMMONREPORT k, TGROUP g Where k.GROUP_KEY = g.GROUP_KEY "
-                                             "And g.OWNER_KEY = %1 And g.GROUP_NAME = '%2'")
-                                  .arg(key)
+            return count(app, u"Select * From TCOMMONREPORT k, TGROUP g Where k.GROUP_KEY = g.GROUP_KEY "
+                              "And g.OWNER_KEY = %1 And g.GROUP_NAME = '%2'"_s.arg(key)
                                   .arg(group));
         };
         // Account 5 had none: new groups, their links and reports.
-        QCOMPARE(groupsOf(5), (QStringList{"CHEST:Y", "O'Brien:Y", "복부:Y"}));
-        QCOMPARE(reportsOf(5, "CHEST"), 3);
-        QCOMPARE(reportsOf(5, "O''Brien"), 1);
+        QCOMPARE(groupsOf(5), (QStringList{u"CHEST:Y"_s, u"O'Brien:Y"_s, u"복부:Y"_s}));
+        QCOMPARE(reportsOf(5, u"CHEST"_s), 3);
+        QCOMPARE(reportsOf(5, u"O''Brien"_s), 1);
         // Account 11 has "chest" already: its group is used, no new one.
-        QCOMPARE(groupsOf(11).filter(QStringLiteral("chest"), Qt::CaseInsensitive), QStringList{"chest:Y"});
-        QCOMPARE(reportsOf(11, "chest"), 3);
+        QCOMPARE(groupsOf(11).filter(u"chest"_s, Qt::CaseInsensitive), QStringList{u"chest:Y"_s});
+        QCOMPARE(reportsOf(11, u"chest"_s), 3);
         // Account 3's "Chest" holds a report of the same name: nothing copied into it.
-        QCOMPARE(reportsOf(3, "Chest"), 1);
-        QVERIFY(!groupsOf(3).contains(QStringLiteral("SPINE:Y")));
-        QCOMPARE(reportsOf(12, "CHEST"), 3);
+        QCOMPARE(reportsOf(3, u"Chest"_s), 1);
+        QVERIFY(!groupsOf(3).contains(u"SPINE:Y"_s));
+        QCOMPARE(reportsOf(12, u"CHEST"_s), 3);
 
         // A second run adds nothing.
-        const int rows = count(app, QStringLiteral("Select * From TCOMMONREPORT")) +
-                         count(app, QStringLiteral("Select * From TGROUP"));
+        const int rows = count(app, u"Select * From TCOMMONREPORT"_s) + count(app, u"Select * From TGROUP"_s);
         app.act(source(12));
-        app.act(QStringLiteral("pick List4 %1").arg(spine));
+        app.act(u"pick List4 %1"_s.arg(spine));
         for (int key : {3, 5, 11})
             app.act(target(key));
-        app.act(QStringLiteral("click Command14"));
-        QCOMPARE(count(app, QStringLiteral("Select * From TCOMMONREPORT")) +
-                     count(app, QStringLiteral("Select * From TGROUP")),
-                 rows);
+        app.act(u"click Command14"_s);
+        QCOMPARE(count(app, u"Select * From TCOMMONREPORT"_s) + count(app, u"Select * From TGROUP"_s), rows);
     }
 
     void romanization()
     {
         AppHarness app;
         app.login();
-        app.act(QStringLiteral("type Text16 마이클"));
-        app.act(QStringLiteral("key Text16 Enter"));
-        QCOMPARE(app.text("Text17") + u'|' + app.text("Text18"), QStringLiteral("|MICHAEL"));
-        QCOMPARE(app.state().value(QStringLiteral("focus")).toString(), QStringLiteral("Text17"));
+        app.act(u"type Text16 마이클"_s);
+        app.act(u"key Text16 Enter"_s);
+        QCOMPARE(app.text(u"Text17"_s) + u'|' + app.text(u"Text18"_s), u"|MICHAEL"_s);
+        QCOMPARE(app.state().value(u"focus"_s).toString(), u"Text17"_s);
 
         // No: nothing changes.
-        app.act(QStringLiteral("hover Label13"));
-        app.act(QStringLiteral("key Text17 Enter"));
-        QCOMPARE(app.state().value(QStringLiteral("focus")).toString(), QStringLiteral("Text18"));
-        app.act(QStringLiteral("answer No"));
-        app.act(QStringLiteral("key Text18 Enter"));
-        QCOMPARE(lastMessage(app), QStringLiteral("성 : , 이름 : MICHAEL 변경 하시겠습니까?"));
-        QCOMPARE(app.text(QStringLiteral("Label3")), QStringLiteral("장비 Worklist에서 한글 표시 여부 설정"));
-        const QString stored = QStringLiteral("Select FAMILY_NAME + '|' + ENG_NAME From THANCONVERT Where KOR_NAME = "
-                                              "'마이클'");
-        QCOMPARE(column(app, stored), QStringList{"<NULL>"});
+        app.act(u"hover Label13"_s);
+        app.act(u"key Text17 Enter"_s);
+        QCOMPARE(app.state().value(u"focus"_s).toString(), u"Text18"_s);
+        app.act(u"answer No"_s);
+        app.act(u"key Text18 Enter"_s);
+        QCOMPARE(lastMessage(app), u"성 : , 이름 : MICHAEL 변경 하시겠습니까?"_s);
+        QCOMPARE(app.text(u"Label3"_s), u"장비 Worklist에서 한글 표시 여부 설정"_s);
+        const QString stored = u"Select FAMILY_NAME + '|' + ENG_NAME From THANCONVERT Where KOR_NAME = "
+                               "'마이클'"_s;
+        QCOMPARE(column(app, stored), QStringList{u"<NULL>"_s});
 
         // Yes: stored as typed.
-        app.act(QStringLiteral("type Text18 MI'CHAEL "));
-        app.act(QStringLiteral("answer Yes"));
-        app.act(QStringLiteral("key Text18 Enter"));
-        QCOMPARE(app.text(QStringLiteral("Label3")), QStringLiteral("변경되었습니다."));
-        QCOMPARE(column(app, stored), QStringList{"|MI'CHAEL "});
+        app.act(u"type Text18 MI'CHAEL "_s);
+        app.act(u"answer Yes"_s);
+        app.act(u"key Text18 Enter"_s);
+        QCOMPARE(app.text(u"Label3"_s), u"변경되었습니다."_s);
+        QCOMPARE(column(app, stored), QStringList{u"|MI'CHAEL "_s});
     }
 
     void romanizationEdgeCases()
@@ -255,14 +273,14 @@ private Q_SLOTS:
         app.login();
         for (const char *action : {"type Text17 OLD", "type Text18 OLD", "type Text16 없는이름", "click Command9"})
             app.act(QString::fromUtf8(action));
-        QCOMPARE(app.text("Text17") + app.text("Text18"), QString());
+        QCOMPARE(app.text(u"Text17"_s) + app.text(u"Text18"_s), QString());
         QVERIFY(app.messages().isEmpty());
 
-        app.act(QStringLiteral("click Command4"));
-        QCOMPARE(lastMessage(app), QStringLiteral("영문 이름 입력되지 않았습니다."));
+        app.act(u"click Command4"_s);
+        QCOMPARE(lastMessage(app), u"영문 이름 입력되지 않았습니다."_s);
 
-        app.act(QStringLiteral("type Text16 O'Hara"));
-        app.act(QStringLiteral("click Command9")); // a quote in the name is no error
+        app.act(u"type Text16 O'Hara"_s);
+        app.act(u"click Command9"_s); // a quote in the name is no error
         QCOMPARE(app.messages().size(), 1);
     }
 
@@ -270,29 +288,29 @@ private Q_SLOTS:
     {
         AppHarness app;
         app.login();
-        const QStringList sources = app.items(QStringLiteral("Combo1"));
-        const QStringList targets = app.items(QStringLiteral("List1"));
+        const QStringList sources = app.items(u"Combo1"_s);
+        const QStringList targets = app.items(u"List1"_s);
         // Key 1 is listed nowhere, key 2 as a source only.
         QCOMPARE(sources.size(), 14);
         QCOMPARE(targets.size(), 13);
-        QCOMPARE(sources.first(), QStringLiteral("2 | pacsadm | PACS관리자| 500"));
-        QCOMPARE(targets.first(), QStringLiteral("3     |  kimrad     |  김판독     |  판독"));
-        QVERIFY(targets.contains(QStringLiteral("10     |  guest     |       |  조회")));
-        QCOMPARE(app.text(QStringLiteral("Combo1")), QStringLiteral("복사 대상 계정 선택"));
-        QCOMPARE(app.control(QStringLiteral("Combo1")).value(QStringLiteral("index")).toInt(), -1);
+        QCOMPARE(sources.first(), u"2 | pacsadm | PACS관리자| 500"_s);
+        QCOMPARE(targets.first(), u"3     |  kimrad     |  김판독     |  판독"_s);
+        QVERIFY(targets.contains(u"10     |  guest     |       |  조회"_s));
+        QCOMPARE(app.text(u"Combo1"_s), u"복사 대상 계정 선택"_s);
+        QCOMPARE(app.control(u"Combo1"_s).value(u"index"_s).toInt(), -1);
 
-        app.act(QStringLiteral("pick Combo1 10")); // 12 | rad1
-        QStringList groups = app.items(QStringLiteral("List4"));
+        app.act(u"pick Combo1 10"_s); // 12 | rad1
+        QStringList groups = app.items(u"List4"_s);
         groups.sort();
-        QCOMPARE(groups, (QStringList{"37_CHEST", "38_복부", "39_SPINE"}));
-        QCOMPARE(app.control(QStringLiteral("List4")).value(QStringLiteral("selected")).toArray().size(), 3);
+        QCOMPARE(groups, (QStringList{u"37_CHEST"_s, u"38_복부"_s, u"39_SPINE"_s}));
+        QCOMPARE(app.control(u"List4"_s).value(u"selected"_s).toArray().size(), 3);
         QCOMPARE(statements(app).last(),
-                 QStringLiteral("Select DISTINCT g.group_key, g.GROUP_NAME From   TGROUP G, TCOMMONREPORT k Where  "
-                                "g.Group_type ='G04' And    g.Stat_flag = 'Y' And    g.group_key = k.group_key And    "
-                                "g.owner_key = 12"));
+                 u"Select DISTINCT g.group_key, g.GROUP_NAME From   TGROUP G, TCOMMONREPORT k Where  "
+                 "g.Group_type ='G04' And    g.Stat_flag = 'Y' And    g.group_key = k.group_key And    "
+                 "g.owner_key = 12"_s);
         // A source without report groups empties the list.
-        app.act(QStringLiteral("pick Combo1 4")); // 6 | choitech
-        QVERIFY(app.items(QStringLiteral("List4")).isEmpty());
+        app.act(u"pick Combo1 4"_s); // 6 | choitech
+        QVERIFY(app.items(u"List4"_s).isEmpty());
     }
 
     void fewAccounts_data()
@@ -312,9 +330,9 @@ private Q_SLOTS:
         QFETCH(int, targets);
         AppHarness app(QDate(2026, 12, 6), demoPlus("DELETE FROM Tuser WHERE user_key > " + keep + ";"));
         app.login();
-        QCOMPARE(app.items(QStringLiteral("Combo1")).size(), sources);
-        QCOMPARE(app.items(QStringLiteral("List1")).size(), targets);
-        QCOMPARE(app.text(QStringLiteral("Combo1")), QStringLiteral("복사 대상 계정 선택"));
+        QCOMPARE(app.items(u"Combo1"_s).size(), sources);
+        QCOMPARE(app.items(u"List1"_s).size(), targets);
+        QCOMPARE(app.text(u"Combo1"_s), u"복사 대상 계정 선택"_s);
     }
 };
 

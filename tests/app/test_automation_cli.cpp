@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The tool as a black box: a script of operator actions in, what the windows
 // show out.
 class TestAutomationCli : public QObject
@@ -23,12 +25,12 @@ class TestAutomationCli : public QObject
     Run run(const TestSite &site, const QString &script, const QStringList &extra = {})
     {
         QTemporaryDir out;
-        const QString state = out.filePath(QStringLiteral("state.json"));
+        const QString state = out.filePath(u"state.json"_s);
         QProcess tool;
         tool.setProgram(QStringLiteral(KZ_TOOL));
-        tool.setArguments(QStringList{"--app-dir", site.dir(), "--drive-root", site.file(QStringLiteral("drives")),
-                                      "--record-commands", "--today", "2026-12-06", "--automate", script, "--state",
-                                      state} +
+        tool.setArguments(QStringList{u"--app-dir"_s, site.dir(), u"--drive-root"_s, site.file(u"drives"_s),
+                                      u"--record-commands"_s, u"--today"_s, u"2026-12-06"_s, u"--automate"_s, script,
+                                      u"--state"_s, state} +
                           extra);
         tool.start();
         if (!tool.waitForFinished(60000))
@@ -38,132 +40,125 @@ class TestAutomationCli : public QObject
         return {tool.exitCode(), tool.readAllStandardError(), QJsonDocument::fromJson(f.readAll()).object()};
     }
 
+    Run runLines(const TestSite &site, const QByteArray &lines)
+    {
+        QTemporaryDir dir;
+        QFile f(dir.filePath(u"script.txt"_s));
+        f.open(QIODevice::WriteOnly);
+        f.write(lines);
+        f.close();
+        return run(site, f.fileName());
+    }
+
 private Q_SLOTS:
     void windowScript()
     {
         TestSite site;
         QTemporaryDir shots;
-        const QString png = shots.filePath(QStringLiteral("main.png"));
-        const Run r = run(site, TestSite::testData(QStringLiteral("automation/window.txt")), {"--screenshot", png});
+        const QString png = shots.filePath(u"main.png"_s);
+        const Run r = run(site, TestSite::testData(u"automation/window.txt"_s), {u"--screenshot"_s, png});
         QCOMPARE(r.exitCode, 0);
-        const QJsonArray snapshots = r.state.value(QStringLiteral("snapshots")).toArray();
+        const QJsonArray snapshots = r.state.value(u"snapshots"_s).toArray();
         QCOMPARE(snapshots.size(), 2);
 
         const QJsonObject first = snapshots.at(0).toObject();
-        const QJsonObject controls = first.value(QStringLiteral("controls")).toObject();
-        QCOMPARE(first.value(QStringLiteral("focus")).toString(), QStringLiteral("List1"));
-        QCOMPARE(controls.value(QStringLiteral("Text5")).toObject().value(QStringLiteral("text")).toString(),
-                 QStringLiteral("ct-1"));
-        QVERIFY(controls.value(QStringLiteral("Label3"))
+        const QJsonObject controls = first.value(u"controls"_s).toObject();
+        QCOMPARE(first.value(u"focus"_s).toString(), u"List1"_s);
+        QCOMPARE(controls.value(u"Text5"_s).toObject().value(u"text"_s).toString(), u"ct-1"_s);
+        QVERIFY(controls.value(u"Label3"_s)
                     .toObject()
-                    .value(QStringLiteral("caption"))
+                    .value(u"caption"_s)
                     .toString()
-                    .startsWith(QStringLiteral("장비 Ae Title 입력\r\n")));
-        QCOMPARE(controls.value(QStringLiteral("List1")).toObject().value(QStringLiteral("selected")).toArray(),
-                 (QJsonArray{0, 2}));
-        QCOMPARE(controls.value(QStringLiteral("List4")).toObject().value(QStringLiteral("items")).toArray().size(), 3);
-        QCOMPARE(controls.value(QStringLiteral("Option1")).toObject().value(QStringLiteral("value")).toInt(), 1);
-        QVERIFY(!controls.value(QStringLiteral("Command10")).toObject().value(QStringLiteral("visible")).toBool());
-        QCOMPARE(first.value(QStringLiteral("ended")).toBool(), false);
+                    .startsWith(u"장비 Ae Title 입력\r\n"_s));
+        QCOMPARE(controls.value(u"List1"_s).toObject().value(u"selected"_s).toArray(), (QJsonArray{0, 2}));
+        QCOMPARE(controls.value(u"List4"_s).toObject().value(u"items"_s).toArray().size(), 3);
+        QCOMPARE(controls.value(u"Option1"_s).toObject().value(u"value"_s).toInt(), 1);
+        QVERIFY(!controls.value(u"Command10"_s).toObject().value(u"visible"_s).toBool());
+        QCOMPARE(first.value(u"ended"_s).toBool(), false);
 
-        const QJsonObject last = r.state.value(QStringLiteral("final")).toObject();
-        QCOMPARE(last.value(QStringLiteral("ended")).toBool(), true);
-        QCOMPARE(last.value(QStringLiteral("commands")).toArray(),
-                 (QJsonArray{"taskkill /F /IM QXGateWayService.exe /T", "taskkill /F /IM ZORadoDidService.exe /T",
-                             "net start KALDEN1", "taskkill /F /IM QXGateWayService.exe /T",
-                             "taskkill /F /IM ZORadoDidService.exe /T", "net start KALDEN1"}));
-        QVERIFY(last.value(QStringLiteral("statements")).toArray().size() >= 3);
-        QVERIFY(last.value(QStringLiteral("messages")).toArray().isEmpty());
-        QVERIFY(site.readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"))
+        const QJsonObject last = r.state.value(u"final"_s).toObject();
+        QCOMPARE(last.value(u"ended"_s).toBool(), true);
+        QCOMPARE(last.value(u"commands"_s).toArray(),
+                 (QJsonArray{u"taskkill /F /IM QXGateWayService.exe /T"_s, u"taskkill /F /IM ZORadoDidService.exe /T"_s,
+                             u"net start KALDEN1"_s, u"taskkill /F /IM QXGateWayService.exe /T"_s,
+                             u"taskkill /F /IM ZORadoDidService.exe /T"_s, u"net start KALDEN1"_s}));
+        QVERIFY(last.value(u"statements"_s).toArray().size() >= 3);
+        QVERIFY(last.value(u"messages"_s).toArray().isEmpty());
+        QVERIFY(site.readBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s)
                     .contains("\r\nLogLevel=0\r\n"));
         // Recorded, never started: a site's gateway keeps running.
-        QVERIFY(!QFile::exists(site.file(QStringLiteral("gateway-commands.log"))));
+        QVERIFY(!QFile::exists(site.file(u"gateway-commands.log"_s)));
         QVERIFY(QImage(png).width() >= 719);
     }
 
     void keyboardScript()
     {
         TestSite site;
-        const Run r = run(site, TestSite::testData(QStringLiteral("automation/keyboard.txt")));
+        const Run r = run(site, TestSite::testData(u"automation/keyboard.txt"_s));
         QCOMPARE(r.exitCode, 0);
-        const QJsonArray snapshots = r.state.value(QStringLiteral("snapshots")).toArray();
+        const QJsonArray snapshots = r.state.value(u"snapshots"_s).toArray();
         QCOMPARE(snapshots.size(), 3);
         auto control = [](const QJsonValue &snapshot, const char *name) {
-            return snapshot[QStringLiteral("controls")][QLatin1String(name)].toObject();
+            return snapshot[u"controls"_s][QLatin1String(name)].toObject();
         };
 
         // Typed key by key and left with Tab: the text as typed, the list as loaded.
         const QJsonObject typed = snapshots.at(0).toObject();
-        QCOMPARE(control(typed, "Combo2").value(QStringLiteral("text")).toString(), QStringLiteral("ISO_IR 13"));
-        QCOMPARE(control(typed, "Combo2").value(QStringLiteral("items")).toArray().size(), 26);
-        QCOMPARE(control(typed, "Combo3").value(QStringLiteral("items")).toArray().size(), 5);
-        QCOMPARE(typed.value(QStringLiteral("focus")).toString(), QStringLiteral("Combo3"));
+        QCOMPARE(control(typed, "Combo2").value(u"text"_s).toString(), u"ISO_IR 13"_s);
+        QCOMPARE(control(typed, "Combo2").value(u"items"_s).toArray().size(), 26);
+        QCOMPARE(control(typed, "Combo3").value(u"items"_s).toArray().size(), 5);
+        QCOMPARE(typed.value(u"focus"_s).toString(), u"Combo3"_s);
 
         // Enter on the focused button registers the view with the typed character set.
         const QJsonObject registered = snapshots.at(1).toObject();
         QString create;
-        for (const QJsonValue &s : registered.value(QStringLiteral("statements")).toArray()) {
+        for (const QJsonValue &s : registered.value(u"statements"_s).toArray()) {
             if (s.toString().contains(QLatin1String("VMWL_EE_CT13")) &&
                 s.toString().startsWith(QLatin1String("Create")))
                 create = s.toString();
         }
         QVERIFY2(create.contains(QLatin1String("'ISO_IR 13' AS")), qPrintable(create));
         QVERIFY(!create.contains(QLatin1String("ISO_IR 138")));
-        QCOMPARE(registered.value(QStringLiteral("messages")).toArray().last()[QStringLiteral("text")].toString(),
-                 QStringLiteral("완료되었습니다."));
+        QCOMPARE(registered.value(u"messages"_s).toArray().last()[u"text"_s].toString(), u"완료되었습니다."_s);
 
         // Tab into the view list chooses nothing.
         const QJsonObject tabbed = snapshots.at(2).toObject();
-        QCOMPARE(tabbed.value(QStringLiteral("focus")).toString(), QStringLiteral("List2"));
-        QCOMPARE(tabbed.value(QStringLiteral("controls")), registered.value(QStringLiteral("controls")));
-        QCOMPARE(tabbed.value(QStringLiteral("statements")), registered.value(QStringLiteral("statements")));
+        QCOMPARE(tabbed.value(u"focus"_s).toString(), u"List2"_s);
+        QCOMPARE(tabbed.value(u"controls"_s), registered.value(u"controls"_s));
+        QCOMPARE(tabbed.value(u"statements"_s), registered.value(u"statements"_s));
 
         // End moves to the last view, which is read back.
-        const QJsonObject last = r.state.value(QStringLiteral("final")).toObject();
-        const QJsonArray views = control(last, "List2").value(QStringLiteral("items")).toArray();
+        const QJsonObject last = r.state.value(u"final"_s).toObject();
+        const QJsonArray views = control(last, "List2").value(u"items"_s).toArray();
         const QString view = views.last().toString();
-        QCOMPARE(view, QStringLiteral("VMWL_EE_CT13"));
-        QCOMPARE(control(last, "Text11").value(QStringLiteral("text")).toString(), view);
-        QVERIFY(last.value(QStringLiteral("statements"))
-                    .toArray()
-                    .contains(QJsonValue(QStringLiteral("SP_HELPTEXT ") + view)));
-        QCOMPARE(control(last, "Combo2").value(QStringLiteral("text")).toString(), QStringLiteral("ISO_IR 13"));
+        QCOMPARE(view, u"VMWL_EE_CT13"_s);
+        QCOMPARE(control(last, "Text11").value(u"text"_s).toString(), view);
+        QVERIFY(last.value(u"statements"_s).toArray().contains(QJsonValue(u"SP_HELPTEXT "_s + view)));
+        QCOMPARE(control(last, "Combo2").value(u"text"_s).toString(), u"ISO_IR 13"_s);
     }
 
     void unknownControlNamesTheLine()
     {
-        TestSite site;
-        QTemporaryDir dir;
-        const QString script = dir.filePath(QStringLiteral("bad.txt"));
-        QFile f(script);
-        f.open(QIODevice::WriteOnly);
-        f.write("login 79738793\n\n# a comment\nclick Command99\ndump\n");
-        f.close();
-        const Run r = run(site, script);
+        const Run r = runLines(TestSite(), "login 79738793\n\n# a comment\nclick Command99\ndump\n");
         QVERIFY(r.exitCode != 0);
         QVERIFY2(r.errors.contains(":4:") && r.errors.contains("Command99"), r.errors.constData());
-        QVERIFY(r.state.contains(QStringLiteral("final")));
+        QVERIFY(r.state.contains(u"final"_s));
     }
 
     void messageAnswersAreRecorded()
     {
         TestSite site;
-        QFile::remove(site.file(QStringLiteral("DB.ini")));
-        QTemporaryDir dir;
-        const QString script = dir.filePath(QStringLiteral("s.txt"));
-        QFile f(script);
-        f.open(QIODevice::WriteOnly);
-        f.write("login 11111111\nlogin 79738793\nclick Command6\n");
-        f.close();
-        const Run r = run(site, script);
+        QFile::remove(site.file(u"DB.ini"_s));
+        const Run r = runLines(site, "login 11111111\nlogin 79738793\nclick Command6\n");
         QCOMPARE(r.exitCode, 0);
-        const QJsonObject last = r.state.value(QStringLiteral("final")).toObject();
-        const QJsonArray messages = last.value(QStringLiteral("messages")).toArray();
+        const QJsonObject last = r.state.value(u"final"_s).toObject();
+        const QJsonArray messages = last.value(u"messages"_s).toArray();
         QCOMPARE(messages.size(), 2);
-        QCOMPARE(messages.at(1).toObject(),
-                 (QJsonObject{
-                     {"text", "DB 연결 실패"}, {"title", "KALDEN-Z 설정 Tool"}, {"buttons", "OK"}, {"answer", "OK"}}));
-        QCOMPARE(last.value(QStringLiteral("ended")).toBool(), true);
+        QCOMPARE(messages.at(1).toObject(), (QJsonObject{{u"text"_s, u"DB 연결 실패"_s},
+                                                         {u"title"_s, u"KALDEN-Z 설정 Tool"_s},
+                                                         {u"buttons"_s, u"OK"_s},
+                                                         {u"answer"_s, u"OK"_s}}));
+        QCOMPARE(last.value(u"ended"_s).toBool(), true);
     }
 };
 

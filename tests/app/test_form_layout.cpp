@@ -1,7 +1,6 @@
 #include "support/app_harness.h"
 
 #include "app/app_style.h"
-#include "gatewaylog/order_lookup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +14,8 @@
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 // The windows against the layout tables: every control's kind, caption,
 // position, tab order, hidden, disabled and checked state, and font.
@@ -72,15 +73,15 @@ class TestFormLayout : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QFile table(TestSite::testData(QStringLiteral("form1_layout.tsv")));
+        QFile table(TestSite::testData(u"form1_layout.tsv"_s));
         QVERIFY(table.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(table.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         for (const QString &line : lines.mid(1)) {
             const QStringList f = line.split(QLatin1Char('\t'));
             QCOMPARE(f.size(), 14);
             m_rows.append(Row{f[0], f[1], f[2], f[3], f[4].toInt(), f[5].toInt(), f[6].toInt(), f[7].toInt(),
-                              f[8].isEmpty() ? -1 : f[8].toInt(), f[9] == "1", f[10] == "1", f[11] == "1",
-                              f[12].isEmpty() ? 0.0 : f[12].toDouble(), f[13] == "1"});
+                              f[8].isEmpty() ? -1 : f[8].toInt(), f[9] == u"1"_s, f[10] == u"1"_s, f[11] == u"1"_s,
+                              f[12].isEmpty() ? 0.0 : f[12].toDouble(), f[13] == u"1"_s});
         }
         QCOMPARE(m_rows.size(), 82);
         m_app = std::make_unique<AppHarness>();
@@ -90,7 +91,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("index");
         for (int i = 0; i < m_rows.size(); ++i)
-            QTest::newRow(qPrintable(m_rows[i].form + "." + m_rows[i].name)) << i;
+            QTest::newRow(qPrintable(m_rows[i].form + u'.' + m_rows[i].name)) << i;
     }
 
     void control()
@@ -100,13 +101,8 @@ private Q_SLOTS:
         QWidget *w = widget(row);
         QVERIFY2(w, "no such control");
 
-        const QString kind = m_app->state()
-                                 .value(QStringLiteral("controls"))
-                                 .toObject()
-                                 .value(row.name)
-                                 .toObject()
-                                 .value(QStringLiteral("kind"))
-                                 .toString();
+        const QString kind =
+            m_app->state().value(u"controls"_s).toObject().value(row.name).toObject().value(u"kind"_s).toString();
         QCOMPARE(kind, row.kind);
         QCOMPARE(w->geometry(), QRect(px(row.left), px(row.top), px(row.width), px(row.height)));
         QCOMPARE(w->isHidden(), row.hidden);
@@ -131,7 +127,7 @@ private Q_SLOTS:
             QVERIFY2(captionFits(w, row.caption), qPrintable(row.caption));
 
         if (row.fontPt > 0) {
-            QCOMPARE(w->font().family(), QStringLiteral("굴림"));
+            QCOMPARE(w->font().family(), u"굴림"_s);
             QCOMPARE(w->font().pointSizeF(), row.fontPt);
             QCOMPARE(w->font().bold(), row.bold);
         }
@@ -151,8 +147,8 @@ private Q_SLOTS:
     void tabOrder_data()
     {
         QTest::addColumn<QString>("form");
-        QTest::newRow("Form1") << QStringLiteral("Form1");
-        QTest::newRow("frmLogin") << QStringLiteral("frmLogin");
+        QTest::newRow("Form1") << u"Form1"_s;
+        QTest::newRow("frmLogin") << u"frmLogin"_s;
     }
 
     void tabOrder()
@@ -179,13 +175,6 @@ private Q_SLOTS:
         QCOMPARE(chain, expected);
     }
 
-    void hintPanelShowsTheOrderLookupHelp()
-    {
-        const QString help = gatewaylog::OrderLookup::helpText();
-        QCOMPARE(help.count(QLatin1String("\r\n")), 4);
-        QVERIFY(captionFits(m_app->form().ui().Label3, help));
-    }
-
     void hiddenControlsStayHiddenWhenEnlarged()
     {
         QCOMPARE(m_app->form().size(), QSize(px(10785), px(9510)));
@@ -194,8 +183,8 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         for (const char *name : {"Command1", "Command10", "Command11", "Com_End", "Text1", "Text7", "Text9", "File1"})
             QVERIFY2(!m_app->form().findChild<QWidget *>(QLatin1String(name))->isVisible(), name);
-        QCOMPARE(m_app->form().windowTitle(), QStringLiteral("KALDEN-Z 설정 Tool - 23.06.02"));
-        QCOMPARE(m_app->loginDialog().windowTitle(), QStringLiteral("로그인"));
+        QCOMPARE(m_app->form().windowTitle(), u"KALDEN-Z 설정 Tool - 23.06.02"_s);
+        QCOMPARE(m_app->loginDialog().windowTitle(), u"로그인"_s);
     }
 };
 

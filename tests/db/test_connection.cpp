@@ -15,6 +15,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 class TestConnection : public QObject
 {
     Q_OBJECT
@@ -26,8 +28,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         const auto row = [](const char *name, const char *ini, const char *login) {
             QTest::newRow(name) << QByteArray(ini)
-                                << QStringLiteral(
-                                       "Provider=SQLNCLI11;Server=127.0.0.1;Database=QoRVA_Clinic;User Id= ") +
+                                << u"Provider=SQLNCLI11;Server=127.0.0.1;Database=QoRVA_Clinic;User Id= "_s +
                                        QString::fromLatin1(login);
         };
         row("two lines: user sa", "127.0.0.1\r\nsecret\r\n", "sa;Password= secret");
@@ -46,7 +47,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, ini);
         QFETCH(QString, expected);
         TestSite site;
-        site.writeBytes(QStringLiteral("DB.ini"), ini);
+        site.writeBytes(u"DB.ini"_s, ini);
         db::DbSession session;
         // Nothing listens on the default port of 127.0.0.1 here: the
         // connection fails, but the string it was tried with is kept.
@@ -56,25 +57,20 @@ private Q_SLOTS:
         QVERIFY(!session.lastError().isEmpty());
     }
 
-    void readDbIniLineNumbers()
+    void dbIniLinesByNumber()
     {
         TestSite site;
-        site.writeBytes(QStringLiteral("DB.ini"), "server\r\npassword\r\nlogin\r\nfour\r\n");
+        site.writeBytes(u"DB.ini"_s, "server\r\npassword\r\nlogin\r\nfour\r\n");
         QStringList lines;
         for (int n = 0; n <= 4; ++n)
             lines << db::readDbIniLine(site.dir(), n);
-        QCOMPARE(lines, (QStringList{"", "server", "password", "login", ""}));
-    }
-
-    void missingDbIni()
-    {
-        TestSite site;
-        QFile::remove(site.file(QStringLiteral("DB.ini")));
+        QCOMPARE(lines, (QStringList{u""_s, u"server"_s, u"password"_s, u"login"_s, u""_s}));
+        QFile::remove(site.file(u"DB.ini"_s));
         QVERIFY_THROWS_EXCEPTION(platform::Error, db::readDbIniLine(site.dir(), 1));
         db::DbSession session;
         QVERIFY(!session.connect(site.dir(), site.today()));
-        QVERIFY(session.lastError().contains(QStringLiteral("DB.ini")));
-        QVERIFY_THROWS_EXCEPTION(platform::Error, session.executeSql(QStringLiteral("Select 1")));
+        QVERIFY(session.lastError().contains(u"DB.ini"_s));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, session.executeSql(u"Select 1"_s));
     }
 
     void odbcConnectionString_data()
@@ -82,13 +78,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("ado");
         QTest::addColumn<QString>("odbc");
         QTest::newRow("plain")
-            << db::adoConnectionString("PACS01\\SQLEXPRESS", "pw", "sa")
+            << db::adoConnectionString(u"PACS01\\SQLEXPRESS"_s, u"pw"_s, u"sa"_s)
             << "DRIVER={FreeTDS};SERVER=PACS01\\SQLEXPRESS;DATABASE=QoRVA_Clinic;UID=sa;PWD=pw;TDS_Version=7.4;";
         QTest::newRow("blanks after = dropped as ADO does")
             << "Provider=SQLNCLI11;Server= 10.0.0.5 ;Database=QoRVA_Clinic;User Id= pacs;Password= x"
             << "DRIVER={FreeTDS};SERVER=10.0.0.5;DATABASE=QoRVA_Clinic;UID=pacs;PWD=x;TDS_Version=7.4;";
         QTest::newRow("other driver: nothing added")
-            << db::adoConnectionString("db", "pw", "sa")
+            << db::adoConnectionString(u"db"_s, u"pw"_s, u"sa"_s)
             << "DRIVER={ODBC Driver 18 for SQL Server};SERVER=db;DATABASE=QoRVA_Clinic;UID=sa;PWD=pw;";
         QTest::newRow("braces around what ODBC would split")
             << "Provider=SQLNCLI11;Server=db;Database=QoRVA_Clinic;User Id= sa;Password= \"a;b}c\""
@@ -106,18 +102,18 @@ private Q_SLOTS:
     void driverFromEnvironment()
     {
         qputenv("KALDEN_ODBC_DRIVER", "ODBC Driver 18 for SQL Server");
-        QCOMPARE(db::odbcDriverName(), QStringLiteral("ODBC Driver 18 for SQL Server"));
+        QCOMPARE(db::odbcDriverName(), u"ODBC Driver 18 for SQL Server"_s);
         qunsetenv("KALDEN_ODBC_DRIVER");
-        QCOMPARE(db::odbcDriverName(), QStringLiteral("FreeTDS"));
+        QCOMPARE(db::odbcDriverName(), u"FreeTDS"_s);
     }
 
     // A server that takes the connection but never answers must not hold the
     // tool: the login gives up after its time-out.
     void silentServerTimesOut()
     {
-        if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")))
+        if (!QSqlDatabase::isDriverAvailable(u"QODBC"_s))
             QSKIP("Qt's QODBC driver is not installed (libqt6sql6-odbc)");
-        QFile drivers(QStringLiteral("/etc/odbcinst.ini"));
+        QFile drivers(u"/etc/odbcinst.ini"_s);
         if (!drivers.open(QIODevice::ReadOnly) || !drivers.readAll().contains("[FreeTDS]"))
             QSKIP("the FreeTDS ODBC driver is not registered (tdsodbc)");
         const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -132,9 +128,8 @@ private Q_SLOTS:
         const int port = ntohs(address.sin_port);
 
         const QString odbc =
-            QStringLiteral(
-                "DRIVER={FreeTDS};SERVER=127.0.0.1;PORT=%1;DATABASE=QoRVA_Clinic;UID=sa;PWD=x;TDS_Version=7.4;")
-                .arg(port);
+            u"DRIVER={FreeTDS};SERVER=127.0.0.1;PORT=%1;DATABASE=QoRVA_Clinic;UID=sa;PWD=x;TDS_Version=7.4;"_s.arg(
+                port);
         QElapsedTimer timer;
         timer.start();
         QString error;

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The embedded archive through DbSession, on a small schema of the test's own.
 class TestEmbeddedArchive : public QObject
 {
@@ -32,9 +34,9 @@ private Q_SLOTS:
     void init()
     {
         m_site = std::make_unique<TestSite>(QDate(2026, 12, 6));
-        m_site->writeBytes(QStringLiteral("DB.ini"), "embedded:archive.db\r\nany\r\n\r\n");
+        m_site->writeBytes(u"DB.ini"_s, "embedded:archive.db\r\nany\r\n\r\n");
         m_site->writeBytes(
-            QStringLiteral("archive/schema.sql"),
+            u"archive/schema.sql"_s,
             "CREATE TABLE Tuser(user_key INTEGER PRIMARY KEY, user_id TEXT COLLATE SITE_CI, user_name TEXT COLLATE "
             "SITE_CI, userlevel_key INTEGER);\n"
             "CREATE TABLE Tusersetting(USERSETTING_KEY INTEGER PRIMARY KEY, USER_KEY INTEGER, ITEM TEXT, SET_VALUE "
@@ -44,7 +46,7 @@ private Q_SLOTS:
             "CREATE TABLE TEXAMNAME_ENG(KOR_NAME TEXT PRIMARY KEY, ENG_NAME TEXT);\n"
             "INSERT INTO kz_sequences(name, current_value) VALUES ('Seq_Tusersetting', 100);\n");
         m_site->writeBytes(
-            QStringLiteral("archive/demo.sql"),
+            u"archive/demo.sql"_s,
             "INSERT INTO Tuser VALUES (1, 'admin', '관리자', 500), (5, 'rad1', '김판독', 400), (9, 'tech', NULL, "
             "300);\n"
             "INSERT INTO Tusersetting VALUES (1, 5, 'VIEWER_PROPERTY', 'a'), (2, 5, 'WINDOW_POSITION', 'b'),"
@@ -65,36 +67,34 @@ private Q_SLOTS:
     void createdOnceWithDemoDataDatedFromTheClock()
     {
         QCOMPARE(session().connectionString(),
-                 QStringLiteral(
-                     "Provider=SQLNCLI11;Server=embedded:archive.db;Database=QoRVA_Clinic;User Id= sa;Password= any"));
-        db::Recordset orders = session().open(QStringLiteral("Select ORDER_DATE From TORDER Order by 1"));
+                 u"Provider=SQLNCLI11;Server=embedded:archive.db;Database=QoRVA_Clinic;User Id= sa;Password= any"_s);
+        db::Recordset orders = session().open(u"Select ORDER_DATE From TORDER Order by 1"_s);
         QCOMPARE(orders.recordCount(), 2);
-        QCOMPARE(orders.text(0), QStringLiteral("20261203"));
+        QCOMPARE(orders.text(0), u"20261203"_s);
         orders.moveNext();
-        QCOMPARE(orders.text(QStringLiteral("order_date")), QStringLiteral("20261206"));
+        QCOMPARE(orders.text(u"order_date"_s), u"20261206"_s);
         orders.moveNext();
         QVERIFY(orders.eof());
         QVERIFY_THROWS_EXCEPTION(platform::Error, orders.field(0));
 
         // Reopened on another day: the file is kept as it was left.
-        session().executeSql(QStringLiteral("Delete Tuser Where user_key = 9"));
+        session().executeSql(u"Delete Tuser Where user_key = 9"_s);
         session().close();
         QVERIFY(!session().isOpen());
         QVERIFY(session().connect(m_site->dir(), QDate(2030, 1, 1)));
-        QCOMPARE(count(QStringLiteral("Select * From Tuser")), 2);
-        QCOMPARE(session().queryScalar(QStringLiteral("Select top 1 ORDER_DATE From TORDER Order by 1 Desc")),
-                 QStringLiteral("20261206"));
+        QCOMPARE(count(u"Select * From Tuser"_s), 2);
+        QCOMPARE(session().queryScalar(u"Select top 1 ORDER_DATE From TORDER Order by 1 Desc"_s), u"20261206"_s);
     }
 
     void brokenScriptLeavesNoFile()
     {
         TestSite site;
-        site.writeBytes(QStringLiteral("DB.ini"), "embedded:broken.db\r\n\r\n");
-        site.writeBytes(QStringLiteral("archive/schema.sql"), "CREATE TABLE x(a);\nTHIS IS NOT SQL;\n");
+        site.writeBytes(u"DB.ini"_s, "embedded:broken.db\r\n\r\n");
+        site.writeBytes(u"archive/schema.sql"_s, "CREATE TABLE x(a);\nTHIS IS NOT SQL;\n");
         db::DbSession broken;
         QVERIFY(!broken.connect(site.dir(), site.today()));
-        QVERIFY(broken.lastError().contains(QStringLiteral("schema.sql")));
-        QVERIFY(!QFile::exists(site.file(QStringLiteral("broken.db"))));
+        QVERIFY(broken.lastError().contains(u"schema.sql"_s));
+        QVERIFY(!QFile::exists(site.file(u"broken.db"_s)));
     }
 
     // Each statement's first field through QueryScalar; "<error>" when it throws.
@@ -103,24 +103,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("value");
         const auto row = [](const char *sql, const QString &value) { QTest::newRow(sql) << sql << value; };
-        row("Select 'a' + N'홍' + 'c'", "a홍c");
-        row("Select 2 * 3 + 1", "7");
-        row("Select Left('abcdef', 3) + Right('abcdef', 2) + Right('ab', 5) + '[' + Right('ab', 0) + ']'", "abcefab[]");
-        row("Select Len('ab  ')", "2");
-        row("Select Substring('abcdef', 2, 3)", "bcd");
-        row("Select IsNull(NULL, 'x') + 'y'", "xy");
-        row("Select IsNull('a' + NULL, 'null')", "null");
-        row("Select Case When 1 = 1 Then 'x' Else 'y' End + 'z'", "xz");
-        row("Select Replace('M8' + 'X', '8X' , 'X8')", "MX8");
-        row("Select Upper('résumé 한글')", "RÉSUMÉ 한글");
+        row("Select 'a' + N'홍' + 'c'", u"a홍c"_s);
+        row("Select 2 * 3 + 1", u"7"_s);
+        row("Select Left('abcdef', 3) + Right('abcdef', 2) + Right('ab', 5) + '[' + Right('ab', 0) + ']'",
+            u"abcefab[]"_s);
+        row("Select Len('ab  ')", u"2"_s);
+        row("Select Substring('abcdef', 2, 3)", u"bcd"_s);
+        row("Select IsNull(NULL, 'x') + 'y'", u"xy"_s);
+        row("Select IsNull('a' + NULL, 'null')", u"null"_s);
+        row("Select Case When 1 = 1 Then 'x' Else 'y' End + 'z'", u"xz"_s);
+        row("Select Replace('M8' + 'X', '8X' , 'X8')", u"MX8"_s);
+        row("Select Upper('résumé 한글')", u"RÉSUMÉ 한글"_s);
         row("Select VUR_TCOMMON.F_HANCONVERT('흉부 CT', 1) + '^' + VUR_TCOMMON.F_HANCONVERT('뇌 MRI', 1)",
-            "CHEST CT^뇌 MRI");
-        row("Select 'u' + (Select top 1 user_id From Tuser Order by user_key Desc)", "utech");
-        row("Select Count(*) From Tuser Where user_key = (Select top 1 user_key From Tuser Order by 1 Desc)", "1");
-        row("Select top 1 user_key From Tuser Where userlevel_key < 500 Order by 1 Desc", "9");
-        row("Select top 1 user_key From Tuser Where user_key = 77", "0");
-        row("Select user_name From Tuser Where user_key = 9", "<error>");
-        row("Select Count(*) From Tuser Where user_name = ''", "0");
+            u"CHEST CT^뇌 MRI"_s);
+        row("Select 'u' + (Select top 1 user_id From Tuser Order by user_key Desc)", u"utech"_s);
+        row("Select Count(*) From Tuser Where user_key = (Select top 1 user_key From Tuser Order by 1 Desc)", u"1"_s);
+        row("Select top 1 user_key From Tuser Where userlevel_key < 500 Order by 1 Desc", u"9"_s);
+        row("Select top 1 user_key From Tuser Where user_key = 77", u"0"_s);
+        row("Select user_name From Tuser Where user_key = 9", u"<error>"_s);
+        row("Select Count(*) From Tuser Where user_name = ''", u"0"_s);
     }
 
     void values()
@@ -131,105 +132,104 @@ private Q_SLOTS:
         try {
             actual = session().queryScalar(sql);
         } catch (const platform::Error &) {
-            actual = QStringLiteral("<error>");
+            actual = u"<error>"_s;
         }
         QCOMPARE(actual, value);
     }
 
     void viewReadBackLineForLine()
     {
-        const QString create = QStringLiteral(
-            "Create View VMWL_KE_CT01(\r\n modality, patient_id, scheduled_procedure_desc, SCHEDULED_PROCEDURE_DATE\r\n"
+        const QString create =
+            u"Create View VMWL_KE_CT01(\r\n modality, patient_id, scheduled_procedure_desc, "
+            u"SCHEDULED_PROCEDURE_DATE\r\n"
             ") AS\r\nSELECT\r\n a.ORDER_MODALITY AS modality, \r\n a.PATIENT_ID AS patient_id,\r\n"
             "Substring(VUR_TCOMMON.F_HANCONVERT(a.ORDER_NAME,1), 1, 5) AS scheduled_procedure_desc,\r\n"
             " a.ORDER_DATE AS SCHEDULED_PROCEDURE_DATE\r\nFROM TORDER a\r\nWHERE 1 = 1\r\n"
-            "And a.Order_Modality IN ('CT','MR') \r\n");
+            "And a.Order_Modality IN ('CT','MR') \r\n"_s;
         session().executeSql(create);
-        QVERIFY(session().objectExists(QStringLiteral("vmwl_ke_ct01"), 1));
-        QVERIFY(!session().objectExists(QStringLiteral("VMWL_KE_CT02"), 1));
+        QVERIFY(session().objectExists(u"vmwl_ke_ct01"_s, 1));
+        QVERIFY(!session().objectExists(u"VMWL_KE_CT02"_s, 1));
 
-        db::Recordset text = session().open(QStringLiteral("SP_HELPTEXT VMWL_KE_CT01"));
-        QStringList expected = create.split(QStringLiteral("\r\n"));
+        db::Recordset text = session().open(u"SP_HELPTEXT VMWL_KE_CT01"_s);
+        QStringList expected = create.split(u"\r\n"_s);
         QCOMPARE(expected.takeLast(), QString()); // the text ends with a line end
         QCOMPARE(text.recordCount(), expected.size());
         for (const QString &line : expected) {
             QCOMPARE(text.text(0), line);
             text.moveNext();
         }
-        QCOMPARE(session().queryScalar(QStringLiteral("Select Scheduled_procedure_desc From  VMWL_KE_CT01 Where "
-                                                      "SCHEDULED_PROCEDURE_DATE  = 20261206")),
-                 QStringLiteral("CHEST"));
+        QCOMPARE(session().queryScalar(u"Select Scheduled_procedure_desc From  VMWL_KE_CT01 Where "
+                                       "SCHEDULED_PROCEDURE_DATE  = 20261206"_s),
+                 u"CHEST"_s);
 
         // Creating it again is refused; altering it replaces body and text.
         QVERIFY_THROWS_EXCEPTION(platform::Error, session().executeSql(create));
         QString alter = create;
-        alter.replace(QStringLiteral("Create View"), QStringLiteral("Alter View"));
-        alter.replace(QStringLiteral("('CT','MR')"), QStringLiteral("('MR')"));
+        alter.replace(u"Create View"_s, u"Alter View"_s);
+        alter.replace(u"('CT','MR')"_s, u"('MR')"_s);
         session().executeSql(alter);
-        QCOMPARE(count(QStringLiteral("Select * From VMWL_KE_CT01")), 1);
-        QCOMPARE(session().open(QStringLiteral("SP_HELPTEXT vmwl_ke_ct01")).text(0),
-                 QStringLiteral("Alter View VMWL_KE_CT01("));
+        QCOMPARE(count(u"Select * From VMWL_KE_CT01"_s), 1);
+        QCOMPARE(session().open(u"SP_HELPTEXT vmwl_ke_ct01"_s).text(0), u"Alter View VMWL_KE_CT01("_s);
 
-        session().executeSql(QStringLiteral("Drop View vmwl_ke_ct01"));
-        QVERIFY(!session().objectExists(QStringLiteral("VMWL_KE_CT01"), 1));
-        QVERIFY_THROWS_EXCEPTION(platform::Error, session().open(QStringLiteral("SP_HELPTEXT VMWL_KE_CT01")));
-        QVERIFY_THROWS_EXCEPTION(platform::Error, session().executeSql(QStringLiteral("Drop View VMWL_KE_CT01")));
+        session().executeSql(u"Drop View vmwl_ke_ct01"_s);
+        QVERIFY(!session().objectExists(u"VMWL_KE_CT01"_s, 1));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, session().open(u"SP_HELPTEXT VMWL_KE_CT01"_s));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, session().executeSql(u"Drop View VMWL_KE_CT01"_s));
 
         // A view whose body does not fit the tables is not created, nor its text kept.
-        expectError(QStringLiteral("Create View VMWL_EE_BAD(a, b) AS\r\nSELECT a.NO_SUCH_COLUMN, 1 FROM TORDER a\r\n"),
-                    QStringLiteral("NO_SUCH_COLUMN"));
-        QVERIFY(!session().objectExists(QStringLiteral("VMWL_EE_BAD"), 1));
-        QVERIFY_THROWS_EXCEPTION(platform::Error, session().open(QStringLiteral("SP_HELPTEXT VMWL_EE_BAD")));
+        expectError(u"Create View VMWL_EE_BAD(a, b) AS\r\nSELECT a.NO_SUCH_COLUMN, 1 FROM TORDER a\r\n"_s,
+                    u"NO_SUCH_COLUMN"_s);
+        QVERIFY(!session().objectExists(u"VMWL_EE_BAD"_s, 1));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, session().open(u"SP_HELPTEXT VMWL_EE_BAD"_s));
     }
 
     void catalogue()
     {
         const qsizetype before = session().journal().size();
-        QVERIFY(session().objectExists(QStringLiteral("TUSER"), 1));
-        QVERIFY(session().objectExists(QStringLiteral("seq_tusersetting"), 2));
-        QVERIFY(!session().objectExists(QStringLiteral("Tuser"), 2));
-        QVERIFY(!session().objectExists(QStringLiteral("kz_sequences"), 1));
+        QVERIFY(session().objectExists(u"TUSER"_s, 1));
+        QVERIFY(session().objectExists(u"seq_tusersetting"_s, 2));
+        QVERIFY(!session().objectExists(u"Tuser"_s, 2));
+        QVERIFY(!session().objectExists(u"kz_sequences"_s, 1));
         // A name is a value: its quotes cannot turn the test into one that always holds.
-        QVERIFY(!session().objectExists(QStringLiteral("X') OR ('1'='1"), 1));
-        QVERIFY(!session().objectExists(QStringLiteral("X') OR ('1'='1"), 2));
-        const QString views = QStringLiteral("Select * From   Sys.Objects Where  Name like  'VMWL%'");
+        QVERIFY(!session().objectExists(u"X') OR ('1'='1"_s, 1));
+        QVERIFY(!session().objectExists(u"X') OR ('1'='1"_s, 2));
+        const QString views = u"Select * From   Sys.Objects Where  Name like  'VMWL%'"_s;
         QCOMPARE(count(views), 0);
-        session().executeSql(QStringLiteral("Create View VMWL(x) AS Select 1"));
-        QCOMPARE(session().queryScalar(views), QStringLiteral("VMWL"));
+        session().executeSql(u"Create View VMWL(x) AS Select 1"_s);
+        QCOMPARE(session().queryScalar(views), u"VMWL"_s);
         QCOMPARE(count(views), 1);
         // The existence tests as the window journals them.
         QCOMPARE(session().journal().mid(before, 2),
-                 (QStringList{QStringLiteral("Select * From   Sys.Objects Where  upper(Name) = upper('TUSER')"),
-                              QStringLiteral("Select * From sys.Sequences Where  upper(Name) = "
-                                             "upper('seq_tusersetting')")}));
+                 (QStringList{u"Select * From   Sys.Objects Where  upper(Name) = upper('TUSER')"_s,
+                              u"Select * From sys.Sequences Where  upper(Name) = "
+                              "upper('seq_tusersetting')"_s}));
     }
 
     void sequenceKeysGoOnAfterReopening()
     {
-        const QString copy = QStringLiteral("Insert into Tusersetting (USERSETTING_KEY, USER_KEY, ITEM, SET_VALUE) "
-                                            "(Select Next Value For Seq_Tusersetting, %1, ITEM, SET_VALUE From "
-                                            "Tusersetting Where USER_KEY = 5)");
+        const QString copy = u"Insert into Tusersetting (USERSETTING_KEY, USER_KEY, ITEM, SET_VALUE) "
+                             "(Select Next Value For Seq_Tusersetting, %1, ITEM, SET_VALUE From "
+                             "Tusersetting Where USER_KEY = 5)"_s;
         session().executeSql(copy.arg(9));
         session().close();
         QVERIFY(session().connect(m_site->dir(), m_site->today()));
         session().executeSql(copy.arg(1));
         QStringList keys;
-        for (db::Recordset r = session().open(
-                 QStringLiteral("Select USERSETTING_KEY From Tusersetting Where USER_KEY In (1, 9) Order by 1"));
+        for (db::Recordset r =
+                 session().open(u"Select USERSETTING_KEY From Tusersetting Where USER_KEY In (1, 9) Order by 1"_s);
              !r.eof(); r.moveNext())
             keys << r.text(0);
-        QCOMPARE(keys, (QStringList{"101", "102", "103", "104", "105", "106"}));
+        QCOMPARE(keys, (QStringList{u"101"_s, u"102"_s, u"103"_s, u"104"_s, u"105"_s, u"106"_s}));
     }
 
     void failedStatementsChangeNothing_data()
     {
         QTest::addColumn<QString>("sql");
-        QTest::newRow("unknown form") << QStringLiteral("Create Table X (a int)");
-        QTest::newRow("missing table") << QStringLiteral("Select * From TNOSUCH");
-        QTest::newRow("quote breaks the statement")
-            << QStringLiteral("Update  Tuser Set user_name = 'O'Neil' Where user_key = 5");
-        QTest::newRow("second row fails") << QStringLiteral(
-            "Insert into Tuser (user_key, user_id) (Select CASE WHEN user_key = 1 THEN 40 ELSE 5 END, 'x' From Tuser)");
+        QTest::newRow("unknown form") << u"Create Table X (a int)"_s;
+        QTest::newRow("missing table") << u"Select * From TNOSUCH"_s;
+        QTest::newRow("quote breaks the statement") << u"Update  Tuser Set user_name = 'O'Neil' Where user_key = 5"_s;
+        QTest::newRow("second row fails")
+            << u"Insert into Tuser (user_key, user_id) (Select CASE WHEN user_key = 1 THEN 40 ELSE 5 END, 'x' From Tuser)"_s;
     }
 
     void failedStatementsChangeNothing()
@@ -238,29 +238,27 @@ private Q_SLOTS:
         expectError(sql, sql);
         QCOMPARE(session().journal().last(), sql);
         QVERIFY(session().isOpen());
-        QCOMPARE(count(QStringLiteral("Select * From Tuser")), 3);
+        QCOMPARE(count(u"Select * From Tuser"_s), 3);
     }
 
     void transactionRollsBackEverything()
     {
         try {
             db::Transaction transaction(session());
-            session().executeSql(QStringLiteral("Delete Tusersetting Where USER_KEY = 5"));
-            QCOMPARE(count(QStringLiteral("Select * From Tusersetting Where USER_KEY = 5")), 0);
-            session().executeSql(QStringLiteral(
-                "Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select Next Value For Seq_Tusersetting, 5)"));
+            session().executeSql(u"Delete Tusersetting Where USER_KEY = 5"_s);
+            QCOMPARE(count(u"Select * From Tusersetting Where USER_KEY = 5"_s), 0);
             session().executeSql(
-                QStringLiteral("Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select 101, 5)"));
+                u"Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select Next Value For Seq_Tusersetting, 5)"_s);
+            session().executeSql(u"Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select 101, 5)"_s);
             transaction.commit();
             QFAIL("no error");
         } catch (const platform::Error &) {
         }
-        QCOMPARE(count(QStringLiteral("Select * From Tusersetting Where USER_KEY = 5")), 3);
+        QCOMPARE(count(u"Select * From Tusersetting Where USER_KEY = 5"_s), 3);
         // The key drawn inside the rolled-back unit is drawn again.
-        session().executeSql(QStringLiteral(
-            "Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select Next Value For Seq_Tusersetting, 7)"));
-        QCOMPARE(session().queryScalar(QStringLiteral("Select USERSETTING_KEY From Tusersetting Where USER_KEY = 7")),
-                 QStringLiteral("101"));
+        session().executeSql(
+            u"Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select Next Value For Seq_Tusersetting, 7)"_s);
+        QCOMPARE(session().queryScalar(u"Select USERSETTING_KEY From Tusersetting Where USER_KEY = 7"_s), u"101"_s);
     }
 
     void textComparesAsTheServer_data()
@@ -289,8 +287,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, where);
         QFETCH(QString, keys);
-        session().executeSql(QStringLiteral("Insert Into Tuser Values (10, 'Eve', 'éve', 300)"));
-        db::Recordset r = session().open(QStringLiteral("Select user_key From Tuser Where ") + where);
+        session().executeSql(u"Insert Into Tuser Values (10, 'Eve', 'éve', 300)"_s);
+        db::Recordset r = session().open(u"Select user_key From Tuser Where "_s + where);
         QStringList found;
         for (; !r.eof(); r.moveNext())
             found.append(r.text(0));

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using db::tsql::Statement;
 
 Q_DECLARE_METATYPE(db::tsql::Statement::Kind)
@@ -21,20 +23,21 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("kinds"); // of the significant tokens and comments
-        row("strings", "'it''s'  N'홍''s'\r\n''", "String UnicodeString String");
-        row("names", "[a]]b] \"c\"\"d\" Seq_1#", "BracketIdentifier QuotedIdentifier Identifier");
-        row("comments", "a -- x + 'y\r\n/* p /* q */ r */b", "Identifier LineComment BlockComment Identifier");
-        row("numbers and operators", "1.5e3<>.5 >= 0x1F@v", "Number Operator Number Operator Number Variable");
-        row("korean name", "홍길동.이름", "Identifier Operator Identifier");
+        row("strings", u"'it''s'  N'홍''s'\r\n''"_s, u"String UnicodeString String"_s);
+        row("names", u"[a]]b] \"c\"\"d\" Seq_1#"_s, u"BracketIdentifier QuotedIdentifier Identifier"_s);
+        row("comments", u"a -- x + 'y\r\n/* p /* q */ r */b"_s, u"Identifier LineComment BlockComment Identifier"_s);
+        row("numbers and operators", u"1.5e3<>.5 >= 0x1F@v"_s, u"Number Operator Number Operator Number Variable"_s);
+        row("korean name", u"홍길동.이름"_s, u"Identifier Operator Identifier"_s);
     }
 
     void lexerKeepsEveryCharacter()
     {
         QFETCH(QString, input);
         QFETCH(QString, kinds);
-        static const QStringList names = {
-            "Identifier", "BracketIdentifier", "QuotedIdentifier", "String",      "UnicodeString", "Number",
-            "Variable",   "Operator",          "Whitespace",       "LineComment", "BlockComment"};
+        static const QStringList names = {u"Identifier"_s,  u"BracketIdentifier"_s, u"QuotedIdentifier"_s,
+                                          u"String"_s,      u"UnicodeString"_s,     u"Number"_s,
+                                          u"Variable"_s,    u"Operator"_s,          u"Whitespace"_s,
+                                          u"LineComment"_s, u"BlockComment"_s};
         QString joined;
         QStringList seen;
         for (const db::tsql::Token &t : db::tsql::tokenize(input)) {
@@ -50,30 +53,31 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("tsql");
         QTest::addColumn<QString>("sqlite");
-        row("catalogue", "Select * From   Sys.Objects Where  upper(Name) = upper('vmwl_kk_ct01')",
-            "Select * From   kz_sys_objects Where  upper(Name) = upper('vmwl_kk_ct01')");
-        row("catalogue quoted and spaced", "select o.name from [sys] . [OBJECTS] o, SYS.sequences",
-            "select o.name from kz_sys_objects o, kz_sys_sequences");
-        row("sequence over line ends", "Select Next\r\n  value\tFOR [Seq_X], 'next value for y'",
-            "Select kz_next_value('Seq_X'), 'next value for y'");
+        row("catalogue", u"Select * From   Sys.Objects Where  upper(Name) = upper('vmwl_kk_ct01')"_s,
+            u"Select * From   kz_sys_objects Where  upper(Name) = upper('vmwl_kk_ct01')"_s);
+        row("catalogue quoted and spaced", u"select o.name from [sys] . [OBJECTS] o, SYS.sequences"_s,
+            u"select o.name from kz_sys_objects o, kz_sys_sequences"_s);
+        row("sequence over line ends", u"Select Next\r\n  value\tFOR [Seq_X], 'next value for y'"_s,
+            u"Select kz_next_value('Seq_X'), 'next value for y'"_s);
         row("top at the end of its select",
-            "Select top 1 Group_key From Tgroup Where Upper(Group_name) = Upper('Chest') -- first\r\n",
-            "Select Group_key From Tgroup Where Upper(Group_name) = Upper('Chest') LIMIT 1");
-        row("top in a subquery", "SELECT a FROM t WHERE a IN (SELECT DISTINCT TOP (5) b FROM u ORDER BY b) ORDER BY a",
-            "SELECT a FROM t WHERE a IN (SELECT DISTINCT b FROM u ORDER BY b LIMIT 5) ORDER BY a");
-        row("delete without from", "Delete Tusersetting Where USER_KEY = 9",
-            "Delete FROM Tusersetting Where USER_KEY = 9");
-        row("insert select in parentheses", "Insert into T (A, B) \r\n(Select Next Value For S, 'x\r\n  y')",
-            "Insert into T (A, B) \r\nSelect kz_next_value('S'), 'x\r\n  y'");
-        row("joins, keeps sums", "Select '=' + p.NAME AS n,  p.A + '^' + p.B, 1 + 2.5, 'a+b' + x From p",
-            "Select '=' || p.NAME AS n,  p.A || '^' || p.B, 1 + 2.5, 'a+b' || x From p");
-        row("functions", "Select Substring(x, 1, 2), IsNull(x, N'한'), Len(x), Left(x, 3), Right(x, 2) From t",
-            "Select substr(x, 1, 2), ifnull(x, '한'), length(rtrim(x)), substr(x, 1, 3), substr(x, -2, 2) From t");
-        row("schema function", "Select vur_tcommon . f_hanconvert(a.N, 1) + 'x' From dbo.T a",
-            "Select kz_f_hanconvert(a.N, 1) || 'x' From T a");
-        row("names", "Select [MACRO_NAME], \"KEY_TEXT\", [a]]b] From t",
-            "Select [MACRO_NAME], [KEY_TEXT], \"a]b\" From t");
-        row("nested comment", "Select 1 /* a /* b */ c */ + 2", "Select 1 /* a / * b * / c */ + 2");
+            u"Select top 1 Group_key From Tgroup Where Upper(Group_name) = Upper('Chest') -- first\r\n"_s,
+            u"Select Group_key From Tgroup Where Upper(Group_name) = Upper('Chest') LIMIT 1"_s);
+        row("top in a subquery",
+            u"SELECT a FROM t WHERE a IN (SELECT DISTINCT TOP (5) b FROM u ORDER BY b) ORDER BY a"_s,
+            u"SELECT a FROM t WHERE a IN (SELECT DISTINCT b FROM u ORDER BY b LIMIT 5) ORDER BY a"_s);
+        row("delete without from", u"Delete Tusersetting Where USER_KEY = 9"_s,
+            u"Delete FROM Tusersetting Where USER_KEY = 9"_s);
+        row("insert select in parentheses", u"Insert into T (A, B) \r\n(Select Next Value For S, 'x\r\n  y')"_s,
+            u"Insert into T (A, B) \r\nSelect kz_next_value('S'), 'x\r\n  y'"_s);
+        row("joins, keeps sums", u"Select '=' + p.NAME AS n,  p.A + '^' + p.B, 1 + 2.5, 'a+b' + x From p"_s,
+            u"Select '=' || p.NAME AS n,  p.A || '^' || p.B, 1 + 2.5, 'a+b' || x From p"_s);
+        row("functions", u"Select Substring(x, 1, 2), IsNull(x, N'한'), Len(x), Left(x, 3), Right(x, 2) From t"_s,
+            u"Select substr(x, 1, 2), ifnull(x, '한'), length(rtrim(x)), substr(x, 1, 3), substr(x, -2, 2) From t"_s);
+        row("schema function", u"Select vur_tcommon . f_hanconvert(a.N, 1) + 'x' From dbo.T a"_s,
+            u"Select kz_f_hanconvert(a.N, 1) || 'x' From T a"_s);
+        row("names", u"Select [MACRO_NAME], \"KEY_TEXT\", [a]]b] From t"_s,
+            u"Select [MACRO_NAME], [KEY_TEXT], \"a]b\" From t"_s);
+        row("nested comment", u"Select 1 /* a /* b */ c */ + 2"_s, u"Select 1 /* a / * b * / c */ + 2"_s);
     }
 
     void rewrites()
@@ -124,43 +128,41 @@ private Q_SLOTS:
     void refuses_data()
     {
         QTest::addColumn<QString>("tsql");
-        for (const char *tsql : {
-                 "",
-                 "  \r\n -- nothing\r\n",
-                 "Select 1; Select 2",
-                 "Select 1\r\nGO",
-                 "EXEC sp_who",
-                 "Create Table T (A int)",
-                 "Drop Table T",
-                 "ALTER TABLE T ADD B int",
-                 "Select @x",
-                 "Select top 10 percent a From t",
-                 "Select top 1 with ties a From t Order by a",
-                 "Select top n a From t",
-                 "Select a From t Union Select top 1 b From u",
-                 "Delete top (1) From t",
-                 "Select (a From t",
-                 "Select a) From t",
-                 "Select 'abc",
-                 "Select [abc",
-                 "Select a /* open",
-                 "Select a.X + b.Y From a, b",
-                 "Select 'a' + b * 2 From b",
-                 "Select 'a' + 1 From b",
-                 "Select x - 1 + 'a' From b",
-                 "Select GetDate()",
-                 "Select Right(x, n) From t",
-                 "Select * From sys.tables",
-                 "Select dbo.F_X(1)",
-                 "Select a From t Where b = ?",
-                 "IF Exists (Select 1) Begin Delete T End",
-                 "IF Not Exists (Select 1) Begin Delete T End Else Delete U",
-                 "IF Not Exists (Select 1) Begin End",
-                 "Insert into T (A) (Select 1) Union (Select 2)",
-                 "Delete T From T Join U On T.A = U.A",
-                 "Insert into T Values (1) Delete T",
-                 "Select * From Sys.Objects Where Name like 'VMWL[_]%'",
-             })
+        for (const char *tsql : {"",
+                                 "  \r\n -- nothing\r\n",
+                                 "Select 1; Select 2",
+                                 "Select 1\r\nGO",
+                                 "EXEC sp_who",
+                                 "Create Table T (A int)",
+                                 "Drop Table T",
+                                 "ALTER TABLE T ADD B int",
+                                 "Select @x",
+                                 "Select top 10 percent a From t",
+                                 "Select top 1 with ties a From t Order by a",
+                                 "Select top n a From t",
+                                 "Select a From t Union Select top 1 b From u",
+                                 "Delete top (1) From t",
+                                 "Select (a From t",
+                                 "Select a) From t",
+                                 "Select 'abc",
+                                 "Select [abc",
+                                 "Select a /* open",
+                                 "Select a.X + b.Y From a, b",
+                                 "Select 'a' + b * 2 From b",
+                                 "Select 'a' + 1 From b",
+                                 "Select x - 1 + 'a' From b",
+                                 "Select GetDate()",
+                                 "Select Right(x, n) From t",
+                                 "Select * From sys.tables",
+                                 "Select dbo.F_X(1)",
+                                 "Select a From t Where b = ?",
+                                 "IF Exists (Select 1) Begin Delete T End",
+                                 "IF Not Exists (Select 1) Begin Delete T End Else Delete U",
+                                 "IF Not Exists (Select 1) Begin End",
+                                 "Insert into T (A) (Select 1) Union (Select 2)",
+                                 "Delete T From T Join U On T.A = U.A",
+                                 "Insert into T Values (1) Delete T",
+                                 "Select * From Sys.Objects Where Name like 'VMWL[_]%'"})
             QTest::newRow(QByteArray(tsql).replace("\r\n", "\\r\\n").constData()) << QString::fromUtf8(tsql);
     }
 

@@ -10,6 +10,8 @@
 #include <QTcpSocket>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // A device's query asked from the tool, on loopback, against the project's
 // gateway serving views that the tool registered.
 class TestAskDeviceEndToEnd : public QObject
@@ -30,15 +32,15 @@ class TestAskDeviceEndToEnd : public QObject
     Run ask(const QStringList &extra)
     {
         QProcess p;
-        p.start(QStringLiteral(KZ_TOOL),
-                QStringList{"--app-dir", m_app->site().dir(), "--today", "2026-12-06", "--json", "--timeout", "5"} +
-                    extra);
+        p.start(QStringLiteral(KZ_TOOL), QStringList{u"--app-dir"_s, m_app->site().dir(), u"--today"_s, u"2026-12-06"_s,
+                                                     u"--json"_s, u"--timeout"_s, u"5"_s} +
+                                             extra);
         p.waitForFinished(30000);
         Run r;
         r.exitCode = p.exitCode();
         r.json = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-        for (const QJsonValue &f : r.json.value(QStringLiteral("findings")).toArray())
-            r.codes.append(f.toObject().value(QStringLiteral("code")).toString());
+        for (const QJsonValue &f : r.json.value(u"findings"_s).toArray())
+            r.codes.append(f.toObject().value(u"code"_s).toString());
         r.codes.removeDuplicates();
         return r;
     }
@@ -59,7 +61,7 @@ private Q_SLOTS:
         m_port = probe.serverPort();
         probe.close();
         m_app = std::make_unique<AppHarness>(QDate(2026, 12, 6), [this](TestSite &site) {
-            const QString control = QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini");
+            const QString control = u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s;
             site.writeBytes(control, site.readBytes(control) + "Port=" + QByteArray::number(m_port) + "\r\n");
         });
         m_app->login();
@@ -68,11 +70,11 @@ private Q_SLOTS:
                                    "pick Combo3 0\ntype Text2 CT08\ntype Text6 CT\ntype Text3 CT\n"}) {
             for (const QString &line : QString::fromLatin1(script).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
                 m_app->act(line);
-            m_app->act(QStringLiteral("click Command6"));
+            m_app->act(u"click Command6"_s);
         }
         QCOMPARE(m_app->messages().size(), 2);
 
-        m_gateway.start(QStringLiteral(KZ_GATEWAY), {"--app-dir", m_app->site().dir()});
+        m_gateway.start(QStringLiteral(KZ_GATEWAY), {u"--app-dir"_s, m_app->site().dir()});
         QVERIFY(m_gateway.waitForStarted());
         bool up = false;
         for (int i = 0; i < 100 && !up; ++i) {
@@ -96,17 +98,18 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QStringList>("codes");
         QTest::addColumn<int>("exitCode");
-        QTest::newRow("registered Korean-name device") << QStringList{"--ask-as", "CT09"} << QStringList() << 0;
+        QTest::newRow("registered Korean-name device") << QStringList{u"--ask-as"_s, u"CT09"_s} << QStringList() << 0;
         // The base view's orders are for any station.
         QTest::newRow("unregistered device")
-            << QStringList{"--ask-as", "XX01", "--key", "ScheduledStationAETitle=", "--key", "Modality=CT"}
-            << QStringList{"not-registered"} << 0;
+            << QStringList{u"--ask-as"_s, u"XX01"_s,       u"--key"_s, u"ScheduledStationAETitle="_s,
+                           u"--key"_s,    u"Modality=CT"_s}
+            << QStringList{u"not-registered"_s} << 0;
         QTest::newRow("names the view's set cannot hold")
-            << QStringList{"--ask-as", "CT08"} << QStringList{"charset-unfit"} << 1;
+            << QStringList{u"--ask-as"_s, u"CT08"_s} << QStringList{u"charset-unfit"_s} << 1;
         QTest::newRow("modality the view does not carry")
-            << QStringList{"--ask-as", "CT09", "--key", "Modality=MR"} << QStringList{"modality"} << 1;
+            << QStringList{u"--ask-as"_s, u"CT09"_s, u"--key"_s, u"Modality=MR"_s} << QStringList{u"modality"_s} << 1;
         QTest::newRow("a refused command line")
-            << QStringList{"--ask-as", "CT09", "--key", "Foo=1"} << QStringList() << 2;
+            << QStringList{u"--ask-as"_s, u"CT09"_s, u"--key"_s, u"Foo=1"_s} << QStringList() << 2;
     }
 
     void commandLineFindings()
@@ -119,18 +122,17 @@ private Q_SLOTS:
         if (exitCode == 2)
             return;
         QCOMPARE(r.codes, codes);
-        QCOMPARE(r.json.value(QStringLiteral("outcome")).toString(), QStringLiteral("answered"));
+        QCOMPARE(r.json.value(u"outcome"_s).toString(), u"answered"_s);
         // What came over DICOM, decoded, is what the view holds.
-        const QJsonArray items = r.json.value(QStringLiteral("items")).toArray();
-        if (codes.isEmpty() || codes == QStringList{QStringLiteral("not-registered")}) {
+        const QJsonArray items = r.json.value(u"items"_s).toArray();
+        if (codes.isEmpty() || codes == QStringList{u"not-registered"_s}) {
             QVERIFY(!items.isEmpty());
-            QStringList names = values(items, QStringLiteral("PatientName"));
-            const QString modality =
-                r.json.value(QStringLiteral("keys")).toObject().value(QStringLiteral("Modality")).toString();
+            QStringList names = values(items, u"PatientName"_s);
+            const QString modality = r.json.value(u"keys"_s).toObject().value(u"Modality"_s).toString();
             QStringList viewNames;
-            for (const QJsonValue &row : r.json.value(QStringLiteral("rows")).toArray()) {
-                if (row.toObject().value(QStringLiteral("Modality")).toString() == modality)
-                    viewNames.append(row.toObject().value(QStringLiteral("PatientName")).toString());
+            for (const QJsonValue &row : r.json.value(u"rows"_s).toArray()) {
+                if (row.toObject().value(u"Modality"_s).toString() == modality)
+                    viewNames.append(row.toObject().value(u"PatientName"_s).toString());
             }
             names.sort();
             viewNames.sort();
@@ -140,17 +142,17 @@ private Q_SLOTS:
 
     void dialogShowsTheThreeColumns()
     {
-        AskDeviceDialog *dialog = openAskDevice(m_app->form(), QStringLiteral("CT09"), QString());
+        AskDeviceDialog *dialog = openAskDevice(m_app->form(), u"CT09"_s, QString());
         QVERIFY(dialog);
         QVERIFY(dialog->running());
         QTRY_VERIFY_WITH_TIMEOUT(!dialog->running(), 20000);
         QVERIFY(dialog->findings().isEmpty());
         const QString rows = dialog->ui().rowsText->toPlainText();
         const QString items = dialog->ui().itemsText->toPlainText();
-        QVERIFY(rows.contains(QStringLiteral("View : VMWL_KK_CT09")));
-        const QString firstName = rows.section(QStringLiteral(" / "), 1, 1);
+        QVERIFY(rows.contains(u"View : VMWL_KK_CT09"_s));
+        const QString firstName = rows.section(u" / "_s, 1, 1);
         QVERIFY2(!firstName.isEmpty() && items.contains(firstName), qPrintable(items));
-        QVERIFY(dialog->ui().keysText->toPlainText().contains(QStringLiteral("Modality : CT")));
+        QVERIFY(dialog->ui().keysText->toPlainText().contains(u"Modality : CT"_s));
         dialog->close();
     }
 
@@ -167,11 +169,11 @@ private Q_SLOTS:
         QTcpServer silent; // accepts the connection and never answers
         QVERIFY(silent.listen(QHostAddress::LocalHost));
         devicequery::Request request;
-        request.callingAeTitle = QStringLiteral("CT09");
-        request.host = QStringLiteral("127.0.0.1");
+        request.callingAeTitle = u"CT09"_s;
+        request.host = u"127.0.0.1"_s;
         request.port = stalled ? silent.serverPort() : m_port;
         request.timeoutSeconds = 1;
-        request.keys.modality = QStringLiteral("CT");
+        request.keys.modality = u"CT"_s;
         const std::atomic<bool> cancel(!stalled);
         const devicequery::Answer a = devicequery::askWorklist(request, cancel);
         QCOMPARE(a.outcome, stalled ? devicequery::Outcome::Timeout : devicequery::Outcome::Cancelled);
@@ -182,16 +184,16 @@ private Q_SLOTS:
     {
         m_gateway.kill();
         m_gateway.waitForFinished();
-        const Run r = ask({"--ask-as", "CT09"});
+        const Run r = ask({u"--ask-as"_s, u"CT09"_s});
         QCOMPARE(r.exitCode, 1);
-        QCOMPARE(r.codes, QStringList{QStringLiteral("port-closed")});
-        QVERIFY(r.json.value(QStringLiteral("findings"))
+        QCOMPARE(r.codes, QStringList{u"port-closed"_s});
+        QVERIFY(r.json.value(u"findings"_s)
                     .toArray()
                     .at(0)
                     .toObject()
-                    .value(QStringLiteral("text"))
+                    .value(u"text"_s)
                     .toString()
-                    .contains(QStringLiteral(":%1 포트").arg(m_port)));
+                    .contains(u":%1 포트"_s.arg(m_port)));
     }
 };
 

@@ -4,38 +4,40 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace devicequery;
 Q_DECLARE_METATYPE(devicequery::Situation)
 
 namespace {
 
-ViewRow row(const QString &id, const QString &name, const QString &modality,
-            const QString &cs = QStringLiteral("ISO_IR 100"), const QString &station = QStringLiteral("CT09"))
+ViewRow row(const QString &id, const QString &name, const QString &modality, const QString &cs = u"ISO_IR 100"_s,
+            const QString &station = u"CT09"_s)
 {
-    return {id, name, QStringLiteral("20261206"), QStringLiteral("0900"), modality, station, cs};
+    return {id, name, u"20261206"_s, u"0900"_s, modality, station, cs};
 }
 
-Item item(const QString &id, const QString &name, const QString &cs = QStringLiteral("ISO_IR 100"))
+Item item(const QString &id, const QString &name, const QString &cs = u"ISO_IR 100"_s)
 {
     Item i;
     i.characterSet = cs;
-    i.values = {{QStringLiteral("PatientName"), name}, {QStringLiteral("PatientID"), id}};
+    i.values = {{u"PatientName"_s, name}, {u"PatientID"_s, id}};
     if (id.isEmpty())
-        i.emptyRequired.append(QStringLiteral("PatientID"));
+        i.emptyRequired.append(u"PatientID"_s);
     return i;
 }
 
 Situation base()
 {
     Situation s;
-    s.aeTitle = QStringLiteral("CT09");
-    s.host = QStringLiteral("localhost");
+    s.aeTitle = u"CT09"_s;
+    s.host = u"localhost"_s;
     s.port = 11112;
-    s.registeredView = QStringLiteral("VMWL_KK_CT09");
+    s.registeredView = u"VMWL_KK_CT09"_s;
     s.view = *s.registeredView;
-    s.keys = typicalKeys(QStringLiteral("CT09"), QStringLiteral("CT"), QDate(2026, 12, 6));
-    s.rows = QList<ViewRow>{row(QStringLiteral("P1"), QStringLiteral("HONG^GILDONG"), QStringLiteral("CT"))};
-    s.answer.items = {item(QStringLiteral("P1"), QStringLiteral("HONG^GILDONG"))};
+    s.keys = typicalKeys(u"CT09"_s, u"CT"_s, QDate(2026, 12, 6));
+    s.rows = QList<ViewRow>{row(u"P1"_s, u"HONG^GILDONG"_s, u"CT"_s)};
+    s.answer.items = {item(u"P1"_s, u"HONG^GILDONG"_s)};
     return s;
 }
 
@@ -55,64 +57,53 @@ private Q_SLOTS:
 
         QTest::newRow("all fits") << base() << QStringList() << QString();
         Situation s = base();
-        s.answer = {Outcome::PortClosed, 0, QStringLiteral("Connection refused"), {}};
-        QTest::newRow("port closed") << s << QStringList{QStringLiteral("port-closed")}
-                                     << QStringLiteral("localhost:11112");
+        s.answer = {Outcome::PortClosed, 0, u"Connection refused"_s, {}};
+        QTest::newRow("port closed") << s << QStringList{u"port-closed"_s} << u"localhost:11112"_s;
         s.answer.outcome = Outcome::Timeout;
         s.timeoutSeconds = 7;
-        QTest::newRow("timeout") << s << QStringList{QStringLiteral("timeout")} << QStringLiteral("7초");
+        QTest::newRow("timeout") << s << QStringList{u"timeout"_s} << u"7초"_s;
         s.answer.outcome = Outcome::Refused;
-        QTest::newRow("refused") << s << QStringList{QStringLiteral("refused")} << QStringLiteral("'CT09'");
+        QTest::newRow("refused") << s << QStringList{u"refused"_s} << u"'CT09'"_s;
         s.answer = {Outcome::Failed, 0xC000, QString(), {}};
-        QTest::newRow("failure status") << s << QStringList{QStringLiteral("failed")} << QStringLiteral("C000");
+        QTest::newRow("failure status") << s << QStringList{u"failed"_s} << u"C000"_s;
 
         s = base();
         s.registeredView.reset();
-        s.view = QStringLiteral("VMWL");
-        QTest::newRow("not registered") << s << QStringList{QStringLiteral("not-registered")} << QStringLiteral("VMWL");
+        s.view = u"VMWL"_s;
+        QTest::newRow("not registered") << s << QStringList{u"not-registered"_s} << u"VMWL"_s;
 
         s = base();
         s.answer.items.clear();
-        s.rows = QList<ViewRow>{row(QStringLiteral("P1"), QStringLiteral("A"), QStringLiteral("CR")),
-                                row(QStringLiteral("P2"), QStringLiteral("B"), QStringLiteral("DX"))};
-        QTest::newRow("modality not carried")
-            << s << QStringList{QStringLiteral("modality")} << QStringLiteral("'CR', 'DX'");
-        s.rows = QList<ViewRow>{row(QStringLiteral("P1"), QStringLiteral("A"), QStringLiteral("CT"),
-                                    QStringLiteral("ISO_IR 100"), QStringLiteral("ANY"))};
-        QTest::newRow("station differs") << s << QStringList{QStringLiteral("station")} << QStringLiteral("'ANY'");
-        s.keys.date = QStringLiteral("20261207");
-        QTest::newRow("no orders that day")
-            << s << QStringList{QStringLiteral("no-orders")} << QStringLiteral("20261207");
+        s.rows = QList<ViewRow>{row(u"P1"_s, u"A"_s, u"CR"_s), row(u"P2"_s, u"B"_s, u"DX"_s)};
+        QTest::newRow("modality not carried") << s << QStringList{u"modality"_s} << u"'CR', 'DX'"_s;
+        s.rows = QList<ViewRow>{row(u"P1"_s, u"A"_s, u"CT"_s, u"ISO_IR 100"_s, u"ANY"_s)};
+        QTest::newRow("station differs") << s << QStringList{u"station"_s} << u"'ANY'"_s;
+        s.keys.date = u"20261207"_s;
+        QTest::newRow("no orders that day") << s << QStringList{u"no-orders"_s} << u"20261207"_s;
         s = base();
         s.answer.items.clear();
-        s.keys.characterSet = QStringLiteral("ISO_IR 192");
+        s.keys.characterSet = u"ISO_IR 192"_s;
         QTest::newRow("character set used as a key")
-            << s << QStringList{QStringLiteral("filtered"), QStringLiteral("charset-differs")}
-            << QStringLiteral("'ISO_IR 192'");
+            << s << QStringList{u"filtered"_s, u"charset-differs"_s} << u"'ISO_IR 192'"_s;
         s = base();
-        s.keys.patientId = QStringLiteral("P*");
-        s.rows->append(row(QStringLiteral("P2"), QStringLiteral("KIM"), QStringLiteral("CT")));
-        QTest::newRow("fewer items than rows")
-            << s << QStringList{QStringLiteral("fewer-items")} << QStringLiteral("2건");
+        s.keys.patientId = u"P*"_s;
+        s.rows->append(row(u"P2"_s, u"KIM"_s, u"CT"_s));
+        QTest::newRow("fewer items than rows") << s << QStringList{u"fewer-items"_s} << u"2건"_s;
 
         s = base();
-        s.rows = QList<ViewRow>{row(QStringLiteral("P1"), QStringLiteral("=홍길동"), QStringLiteral("CT"))};
-        s.answer.items = {item(QStringLiteral("P1"), QStringLiteral("=???"))};
-        QTest::newRow("Hangul in ISO_IR 100")
-            << s << QStringList{QStringLiteral("charset-unfit")} << QStringLiteral("'홍길동'");
-        s.rows = QList<ViewRow>{row(QStringLiteral("P1"), QStringLiteral("=홍길동"), QStringLiteral("CT"),
-                                    QStringLiteral("\\ISO 2022 IR 149"))};
-        s.answer.items = {item(QStringLiteral("P1"), QStringLiteral("=홍길동"), QStringLiteral("\\ISO 2022 IR 149"))};
-        s.keys.characterSet = QStringLiteral("ISO 2022 IR 149");
+        s.rows = QList<ViewRow>{row(u"P1"_s, u"=홍길동"_s, u"CT"_s)};
+        s.answer.items = {item(u"P1"_s, u"=???"_s)};
+        QTest::newRow("Hangul in ISO_IR 100") << s << QStringList{u"charset-unfit"_s} << u"'홍길동'"_s;
+        s.rows = QList<ViewRow>{row(u"P1"_s, u"=홍길동"_s, u"CT"_s, u"\\ISO 2022 IR 149"_s)};
+        s.answer.items = {item(u"P1"_s, u"=홍길동"_s, u"\\ISO 2022 IR 149"_s)};
+        s.keys.characterSet = u"ISO 2022 IR 149"_s;
         QTest::newRow("Korean set, either spelling") << s << QStringList() << QString();
-        s.keys.characterSet = QStringLiteral("ISO_IR 100");
-        QTest::newRow("asked in another set")
-            << s << QStringList{QStringLiteral("charset-differs")} << QStringLiteral("'ISO 2022 IR 149'");
+        s.keys.characterSet = u"ISO_IR 100"_s;
+        QTest::newRow("asked in another set") << s << QStringList{u"charset-differs"_s} << u"'ISO 2022 IR 149'"_s;
 
         s = base();
-        s.answer.items = {item(QString(), QStringLiteral("HONG")), item(QString(), QStringLiteral("KIM"))};
-        QTest::newRow("empty required attribute, told once")
-            << s << QStringList{QStringLiteral("empty-required")} << QStringLiteral("PatientID");
+        s.answer.items = {item(QString(), u"HONG"_s), item(QString(), u"KIM"_s)};
+        QTest::newRow("empty required attribute, told once") << s << QStringList{u"empty-required"_s} << u"PatientID"_s;
     }
 
     void findingsOfSituations()
@@ -127,10 +118,9 @@ private Q_SLOTS:
         QCOMPARE(got, codes);
         if (!codes.isEmpty())
             QVERIFY2(found.first().text.contains(says), qPrintable(found.first().text));
-        const bool notError = codes.isEmpty() || codes == QStringList{QStringLiteral("not-registered")} ||
-                              codes == QStringList{QStringLiteral("no-orders")} ||
-                              codes == QStringList{QStringLiteral("fewer-items")} ||
-                              codes == QStringList{QStringLiteral("charset-differs")};
+        const bool notError = codes.isEmpty() || codes == QStringList{u"not-registered"_s} ||
+                              codes == QStringList{u"no-orders"_s} || codes == QStringList{u"fewer-items"_s} ||
+                              codes == QStringList{u"charset-differs"_s};
         QCOMPARE(hasError(found), !notError);
     }
 
@@ -140,27 +130,16 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("keys"); // cs, modality, date, station, id, name
 
         QTest::newRow("gateway's query")
-            << QStringLiteral(
-                   "+//+CT09+///+*//*[\\ISO 2022 IR 149]*///*-//-FROM VMWL_KK_CT09 WHERE (1 = 1) AND modality = "
-                   "'CT' AND SCHEDULED_PROCEDURE_DATE = '20261206' AND scheduled_station_aetitle = 'CT09' AND "
-                   "specific_character_set = '\\ISO 2022 IR 149'-///-")
-            << QStringList{QStringLiteral("\\ISO 2022 IR 149"),
-                           QStringLiteral("CT"),
-                           QStringLiteral("20261206"),
-                           QStringLiteral("CT09"),
-                           QString(),
-                           QString()};
+            << u"+//+CT09+///+*//*[\\ISO 2022 IR 149]*///*-//-FROM VMWL_KK_CT09 WHERE (1 = 1) AND modality = "
+               "'CT' AND SCHEDULED_PROCEDURE_DATE = '20261206' AND scheduled_station_aetitle = 'CT09' AND "
+               "specific_character_set = '\\ISO 2022 IR 149'-///-"_s
+            << QStringList{u"\\ISO 2022 IR 149"_s, u"CT"_s, u"20261206"_s, u"CT09"_s, QString(), QString()};
         QTest::newRow("range, wildcards, quotes")
-            << QStringLiteral("+//+MR01+///+-//-FROM VMWL WHERE (1 = 1) AND SCHEDULED_PROCEDURE_DATE >= '20261201' AND "
-                              "SCHEDULED_PROCEDURE_DATE <= '20261206' AND patient_id LIKE 'A\\_%' ESCAPE '\\' AND "
-                              "patient_name = 'O''BRIEN'-///-")
-            << QStringList{QString(),
-                           QString(),
-                           QStringLiteral("20261201-20261206"),
-                           QString(),
-                           QStringLiteral("A_*"),
-                           QStringLiteral("O'BRIEN")};
-        QTest::newRow("no query") << QStringLiteral("+//+DR01+///+")
+            << u"+//+MR01+///+-//-FROM VMWL WHERE (1 = 1) AND SCHEDULED_PROCEDURE_DATE >= '20261201' AND "
+               "SCHEDULED_PROCEDURE_DATE <= '20261206' AND patient_id LIKE 'A\\_%' ESCAPE '\\' AND "
+               "patient_name = 'O''BRIEN'-///-"_s
+            << QStringList{QString(), QString(), u"20261201-20261206"_s, QString(), u"A_*"_s, u"O'BRIEN"_s};
+        QTest::newRow("no query") << u"+//+DR01+///+"_s
                                   << QStringList{QString(), QString(), QString(), QString(), QString(), QString()};
     }
 
@@ -177,12 +156,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("assignment");
         QTest::addColumn<bool>("taken");
         QTest::addColumn<QString>("modality");
-        QTest::newRow("keyword") << QStringLiteral("Modality=MR") << true << QStringLiteral("MR");
-        QTest::newRow("tag") << QStringLiteral("(0008,0060)=DX") << true << QStringLiteral("DX");
-        QTest::newRow("other key") << QStringLiteral("PatientID=P1") << true << QStringLiteral("CT");
-        QTest::newRow("not a matching key") << QStringLiteral("StudyDate=20261206") << false << QStringLiteral("CT");
-        QTest::newRow("no value") << QStringLiteral("Modality") << false << QStringLiteral("CT");
-        QTest::newRow("control character") << QStringLiteral("Modality=C\rT") << false << QStringLiteral("CT");
+        QTest::newRow("keyword") << u"Modality=MR"_s << true << u"MR"_s;
+        QTest::newRow("tag") << u"(0008,0060)=DX"_s << true << u"DX"_s;
+        QTest::newRow("other key") << u"PatientID=P1"_s << true << u"CT"_s;
+        QTest::newRow("not a matching key") << u"StudyDate=20261206"_s << false << u"CT"_s;
+        QTest::newRow("no value") << u"Modality"_s << false << u"CT"_s;
+        QTest::newRow("control character") << u"Modality=C\rT"_s << false << u"CT"_s;
     }
 
     void keysSetByHand()
@@ -190,7 +169,7 @@ private Q_SLOTS:
         QFETCH(QString, assignment);
         QFETCH(bool, taken);
         QFETCH(QString, modality);
-        QueryKeys k = typicalKeys(QStringLiteral("CT09"), QStringLiteral("CT"), QDate(2026, 12, 6));
+        QueryKeys k = typicalKeys(u"CT09"_s, u"CT"_s, QDate(2026, 12, 6));
         QCOMPARE(!setKey(k, assignment).has_value(), taken);
         QCOMPARE(k.modality, modality);
     }
@@ -201,18 +180,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("set");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("fitsSet");
-        QTest::newRow("Korean name groups")
-            << QByteArray("=\x1b$)C\xc8\xab\x5e\x1b$)C\xb1\xe6\xb5\xbf") << QStringLiteral("\\ISO 2022 IR 149")
-            << QStringLiteral("=홍^길동") << true;
-        QTest::newRow("outside KS X 1001")
-            << QByteArray("?") << QStringLiteral("\\ISO 2022 IR 149") << QStringLiteral("똠") << false;
-        QTest::newRow("Hangul in Latin-1")
-            << QByteArray("???") << QStringLiteral("ISO_IR 100") << QStringLiteral("홍길동") << false;
-        QTest::newRow("Latin-1") << QByteArray("M\xfcller") << QStringLiteral("ISO_IR 100") << QStringLiteral("Müller")
-                                 << true;
-        QTest::newRow("UTF-8") << QByteArray("\xed\x99\x8d") << QStringLiteral("ISO_IR 192") << QStringLiteral("홍")
-                               << true;
-        QTest::newRow("default set") << QByteArray("M\xfc") << QString() << QStringLiteral("M\ufffd") << false;
+        QTest::newRow("Korean name groups") << QByteArray("=\x1b$)C\xc8\xab\x5e\x1b$)C\xb1\xe6\xb5\xbf")
+                                            << u"\\ISO 2022 IR 149"_s << u"=홍^길동"_s << true;
+        QTest::newRow("outside KS X 1001") << QByteArray("?") << u"\\ISO 2022 IR 149"_s << u"똠"_s << false;
+        QTest::newRow("Hangul in Latin-1") << QByteArray("???") << u"ISO_IR 100"_s << u"홍길동"_s << false;
+        QTest::newRow("Latin-1") << QByteArray("M\xfcller") << u"ISO_IR 100"_s << u"Müller"_s << true;
+        QTest::newRow("UTF-8") << QByteArray("\xed\x99\x8d") << u"ISO_IR 192"_s << u"홍"_s << true;
+        QTest::newRow("default set") << QByteArray("M\xfc") << QString() << u"M\ufffd"_s << false;
     }
 
     void characterSets()
@@ -228,18 +202,17 @@ private Q_SLOTS:
 
     void controlFileEntries()
     {
-        const QStringList lines{QStringLiteral("[Service]"),
-                                QStringLiteral("CustomAETitle=CT01^^VMWL_KK_CT01^^^^||dr01^^VMWL_EE_DR01^^^^||"),
-                                QStringLiteral("Port=abc")};
-        QCOMPARE(registeredView(lines, QStringLiteral("CT01")), std::optional<QString>(QStringLiteral("VMWL_KK_CT01")));
-        QVERIFY(!registeredView(lines, QStringLiteral("DR01"))); // the gateway compares letter case exactly
-        QCOMPARE(aeTitleServedBy(lines, QStringLiteral("VMWL_EE_DR01")), QStringLiteral("dr01"));
-        QCOMPARE(aeTitleServedBy(lines, QStringLiteral("VMWL_EK_US1_1A")), QStringLiteral("US-A"));
+        const QStringList lines{u"[Service]"_s, u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||dr01^^VMWL_EE_DR01^^^^||"_s,
+                                u"Port=abc"_s};
+        QCOMPARE(registeredView(lines, u"CT01"_s), std::optional<QString>(u"VMWL_KK_CT01"_s));
+        QVERIFY(!registeredView(lines, u"DR01"_s)); // the gateway compares letter case exactly
+        QCOMPARE(aeTitleServedBy(lines, u"VMWL_EE_DR01"_s), u"dr01"_s);
+        QCOMPARE(aeTitleServedBy(lines, u"VMWL_EK_US1_1A"_s), u"US-A"_s);
         QCOMPARE(controlPort(lines), 104);
-        QCOMPARE(controlPort(lines + QStringList{QStringLiteral("Port=35001"), QStringLiteral("Port=x")}), 35001);
+        QCOMPARE(controlPort(lines + QStringList{u"Port=35001"_s, u"Port=x"_s}), 35001);
         for (const char *refused : {"", "   ", "CT\r01", "A\\B", "SEVENTEEN_LETTERS"})
             QVERIFY2(!isValidAeTitle(QLatin1String(refused)), refused);
-        QVERIFY(isValidAeTitle(QStringLiteral("FCR-CSL")));
+        QVERIFY(isValidAeTitle(u"FCR-CSL"_s));
     }
 };
 

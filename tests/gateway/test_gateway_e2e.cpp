@@ -22,6 +22,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 // The whole road with a real device client: devices registered in the tool,
 // the gateway restarted by the site's own commands, DCMTK's findscu asking as
 // each device, and the tool's log tools reading what the gateway wrote.
@@ -34,13 +36,25 @@ class TestGatewayEndToEnd : public QObject
     int m_port = 0;
     QString m_findscu;
 
-    static int freePort()
+    // A loopback socket listening on `port` (0: any free one), or connected to it; -1 when refused.
+    static int loopback(int port, bool connectTo = false)
     {
         const int s = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(s, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        address.sin_port = htons(quint16(port));
+        auto *a = reinterpret_cast<sockaddr *>(&address);
+        if (connectTo ? ::connect(s, a, sizeof address) == 0 : ::bind(s, a, sizeof address) == 0 && ::listen(s, 1) == 0)
+            return s;
+        ::close(s);
+        return -1;
+    }
+
+    static int freePort()
+    {
+        const int s = loopback(0);
+        sockaddr_in address{};
         socklen_t length = sizeof address;
         ::getsockname(s, reinterpret_cast<sockaddr *>(&address), &length);
         ::close(s);
@@ -49,20 +63,12 @@ class TestGatewayEndToEnd : public QObject
 
     bool listening() const
     {
-        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(quint16(m_port));
-        const bool ok = ::connect(s, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        const int s = loopback(m_port, true);
         ::close(s);
-        return ok;
+        return s >= 0;
     }
 
-    QString pid() const
-    {
-        return QString::fromLatin1(m_site->readBytes(QStringLiteral("ZORadoDidService.pid"))).trimmed();
-    }
+    QString pid() const { return QString::fromLatin1(m_site->readBytes(u"ZORadoDidService.pid"_s)).trimmed(); }
 
     // Waits for a gateway other than `previous` to be up.
     bool gatewayUp(const QString &previous = QString())
@@ -77,19 +83,19 @@ class TestGatewayEndToEnd : public QObject
 
     QJsonObject tool(const QString &script)
     {
-        const QString scriptPath = m_work.filePath(QStringLiteral("script.txt"));
-        const QString statePath = m_work.filePath(QStringLiteral("state.json"));
+        const QString scriptPath = m_work.filePath(u"script.txt"_s);
+        const QString statePath = m_work.filePath(u"state.json"_s);
         QFile f(scriptPath);
         f.open(QIODevice::WriteOnly | QIODevice::Truncate);
         f.write("login 79738793\n" + script.toUtf8());
         f.close();
         QProcess p;
-        p.start(QStringLiteral(KZ_TOOL), {"--app-dir", m_site->dir(), "--today", "2026-12-06", "--real-pause",
-                                          "--automate", scriptPath, "--state", statePath});
+        p.start(QStringLiteral(KZ_TOOL), {u"--app-dir"_s, m_site->dir(), u"--today"_s, u"2026-12-06"_s,
+                                          u"--real-pause"_s, u"--automate"_s, scriptPath, u"--state"_s, statePath});
         p.waitForFinished(120000);
         QFile state(statePath);
         state.open(QIODevice::ReadOnly);
-        return QJsonDocument::fromJson(state.readAll()).object().value(QStringLiteral("final")).toObject();
+        return QJsonDocument::fromJson(state.readAll()).object().value(u"final"_s).toObject();
     }
 
     struct Answer
@@ -107,34 +113,45 @@ class TestGatewayEndToEnd : public QObject
     Answer ask(const QString &ae, const QString &charset, const QString &modality, const QStringList &more = {},
                int port = 0)
     {
-        const QString xml = m_work.filePath(QStringLiteral("answer.xml"));
+        const QString xml = m_work.filePath(u"answer.xml"_s);
         QFile::remove(xml);
-        QStringList args{"-v",        more.contains(QStringLiteral("-P")) ? "-P" : "-W",
-                         "-to",       "5",
-                         "-ta",       "8",
-                         "-td",       "15",
-                         "-aet",      ae,
-                         "-aec",      "KALDEN1",
-                         "127.0.0.1", QString::number(port ? port : m_port),
-                         "-k",        "PatientName",
-                         "-k",        "PatientID",
-                         "-k",        "ScheduledProcedureStepSequence[0].Modality=" + modality,
-                         "-k",        "ScheduledProcedureStepSequence[0].ScheduledStationAETitle",
-                         "+sr",       "-Xs",
+        QStringList args{u"-v"_s,
+                         more.contains(u"-P"_s) ? u"-P"_s : u"-W"_s,
+                         u"-to"_s,
+                         u"5"_s,
+                         u"-ta"_s,
+                         u"8"_s,
+                         u"-td"_s,
+                         u"15"_s,
+                         u"-aet"_s,
+                         ae,
+                         u"-aec"_s,
+                         u"KALDEN1"_s,
+                         u"127.0.0.1"_s,
+                         QString::number(port ? port : m_port),
+                         u"-k"_s,
+                         u"PatientName"_s,
+                         u"-k"_s,
+                         u"PatientID"_s,
+                         u"-k"_s,
+                         u"ScheduledProcedureStepSequence[0].Modality="_s + modality,
+                         u"-k"_s,
+                         u"ScheduledProcedureStepSequence[0].ScheduledStationAETitle"_s,
+                         u"+sr"_s,
+                         u"-Xs"_s,
                          xml};
         if (!charset.isNull())
-            args << "-k"
-                 << "SpecificCharacterSet=" + charset;
+            args << u"-k"_s << u"SpecificCharacterSet="_s + charset;
         args << more;
         QProcess p;
         p.start(m_findscu, args);
         p.waitForFinished(60000);
         const QString out = QString::fromLatin1(p.readAllStandardError() + p.readAllStandardOutput());
         Answer a;
-        a.responses = int(out.count(QRegularExpression(QStringLiteral("Find Response: \\d+ \\(Pending\\)"))));
-        a.success = out.contains(QStringLiteral("Received Final Find Response (Success)"));
-        a.failed = !a.success && out.contains(QStringLiteral("Received Final Find Response ("));
-        a.rejected = out.contains(QStringLiteral("Association Rejected"));
+        a.responses = int(out.count(QRegularExpression(u"Find Response: \\d+ \\(Pending\\)"_s)));
+        a.success = out.contains(u"Received Final Find Response (Success)"_s);
+        a.failed = !a.success && out.contains(u"Received Final Find Response ("_s);
+        a.rejected = out.contains(u"Association Rejected"_s);
         a.output = out.right(600);
         QFile f(xml);
         if (f.open(QIODevice::ReadOnly))
@@ -142,16 +159,20 @@ class TestGatewayEndToEnd : public QObject
         return a;
     }
 
-    QString logs() const
+    static QString logsOf(const TestSite &site)
     {
         QString all;
-        const QDir dir(m_site->file(QStringLiteral("drives/c/RUDIVUV/Log")));
-        for (const QString &name : dir.entryList(QDir::Files, QDir::Name)) {
-            QFile f(dir.filePath(name));
-            f.open(QIODevice::ReadOnly);
-            all += QString::fromLatin1(f.readAll());
-        }
+        const QDir dir(site.file(u"drives/c/RUDIVUV/Log"_s));
+        for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
+            all += QString::fromLatin1(site.readBytes(u"drives/c/RUDIVUV/Log/"_s + name));
         return all;
+    }
+
+    QString logs() const { return logsOf(*m_site); }
+
+    static QJsonObject control(const QJsonObject &state, const char *name)
+    {
+        return state.value(u"controls"_s).toObject().value(QLatin1String(name)).toObject();
     }
 
     QStringList column(const QString &sql)
@@ -173,14 +194,7 @@ class TestGatewayEndToEnd : public QObject
         int port = 0;
         Started() = default;
         Started(Started &&) = default;
-        QString log() const
-        {
-            QString all;
-            const QDir dir(site->file(QStringLiteral("drives/c/RUDIVUV/Log")));
-            for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
-                all += QString::fromLatin1(site->readBytes(QStringLiteral("drives/c/RUDIVUV/Log/") + name));
-            return all + QString::fromLatin1(process->readAllStandardError());
-        }
+        QString log() const { return logsOf(*site) + QString::fromLatin1(process->readAllStandardError()); }
         ~Started()
         {
             if (process && process->state() != QProcess::NotRunning) {
@@ -200,117 +214,104 @@ class TestGatewayEndToEnd : public QObject
         if (prepare)
             prepare(*g.site);
         g.process = std::make_unique<QProcess>();
-        g.process->start(QStringLiteral(KZ_GATEWAY), {"--app-dir", g.site->dir()});
+        g.process->start(QStringLiteral(KZ_GATEWAY), {u"--app-dir"_s, g.site->dir()});
         for (int i = 0; i < 100 && g.process->state() != QProcess::NotRunning; ++i) {
-            if (g.log().contains(QStringLiteral("ZORadoDidService started")))
+            if (g.log().contains(u"ZORadoDidService started"_s))
                 break;
             QThread::msleep(50);
         }
         return g;
     }
 
-    static constexpr const char *kControl = "drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini";
+    static inline const QString kControl = u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s;
 
 private Q_SLOTS:
     void initTestCase()
     {
-        m_findscu = QStandardPaths::findExecutable(QStringLiteral("findscu"));
+        m_findscu = QStandardPaths::findExecutable(u"findscu"_s);
         QVERIFY2(!m_findscu.isEmpty(), "findscu (Debian package dcmtk) is needed");
         m_site = std::make_unique<TestSite>(QDate(2026, 12, 6));
-        QDir(m_site->file(QStringLiteral("drives/c/RUDIVUV/Log"))).removeRecursively();
-        QDir().mkpath(m_site->file(QStringLiteral("drives/c/RUDIVUV/Log")));
-        QVERIFY(QFile::link(QStringLiteral(KZ_GATEWAY), m_site->file(QStringLiteral("bin/ZORadoDidService"))));
+        QDir(m_site->file(u"drives/c/RUDIVUV/Log"_s)).removeRecursively();
+        QDir().mkpath(m_site->file(u"drives/c/RUDIVUV/Log"_s));
+        QVERIFY(QFile::link(QStringLiteral(KZ_GATEWAY), m_site->file(u"bin/ZORadoDidService"_s)));
         m_port = freePort();
-        const QString control = QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini");
+        const QString control = u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s;
         m_site->writeBytes(control, m_site->readBytes(control) + "Port=" + QByteArray::number(m_port) + "\r\n");
     }
 
     void cleanupTestCase()
     {
         if (m_site)
-            QProcess::execute(m_site->file(QStringLiteral("bin/taskkill")),
-                              {"/F", "/IM", "ZORadoDidService.exe", "/T"});
+            QProcess::execute(m_site->file(u"bin/taskkill"_s), {u"/F"_s, u"/IM"_s, u"ZORadoDidService.exe"_s, u"/T"_s});
     }
 
     void registerQueryReadLogsRemove()
     {
         // Two devices registered, then the detailed log: the gateway restarts on each.
-        const QJsonObject registered = tool(QStringLiteral(
-            "pick Combo3 3\ntype Text2 DR09\ntype Text6 DX\ntype Text3 CR,DX\nclick Command6\n"
-            "pick Combo3 0\ntype Text2 CT09\ntype Text6 CT\ntype Text3 CT\npick Combo2 2\nclick Command6\n"
-            "click Option2\n"));
-        QCOMPARE(registered.value(QStringLiteral("messages")).toArray().size(), 2);
-        QVERIFY(m_site->readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"))
+        const QJsonObject registered =
+            tool(u"pick Combo3 3\ntype Text2 DR09\ntype Text6 DX\ntype Text3 CR,DX\nclick Command6\n"
+                 "pick Combo3 0\ntype Text2 CT09\ntype Text6 CT\ntype Text3 CT\npick Combo2 2\nclick Command6\n"
+                 "click Option2\n"_s);
+        QCOMPARE(registered.value(u"messages"_s).toArray().size(), 2);
+        QVERIFY(m_site->readBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s)
                     .contains("\r\nLogLevel=4\r\n"));
         QVERIFY2(gatewayUp(), "the gateway did not come up");
 
         // Each device gets the rows of its own view.
-        const Answer dr = ask(QStringLiteral("DR09"), QStringLiteral("ISO_IR 100"), QStringLiteral("DX"));
+        const Answer dr = ask(u"DR09"_s, u"ISO_IR 100"_s, u"DX"_s);
         QVERIFY(dr.success);
-        QCOMPARE(dr.responses, column(QStringLiteral("Select patient_id From VMWL_EE_DR09")).size());
+        QCOMPARE(dr.responses, column(u"Select patient_id From VMWL_EE_DR09"_s).size());
         QVERIFY(dr.responses > 0);
-        QVERIFY(dr.xml.contains(QStringLiteral("HONG^GILDONG")));
+        QVERIFY(dr.xml.contains(u"HONG^GILDONG"_s));
 
-        const Answer ct = ask(QStringLiteral("CT09"), QStringLiteral("\\ISO 2022 IR 149"), QStringLiteral("CT"));
+        const Answer ct = ask(u"CT09"_s, u"\\ISO 2022 IR 149"_s, u"CT"_s);
         QVERIFY(ct.success);
-        const QStringList names = column(QStringLiteral("Select patient_name From VMWL_KK_CT09"));
+        const QStringList names = column(u"Select patient_name From VMWL_KK_CT09"_s);
         QCOMPARE(ct.responses, names.size());
         for (const QString &name : QSet<QString>(names.begin(), names.end()))
-            QVERIFY2(ct.xml.contains(QStringLiteral("PatientName\">") + name + QStringLiteral("</element>")),
-                     qPrintable(name));
+            QVERIFY2(ct.xml.contains(u"PatientName\">"_s + name + u"</element>"_s), qPrintable(name));
 
         // A device that is not listed is served from the base view.
-        const Answer other = ask(QStringLiteral("XX01"), QStringLiteral("ISO_IR 100"), QStringLiteral("MR"));
+        const Answer other = ask(u"XX01"_s, u"ISO_IR 100"_s, u"MR"_s);
         QVERIFY(other.success);
-        QVERIFY(logs().contains(QStringLiteral("Calling AP Title: XX01")));
-        QVERIFY2(logs().contains(QStringLiteral("FROM VMWL WHERE (1 = 1) AND modality = 'MR'")),
-                 qPrintable(logs().right(1500)));
+        QVERIFY(logs().contains(u"Calling AP Title: XX01"_s));
+        QVERIFY2(logs().contains(u"FROM VMWL WHERE (1 = 1) AND modality = 'MR'"_s), qPrintable(logs().right(1500)));
 
         // The tool's scanner, inspector and order lookup read it.
-        const QJsonObject scanned = tool(QStringLiteral("click Command7\n"));
-        const QJsonArray entries = scanned.value(QStringLiteral("controls"))
-                                       .toObject()
-                                       .value(QStringLiteral("List3"))
-                                       .toObject()
-                                       .value(QStringLiteral("items"))
-                                       .toArray();
+        const QJsonObject scanned = tool(u"click Command7\n"_s);
+        const QJsonArray entries = control(scanned, "List3").value(u"items"_s).toArray();
         int drEntry = -1;
         for (int i = 0; i < entries.size(); ++i) {
-            if (entries.at(i).toString().startsWith(QStringLiteral(
-                    "+//+DR09+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_EE_DR09 WHERE (1 = 1) AND modality = 'DX'")))
+            if (entries.at(i).toString().startsWith(
+                    u"+//+DR09+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_EE_DR09 WHERE (1 = 1) AND modality = 'DX'"_s))
                 drEntry = i;
         }
-        QVERIFY2(drEntry >= 0, qPrintable(QJsonDocument(entries).toJson()));
-        QVERIFY(entries.toVariantList().contains(QStringLiteral(
-            "+//+CT09+///+*//*[\\ISO 2022 IR 149]*///*-//-FROM VMWL_KK_CT09 WHERE (1 = 1) AND modality = 'CT'-///-")));
+        QVERIFY2(drEntry >= 0, QJsonDocument(entries).toJson().constData());
+        QVERIFY(entries.toVariantList().contains(
+            u"+//+CT09+///+*//*[\\ISO 2022 IR 149]*///*-//-FROM VMWL_KK_CT09 WHERE (1 = 1) AND modality = 'CT'-///-"_s));
 
-        const QJsonObject looked = tool(
-            QStringLiteral("click Command7\npick List3 %1\ndump\nclick Command11\nclick Command12\n").arg(drEntry));
-        const QJsonObject controls = looked.value(QStringLiteral("controls")).toObject();
-        QCOMPARE(controls.value(QStringLiteral("Text10")).toObject().value(QStringLiteral("text")).toString(),
-                 QStringLiteral("DR09"));
-        QCOMPARE(controls.value(QStringLiteral("Text11")).toObject().value(QStringLiteral("text")).toString(),
-                 QStringLiteral("VMWL_EE_DR09"));
-        const QString orders =
-            controls.value(QStringLiteral("Text8")).toObject().value(QStringLiteral("text")).toString();
-        QCOMPARE(orders.count(QStringLiteral("    환자 번호 : [")), dr.responses);
+        const QJsonObject looked =
+            tool(u"click Command7\npick List3 %1\ndump\nclick Command11\nclick Command12\n"_s.arg(drEntry));
+        const auto text = [&](const char *name) { return control(looked, name).value(u"text"_s).toString(); };
+        QCOMPARE(text("Text10") + u'|' + text("Text11"), u"DR09|VMWL_EE_DR09"_s);
+        const QString orders = text("Text8");
+        QCOMPARE(orders.count(u"    환자 번호 : ["_s), dr.responses);
         QVERIFY(orders.contains(QRegularExpression(
-            QStringLiteral("<\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d> : %1 \\(Success\\)").arg(dr.responses + 1))));
+            u"<\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d> : %1 \\(Success\\)"_s.arg(dr.responses + 1))));
         // "로그 삭제" took the logs and emptied the list.
-        QVERIFY(controls.value(QStringLiteral("List3")).toObject().value(QStringLiteral("items")).toArray().isEmpty());
-        QVERIFY(!logs().contains(QStringLiteral("Calling AP Title: DR09")));
+        QVERIFY(control(looked, "List3").value(u"items"_s).toArray().isEmpty());
+        QVERIFY(!logs().contains(u"Calling AP Title: DR09"_s));
 
         // Removed with "삭제", the device is served from the base view after the restart.
         QVERIFY2(gatewayUp(), "the gateway did not come back after the log deletion");
         const QString before = pid();
-        tool(QStringLiteral("pick Combo3 3\ntype Text2 DR09\nclick Command5\n"));
-        QVERIFY(!m_site->readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"))
-                     .contains("DR09"));
+        tool(u"pick Combo3 3\ntype Text2 DR09\nclick Command5\n"_s);
+        QVERIFY(!m_site->readBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s).contains("DR09"));
         QVERIFY2(gatewayUp(before), "the gateway did not restart after the removal");
-        const Answer removed = ask(QStringLiteral("DR09"), QStringLiteral("ISO_IR 100"), QStringLiteral("DX"));
+        const Answer removed = ask(u"DR09"_s, u"ISO_IR 100"_s, u"DX"_s);
         QVERIFY2(removed.success, qPrintable(removed.output + logs().right(800) +
-                                             QString::fromLatin1(m_site->readBytes("gateway-commands.log"))));
-        QVERIFY(logs().contains(QStringLiteral("FROM VMWL WHERE (1 = 1) AND modality = 'DX'")));
+                                             QString::fromLatin1(m_site->readBytes(u"gateway-commands.log"_s))));
+        QVERIFY(logs().contains(u"FROM VMWL WHERE (1 = 1) AND modality = 'DX'"_s));
     }
 
     // Every character set a device may ask in gets the view's rows: the set
@@ -319,19 +320,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("charset");
         QTest::newRow("none") << QString();
-        QTest::newRow("Latin-1") << QStringLiteral("ISO_IR 100");
-        QTest::newRow("UTF-8") << QStringLiteral("ISO_IR 192");
-        QTest::newRow("Korean") << QStringLiteral("\\ISO 2022 IR 149");
-        QTest::newRow("Korean, no leading backslash") << QStringLiteral("ISO 2022 IR 149");
+        QTest::newRow("Latin-1") << u"ISO_IR 100"_s;
+        QTest::newRow("UTF-8") << u"ISO_IR 192"_s;
+        QTest::newRow("Korean") << u"\\ISO 2022 IR 149"_s;
+        QTest::newRow("Korean, no leading backslash") << u"ISO 2022 IR 149"_s;
     }
 
     void anyCharacterSet()
     {
         QFETCH(QString, charset);
         QVERIFY2(gatewayUp(), "the gateway is not up");
-        const Answer a = ask(QStringLiteral("XX02"), charset, QStringLiteral("CT"));
+        const Answer a = ask(u"XX02"_s, charset, u"CT"_s);
         QVERIFY2(a.success, qPrintable(a.output));
-        QCOMPARE(a.responses, column(QStringLiteral("Select patient_id From VMWL Where modality = 'CT'")).size());
+        QCOMPARE(a.responses, column(u"Select patient_id From VMWL Where modality = 'CT'"_s).size());
         QVERIFY(a.responses > 0);
     }
 
@@ -340,53 +341,42 @@ private Q_SLOTS:
     void hostilePeers()
     {
         QVERIFY2(gatewayUp(), "the gateway is not up");
-        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(quint16(m_port));
-        QCOMPARE(::connect(s, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        const int s = loopback(m_port, true);
+        QVERIFY(s >= 0);
         const char partial[10] = {1, 0, 0, 0, 0, char(0xcd), 0, 1, 0, 0}; // an A-ASSOCIATE-RQ begun, never ended
         QCOMPARE(::send(s, partial, sizeof partial, 0), ssize_t(sizeof partial));
 
-        const Answer stalled = ask(QStringLiteral("XX03"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT"));
-        QVERIFY2(stalled.success, qPrintable(QStringLiteral("a stalled peer holds the gateway: ") + stalled.output));
-        QVERIFY(ask(QStringLiteral("    "), QStringLiteral("ISO_IR 100"), QStringLiteral("CT")).rejected);
-        const Answer patientRoot = ask(QStringLiteral("XX04"), QString(), QString(), {"-P"});
+        const Answer stalled = ask(u"XX03"_s, u"ISO_IR 100"_s, u"CT"_s);
+        QVERIFY2(stalled.success, qPrintable(u"a stalled peer holds the gateway: "_s + stalled.output));
+        QVERIFY(ask(u"    "_s, u"ISO_IR 100"_s, u"CT"_s).rejected);
+        const Answer patientRoot = ask(u"XX04"_s, QString(), QString(), {u"-P"_s});
         QVERIFY2(patientRoot.rejected, qPrintable(patientRoot.output));
         // Line ends and the log's own markers inside every key the log shows.
-        const QString forged = QStringLiteral("1\r\nDcmSCP: Association Terminated\r");
-        QVERIFY(ask(QStringLiteral("CT\n09"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT")).rejected);
-        const Answer hostile = ask(QStringLiteral("XX05"), QStringLiteral("ISO_IR 100\r\nX"), QStringLiteral("CT"),
-                                   {"-k", "PatientID=" + forged, "-k", "PatientName=" + forged});
+        const QString forged = u"1\r\nDcmSCP: Association Terminated\r"_s;
+        QVERIFY(ask(u"CT\n09"_s, u"ISO_IR 100"_s, u"CT"_s).rejected);
+        const Answer hostile = ask(u"XX05"_s, u"ISO_IR 100\r\nX"_s, u"CT"_s,
+                                   {u"-k"_s, u"PatientID="_s + forged, u"-k"_s, u"PatientName="_s + forged});
         QVERIFY2(hostile.failed, qPrintable(hostile.output));
         ::close(s);
-        QVERIFY(ask(QStringLiteral("XX06"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT")).success);
+        QVERIFY(ask(u"XX06"_s, u"ISO_IR 100"_s, u"CT"_s).success);
 
-        const QStringList lines = logs().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        const QStringList lines = logs().split(u"\r\n"_s, Qt::SkipEmptyParts);
         for (const QString &line : lines)
-            QVERIFY2(
-                QRegularExpression(QStringLiteral("^<\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d> : [^\\x00-\\x1f]*$"))
-                    .match(line)
-                    .hasMatch(),
-                qPrintable(line));
+            QVERIFY2(QRegularExpression(u"^<\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d> : [^\\x00-\\x1f]*$"_s)
+                         .match(line)
+                         .hasMatch(),
+                     qPrintable(line));
         const QString all = lines.join(QLatin1Char('\n'));
-        QVERIFY(all.contains(QStringLiteral("Association Refused: calling AE title not valid")));
-        QVERIFY(all.contains(QStringLiteral("Calling AP Title: CT\\x0A09")));
-        QVERIFY(all.contains(QStringLiteral("Association Refused: no Modality Worklist find")));
-        QVERIFY(all.contains(QStringLiteral("Calling AP Title: XX05\n")));
-        QVERIFY(all.contains(QStringLiteral("[ISO_IR 100\\x0D\\x0AX]")));
-        QVERIFY(all.contains(QStringLiteral("control characters: 1\\x0D\\x0ADcmSCP\\x3A Association Terminated\\x0D")));
+        QVERIFY(all.contains(u"Association Refused: calling AE title not valid"_s));
+        QVERIFY(all.contains(u"Calling AP Title: CT\\x0A09"_s));
+        QVERIFY(all.contains(u"Association Refused: no Modality Worklist find"_s));
+        QVERIFY(all.contains(u"Calling AP Title: XX05\n"_s));
+        QVERIFY(all.contains(u"[ISO_IR 100\\x0D\\x0AX]"_s));
+        QVERIFY(all.contains(u"control characters: 1\\x0D\\x0ADcmSCP\\x3A Association Terminated\\x0D"_s));
         // Each association is one whole entry for the tool's scanner.
-        const QJsonArray entries = tool(QStringLiteral("click Command7\n"))
-                                       .value(QStringLiteral("controls"))
-                                       .toObject()
-                                       .value(QStringLiteral("List3"))
-                                       .toObject()
-                                       .value(QStringLiteral("items"))
-                                       .toArray();
-        QVERIFY2(entries.toVariantList().contains(QStringLiteral("+//+XX05+///+*//*[ISO_IR 100\\x0D\\x0AX]*///*")),
-                 qPrintable(QJsonDocument(entries).toJson()));
+        const QJsonArray entries = control(tool(u"click Command7\n"_s), "List3").value(u"items"_s).toArray();
+        QVERIFY2(entries.toVariantList().contains(u"+//+XX05+///+*//*[ISO_IR 100\\x0D\\x0AX]*///*"_s),
+                 QJsonDocument(entries).toJson().constData());
     }
 
     // Started while the archive is missing, the gateway answers with a
@@ -394,18 +384,18 @@ private Q_SLOTS:
     void archiveDownThenUp()
     {
         Started g = startGateway("CustomAETitle=\r\n");
-        QVERIFY2(g.log().contains(QStringLiteral("ZORadoDidService started")), qPrintable(g.log()));
-        const Answer down = ask(QStringLiteral("CT01"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT"), {}, g.port);
+        QVERIFY2(g.log().contains(u"ZORadoDidService started"_s), qPrintable(g.log()));
+        const Answer down = ask(u"CT01"_s, u"ISO_IR 100"_s, u"CT"_s, {}, g.port);
         QVERIFY2(down.failed && down.responses == 0, qPrintable(down.output));
-        QVERIFY(!QFile::exists(g.site->file(QStringLiteral("archive.db"))));
+        QVERIFY(!QFile::exists(g.site->file(u"archive.db"_s)));
         {
             db::DbSession made;
             QVERIFY(made.connect(g.site->dir(), QDate(2026, 12, 6)));
         }
-        const Answer up = ask(QStringLiteral("CT01"), QStringLiteral("ISO_IR 100"), QStringLiteral("CT"), {}, g.port);
+        const Answer up = ask(u"CT01"_s, u"ISO_IR 100"_s, u"CT"_s, {}, g.port);
         QVERIFY2(up.success && up.responses > 0, qPrintable(up.output + g.log()));
-        QVERIFY(g.log().contains(QStringLiteral("Archive not reachable")));
-        QVERIFY(g.log().contains(QStringLiteral("Archive reachable again")));
+        QVERIFY(g.log().contains(u"Archive not reachable"_s));
+        QVERIFY(g.log().contains(u"Archive reachable again"_s));
     }
 
     // What it cannot serve as configured, the gateway says in its log and ends
@@ -413,36 +403,26 @@ private Q_SLOTS:
     void refusesToStart_data()
     {
         QTest::addColumn<QByteArray>("lines");
-        QTest::addColumn<bool>("portTaken");
         QTest::addColumn<QString>("why");
-        QTest::newRow("port not a number") << QByteArray("Port=abc\r\n") << false << "\"Port=abc\" is not a number";
-        QTest::newRow("port taken") << QByteArray() << true << "cannot listen on port";
-        QTest::newRow("limit not a number") << QByteArray("MaxAssociations=many\r\n") << false << "MaxAssociations";
+        QTest::newRow("port not a number") << QByteArray("Port=abc\r\n") << "\"Port=abc\" is not a number";
+        QTest::newRow("port taken") << QByteArray() << "cannot listen on port";
     }
 
     void refusesToStart()
     {
         QFETCH(QByteArray, lines);
-        QFETCH(bool, portTaken);
         QFETCH(QString, why);
-        const int taken = ::socket(AF_INET, SOCK_STREAM, 0);
+        int taken = -1;
         Started g = startGateway(lines, [&](TestSite &site) {
-            if (!portTaken)
-                return;
             const QByteArray control = site.readBytes(kControl);
-            const int port = control.mid(control.indexOf("Port=") + 5, 5).trimmed().toInt();
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_addr.s_addr = htonl(INADDR_ANY);
-            address.sin_port = htons(quint16(port));
-            QVERIFY(::bind(taken, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
-            QVERIFY(::listen(taken, 1) == 0);
+            if (lines.isEmpty())
+                taken = loopback(control.mid(control.indexOf("Port=") + 5, 5).trimmed().toInt());
         });
         QVERIFY(g.process->waitForFinished(20000));
         ::close(taken);
         QVERIFY(g.process->exitCode() != 0);
         QVERIFY2(g.log().contains(why), qPrintable(g.log()));
-        QVERIFY(g.log().contains(QStringLiteral("ZORadoDidService not started")));
+        QVERIFY(g.log().contains(u"ZORadoDidService not started"_s));
     }
 };
 

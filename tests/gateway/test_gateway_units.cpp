@@ -15,39 +15,43 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using gateway::WorklistKeys;
 
 class TestGatewayUnits : public QObject
 {
     Q_OBJECT
 
-    static QString head() { return QStringLiteral("SELECT * FROM V WHERE (1 = 1)"); }
+    static QString head() { return u"SELECT * FROM V WHERE (1 = 1)"_s; }
 
 private Q_SLOTS:
     void queryToSql_data()
     {
         QTest::addColumn<QStringList>("keys"); // modality, date, station, id, name
         QTest::addColumn<QString>("conditions");
-        QTest::newRow("empty keys ignored") << QStringList{"", "", "", "", ""} << "";
-        QTest::newRow("universal * ignored") << QStringList{"*", "", "*", "", "*"} << "";
-        QTest::newRow("modality and day") << QStringList{"CT", "20261206", "", "", ""}
+        QTest::newRow("empty keys ignored") << QStringList{u""_s, u""_s, u""_s, u""_s, u""_s} << "";
+        QTest::newRow("universal * ignored") << QStringList{u"*"_s, u""_s, u"*"_s, u""_s, u"*"_s} << "";
+        QTest::newRow("modality and day") << QStringList{u"CT"_s, u"20261206"_s, u""_s, u""_s, u""_s}
                                           << " AND modality = 'CT' AND SCHEDULED_PROCEDURE_DATE = '20261206'";
         QTest::newRow("date range")
-            << QStringList{"", "20261201-20261207", "", "", ""}
+            << QStringList{u""_s, u"20261201-20261207"_s, u""_s, u""_s, u""_s}
             << " AND SCHEDULED_PROCEDURE_DATE >= '20261201' AND SCHEDULED_PROCEDURE_DATE <= '20261207'";
-        QTest::newRow("open ranges") << QStringList{"", "-20261207", "", "", ""}
+        QTest::newRow("open ranges") << QStringList{u""_s, u"-20261207"_s, u""_s, u""_s, u""_s}
                                      << " AND SCHEDULED_PROCEDURE_DATE <= '20261207'";
-        QTest::newRow("from a day on") << QStringList{"", "20261201-", "", "", ""}
+        QTest::newRow("from a day on") << QStringList{u""_s, u"20261201-"_s, u""_s, u""_s, u""_s}
                                        << " AND SCHEDULED_PROCEDURE_DATE >= '20261201'";
-        QTest::newRow("station AE") << QStringList{"", "", "CT01", "", ""} << " AND scheduled_station_aetitle = 'CT01'";
+        QTest::newRow("station AE") << QStringList{u""_s, u""_s, u"CT01"_s, u""_s, u""_s}
+                                    << " AND scheduled_station_aetitle = 'CT01'";
         QTest::newRow("wildcards")
-            << QStringList{"", "", "", "2026*", "HONG^G?LDONG"}
+            << QStringList{u""_s, u""_s, u""_s, u"2026*"_s, u"HONG^G?LDONG"_s}
             << " AND patient_id LIKE '2026%' ESCAPE '\\' AND patient_name LIKE 'HONG^G_LDONG' ESCAPE '\\'";
         QTest::newRow("LIKE characters stand for themselves")
-            << QStringList{"", "", "", "A_%*", ""} << " AND patient_id LIKE 'A\\_\\%%' ESCAPE '\\'";
-        QTest::newRow("quote doubled") << QStringList{"", "", "", "O'1", ""} << " AND patient_id = 'O''1'";
+            << QStringList{u""_s, u""_s, u""_s, u"A_%*"_s, u""_s} << " AND patient_id LIKE 'A\\_\\%%' ESCAPE '\\'";
+        QTest::newRow("quote doubled") << QStringList{u""_s, u""_s, u""_s, u"O'1"_s, u""_s}
+                                       << " AND patient_id = 'O''1'";
         QTest::newRow("bracket stands for itself")
-            << QStringList{"", "", "", "", "A[B]*"} << " AND patient_name LIKE 'A\\[B]%' ESCAPE '\\'";
+            << QStringList{u""_s, u""_s, u""_s, u""_s, u"A[B]*"_s} << " AND patient_name LIKE 'A\\[B]%' ESCAPE '\\'";
     }
 
     void queryToSql()
@@ -55,7 +59,7 @@ private Q_SLOTS:
         QFETCH(QStringList, keys);
         QFETCH(QString, conditions);
         const WorklistKeys k{keys[0], keys[1], keys[2], keys[3], keys[4]};
-        QCOMPARE(gateway::worklistSql(QStringLiteral("V"), k), head() + conditions);
+        QCOMPARE(gateway::worklistSql(u"V"_s, k), head() + conditions);
     }
 
     void sqlRunsOnTheArchive()
@@ -63,29 +67,30 @@ private Q_SLOTS:
         TestSite site;
         db::DbSession db;
         QVERIFY(db.connect(site.dir(), site.today()));
-        const WorklistKeys keys{"CT", "20261126-20261206", "", "2026*", ""};
-        const db::Recordset rows = db.open(gateway::worklistSql(QStringLiteral("VMWL"), keys));
+        const WorklistKeys keys{u"CT"_s, u"20261126-20261206"_s, u""_s, u"2026*"_s, u""_s};
+        const db::Recordset rows = db.open(gateway::worklistSql(u"VMWL"_s, keys));
         QVERIFY(rows.recordCount() > 0);
-        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026000123", ""})).recordCount(),
-                 db.open(QStringLiteral("Select * From VMWL Where patient_id = '2026000123'")).recordCount());
-        QCOMPARE(db.open(gateway::worklistSql(QStringLiteral("VMWL"), {"", "", "", "2026_00123", ""})).recordCount(),
+        QCOMPARE(db.open(gateway::worklistSql(u"VMWL"_s, {u""_s, u""_s, u""_s, u"2026000123"_s, u""_s})).recordCount(),
+                 db.open(u"Select * From VMWL Where patient_id = '2026000123'"_s).recordCount());
+        QCOMPARE(db.open(gateway::worklistSql(u"VMWL"_s, {u""_s, u""_s, u""_s, u"2026_00123"_s, u""_s})).recordCount(),
                  0);
     }
 
     void controlFile()
     {
         const gateway::Config c = gateway::parseControlFile(
-            {"[Service]", "CustomAETitle=CT01^^VMWL_KK_CT01^^^^||dr01^^VMWL_EE_DR01^^^^||CT01^^VMWL_EE_CT01^^^^||",
-             "LogLevel=4", "MaxLogLevel=3", "FCR_XG5000=1", "Port=11112", "LogPath=D:\\Logs\\", "Bind=127.0.0.1",
-             "MaxAssociations=3"});
-        QCOMPARE(c.views.value("CT01"), QStringLiteral("VMWL_KK_CT01")); // the first entry counts
-        QCOMPARE(gateway::viewFor(c, "dr01"), QStringLiteral("VMWL_EE_DR01"));
-        QCOMPARE(gateway::viewFor(c, "DR01"), QStringLiteral("VMWL")); // letter case counts
+            {u"[Service]"_s,
+             u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||dr01^^VMWL_EE_DR01^^^^||CT01^^VMWL_EE_CT01^^^^||"_s,
+             u"LogLevel=4"_s, u"MaxLogLevel=3"_s, u"FCR_XG5000=1"_s, u"Port=11112"_s, u"LogPath=D:\\Logs\\"_s,
+             u"Bind=127.0.0.1"_s, u"MaxAssociations=3"_s});
+        QCOMPARE(c.views.value(u"CT01"_s), u"VMWL_KK_CT01"_s); // the first entry counts
+        QCOMPARE(gateway::viewFor(c, u"dr01"_s), u"VMWL_EE_DR01"_s);
+        QCOMPARE(gateway::viewFor(c, u"DR01"_s), u"VMWL"_s); // letter case counts
         QCOMPARE(c.logLevel, 4);
         QVERIFY(c.fcrXg5000);
         QCOMPARE(c.port, 11112);
-        QCOMPARE(c.logFolder, QStringLiteral("D:\\Logs\\"));
-        QCOMPARE(c.bind, QStringLiteral("127.0.0.1"));
+        QCOMPARE(c.logFolder, u"D:\\Logs\\"_s);
+        QCOMPARE(c.bind, u"127.0.0.1"_s);
         QCOMPARE(c.maxAssociations, 3);
         QVERIFY(c.problems.isEmpty() && !c.fatal);
     }
@@ -99,16 +104,20 @@ private Q_SLOTS:
         QTest::addColumn<int>("logLevel");
         QTest::addColumn<QString>("refusedDevice");
         QTest::newRow("empty file") << QStringList{} << true << 0 << "";
-        QTest::newRow("port not a number") << QStringList{"Port=abc"} << true << 0 << "";
-        QTest::newRow("port out of range") << QStringList{"Port=70000"} << true << 0 << "";
-        QTest::newRow("limit zero") << QStringList{"MaxAssociations=0"} << true << 0 << "";
-        QTest::newRow("bind to a name") << QStringList{"Bind=localhost"} << true << 0 << "";
-        QTest::newRow("unknown level") << QStringList{"LogLevel=9", "Port=104"} << false << 0 << "";
+        QTest::newRow("port not a number") << QStringList{u"Port=abc"_s} << true << 0 << "";
+        QTest::newRow("port out of range") << QStringList{u"Port=70000"_s} << true << 0 << "";
+        QTest::newRow("limit zero") << QStringList{u"MaxAssociations=0"_s} << true << 0 << "";
+        QTest::newRow("limit not a number") << QStringList{u"MaxAssociations=many"_s} << true << 0 << "";
+        QTest::newRow("bind to a name") << QStringList{u"Bind=localhost"_s} << true << 0 << "";
+        QTest::newRow("unknown level") << QStringList{u"LogLevel=9"_s, u"Port=104"_s} << false << 0 << "";
         QTest::newRow("garbled entry refused, others kept")
-            << QStringList{"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||MR01^^VMWL_KK MR01;--^^^^||", "LogLevel=4"} << false
-            << 4 << "MR01";
+            << QStringList{u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||MR01^^VMWL_KK MR01;--^^^^||"_s, u"LogLevel=4"_s}
+            << false << 4 << u"MR01"_s;
+        QTest::newRow("17-letter title refused")
+            << QStringList{u"CustomAETitle=SEVENTEEN_LETTERS^^VMWL_X^^^^||CT01^^VMWL_KK_CT01^^^^||"_s} << false << 0
+            << u"SEVENTEEN_LETTERS"_s;
         QTest::newRow("entry without view")
-            << QStringList{"CustomAETitle=US01||CT01^^VMWL_KK_CT01^^^^||"} << false << 0 << "US01";
+            << QStringList{u"CustomAETitle=US01||CT01^^VMWL_KK_CT01^^^^||"_s} << false << 0 << "US01";
     }
 
     void controlFileProblems()
@@ -123,7 +132,7 @@ private Q_SLOTS:
         QCOMPARE(c.logLevel, logLevel);
         if (!refusedDevice.isEmpty()) {
             QCOMPARE(gateway::viewFor(c, refusedDevice), QString());
-            QCOMPARE(gateway::viewFor(c, QStringLiteral("CT01")), QStringLiteral("VMWL_KK_CT01"));
+            QCOMPARE(gateway::viewFor(c, u"CT01"_s), u"VMWL_KK_CT01"_s);
         }
     }
 
@@ -176,25 +185,24 @@ private Q_SLOTS:
         const QDateTime when(QDate(2019, 9, 16), QTime(14, 49, 19));
         gateway::GatewayLog log(dir.path(), 4, [&] { return when; });
         // What a device sends may hold line ends, NUL and the log's own markers.
-        const QString forged = QStringLiteral("\r\n<2019-09-16 14:49:19> : DcmSCP: Association Terminated") + QChar(0) +
-                               QStringLiteral("(0010,0020) LO [X] (Success)=");
-        log.write(QStringLiteral("Calling AP Title: MR01") + gateway::peerText(forged));
-        log.write(
-            QStringLiteral("(0008,0005) CS [ISO_IR 100]                             #  10, 1 SpecificCharacterSet"));
-        log.write(QStringLiteral("Worklist view: VMWL_KK_MR01"));
-        log.write(QStringLiteral("Modality find query = SELECT a FROM VMWL_KK_MR01 WHERE (1 = 1) AND modality = 'MR'"));
-        log.write(QStringLiteral("(0010,0020) LO [12345678]                               #   8, 1 PatientID"));
-        log.write(QStringLiteral("(0010,0020) LO [98765432]                               #   8, 1 PatientID"));
-        log.write(QStringLiteral("Worklist Find SCP Response : 3 (Success)"));
-        log.write(QStringLiteral("DcmSCP: Association Terminated"));
-        QFile file(QDir(dir.path()).filePath(QStringLiteral("ZORadoDidService_20190916.log")));
+        const QString forged = u"\r\n<2019-09-16 14:49:19> : DcmSCP: Association Terminated"_s + QChar(0) +
+                               u"(0010,0020) LO [X] (Success)="_s;
+        log.write(u"Calling AP Title: MR01"_s + gateway::peerText(forged));
+        log.write(u"(0008,0005) CS [ISO_IR 100]                             #  10, 1 SpecificCharacterSet"_s);
+        log.write(u"Worklist view: VMWL_KK_MR01"_s);
+        log.write(u"Modality find query = SELECT a FROM VMWL_KK_MR01 WHERE (1 = 1) AND modality = 'MR'"_s);
+        log.write(u"(0010,0020) LO [12345678]                               #   8, 1 PatientID"_s);
+        log.write(u"(0010,0020) LO [98765432]                               #   8, 1 PatientID"_s);
+        log.write(u"Worklist Find SCP Response : 3 (Success)"_s);
+        log.write(u"DcmSCP: Association Terminated"_s);
+        QFile file(QDir(dir.path()).filePath(u"ZORadoDidService_20190916.log"_s));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         QCOMPARE(bytes.count("\r\n"), 8);
         QVERIFY(!bytes.contains('\0'));
 
         gatewaylog::Scanner scanner;
-        gatewaylog::OrderLookup lookup(QStringLiteral("MR01"), QStringLiteral("VMWL_KK_MR01"));
+        gatewaylog::OrderLookup lookup(u"MR01"_s, u"VMWL_KK_MR01"_s);
         for (auto *pair : {static_cast<void *>(&scanner), static_cast<void *>(&lookup)}) {
             file.seek(0);
             const bool scan = pair == &scanner;
@@ -207,15 +215,14 @@ private Q_SLOTS:
             });
         }
         QCOMPARE(scanner.entries(),
-                 QStringList{QStringLiteral("+//+MR01\\x0D\\x0A<2019-09-16 14\\x3A49\\x3A19> \\x3A DcmSCP\\x3A "
-                                            "Association Terminated\\x00\\x280010,"
-                                            "0020\\x29 LO [X] \\x28Success\\x29\\x3D+///+*//*[ISO_IR 100]*///*-//-FROM "
-                                            "VMWL_KK_MR01 WHERE (1 = 1) AND "
-                                            "modality = 'MR'-///-")});
-        QCOMPARE(gatewaylog::inspect(scanner.entries().first()).view.value_or(QString()),
-                 QStringLiteral("VMWL_KK_MR01"));
-        QCOMPARE(lookup.text(), QStringLiteral("    환자 번호 : [12345678]\r\n    환자 번호 : [98765432]\r\n"
-                                               "<2019-09-16 14:49:19> : 3 (Success)\r\n\r\n"));
+                 QStringList{u"+//+MR01\\x0D\\x0A<2019-09-16 14\\x3A49\\x3A19> \\x3A DcmSCP\\x3A "
+                             "Association Terminated\\x00\\x280010,"
+                             "0020\\x29 LO [X] \\x28Success\\x29\\x3D+///+*//*[ISO_IR 100]*///*-//-FROM "
+                             "VMWL_KK_MR01 WHERE (1 = 1) AND "
+                             "modality = 'MR'-///-"_s});
+        QCOMPARE(gatewaylog::inspect(scanner.entries().first()).view.value_or(QString()), u"VMWL_KK_MR01"_s);
+        QCOMPARE(lookup.text(), u"    환자 번호 : [12345678]\r\n    환자 번호 : [98765432]\r\n"
+                                "<2019-09-16 14:49:19> : 3 (Success)\r\n\r\n"_s);
     }
 };
 

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using gatewaylog::LogOption;
 using namespace checks;
 
@@ -20,8 +22,7 @@ class TestLogLevel : public QObject
     static std::unique_ptr<AppHarness> start(const QByteArray &levelLines)
     {
         auto app = std::make_unique<AppHarness>(QDate(2026, 12, 6), [&](TestSite &site) {
-            site.writeBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"),
-                            controlText(levelLines));
+            site.writeBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s, controlText(levelLines));
         });
         app->login();
         return app;
@@ -57,35 +58,6 @@ private Q_SLOTS:
         QCOMPARE(level ? int(*level) : -1, recognised);
     }
 
-    void rewrite_data()
-    {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<bool>("reading");
-        QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<int>("recognised");
-        const auto row = [](const char *name, const QStringList &lines, int selected, bool reading,
-                            const QStringList &expected, int recognised) {
-            QTest::newRow(name) << lines << selected << reading << expected << recognised;
-        };
-        row("first line", {"LogLevel=4", "B=2"}, 0, false, {"LogLevel=0", "B=2"}, -1);
-        row("none", {"A=1", "B=2"}, 1, false, {"A=1", "B=2"}, -1);
-        row("reading takes the level", {"A", "LogLevel=4"}, 0, true, {"A", "LogLevel=4"}, 1);
-        row("reading an unknown level", {"LogLevel= 4"}, 0, true, {"LogLevel=0"}, -1);
-    }
-
-    void rewrite()
-    {
-        QFETCH(QStringList, lines);
-        QFETCH(int, selected);
-        QFETCH(bool, reading);
-        QFETCH(QStringList, expected);
-        QFETCH(int, recognised);
-        const auto result = gatewaylog::rewriteLevels(lines, LogOption(selected), reading);
-        QCOMPARE(result.lines, expected);
-        QCOMPARE(result.recognised ? int(*result.recognised) : -1, recognised);
-    }
-
     // What the operator's clicks leave in the file, and how often the gateway restarts.
     void options_data()
     {
@@ -98,14 +70,17 @@ private Q_SLOTS:
             QTest::newRow(name) << QByteArray(levels) << actions << QByteArray(written) << restarts;
         };
         row("opening changes nothing", "LogLevel=2\r\n", {}, "LogLevel=2\r\n", 0);
-        row("detailed", "LogLevel=2\r\n", {"click Option2"}, "LogLevel=4\r\n", 1);
-        row("none after level 4", "LogLevel=4\r\n", {"click Option1"}, "LogLevel=0\r\n", 1);
-        row("unrecognised level: the first click only arms", "LogLevel=5\r\n", {"click Option2"}, "LogLevel=5\r\n", 0);
-        row("unrecognised level, then none", "LogLevel=5\r\n", {"click Option2", "click Option1"}, "LogLevel=0\r\n", 1);
-        row("every level line, other settings kept", "LogLevel=1\r\nMaxLogLevel=3\r\nLogLevel=2\r\n", {"click Option2"},
-            "LogLevel=4\r\nMaxLogLevel=3\r\nLogLevel=4\r\n", 1);
-        row("closing while detailed writes none", "LogLevel=2\r\n", {"click Option2", "close"}, "LogLevel=0\r\n", 2);
-        row("closing while none", "LogLevel=3\r\n", {"close"}, "LogLevel=3\r\n", 0);
+        row("detailed", "LogLevel=2\r\n", {u"click Option2"_s}, "LogLevel=4\r\n", 1);
+        row("none after level 4", "LogLevel=4\r\n", {u"click Option1"_s}, "LogLevel=0\r\n", 1);
+        row("unrecognised level: the first click only arms", "LogLevel=5\r\n", {u"click Option2"_s}, "LogLevel=5\r\n",
+            0);
+        row("unrecognised level, then none", "LogLevel=5\r\n", {u"click Option2"_s, u"click Option1"_s},
+            "LogLevel=0\r\n", 1);
+        row("every level line, other settings kept", "LogLevel=1\r\nMaxLogLevel=3\r\nLogLevel=2\r\n",
+            {u"click Option2"_s}, "LogLevel=4\r\nMaxLogLevel=3\r\nLogLevel=4\r\n", 1);
+        row("closing while detailed writes none", "LogLevel=2\r\n", {u"click Option2"_s, u"close"_s}, "LogLevel=0\r\n",
+            2);
+        row("closing while none", "LogLevel=3\r\n", {u"close"_s}, "LogLevel=3\r\n", 0);
     }
 
     void options()
@@ -117,28 +92,28 @@ private Q_SLOTS:
         auto app = start(levels);
         for (const QString &action : actions)
             app->act(action);
-        QCOMPARE(app->site().readBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini")),
+        QCOMPARE(app->site().readBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s),
                  controlText(written));
         QStringList expected;
         for (int i = 0; i < restarts; ++i)
             expected += restart();
         QCOMPARE(app->commands(), expected);
-        QCOMPARE(app->ended(), actions.contains(QStringLiteral("close")));
+        QCOMPARE(app->ended(), actions.contains(u"close"_s));
     }
 
     void applyingPausesBetweenStopAndStart()
     {
         auto app = start("LogLevel=2\r\n");
-        QCOMPARE(value(*app, QStringLiteral("Option1")), 1);
-        app->act(QStringLiteral("click Option2"));
+        QCOMPARE(value(*app, u"Option1"_s), 1);
+        app->act(u"click Option2"_s);
         // Stops, then the one-second pause, then the start.
         QCOMPARE(app->pauses().size(), 1);
-        QCOMPARE(app->pauses().at(0).toObject().value(QStringLiteral("afterCommands")).toInt(), 2);
-        QCOMPARE(app->pauses().at(0).toObject().value(QStringLiteral("ms")).toInt(), 1000);
-        QCOMPARE(app->text(QStringLiteral("Label3")), QStringLiteral("설정 완료"));
-        QVERIFY(enabled(*app, QStringLiteral("Command7")) && enabled(*app, QStringLiteral("Command12")));
-        app->act(QStringLiteral("close"));
-        QCOMPARE(app->pauses().at(1).toObject().value(QStringLiteral("afterCommands")).toInt(), 5);
+        QCOMPARE(app->pauses().at(0).toObject().value(u"afterCommands"_s).toInt(), 2);
+        QCOMPARE(app->pauses().at(0).toObject().value(u"ms"_s).toInt(), 1000);
+        QCOMPARE(app->text(u"Label3"_s), u"설정 완료"_s);
+        QVERIFY(enabled(*app, u"Command7"_s) && enabled(*app, u"Command12"_s));
+        app->act(u"close"_s);
+        QCOMPARE(app->pauses().at(1).toObject().value(u"afterCommands"_s).toInt(), 5);
         QVERIFY(!app->form().database().isOpen());
     }
 
@@ -160,13 +135,13 @@ private Q_SLOTS:
         if (remove)
             QFile::remove(app->controlFile());
         else
-            app->site().writeBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"),
+            app->site().writeBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s,
                                    controlText("LogLevel=2\r\nName=\xF0\x9F\x98\x80\r\n"));
-        app->act(QStringLiteral("click Option2"));
+        app->act(u"click Option2"_s);
         QCOMPARE(app->messages().size(), 1);
         QVERIFY2(lastMessage(*app).contains(message), qPrintable(lastMessage(*app)));
         QCOMPARE(app->commands(), restart());
-        QVERIFY(enabled(*app, QStringLiteral("Command7")));
+        QVERIFY(enabled(*app, u"Command7"_s));
     }
 };
 

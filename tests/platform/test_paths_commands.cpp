@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestPathsCommands : public QObject
 {
     Q_OBJECT
@@ -17,40 +19,37 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("windowsPath");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("control file") << QStringLiteral("C:\\RUDIVUV\\RUDIVUV_MWLScp\\ZORadoDidServiceControl.ini")
-                                      << QStringLiteral("/root/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini");
-        QTest::newRow("folder keeps its slash")
-            << QStringLiteral("C:\\RUDIVUV\\Log\\") << QStringLiteral("/root/c/RUDIVUV/Log/");
-        QTest::newRow("drive letter lower-cased") << QStringLiteral("D:\\data") << QStringLiteral("/root/d/data");
-        QTest::newRow("doubled separators") << QStringLiteral("C:\\A\\\\B") << QStringLiteral("/root/c/A/B");
-        QTest::newRow("UNC path") << QStringLiteral("\\\\server\\share\\x")
-                                  << QStringLiteral("/root/unc/server/share/x");
+        QTest::newRow("control file") << u"C:\\RUDIVUV\\RUDIVUV_MWLScp\\ZORadoDidServiceControl.ini"_s
+                                      << u"/root/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s;
+        QTest::newRow("folder keeps its slash") << u"C:\\RUDIVUV\\Log\\"_s << u"/root/c/RUDIVUV/Log/"_s;
+        QTest::newRow("drive letter lower-cased") << u"D:\\data"_s << u"/root/d/data"_s;
+        QTest::newRow("doubled separators") << u"C:\\A\\\\B"_s << u"/root/c/A/B"_s;
+        QTest::newRow("UNC path") << u"\\\\server\\share\\x"_s << u"/root/unc/server/share/x"_s;
     }
 
     void mapsWindowsPaths()
     {
         QFETCH(QString, windowsPath);
         QFETCH(QString, expected);
-        QCOMPARE(platform::mapWindowsPath(QStringLiteral("/root"), windowsPath), expected);
+        QCOMPARE(platform::mapWindowsPath(u"/root"_s, windowsPath), expected);
     }
 
     void findsExistingFoldersInOtherLetterCase()
     {
         QTemporaryDir root;
-        QDir(root.path()).mkpath(QStringLiteral("c/Rudivuv/log"));
-        QCOMPARE(platform::mapWindowsPath(root.path(), QStringLiteral("C:\\RUDIVUV\\Log\\")),
-                 root.path() + QStringLiteral("/c/Rudivuv/log/"));
-        QCOMPARE(platform::mapWindowsPath(root.path(), QStringLiteral("C:\\RUDIVUV\\Other\\")),
-                 root.path() + QStringLiteral("/c/Rudivuv/Other/"));
+        QDir(root.path()).mkpath(u"c/Rudivuv/log"_s);
+        QCOMPARE(platform::mapWindowsPath(root.path(), u"C:\\RUDIVUV\\Log\\"_s), root.path() + u"/c/Rudivuv/log/"_s);
+        QCOMPARE(platform::mapWindowsPath(root.path(), u"C:\\RUDIVUV\\Other\\"_s),
+                 root.path() + u"/c/Rudivuv/Other/"_s);
     }
 
     void defaultDriveRootAndAppFiles()
     {
-        const platform::Paths paths(QStringLiteral("/site"), QString());
-        QCOMPARE(paths.driveRoot(), QStringLiteral("/site/drives"));
-        QCOMPARE(paths.appFile(QStringLiteral("DB.ini")), QStringLiteral("/site/DB.ini"));
-        QCOMPARE(paths.appFile(QStringLiteral("\\TUSERSETTING\\400-VIEWER-DLPTLS.txt")),
-                 QStringLiteral("/site/TUSERSETTING/400-VIEWER-DLPTLS.txt"));
+        const platform::Paths paths(u"/site"_s, QString());
+        QCOMPARE(paths.driveRoot(), u"/site/drives"_s);
+        QCOMPARE(paths.appFile(u"DB.ini"_s), u"/site/DB.ini"_s);
+        QCOMPARE(paths.appFile(u"\\TUSERSETTING\\400-VIEWER-DLPTLS.txt"_s),
+                 u"/site/TUSERSETTING/400-VIEWER-DLPTLS.txt"_s);
     }
 
     void launcherRunsSiteBinThenPath()
@@ -58,8 +57,8 @@ private Q_SLOTS:
         if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows)
             QSKIP("the site's stand-in commands are shell scripts; Windows starts its own commands");
         QTemporaryDir site;
-        QDir(site.path()).mkpath(QStringLiteral("bin"));
-        const QString script = site.filePath(QStringLiteral("bin/taskkill"));
+        QDir(site.path()).mkpath(u"bin"_s);
+        const QString script = site.filePath(u"bin/taskkill"_s);
         QFile f(script);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("#!/bin/sh\necho \"$@\" >> \"$(dirname \"$0\")/../calls.log\"\n");
@@ -67,15 +66,14 @@ private Q_SLOTS:
         f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
         platform::SystemCommandLauncher launcher(site.path());
-        launcher.start(QStringLiteral("taskkill /F /IM ZORadoDidService.exe /T"));
-        launcher.start(QStringLiteral("no-such-command-anywhere --x"));
-        launcher.start(QStringLiteral("true"));
-        QCOMPARE(launcher.history(),
-                 (QStringList{QStringLiteral("taskkill /F /IM ZORadoDidService.exe /T"),
-                              QStringLiteral("no-such-command-anywhere --x"), QStringLiteral("true")}));
+        launcher.start(u"taskkill /F /IM ZORadoDidService.exe /T"_s);
+        launcher.start(u"no-such-command-anywhere --x"_s);
+        launcher.start(u"true"_s);
+        QCOMPARE(launcher.history(), (QStringList{u"taskkill /F /IM ZORadoDidService.exe /T"_s,
+                                                  u"no-such-command-anywhere --x"_s, u"true"_s}));
 
         // The command is not waited for; its effect arrives shortly.
-        const QString log = site.filePath(QStringLiteral("calls.log"));
+        const QString log = site.filePath(u"calls.log"_s);
         auto content = [&log] {
             QFile calls(log);
             return calls.open(QIODevice::ReadOnly) ? calls.readAll() : QByteArray();

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 class TestTextFile : public QObject
 {
     Q_OBJECT
@@ -39,36 +41,36 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("lines");
         QTest::newRow("empty file") << QByteArray() << QStringList();
-        QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
-        QTest::newRow("lone CR ends a line") << QByteArray("a\rb\r") << QStringList{"a", "b"};
-        QTest::newRow("lone LF stays in the text") << QByteArray("a\nb\nc\n") << QStringList{"a\nb\nc\n"};
-        QTest::newRow("last line without end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
-        QTest::newRow("empty lines kept") << QByteArray("\r\n\r\nx\r\n") << QStringList{"", "", "x"};
-        QTest::newRow("LF CR is LF then a line end") << QByteArray("a\n\rb") << QStringList{"a\n", "b"};
-        QTest::newRow("blanks kept") << QByteArray("  a  \r\n") << QStringList{"  a  "};
+        QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("lone CR ends a line") << QByteArray("a\rb\r") << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("lone LF stays in the text") << QByteArray("a\nb\nc\n") << QStringList{u"a\nb\nc\n"_s};
+        QTest::newRow("last line without end") << QByteArray("a\r\nb") << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("empty lines kept") << QByteArray("\r\n\r\nx\r\n") << QStringList{u""_s, u""_s, u"x"_s};
+        QTest::newRow("LF CR is LF then a line end") << QByteArray("a\n\rb") << QStringList{u"a\n"_s, u"b"_s};
+        QTest::newRow("blanks kept") << QByteArray("  a  \r\n") << QStringList{u"  a  "_s};
         // Read as a broken character, not dropped, so that a rewrite refuses the file.
         QTest::newRow("double-byte character cut at the line end")
-            << QByteArray("\xC7\xD1\xB1\r\n\xB1") << QStringList{QStringLiteral("한\uFFFD"), QStringLiteral("\uFFFD")};
+            << QByteArray("\xC7\xD1\xB1\r\n\xB1") << QStringList{u"한\uFFFD"_s, u"\uFFFD"_s};
     }
 
     void lineEnds()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, lines);
-        const QString path = write(QStringLiteral("lines.txt"), bytes);
+        const QString path = write(u"lines.txt"_s, bytes);
         QCOMPARE(platform::readLines(path), lines);
         QString whole;
         for (const QString &line : lines)
-            whole += line + QStringLiteral("\r\n");
+            whole += line + u"\r\n"_s;
         QCOMPARE(platform::readTextFile(path), whole);
     }
 
     void koreanThroughCp949()
     {
-        const QString korean = QStringLiteral("한글이름 / 검사명영문 홍길동 똠방각하");
+        const QString korean = u"한글이름 / 검사명영문 홍길동 똠방각하"_s;
         const QByteArray cp949 = platform::toCp949(korean).value();
         QVERIFY(cp949.startsWith("\xC7\xD1\xB1\xDB")); // 한글 in CP949
-        const QString path = write(QStringLiteral("korean.txt"), cp949 + "\r\n" + cp949);
+        const QString path = write(u"korean.txt"_s, cp949 + "\r\n" + cp949);
         QCOMPARE(platform::readLines(path), (QStringList{korean, korean}));
 
         platform::writeTextFile(path, korean);
@@ -80,12 +82,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("cp949"); // empty: cannot be written
         QTest::addColumn<bool>("eucKr");
-        QTest::newRow("ASCII") << QStringLiteral("CT01^A") << QByteArray("CT01^A") << true;
-        QTest::newRow("KS X 1001") << QStringLiteral("홍길동") << QByteArray("\xC8\xAB\xB1\xE6\xB5\xBF") << true;
-        QTest::newRow("CP949 only") << QStringLiteral("똠") << QByteArray("\x8C\x63") << false;
-        QTest::newRow("mixed, CP949 only at the end")
-            << QStringLiteral("김똠") << QByteArray("\xB1\xE8\x8C\x63") << false;
-        QTest::newRow("outside CP949") << QStringLiteral("\U0001F600") << QByteArray() << false;
+        QTest::newRow("ASCII") << u"CT01^A"_s << QByteArray("CT01^A") << true;
+        QTest::newRow("KS X 1001") << u"홍길동"_s << QByteArray("\xC8\xAB\xB1\xE6\xB5\xBF") << true;
+        QTest::newRow("CP949 only") << u"똠"_s << QByteArray("\x8C\x63") << false;
+        QTest::newRow("mixed, CP949 only at the end") << u"김똠"_s << QByteArray("\xB1\xE8\x8C\x63") << false;
+        QTest::newRow("outside CP949") << u"\U0001F600"_s << QByteArray() << false;
     }
 
     void encodings()
@@ -115,7 +116,7 @@ private Q_SLOTS:
     void writeAddsOneLineEndAndRoundTrips()
     {
         QFETCH(QByteArray, original);
-        const QString path = write(QStringLiteral("control.ini"), original);
+        const QString path = write(u"control.ini"_s, original);
         platform::writeTextFile(path, platform::joinCrLf(platform::readLines(path)));
         QCOMPARE(read(path), original);
     }
@@ -123,23 +124,22 @@ private Q_SLOTS:
     void failedWriteLeavesOldFileWhole()
     {
         const QByteArray original("CustomAETitle=CT01^^VMWL_KK_CT01^^^^||\r\nLogLevel=2\r\n");
-        const QString path = write(QStringLiteral("keep.ini"), original);
+        const QString path = write(u"keep.ini"_s, original);
         // A character the code page cannot hold must not turn into '?' in the
         // site's configuration.
-        QVERIFY_THROWS_EXCEPTION(platform::Error,
-                                 platform::writeTextFile(path, QStringLiteral("CustomAETitle=\U0001F600^^X")));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, platform::writeTextFile(path, u"CustomAETitle=\U0001F600^^X"_s));
         QCOMPARE(read(path), original);
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("keep")),
-                 QStringList{QStringLiteral("keep.ini")});
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(u"keep"_s),
+                 QStringList{u"keep.ini"_s});
     }
 
     void missingFilesAndFoldersAreNamed()
     {
-        const QString folder = m_dir.filePath(QStringLiteral("no/such/folder/file.ini"));
-        const QString file = m_dir.filePath(QStringLiteral("missing.txt"));
-        for (const auto &[path, call] : {std::pair<QString, std::function<void()>>{
-                                             folder, [&] { platform::writeTextFile(folder, QStringLiteral("x")); }},
-                                         {file, [&] { platform::readTextFile(file); }}}) {
+        const QString folder = m_dir.filePath(u"no/such/folder/file.ini"_s);
+        const QString file = m_dir.filePath(u"missing.txt"_s);
+        for (const auto &[path, call] :
+             {std::pair<QString, std::function<void()>>{folder, [&] { platform::writeTextFile(folder, u"x"_s); }},
+              {file, [&] { platform::readTextFile(file); }}}) {
             try {
                 call();
                 QFAIL("no error");
@@ -155,23 +155,23 @@ private Q_SLOTS:
         // the new text arrives as a new file renamed over it. Windows refuses
         // that while the file is held: then nothing changes and the operator
         // is told why.
-        const QString path = write(QStringLiteral("atomic.ini"), "OLD\r\n");
+        const QString path = write(u"atomic.ini"_s, "OLD\r\n");
         QFile reader(path);
         QVERIFY(reader.open(QIODevice::ReadOnly));
         if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows) {
             try {
-                platform::writeTextFile(path, QStringLiteral("NEW"));
+                platform::writeTextFile(path, u"NEW"_s);
                 QFAIL("no error");
             } catch (const platform::Error &e) {
-                QVERIFY2(e.text().contains(QStringLiteral("다른 프로그램이 파일을 사용하고")), qPrintable(e.text()));
+                QVERIFY2(e.text().contains(u"다른 프로그램이 파일을 사용하고"_s), qPrintable(e.text()));
             }
             reader.close();
             QCOMPARE(read(path), QByteArray("OLD\r\n"));
-            QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("atomic")),
-                     QStringList{QStringLiteral("atomic.ini")});
-            platform::writeTextFile(path, QStringLiteral("NEW"));
+            QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(u"atomic"_s),
+                     QStringList{u"atomic.ini"_s});
+            platform::writeTextFile(path, u"NEW"_s);
         } else {
-            platform::writeTextFile(path, QStringLiteral("NEW"));
+            platform::writeTextFile(path, u"NEW"_s);
             QCOMPARE(reader.readAll(), QByteArray("OLD\r\n"));
         }
         QCOMPARE(read(path), QByteArray("NEW\r\n"));

@@ -7,6 +7,8 @@
 
 #include <QDir>
 
+using namespace Qt::StringLiterals;
+
 AppHarness::AppHarness(const QDate &today, const std::function<void(TestSite &)> &prepare)
     : m_site(today), m_paths(m_site.dir(), m_site.file(QStringLiteral("drives"))), m_clock(today)
 {
@@ -54,7 +56,7 @@ void AppHarness::act(const QString &line)
 
 void AppHarness::login()
 {
-    act(QStringLiteral("login ") + app::accessCode(m_clock.today()));
+    act(u"login "_s + app::accessCode(m_clock.today()));
 }
 
 QJsonObject AppHarness::state() const
@@ -64,25 +66,24 @@ QJsonObject AppHarness::state() const
 
 QJsonObject AppHarness::control(const QString &name) const
 {
-    return state().value(QStringLiteral("controls")).toObject().value(name).toObject();
+    return state().value(u"controls"_s).toObject().value(name).toObject();
 }
 
 QString AppHarness::text(const QString &name) const
 {
     const QJsonObject c = control(name);
-    return c.contains(QStringLiteral("text")) ? c.value(QStringLiteral("text")).toString()
-                                              : c.value(QStringLiteral("caption")).toString();
+    return c.contains(u"text"_s) ? c.value(u"text"_s).toString() : c.value(u"caption"_s).toString();
 }
 
 QStringList AppHarness::items(const QString &name) const
 {
     QStringList list;
-    for (const QJsonValue &v : control(name).value(QStringLiteral("items")).toArray())
+    for (const QJsonValue &v : control(name).value(u"items"_s).toArray())
         list.append(v.toString());
     return list;
 }
 
 QString AppHarness::controlFile() const
 {
-    return m_site.file(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"));
+    return m_site.file(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s);
 }

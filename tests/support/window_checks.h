@@ -56,7 +56,7 @@ inline std::function<void(TestSite &)> demoPlus(const QByteArray &sql)
 {
     return [sql](TestSite &site) {
         site.writeBytes(QStringLiteral("archive/demo.sql"),
-                        site.readBytes(QStringLiteral("archive/demo.sql")) + "\n" + sql + "\n");
+                        site.readBytes(QStringLiteral("archive/demo.sql")).append('\n').append(sql).append('\n'));
     };
 }
 

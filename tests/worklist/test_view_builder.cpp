@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace checks;
 
 // "DB 등록", the presets, "삭제" and "초기화" on a fresh demo site.
@@ -10,80 +12,30 @@ class TestViewBuilder : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void registerEachKind_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("view");
-        QTest::newRow("KK") << 0 << "VMWL_KK_MR1_11";
-        QTest::newRow("KE") << 1 << "VMWL_KE_MR1_11";
-        QTest::newRow("EK") << 2 << "VMWL_EK_MR1_11";
-        QTest::newRow("EE") << 3 << "VMWL_EE_MR1_11";
-        QTest::newRow("EG") << 4 << "VMWL_EG_MR1_11";
-    }
-
-    void registerEachKind()
-    {
-        QFETCH(int, kind);
-        QFETCH(QString, view);
-        AppHarness app;
-        app.login();
-        const QByteArray before = controlFile(app);
-        for (const QString &action :
-             {QStringLiteral("pick Combo3 %1").arg(kind), QStringLiteral("type Text2 mr-1"),
-              QStringLiteral("type Text6 mr"), QStringLiteral("type Text3 mr,ct"), QStringLiteral("click Command6")})
-            app.act(action);
-
-        QCOMPARE(app.messages().size(), 1);
-        QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
-        QVERIFY(app.items(QStringLiteral("List2")).contains(view));
-        const QString statement = statements(app).filter(QStringLiteral("Create View")).value(0);
-        QVERIFY(statement.startsWith(QStringLiteral("Create View ") + view + QStringLiteral("(\r\n")));
-        QVERIFY(statement.endsWith(QStringLiteral("And a.Order_Modality IN ('MR','CT') \r\n")));
-        QByteArray expected = before;
-        expected.replace("^^VMWL_EE_DR01^^^^||\r\n", "^^VMWL_EE_DR01^^^^||mr-1^^" + view.toLatin1() + "^^^^||\r\n");
-        QCOMPARE(controlFile(app), expected);
-        QCOMPARE(app.commands(), restart());
-        QCOMPARE(app.pauses().at(0).toObject().value(QStringLiteral("afterCommands")).toInt(), 2);
-        // The fields are reset.
-        QCOMPARE(app.text(QStringLiteral("Text2")) + app.text(QStringLiteral("Text3")), QString());
-        QCOMPARE(app.text(QStringLiteral("Combo3")), QStringLiteral("영문이름 / 검사명영문"));
-        QCOMPARE(app.text(QStringLiteral("Combo2")), QStringLiteral("ISO_IR 100"));
-
-        // The view serves the demo orders of its modalities, as registered.
-        db::Recordset served = app.form().database().open(
-            QStringLiteral("Select Modality, scheduled_station_aetitle, specific_character_set, Patient_Name, "
-                           "Scheduled_procedure_desc From ") +
-            view);
-        QVERIFY(served.recordCount() > 0);
-        QCOMPARE(served.text(0) + served.text(1) + served.text(2), QStringLiteral("MRmr-1ISO_IR 100"));
-        QVERIFY(!served.text(3).isEmpty() && !served.text(4).isEmpty());
-    }
-
     void languagesOfTheKinds()
     {
         AppHarness app;
         app.login();
         for (int kind = 0; kind < 5; ++kind) {
-            app.act(QStringLiteral("pick Combo3 %1").arg(kind));
-            app.act(QStringLiteral("type Text2 K%1").arg(kind));
-            app.act(QStringLiteral("type Text3 CR"));
-            app.act(QStringLiteral("click Command6"));
+            app.act(u"pick Combo3 %1"_s.arg(kind));
+            app.act(u"type Text2 K%1"_s.arg(kind));
+            app.act(u"type Text3 CR"_s);
+            app.act(u"click Command6"_s);
         }
         auto first = [&](const QString &view, const QString &field) {
-            return column(app, QStringLiteral("Select %1 From %2 Where patient_Id = '2026000123' Order by "
-                                              "SCHEDULED_PROCEDURE_DATE")
-                                   .arg(field, view))
+            return column(app, u"Select %1 From %2 Where patient_Id = '2026000123' Order by "
+                               "SCHEDULED_PROCEDURE_DATE"_s.arg(field, view))
                 .value(0);
         };
-        QCOMPARE(first("VMWL_KK_K0", "Patient_Name"), QStringLiteral("홍길동"));
-        QCOMPARE(first("VMWL_KE_K1", "Patient_Name"), QStringLiteral("홍길동"));
-        QCOMPARE(first("VMWL_EK_K2", "Patient_Name"), QStringLiteral("HONG^GILDONG"));
-        QCOMPARE(first("VMWL_EE_K3", "Patient_Name"), QStringLiteral("HONG^GILDONG"));
-        QCOMPARE(first("VMWL_EG_K4", "Patient_Name"), QStringLiteral("HONG^GILDONG"));
-        const QString korean = first("VMWL_KK_K0", "Scheduled_procedure_desc");
-        const QString english = first("VMWL_EE_K3", "Scheduled_procedure_desc");
+        QCOMPARE(first(u"VMWL_KK_K0"_s, u"Patient_Name"_s), u"홍길동"_s);
+        QCOMPARE(first(u"VMWL_KE_K1"_s, u"Patient_Name"_s), u"홍길동"_s);
+        QCOMPARE(first(u"VMWL_EK_K2"_s, u"Patient_Name"_s), u"HONG^GILDONG"_s);
+        QCOMPARE(first(u"VMWL_EE_K3"_s, u"Patient_Name"_s), u"HONG^GILDONG"_s);
+        QCOMPARE(first(u"VMWL_EG_K4"_s, u"Patient_Name"_s), u"HONG^GILDONG"_s);
+        const QString korean = first(u"VMWL_KK_K0"_s, u"Scheduled_procedure_desc"_s);
+        const QString english = first(u"VMWL_EE_K3"_s, u"Scheduled_procedure_desc"_s);
         QVERIFY(korean != english);
-        QCOMPARE(first("VMWL_EK_K2", "Scheduled_procedure_desc"), korean);
+        QCOMPARE(first(u"VMWL_EK_K2"_s, u"Scheduled_procedure_desc"_s), korean);
         QVERIFY(english.size() <= 18); // cut by Check11 for EE
     }
 
@@ -107,47 +59,47 @@ private Q_SLOTS:
         QFETCH(int, checked);
         AppHarness app;
         app.login();
-        app.act(QStringLiteral("pick Combo3 0")); // cleared and disabled first
+        app.act(u"pick Combo3 0"_s); // cleared and disabled first
         app.act(action);
-        QCOMPARE(value(app, QStringLiteral("Check11")), checked);
-        QCOMPARE(enabled(app, QStringLiteral("Check11")), checked == 1);
+        QCOMPARE(value(app, u"Check11"_s), checked);
+        QCOMPARE(enabled(app, u"Check11"_s), checked == 1);
     }
 
     void viewListNamesEveryVmwlObject()
     {
         AppHarness app(QDate(2026, 12, 6), demoPlus("DROP VIEW VMWL;\nCREATE TABLE VMWL_TEST(a);"));
         app.login();
-        QCOMPARE(app.items(QStringLiteral("List2")), QStringList{QStringLiteral("VMWL_TEST")});
-        QVERIFY(statements(app).contains(QStringLiteral("Select * From   Sys.Objects Where  Name like  'VMWL%'")));
+        QCOMPARE(app.items(u"List2"_s), QStringList{u"VMWL_TEST"_s});
+        QVERIFY(statements(app).contains(u"Select * From   Sys.Objects Where  Name like  'VMWL%'"_s));
     }
 
     void alterAnsweredNoChangesNothing()
     {
         AppHarness app;
         app.login();
-        app.act(QStringLiteral("type Text2 DR02"));
-        app.act(QStringLiteral("click Command6"));
+        app.act(u"type Text2 DR02"_s);
+        app.act(u"click Command6"_s);
         const QByteArray file = controlFile(app);
         const int statementsBefore = statements(app).size();
-        app.act(QStringLiteral("type Text2 dr02"));
-        app.act(QStringLiteral("answer No"));
-        app.act(QStringLiteral("click Command6"));
+        app.act(u"type Text2 dr02"_s);
+        app.act(u"answer No"_s);
+        app.act(u"click Command6"_s);
         const QJsonObject question = app.messages().last().toObject();
-        QCOMPARE(question.value(QStringLiteral("text")).toString(),
-                 QStringLiteral("동일한 이름의 View 생성되어 있습니다.\r\n수정 하시겠습니까?"));
-        QCOMPARE(question.value(QStringLiteral("buttons")).toString(), QStringLiteral("YesNo"));
+        QCOMPARE(question.value(u"text"_s).toString(),
+                 u"동일한 이름의 View 생성되어 있습니다.\r\n수정 하시겠습니까?"_s);
+        QCOMPARE(question.value(u"buttons"_s).toString() + question.value(u"answer"_s).toString(), u"YesNoNo"_s);
         QCOMPARE(statements(app).size(), statementsBefore + 2); // the existence test and the list
         QCOMPARE(controlFile(app), file);
         QCOMPARE(app.commands().size(), 3);
-        QCOMPARE(app.text(QStringLiteral("Text2")), QStringLiteral("dr02"));
+        QCOMPARE(app.text(u"Text2"_s), u"dr02"_s);
 
         // The view is altered; the gateway that does not come back afterwards is told.
         app.gatewayProbe().answering = false;
-        app.act(QStringLiteral("answer Yes"));
-        app.act(QStringLiteral("type Text3 CR"));
-        app.act(QStringLiteral("click Command6"));
-        QCOMPARE(statements(app).filter(QStringLiteral("Alter View VMWL_EE_DR02(\r\n")).size(), 1);
-        QCOMPARE(lastMessage(app), QStringLiteral("워크리스트 서비스가 시작되지 않았습니다."));
+        app.act(u"answer Yes"_s);
+        app.act(u"type Text3 CR"_s);
+        app.act(u"click Command6"_s);
+        QCOMPARE(statements(app).filter(u"Alter View VMWL_EE_DR02(\r\n"_s).size(), 1);
+        QCOMPARE(lastMessage(app), u"워크리스트 서비스가 시작되지 않았습니다."_s);
         // dr02 in its own letter case is a second entry.
         QVERIFY(controlFile(app).contains("DR02^^VMWL_EE_DR02^^^^||dr02^^VMWL_EE_DR02^^^^||"));
     }
@@ -156,80 +108,80 @@ private Q_SLOTS:
     {
         AppHarness app;
         app.login();
-        app.act(QStringLiteral("click Check4"));
-        QCOMPARE(QStringList({app.text("Combo3"), app.text("Text2"), app.text("Text5"), app.text("Combo2"),
-                              app.text("Text3"), app.text("Text6")}),
-                 QStringList({"한글이름 / 검사명한글", "FCR-CSL", "FCR-CSL", "\\ISO 2022 IR 149", "CR", "CR"}));
-        app.act(QStringLiteral("click Check8"));
-        app.act(QStringLiteral("type Text4 Che001"));
-        app.act(QStringLiteral("click Command6"));
+        app.act(u"click Check4"_s);
+        QCOMPARE(QStringList({app.text(u"Combo3"_s), app.text(u"Text2"_s), app.text(u"Text5"_s), app.text(u"Combo2"_s),
+                              app.text(u"Text3"_s), app.text(u"Text6"_s)}),
+                 QStringList({u"한글이름 / 검사명한글"_s, u"FCR-CSL"_s, u"FCR-CSL"_s, u"\\ISO 2022 IR 149"_s, u"CR"_s,
+                              u"CR"_s}));
+        app.act(u"click Check8"_s);
+        app.act(u"type Text4 Che001"_s);
+        app.act(u"click Command6"_s);
 
         QVERIFY(statements(app)
-                    .filter(QStringLiteral("Create View VMWL_KK_FCR1_1CSL"))
+                    .filter(u"Create View VMWL_KK_FCR1_1CSL"_s)
                     .value(0)
-                    .contains(QStringLiteral("\r\n'=' + p.PATIENT_NAME AS patient_name, \r\n")));
+                    .contains(u"\r\n'=' + p.PATIENT_NAME AS patient_name, \r\n"_s));
         QVERIFY(controlFile(app).contains("\r\nFCR_XG5000=1\r\n"));
         QVERIFY(controlFile(app).contains("FCR-CSL^^VMWL_KK_FCR1_1CSL^^^^||"));
-        QCOMPARE(value(app, "Check4") * 100 + value(app, "Check8") * 10 + value(app, "Check3"), 10);
-        QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
+        QCOMPARE(value(app, u"Check4"_s) * 100 + value(app, u"Check8"_s) * 10 + value(app, u"Check3"_s), 10);
+        QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
         // No demo order has the code Che001.
-        QCOMPARE(count(app, QStringLiteral("Select * From VMWL_KK_FCR1_1CSL")), 0);
+        QCOMPARE(count(app, u"Select * From VMWL_KK_FCR1_1CSL"_s), 0);
     }
 
     void presetInterplay()
     {
         AppHarness app;
         app.login();
-        app.act(QStringLiteral("type Text4 KEEP"));
-        app.act(QStringLiteral("click Check4"));
-        app.act(QStringLiteral("click Check5"));
-        QCOMPARE(value(app, "Check4"), 0);
-        QCOMPARE(app.text("Text2") + app.text("Combo2") + app.text("Text3"), QStringLiteral("QSSERVERISO_IR 192CR"));
+        app.act(u"type Text4 KEEP"_s);
+        app.act(u"click Check4"_s);
+        app.act(u"click Check5"_s);
+        QCOMPARE(value(app, u"Check4"_s), 0);
+        QCOMPARE(app.text(u"Text2"_s) + app.text(u"Combo2"_s) + app.text(u"Text3"_s), u"QSSERVERISO_IR 192CR"_s);
 
         // FCR_XG5000 while AGFA is checked clears AGFA, and with it the fields.
-        app.act(QStringLiteral("click Check8"));
-        QCOMPARE(value(app, "Check5"), 0);
-        QCOMPARE(app.text("Text2") + app.text("Text5") + app.text("Combo2"), QStringLiteral("ISO_IR 100"));
-        QCOMPARE(app.text(QStringLiteral("Text4")), QStringLiteral("KEEP"));
+        app.act(u"click Check8"_s);
+        QCOMPARE(value(app, u"Check5"_s), 0);
+        QCOMPARE(app.text(u"Text2"_s) + app.text(u"Text5"_s) + app.text(u"Combo2"_s), u"ISO_IR 100"_s);
+        QCOMPARE(app.text(u"Text4"_s), u"KEEP"_s);
 
         // Checking AGFA clears FCR and FCR_XG5000.
-        app.act(QStringLiteral("click Check4"));
-        app.act(QStringLiteral("click Check5"));
-        QCOMPARE(value(app, "Check8") + value(app, "Check4"), 0);
+        app.act(u"click Check4"_s);
+        app.act(u"click Check5"_s);
+        QCOMPARE(value(app, u"Check8"_s) + value(app, u"Check4"_s), 0);
 
         // Clearing AGFA by hand with FCR clear applies the cleared preset.
-        app.act(QStringLiteral("click Check3"));
-        app.act(QStringLiteral("click Check5"));
-        QCOMPARE(app.text(QStringLiteral("Text2")), QString());
-        QCOMPARE(value(app, "Check3"), 0);
-        QVERIFY(!enabled(app, "Text5"));
+        app.act(u"click Check3"_s);
+        app.act(u"click Check5"_s);
+        QCOMPARE(app.text(u"Text2"_s), QString());
+        QCOMPARE(value(app, u"Check3"_s), 0);
+        QVERIFY(!enabled(app, u"Text5"_s));
 
         // "초기화" keeps the preset boxes.
-        app.act(QStringLiteral("click Check4"));
-        app.act(QStringLiteral("click Check9"));
-        app.act(QStringLiteral("click Command8"));
-        QCOMPARE(value(app, "Check4") * 10 + value(app, "Check9"), 10);
-        QCOMPARE(app.text("Text2") + app.text("Combo3") + app.text("Text14"), QStringLiteral("영문이름 / 검사명영문1"));
+        app.act(u"click Check4"_s);
+        app.act(u"click Check9"_s);
+        app.act(u"click Command8"_s);
+        QCOMPARE(value(app, u"Check4"_s) * 10 + value(app, u"Check9"_s), 10);
+        QCOMPARE(app.text(u"Text2"_s) + app.text(u"Combo3"_s) + app.text(u"Text14"_s), u"영문이름 / 검사명영문1"_s);
     }
 
     void deleteViewAndEntries()
     {
         AppHarness app;
         app.login();
-        app.act(QStringLiteral("type Text2 ct-7"));
-        app.act(QStringLiteral("click Command6"));
+        app.act(u"type Text2 ct-7"_s);
+        app.act(u"click Command6"_s);
         QVERIFY(controlFile(app).contains("ct-7^^VMWL_EE_CT1_17^^^^||"));
-        app.act(QStringLiteral("type Text2 CT-7"));
-        app.act(QStringLiteral("type Text4 x"));
-        app.act(QStringLiteral("click Command5"));
-        QVERIFY(!app.form().database().objectExists(QStringLiteral("VMWL_EE_CT1_17"), 1));
-        QVERIFY(!app.items(QStringLiteral("List2")).contains(QStringLiteral("VMWL_EE_CT1_17")));
+        app.act(u"type Text2 CT-7"_s);
+        app.act(u"type Text4 x"_s);
+        app.act(u"click Command5"_s);
+        QVERIFY(!app.form().database().objectExists(u"VMWL_EE_CT1_17"_s, 1));
+        QVERIFY(!app.items(u"List2"_s).contains(u"VMWL_EE_CT1_17"_s));
         // The other devices keep their entries as they were.
         QVERIFY(controlFile(app).contains("=CT01^^VMWL_KK_CT01^^^^||DR01^^VMWL_EE_DR01^^^^||\r\n"));
         QCOMPARE(app.commands(), restart() + restart());
-        QCOMPARE(app.text("Text2") + app.text("Text4"), QString());
-        QCOMPARE(statements(app).filter(QStringLiteral("Drop View")),
-                 QStringList{QStringLiteral("Drop View VMWL_EE_CT1_17")});
+        QCOMPARE(app.text(u"Text2"_s) + app.text(u"Text4"_s), QString());
+        QCOMPARE(statements(app).filter(u"Drop View"_s), QStringList{u"Drop View VMWL_EE_CT1_17"_s});
     }
 
     void deleteFallsBackToTheOlderName_data()
@@ -250,19 +202,20 @@ private Q_SLOTS:
         QFETCH(bool, dropped);
         AppHarness app(QDate(2026, 12, 6), demoPlus("CREATE VIEW " + older.toLatin1() + " AS SELECT 1 AS x;"));
         QByteArray file = controlFile(app);
-        file.replace("CustomAETitle=", "CustomAETitle=ct-1^^" + older.toLatin1() + "^^^^||");
-        app.site().writeBytes(QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"), file);
+        file.replace("CustomAETitle=", QByteArray("CustomAETitle=ct-1^^" + older.toLatin1() + "^^^^||"));
+        app.site().writeBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s, file);
         app.login();
-        app.act(QStringLiteral("pick Combo3 %1").arg(kind));
-        app.act(QStringLiteral("type Text2 ct-1"));
-        app.act(QStringLiteral("type Text3 CR"));
-        app.act(QStringLiteral("click Command5"));
+        app.act(u"pick Combo3 %1"_s.arg(kind));
+        app.act(u"type Text2 ct-1"_s);
+        app.act(u"type Text3 CR"_s);
+        app.act(u"click Command5"_s);
         QCOMPARE(!app.form().database().objectExists(older, 1), dropped);
         QCOMPARE(!controlFile(app).contains(older.toLatin1()), dropped);
-        QCOMPARE(app.text(QStringLiteral("Text2")), dropped ? QString() : QStringLiteral("ct-1"));
+        QCOMPARE(app.text(u"Text2"_s), dropped ? QString() : u"ct-1"_s);
         QCOMPARE(app.commands().isEmpty(), !dropped);
     }
 
+    // Refused or failed registrations: nothing reaches the gateway.
     // Refused or failed registrations: nothing reaches the gateway.
     void registrationThatFailsChangesNothing_data()
     {
@@ -280,19 +233,19 @@ private Q_SLOTS:
         QFETCH(QString, message);
         AppHarness app(QDate(2026, 12, 6), [&](TestSite &site) {
             if (noTemplate)
-                QFile::remove(site.file(QStringLiteral("vmwl.sql")));
+                QFile::remove(site.file(u"vmwl.sql"_s));
         });
         app.login();
         const QByteArray file = controlFile(app);
-        app.act(QStringLiteral("pick Combo3 0"));
-        app.act(QStringLiteral("type Text2 ") + ae);
-        app.act(QStringLiteral("type Text3 cr"));
-        app.act(QStringLiteral("click Command6"));
+        app.act(u"pick Combo3 0"_s);
+        app.act(u"type Text2 "_s + ae);
+        app.act(u"type Text3 cr"_s);
+        app.act(u"click Command6"_s);
         QCOMPARE(app.messages().size(), 1);
         QVERIFY2(lastMessage(app).contains(message), qPrintable(lastMessage(app)));
         QCOMPARE(controlFile(app), file);
         QVERIFY(app.commands().isEmpty());
-        QCOMPARE((app.text("Text2") + app.text("Text3")).toUpper(), ae + QStringLiteral("CR"));
+        QCOMPARE((app.text(u"Text2"_s) + app.text(u"Text3"_s)).toUpper(), ae + u"CR"_s);
     }
 
     void missingControlFileLeavesTheGatewayAlone()
@@ -300,21 +253,20 @@ private Q_SLOTS:
         AppHarness app;
         app.login();
         QFile::remove(app.controlFile());
-        app.act(QStringLiteral("type Text2 US01"));
-        app.act(QStringLiteral("click Command6"));
-        QVERIFY(app.form().database().objectExists(QStringLiteral("VMWL_EE_US01"), 1));
+        app.act(u"type Text2 US01"_s);
+        app.act(u"click Command6"_s);
+        QVERIFY(app.form().database().objectExists(u"VMWL_EE_US01"_s, 1));
         QCOMPARE(app.messages().size(), 2);
-        QCOMPARE(app.messages().at(0).toObject().value(QStringLiteral("text")).toString(),
-                 QStringLiteral("ZORadoDidServiceControl.ini 파일이 없어 View만 생성 되었습니다. "
-                                "ZORadoDidServiceControl.exe 실행 후 직접 입력하십시오."));
-        QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
+        QCOMPARE(app.messages().at(0).toObject().value(u"text"_s).toString(),
+                 u"ZORadoDidServiceControl.ini 파일이 없어 View만 생성 되었습니다. "
+                 "ZORadoDidServiceControl.exe 실행 후 직접 입력하십시오."_s);
+        QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
 
         // Deleting without a control file drops the view and says so.
-        app.act(QStringLiteral("type Text2 US01"));
-        app.act(QStringLiteral("click Command5"));
-        QVERIFY(!app.form().database().objectExists(QStringLiteral("VMWL_EE_US01"), 1));
-        QCOMPARE(lastMessage(app),
-                 QStringLiteral("ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다."));
+        app.act(u"type Text2 US01"_s);
+        app.act(u"click Command5"_s);
+        QVERIFY(!app.form().database().objectExists(u"VMWL_EE_US01"_s, 1));
+        QCOMPARE(lastMessage(app), u"ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다."_s);
         QVERIFY(app.commands().isEmpty());
     }
 
@@ -325,12 +277,12 @@ private Q_SLOTS:
         for (const char *action : {"type Text2 Q1", "click Check3", "type Text5 O'K", "type Combo2 ISO_IR 100'",
                                    "type Text3 CR", "click Command6"})
             app.act(QString::fromUtf8(action));
-        QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
-        db::Recordset r = app.form().database().open(
-            QStringLiteral("Select scheduled_station_aetitle, specific_character_set From VMWL_EE_Q1"));
+        QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
+        db::Recordset r =
+            app.form().database().open(u"Select scheduled_station_aetitle, specific_character_set From VMWL_EE_Q1"_s);
         QVERIFY(r.recordCount() > 0);
-        QCOMPARE(r.text(0), QStringLiteral("O'K"));
-        QCOMPARE(r.text(1), QStringLiteral("ISO_IR 100'"));
+        QCOMPARE(r.text(0), u"O'K"_s);
+        QCOMPARE(r.text(1), u"ISO_IR 100'"_s);
     }
 
     // Text that could end a quoted value, add a statement or overflow a name is
@@ -341,29 +293,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("actions");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("field");
-        const QStringList titles{QStringLiteral("O'K"),
-                                 QStringLiteral("'); DROP TABLE TUSER; SELECT ('"),
-                                 QStringLiteral("X') OR ('1'='1"),
+        const QStringList titles{u"O'K"_s,
+                                 u"'); DROP TABLE TUSER; SELECT ('"_s,
+                                 u"X') OR ('1'='1"_s,
                                  QString(200, QLatin1Char('A')),
-                                 QStringLiteral("CT\\01"),
-                                 QStringLiteral("CT 1"),
+                                 u"CT\\01"_s,
+                                 u"CT 1"_s,
                                  QString(17, QLatin1Char('B')),
-                                 QStringLiteral("   ")};
+                                 u"   "_s};
         for (const char *button : {"Command6", "Command5"}) {
             for (const QString &title : titles) {
                 QTest::addRow("%s, AE title %s", button, qPrintable(title.left(20)))
-                    << QStringLiteral("type Text2 ") + title << QString::fromLatin1(button)
-                    << QStringLiteral("AE Title");
+                    << u"type Text2 "_s + title << QString::fromLatin1(button) << u"AE Title"_s;
             }
         }
-        const QString cut = QStringLiteral("pick Combo3 3\ntype Text2 CT01\ntype Text3 CR\n");
+        const QString cut = u"pick Combo3 3\ntype Text2 CT01\ntype Text3 CR\n"_s;
         QTest::newRow("DB 등록, cut length with a query")
-            << cut + QStringLiteral("type Text15 18) + (SELECT top 1 user_password FROM Tuser WHERE user_key = 2")
-            << "Command6"
+            << cut + u"type Text15 18) + (SELECT top 1 user_password FROM Tuser WHERE user_key = 2"_s << "Command6"
             << "검사명자르기";
-        QTest::newRow("DB 등록, cut start with a quote") << cut + QStringLiteral("type Text14 1'") << "Command6"
+        QTest::newRow("DB 등록, cut start with a quote") << cut + u"type Text14 1'"_s << "Command6"
                                                          << "검사명자르기";
-        QTest::newRow("DB 등록, negative cut start") << cut + QStringLiteral("type Text14 -1") << "Command6"
+        QTest::newRow("DB 등록, negative cut start") << cut + u"type Text14 -1"_s << "Command6"
                                                      << "검사명자르기";
         QTest::newRow("처방조회, always true") << "type Text11 X') OR ('1'='1"
                                                << "Command2"
@@ -382,22 +332,21 @@ private Q_SLOTS:
         app.login();
         for (const QString &line : actions.split(QLatin1Char('\n')))
             app.act(line);
-        app.act(QStringLiteral("focus ") + button); // leaving the field has effects of its own
-        const auto archive = [&] {
-            return app.site().readBytes(QStringLiteral("archive.db")) +
-                   app.site().readBytes(QStringLiteral("archive.db-wal"));
+        app.act(u"focus "_s + button); // leaving the field has effects of its own
+        const auto archive = [&]() -> QByteArray {
+            return app.site().readBytes(u"archive.db"_s) + app.site().readBytes(u"archive.db-wal"_s);
         };
         const QByteArray archiveBefore = archive();
         const QByteArray controlBefore = controlFile(app);
         const QStringList statementsBefore = statements(app);
-        const QJsonValue controlsBefore = app.state().value(QStringLiteral("controls"));
+        const QJsonValue controlsBefore = app.state().value(u"controls"_s);
 
-        app.act(QStringLiteral("click ") + button);
+        app.act(u"click "_s + button);
 
         QCOMPARE(app.messages().size(), 1);
         QVERIFY2(lastMessage(app).contains(field), qPrintable(lastMessage(app)));
         QCOMPARE(statements(app), statementsBefore);
-        QCOMPARE(app.state().value(QStringLiteral("controls")), controlsBefore);
+        QCOMPARE(app.state().value(u"controls"_s), controlsBefore);
         QVERIFY(app.commands().isEmpty());
         QCOMPARE(controlFile(app), controlBefore);
         QCOMPARE(archive(), archiveBefore);

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace checks;
 
 // A view made by "DB 등록" and clicked in the list gives back the fields it
@@ -26,16 +28,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stationBack");
         QTest::addColumn<int>("cut"); // -1 left as it was
         const auto row = [](const char *name, int kind, const QStringList &in, bool exclude, int charset,
-                            const char *title, const char *station, int cut) {
+                            const QString &title, const QString &station, int cut) {
             QTest::newRow(name) << kind << in[0] << in[1] << in[2] << in[3] << in[4] << exclude << charset << title
                                 << station << cut;
         };
-        row("KK, everything set", 0, {"ct-1", "FCR-CSL", "cr", "cr,dx", "RG0101,RG0102"}, false, 2, "CT-1", "FCR-CSL",
+        row("KK, everything set", 0, {u"ct-1"_s, u"FCR-CSL"_s, u"cr"_s, u"cr,dx"_s, u"RG0101,RG0102"_s}, false, 2,
+            u"CT-1"_s, u"FCR-CSL"_s, 0);
+        row("KE, codes excluded", 1, {u"US01"_s, u"-"_s, u""_s, u"US"_s, u"US0101"_s}, true, 1, u"US01"_s, u"US01"_s,
             0);
-        row("KE, codes excluded", 1, {"US01", "-", "", "US", "US0101"}, true, 1, "US01", "US01", 0);
-        row("EK, station AE empty", 2, {"DX9", "", "DX", "", ""}, false, 3, "DX9", "", 0);
-        row("EE, lists with blanks", 3, {"mr02", "-", "mr", "MR, CT", "MR01, MR02"}, false, 0, "MR02", "mr02", 1);
-        row("EG, pass-through modality", 4, {"CR-A", "-", "", "CR", ""}, false, 0, "CR-A", "CR-A", -1);
+        row("EK, station AE empty", 2, {u"DX9"_s, u""_s, u"DX"_s, u""_s, u""_s}, false, 3, u"DX9"_s, u""_s, 0);
+        row("EE, lists with blanks", 3, {u"mr02"_s, u"-"_s, u"mr"_s, u"MR, CT"_s, u"MR01, MR02"_s}, false, 0, u"MR02"_s,
+            u"mr02"_s, 1);
+        row("EG, pass-through modality", 4, {u"CR-A"_s, u"-"_s, u""_s, u"CR"_s, u""_s}, false, 0, u"CR-A"_s, u"CR-A"_s,
+            -1);
     }
 
     void roundTrip()
@@ -54,77 +59,89 @@ private Q_SLOTS:
 
         AppHarness app;
         app.login();
-        app.act(QStringLiteral("pick Combo3 %1").arg(kind));
-        app.act(QStringLiteral("type Text2 ") + ae);
-        app.act(QStringLiteral("focus Text6")); // leaving the AE title copies it into the station AE
+        app.act(u"pick Combo3 %1"_s.arg(kind));
+        app.act(u"type Text2 "_s + ae);
+        app.act(u"focus Text6"_s); // leaving the AE title copies it into the station AE
         if (station != QLatin1String("-")) {
-            app.act(QStringLiteral("click Check3"));
-            app.act(QStringLiteral("type Text5 ") + station);
-            app.act(QStringLiteral("click Check3"));
+            app.act(u"click Check3"_s);
+            app.act(u"type Text5 "_s + station);
+            app.act(u"click Check3"_s);
         }
-        app.act(QStringLiteral("type Text6 ") + device);
-        app.act(QStringLiteral("type Text3 ") + orders);
-        app.act(QStringLiteral("type Text4 ") + codes);
+        app.act(u"type Text6 "_s + device);
+        app.act(u"type Text3 "_s + orders);
+        app.act(u"type Text4 "_s + codes);
         if (exclude)
-            app.act(QStringLiteral("click Check9"));
-        app.act(QStringLiteral("pick Combo2 %1").arg(charset));
-        const QString charsetText = app.text(QStringLiteral("Combo2"));
-        app.act(QStringLiteral("click Command6"));
-        QCOMPARE(lastMessage(app), QStringLiteral("완료되었습니다."));
+            app.act(u"click Check9"_s);
+        app.act(u"pick Combo2 %1"_s.arg(charset));
+        const QString charsetText = app.text(u"Combo2"_s);
+        const QByteArray fileBefore = controlFile(app);
+        app.act(u"click Command6"_s);
+        QCOMPARE(app.messages().size(), 1);
+        QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
+        const QStringList views = app.items(u"List2"_s);
+        const QString name = views.filter(u"_"_s + QString(ae).toUpper().replace(u"-"_s, u"1_1"_s)).value(0);
+        QVERIFY2(!name.isEmpty(), qPrintable(views.join(u","_s)));
+        QVERIFY(statements(app).filter(u"Create View"_s).value(0).startsWith(u"Create View "_s + name + u"(\r\n"_s));
+        // Appended to the device list as typed; the gateway stopped, one pause, started.
+        QByteArray expected = fileBefore;
+        expected.replace("^^VMWL_EE_DR01^^^^||\r\n",
+                         QByteArray("^^VMWL_EE_DR01^^^^||" + ae.toLatin1() + "^^" + name.toLatin1() + "^^^^||\r\n"));
+        QCOMPARE(controlFile(app), expected);
+        QCOMPARE(app.commands(), restart());
+        QCOMPARE(app.pauses().at(0).toObject().value(u"afterCommands"_s).toInt(), 2);
+        // The fields are reset.
+        QCOMPARE(app.text(u"Text2"_s) + app.text(u"Text3"_s), QString());
+        QCOMPARE(app.text(u"Combo3"_s) + app.text(u"Combo2"_s), u"영문이름 / 검사명영문ISO_IR 100"_s);
         // Something else in the check box before the click.
-        app.act(QStringLiteral("pick Combo3 2"));
+        app.act(u"pick Combo3 2"_s);
+        app.act(u"pick List2 %1"_s.arg(views.indexOf(name)));
 
-        const QStringList views = app.items(QStringLiteral("List2"));
-        const QString name = views.filter(QStringLiteral("_") + QString(ae).toUpper().replace("-", "1_1")).value(0);
-        QVERIFY2(!name.isEmpty(), qPrintable(views.join(",")));
-        app.act(QStringLiteral("pick List2 %1").arg(views.indexOf(name)));
-
-        QCOMPARE(app.text(QStringLiteral("Text11")), name);
-        QCOMPARE(app.text(QStringLiteral("Text2")) + u'|' + app.text(QStringLiteral("Text10")), title + u'|' + title);
-        QCOMPARE(app.text(QStringLiteral("Combo3")), app.items(QStringLiteral("Combo3")).value(kind));
-        QCOMPARE(app.text(QStringLiteral("Text5")), stationBack);
-        QCOMPARE(app.text(QStringLiteral("Text6")), device.toUpper());
-        QCOMPARE(app.text(QStringLiteral("Text3")), orders.toUpper());
-        QCOMPARE(app.text(QStringLiteral("Text4")), codes);
-        QCOMPARE(value(app, QStringLiteral("Check9")), exclude && !codes.isEmpty() ? 1 : 0);
-        QCOMPARE(app.text(QStringLiteral("Combo2")), charsetText);
+        QCOMPARE(app.text(u"Text11"_s), name);
+        QCOMPARE(app.text(u"Text2"_s) + u'|' + app.text(u"Text10"_s), title + u'|' + title);
+        QCOMPARE(app.text(u"Combo3"_s), app.items(u"Combo3"_s).value(kind));
+        QCOMPARE(app.text(u"Text5"_s), stationBack);
+        QCOMPARE(app.text(u"Text6"_s), device.toUpper());
+        QCOMPARE(app.text(u"Text3"_s), orders.toUpper());
+        QCOMPARE(app.text(u"Text4"_s), codes);
+        QCOMPARE(value(app, u"Check9"_s), exclude && !codes.isEmpty() ? 1 : 0);
+        QCOMPARE(app.text(u"Combo2"_s), charsetText);
         // Left as EK's pick made it (cleared) where the name says nothing of the cut.
-        QCOMPARE(value(app, QStringLiteral("Check11")), qMax(cut, 0));
+        QCOMPARE(value(app, u"Check11"_s), qMax(cut, 0));
         if (cut >= 0)
-            QCOMPARE(enabled(app, QStringLiteral("Check11")), cut == 1);
+            QCOMPARE(enabled(app, u"Check11"_s), cut == 1);
         // The preview of the clicked view is shown.
-        QVERIFY(app.text(QStringLiteral("Text8")).startsWith(QStringLiteral("   환자ID / 이름")));
-        QVERIFY(statements(app).last().contains(QStringLiteral("From  ") + name + QStringLiteral(" ")));
+        QVERIFY(app.text(u"Text8"_s).startsWith(u"   환자ID / 이름"_s));
+        QVERIFY(statements(app).last().contains(u"From  "_s + name + u" "_s));
     }
 
     void baseView()
     {
         AppHarness app;
         app.login();
-        app.act(QStringLiteral("type Text10 X"));
-        app.act(QStringLiteral("type Text5 keep"));
-        app.act(QStringLiteral("pick List2 0"));
-        QCOMPARE(lastMessage(app), QStringLiteral("해당 데이터는 수정 할 수 없습니다."));
-        QCOMPARE(app.text(QStringLiteral("Text10")), QString());
-        QCOMPARE(app.text(QStringLiteral("Text11")), QStringLiteral("VMWL"));
-        QCOMPARE(app.text(QStringLiteral("Text5")), QString());
-        QVERIFY(app.text(QStringLiteral("Text8")).contains(QStringLiteral("\r\n1. ")));
+        app.act(u"type Text10 X"_s);
+        app.act(u"type Text5 keep"_s);
+        app.act(u"pick List2 0"_s);
+        QCOMPARE(lastMessage(app), u"해당 데이터는 수정 할 수 없습니다."_s);
+        QCOMPARE(app.text(u"Text10"_s), QString());
+        QCOMPARE(app.text(u"Text11"_s), u"VMWL"_s);
+        QCOMPARE(app.text(u"Text5"_s), QString());
+        QVERIFY(app.text(u"Text8"_s).contains(u"\r\n1. "_s));
     }
 
     void droppedViewShowsTheDatabaseText()
     {
         AppHarness app;
         app.login();
-        app.act(QStringLiteral("type Text2 GONE"));
-        app.act(QStringLiteral("click Command6"));
-        app.form().database().executeSql(QStringLiteral("Drop View VMWL_EE_GONE"));
-        const int index = app.items(QStringLiteral("List2")).indexOf(QStringLiteral("VMWL_EE_GONE"));
-        app.act(QStringLiteral("click Check10"));
-        app.act(QStringLiteral("click Check10"));
-        app.act(QStringLiteral("pick List2 %1").arg(index));
-        QVERIFY(lastMessage(app).contains(QStringLiteral("VMWL_EE_GONE")));
-        QCOMPARE(app.text(QStringLiteral("Text2")), QStringLiteral("GONE"));
-        QCOMPARE(app.text(QStringLiteral("Text8")), QString());
+        app.act(u"type Text2 GONE"_s);
+        app.act(u"click Command6"_s);
+        app.form().database().executeSql(u"Drop View VMWL_EE_GONE"_s);
+        const int index = app.items(u"List2"_s).indexOf(u"VMWL_EE_GONE"_s);
+        app.act(u"click Check10"_s);
+        app.act(u"click Check10"_s);
+        app.act(u"pick List2 %1"_s.arg(index));
+        QVERIFY(lastMessage(app).contains(u"VMWL_EE_GONE"_s));
+        QCOMPARE(app.text(u"Text2"_s), u"GONE"_s);
+        QCOMPARE(app.text(u"Text8"_s), QString());
     }
 };
 
