@@ -1,3 +1,4 @@
+#include "support/gateway_runner.h"
 #include "support/test_site.h"
 
 #include "db/db_session.h"
@@ -13,11 +14,11 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <functional>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -51,34 +52,17 @@ class TestGatewayEndToEnd : public QObject
         return -1;
     }
 
-    static int freePort()
-    {
-        const int s = loopback(0);
-        sockaddr_in address{};
-        socklen_t length = sizeof address;
-        ::getsockname(s, reinterpret_cast<sockaddr *>(&address), &length);
-        ::close(s);
-        return ntohs(address.sin_port);
-    }
-
-    bool listening() const
-    {
-        const int s = loopback(m_port, true);
-        ::close(s);
-        return s >= 0;
-    }
-
     QString pid() const { return QString::fromLatin1(m_site->readBytes(u"ZORadoDidService.pid"_s)).trimmed(); }
 
-    // Waits for a gateway other than `previous` to be up.
+    // Waits for a gateway other than `previous` to be up: the one before gone,
+    // the pid file naming a live one, and a C-ECHO answered.
     bool gatewayUp(const QString &previous = QString())
     {
-        for (int i = 0; i < 150; ++i) {
-            if (!pid().isEmpty() && pid() != previous && listening())
-                return true;
-            QThread::msleep(100);
-        }
-        return false;
+        return gatewayrun::waitUntil([&] {
+            const QString now = pid();
+            return !now.isEmpty() && now != previous && (previous.isEmpty() || ::kill(previous.toInt(), 0) != 0) &&
+                   ::kill(now.toInt(), 0) == 0 && gatewayrun::echoes(m_port);
+        });
     }
 
     QJsonObject tool(const QString &script)
@@ -92,7 +76,7 @@ class TestGatewayEndToEnd : public QObject
         QProcess p;
         p.start(QStringLiteral(KZ_TOOL), {u"--app-dir"_s, m_site->dir(), u"--today"_s, u"2026-12-06"_s,
                                           u"--real-pause"_s, u"--automate"_s, scriptPath, u"--state"_s, statePath});
-        p.waitForFinished(120000);
+        p.waitForFinished(180000);
         QFile state(statePath);
         state.open(QIODevice::ReadOnly);
         return QJsonDocument::fromJson(state.readAll()).object().value(u"final"_s).toObject();
@@ -118,11 +102,11 @@ class TestGatewayEndToEnd : public QObject
         QStringList args{u"-v"_s,
                          more.contains(u"-P"_s) ? u"-P"_s : u"-W"_s,
                          u"-to"_s,
-                         u"5"_s,
+                         u"20"_s,
                          u"-ta"_s,
-                         u"8"_s,
+                         u"30"_s,
                          u"-td"_s,
-                         u"15"_s,
+                         u"30"_s,
                          u"-aet"_s,
                          ae,
                          u"-aec"_s,
@@ -145,7 +129,7 @@ class TestGatewayEndToEnd : public QObject
         args << more;
         QProcess p;
         p.start(m_findscu, args);
-        p.waitForFinished(60000);
+        p.waitForFinished(120000);
         const QString out = QString::fromLatin1(p.readAllStandardError() + p.readAllStandardOutput());
         Answer a;
         a.responses = int(out.count(QRegularExpression(u"Find Response: \\d+ \\(Pending\\)"_s)));
@@ -159,16 +143,7 @@ class TestGatewayEndToEnd : public QObject
         return a;
     }
 
-    static QString logsOf(const TestSite &site)
-    {
-        QString all;
-        const QDir dir(site.file(u"drives/c/RUDIVUV/Log"_s));
-        for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
-            all += QString::fromLatin1(site.readBytes(u"drives/c/RUDIVUV/Log/"_s + name));
-        return all;
-    }
-
-    QString logs() const { return logsOf(*m_site); }
+    QString logs() const { return gatewayrun::logs(*m_site); }
 
     static QJsonObject control(const QJsonObject &state, const char *name)
     {
@@ -194,7 +169,7 @@ class TestGatewayEndToEnd : public QObject
         int port = 0;
         Started() = default;
         Started(Started &&) = default;
-        QString log() const { return logsOf(*site) + QString::fromLatin1(process->readAllStandardError()); }
+        QString log() const { return gatewayrun::logs(*site) + QString::fromLatin1(process->readAllStandardError()); }
         ~Started()
         {
             if (process && process->state() != QProcess::NotRunning) {
@@ -208,22 +183,17 @@ class TestGatewayEndToEnd : public QObject
     {
         Started g;
         g.site = std::make_unique<TestSite>(QDate(2026, 12, 6));
-        g.port = freePort();
+        g.port = gatewayrun::freePort();
         g.site->writeBytes(kControl, "[Service]\r\nLogLevel=4\r\nBind=127.0.0.1\r\nPort=" + QByteArray::number(g.port) +
                                          "\r\n" + controlLines);
         if (prepare)
             prepare(*g.site);
         g.process = std::make_unique<QProcess>();
-        g.process->start(QStringLiteral(KZ_GATEWAY), {u"--app-dir"_s, g.site->dir()});
-        for (int i = 0; i < 100 && g.process->state() != QProcess::NotRunning; ++i) {
-            if (g.log().contains(u"ZORadoDidService started"_s))
-                break;
-            QThread::msleep(50);
-        }
+        gatewayrun::start(*g.process, g.site->dir(), g.port);
         return g;
     }
 
-    static inline const QString kControl = u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s;
+    static inline const QString kControl = gatewayrun::kControl;
 
 private Q_SLOTS:
     void initTestCase()
@@ -234,9 +204,8 @@ private Q_SLOTS:
         QDir(m_site->file(u"drives/c/RUDIVUV/Log"_s)).removeRecursively();
         QDir().mkpath(m_site->file(u"drives/c/RUDIVUV/Log"_s));
         QVERIFY(QFile::link(QStringLiteral(KZ_GATEWAY), m_site->file(u"bin/ZORadoDidService"_s)));
-        m_port = freePort();
-        const QString control = u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s;
-        m_site->writeBytes(control, m_site->readBytes(control) + "Port=" + QByteArray::number(m_port) + "\r\n");
+        m_port = gatewayrun::freePort();
+        gatewayrun::setPort(*m_site, m_port);
     }
 
     void cleanupTestCase()
@@ -418,7 +387,7 @@ private Q_SLOTS:
             if (lines.isEmpty())
                 taken = loopback(control.mid(control.indexOf("Port=") + 5, 5).trimmed().toInt());
         });
-        QVERIFY(g.process->waitForFinished(20000));
+        QVERIFY(g.process->state() == QProcess::NotRunning || g.process->waitForFinished(60000));
         ::close(taken);
         QVERIFY(g.process->exitCode() != 0);
         QVERIFY2(g.log().contains(why), qPrintable(g.log()));
