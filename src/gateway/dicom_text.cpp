@@ -35,16 +35,7 @@ QByteArray korean(const QString &text)
 {
     if (isAscii(text))
         return text.toLatin1();
-    if (const std::optional<QByteArray> whole = platform::toEucKr(text))
-        return kKoreanDesignation + *whole;
-    QByteArray bytes;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const std::optional<QByteArray> one = platform::toEucKr(text.mid(i, n));
-        bytes += one ? *one : QByteArray("?");
-        i += n - 1;
-    }
-    return kKoreanDesignation + bytes;
+    return kKoreanDesignation + platform::encodeReplacing(text, platform::toEucKr);
 }
 
 } // namespace

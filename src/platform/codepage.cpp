@@ -34,6 +34,19 @@ QString decodeWhole(QString (*decode)(const QByteArray &), const QByteArray &byt
     return text;
 }
 
+// Half a surrogate pair is no character at all: no code page writes it (a
+// codec would drop it without a word).
+bool hasLoneSurrogate(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (text.at(i).isSurrogate())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 QString fromAnsi(const QByteArray &bytes)
@@ -46,21 +59,31 @@ std::optional<QByteArray> toAnsiExact(const QString &text)
 {
     if (isAscii(text))
         return text.toLatin1();
+    if (hasLoneSurrogate(text))
+        return std::nullopt;
     return encodeAnsi(text);
 }
 
-QByteArray toAnsi(const QString &text)
+QByteArray encodeReplacing(const QString &text, std::optional<QByteArray> (*encode)(const QString &))
 {
-    if (std::optional<QByteArray> whole = toAnsiExact(text))
+    if (std::optional<QByteArray> whole = encode(text))
         return *whole;
     QByteArray bytes;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const std::optional<QByteArray> one = encodeAnsi(text.mid(i, n));
+        // A surrogate pair is one character; a lone surrogate is one that
+        // cannot be written, and never takes the next character with it.
+        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const qsizetype n = pair ? 2 : 1;
+        const std::optional<QByteArray> one = encode(text.mid(i, n));
         bytes += one ? *one : QByteArray("?");
         i += n - 1;
     }
     return bytes;
+}
+
+QByteArray toAnsi(const QString &text)
+{
+    return encodeReplacing(text, toAnsiExact);
 }
 
 QString fromCp949(const QByteArray &bytes)
@@ -72,6 +95,8 @@ std::optional<QByteArray> toCp949(const QString &text)
 {
     if (isAscii(text))
         return text.toLatin1();
+    if (hasLoneSurrogate(text))
+        return std::nullopt;
     return encodeCp949(text);
 }
 

@@ -14,6 +14,8 @@ QString fromAnsi(const QByteArray &bytes);
 QByteArray toAnsi(const QString &text);
 // Nothing when a character cannot be written in the code page.
 std::optional<QByteArray> toAnsiExact(const QString &text);
+// What `encode` writes of the text, each character it cannot write as '?'.
+QByteArray encodeReplacing(const QString &text, std::optional<QByteArray> (*encode)(const QString &));
 
 // CP949 explicitly, whatever the system's code page is.
 QString fromCp949(const QByteArray &bytes);

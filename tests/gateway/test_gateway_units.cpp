@@ -163,6 +163,8 @@ private Q_SLOTS:
                                << "ISO_IR 192" << true << QByteArray("\xed\x99\x8d\xea\xb8\xb8\xeb\x8f\x99");
         QTest::newRow("Latin-1 cannot hold Korean") << "HONG 홍"
                                                     << "ISO_IR 100" << true << QByteArray("HONG ?");
+        QTest::newRow("a lone surrogate takes no delimiter with it")
+            << QString(QChar(0xd83d)) + u"=홍"_s << "\\ISO 2022 IR 149" << false << esc + "?=\xc8\xab";
         QTest::newRow("default repertoire") << "Müller 홍"
                                             << "" << true << QByteArray("M?ller ?");
     }

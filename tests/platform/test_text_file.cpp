@@ -75,6 +75,7 @@ private Q_SLOTS:
         QTest::newRow("CP949 only") << u"똠"_s << QByteArray("\x8C\x63") << false;
         QTest::newRow("mixed, CP949 only at the end") << u"김똠"_s << QByteArray("\xB1\xE8\x8C\x63") << false;
         QTest::newRow("outside CP949") << u"\U0001F600"_s << QByteArray() << false;
+        QTest::newRow("half a surrogate pair") << u"홍"_s + QChar(0xd83d) + u"="_s << QByteArray() << false;
     }
 
     void encodings()
