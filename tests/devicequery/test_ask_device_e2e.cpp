@@ -45,14 +45,6 @@ class TestAskDeviceEndToEnd : public QObject
         return r;
     }
 
-    static QStringList values(const QJsonArray &array, const QString &key)
-    {
-        QStringList out;
-        for (const QJsonValue &v : array)
-            out.append(v.toObject().value(key).toString());
-        return out;
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -114,7 +106,9 @@ private Q_SLOTS:
         const QJsonArray items = r.json.value(u"items"_s).toArray();
         if (codes.isEmpty() || codes == QStringList{u"not-registered"_s}) {
             QVERIFY(!items.isEmpty());
-            QStringList names = values(items, u"PatientName"_s);
+            QStringList names;
+            for (const QJsonValue &v : items)
+                names.append(v.toObject().value(u"PatientName"_s).toString());
             const QString modality = r.json.value(u"keys"_s).toObject().value(u"Modality"_s).toString();
             QStringList viewNames;
             for (const QJsonValue &row : r.json.value(u"rows"_s).toArray()) {

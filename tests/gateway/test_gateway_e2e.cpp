@@ -99,31 +99,12 @@ class TestGatewayEndToEnd : public QObject
     {
         const QString xml = m_work.filePath(u"answer.xml"_s);
         QFile::remove(xml);
-        QStringList args{u"-v"_s,
-                         more.contains(u"-P"_s) ? u"-P"_s : u"-W"_s,
-                         u"-to"_s,
-                         u"20"_s,
-                         u"-ta"_s,
-                         u"30"_s,
-                         u"-td"_s,
-                         u"30"_s,
-                         u"-aet"_s,
-                         ae,
-                         u"-aec"_s,
-                         u"KALDEN1"_s,
-                         u"127.0.0.1"_s,
-                         QString::number(port ? port : m_port),
-                         u"-k"_s,
-                         u"PatientName"_s,
-                         u"-k"_s,
-                         u"PatientID"_s,
-                         u"-k"_s,
-                         u"ScheduledProcedureStepSequence[0].Modality="_s + modality,
-                         u"-k"_s,
-                         u"ScheduledProcedureStepSequence[0].ScheduledStationAETitle"_s,
-                         u"+sr"_s,
-                         u"-Xs"_s,
-                         xml};
+        QStringList args = u"-v %1 -to 20 -ta 30 -td 30 -aec KALDEN1 127.0.0.1 %2 -k PatientName -k PatientID +sr"_s
+                               .arg(more.contains(u"-P"_s) ? u"-P"_s : u"-W"_s)
+                               .arg(port ? port : m_port)
+                               .split(u' ');
+        args << u"-aet"_s << ae << u"-k"_s << u"ScheduledProcedureStepSequence[0].Modality="_s + modality << u"-k"_s
+             << u"ScheduledProcedureStepSequence[0].ScheduledStationAETitle"_s << u"-Xs"_s << xml;
         if (!charset.isNull())
             args << u"-k"_s << u"SpecificCharacterSet="_s + charset;
         args << more;
