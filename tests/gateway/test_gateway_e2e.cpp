@@ -12,16 +12,14 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
 
-#include <arpa/inet.h>
 #include <csignal>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -36,21 +34,6 @@ class TestGatewayEndToEnd : public QObject
     QTemporaryDir m_work;
     int m_port = 0;
     QString m_findscu;
-
-    // A loopback socket listening on `port` (0: any free one), or connected to it; -1 when refused.
-    static int loopback(int port, bool connectTo = false)
-    {
-        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(quint16(port));
-        auto *a = reinterpret_cast<sockaddr *>(&address);
-        if (connectTo ? ::connect(s, a, sizeof address) == 0 : ::bind(s, a, sizeof address) == 0 && ::listen(s, 1) == 0)
-            return s;
-        ::close(s);
-        return -1;
-    }
 
     QString pid() const { return QString::fromLatin1(m_site->readBytes(u"ZORadoDidService.pid"_s)).trimmed(); }
 
@@ -291,10 +274,11 @@ private Q_SLOTS:
     void hostilePeers()
     {
         QVERIFY2(gatewayUp(), "the gateway is not up");
-        const int s = loopback(m_port, true);
-        QVERIFY(s >= 0);
-        const char partial[10] = {1, 0, 0, 0, 0, char(0xcd), 0, 1, 0, 0}; // an A-ASSOCIATE-RQ begun, never ended
-        QCOMPARE(::send(s, partial, sizeof partial, 0), ssize_t(sizeof partial));
+        QTcpSocket partial; // an A-ASSOCIATE-RQ begun, never ended
+        partial.connectToHost(QHostAddress::LocalHost, quint16(m_port));
+        QVERIFY(partial.waitForConnected(30000));
+        partial.write(QByteArray("\x01\0\0\0\0\xcd\0\x01\0\0", 10));
+        QVERIFY(partial.waitForBytesWritten(30000));
 
         const Answer stalled = ask(u"XX03"_s, u"ISO_IR 100"_s, u"CT"_s);
         QVERIFY2(stalled.success, qPrintable(u"a stalled peer holds the gateway: "_s + stalled.output));
@@ -307,7 +291,7 @@ private Q_SLOTS:
         const Answer hostile = ask(u"XX05"_s, u"ISO_IR 100\r\nX"_s, u"CT"_s,
                                    {u"-k"_s, u"PatientID="_s + forged, u"-k"_s, u"PatientName="_s + forged});
         QVERIFY2(hostile.failed, qPrintable(hostile.output));
-        ::close(s);
+        partial.abort();
         QVERIFY(ask(u"XX06"_s, u"ISO_IR 100"_s, u"CT"_s).success);
 
         const QStringList lines = logs().split(u"\r\n"_s, Qt::SkipEmptyParts);
@@ -362,14 +346,15 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, lines);
         QFETCH(QString, why);
-        int taken = -1;
+        QTcpServer taken;
         Started g = startGateway(lines, [&](TestSite &site) {
             const QByteArray control = site.readBytes(kControl);
             if (lines.isEmpty())
-                taken = loopback(control.mid(control.indexOf("Port=") + 5, 5).trimmed().toInt());
+                QVERIFY(taken.listen(QHostAddress::LocalHost,
+                                     control.mid(control.indexOf("Port=") + 5, 5).trimmed().toUShort()));
         });
         QVERIFY(g.process->state() == QProcess::NotRunning || g.process->waitForFinished(60000));
-        ::close(taken);
+        taken.close();
         QVERIFY(g.process->exitCode() != 0);
         QVERIFY2(g.log().contains(why), qPrintable(g.log()));
         QVERIFY(g.log().contains(u"ZORadoDidService not started"_s));
