@@ -65,20 +65,24 @@ void writeTextFile(const QString &path, const QString &text)
             QStringLiteral("이 시스템의 코드 페이지로 쓸 수 없는 문자가 있어 파일을 쓰지 않았습니다: %1").arg(path));
 
     const QFileInfo info(path);
-    QTemporaryFile file(info.absolutePath() + QStringLiteral("/~") + info.fileName() + QStringLiteral(".XXXXXX"));
-    if (!file.open())
-        throw Error(QStringLiteral("파일을 쓸 수 없습니다: %1 (%2)").arg(path, file.errorString()));
-    if (file.write(*bytes) != bytes->size() || !file.flush())
-        throw Error(QStringLiteral("파일을 쓸 수 없습니다: %1 (%2)").arg(path, file.errorString()));
-    file.close();
-    if (const std::optional<ReplaceError> failed = replaceFile(file.fileName(), path)) {
+    QString replacement;
+    {
+        QTemporaryFile file(info.absolutePath() + QStringLiteral("/~") + info.fileName() + QStringLiteral(".XXXXXX"));
+        if (!file.open())
+            throw Error(QStringLiteral("파일을 쓸 수 없습니다: %1 (%2)").arg(path, file.errorString()));
+        if (file.write(*bytes) != bytes->size() || !file.flush())
+            throw Error(QStringLiteral("파일을 쓸 수 없습니다: %1 (%2)").arg(path, file.errorString()));
+        file.setAutoRemove(false);
+        replacement = file.fileName();
+    } // QTemporaryFile keeps its handle until it goes, and Windows renames no open file.
+    if (const std::optional<ReplaceError> failed = replaceFile(replacement, path)) {
+        QFile::remove(replacement);
         if (failed->kind == ReplaceFailure::Held)
             throw Error(
                 QStringLiteral("다른 프로그램이 파일을 사용하고 있어 바꾸지 못했습니다. 파일은 그대로입니다: %1 (%2)")
                     .arg(path, failed->systemText));
         throw Error(QStringLiteral("파일을 쓸 수 없습니다: %1 (%2)").arg(path, failed->systemText));
     }
-    file.setAutoRemove(false);
 }
 
 QString joinCrLf(const QStringList &lines)

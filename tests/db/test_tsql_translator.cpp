@@ -164,6 +164,7 @@ private Q_SLOTS:
                                  "Insert into T Values (1) Delete T",
                                  "Select * From Sys.Objects Where Name like 'VMWL[_]%'"})
             QTest::newRow(QByteArray(tsql).replace("\r\n", "\\r\\n").constData()) << QString::fromUtf8(tsql);
+        QTest::newRow("nested 100,000 deep") << u"Select "_s + QString(100000, u'(') + u"1"_s + QString(100000, u')');
     }
 
     void refuses()

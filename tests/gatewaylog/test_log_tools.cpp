@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QMouseEvent>
+#include <QOperatingSystemVersion>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -58,6 +59,8 @@ private Q_SLOTS:
 
     void onlyTheGatewaysFilesAreRead()
     {
+        if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows)
+            QSKIP("Windows names files without regard to letter case: every spelling is the gateway's");
         AppHarness app;
         app.login();
         for (const QString &name : QDir(logDir(app)).entryList(QDir::Files))

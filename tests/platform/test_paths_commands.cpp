@@ -38,9 +38,14 @@ private Q_SLOTS:
     {
         QTemporaryDir root;
         QDir(root.path()).mkpath(u"c/Rudivuv/log"_s);
-        QCOMPARE(platform::mapWindowsPath(root.path(), u"C:\\RUDIVUV\\Log\\"_s), root.path() + u"/c/Rudivuv/log/"_s);
-        QCOMPARE(platform::mapWindowsPath(root.path(), u"C:\\RUDIVUV\\Other\\"_s),
-                 root.path() + u"/c/Rudivuv/Other/"_s);
+        // Windows itself names files without regard to letter case.
+        const Qt::CaseSensitivity names = QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows
+                                              ? Qt::CaseInsensitive
+                                              : Qt::CaseSensitive;
+        const QString log = platform::mapWindowsPath(root.path(), u"C:\\RUDIVUV\\Log\\"_s);
+        QVERIFY2(log.compare(root.path() + u"/c/Rudivuv/log/"_s, names) == 0, qPrintable(log));
+        const QString other = platform::mapWindowsPath(root.path(), u"C:\\RUDIVUV\\Other\\"_s);
+        QVERIFY2(other.compare(root.path() + u"/c/Rudivuv/Other/"_s, names) == 0, qPrintable(other));
     }
 
     void defaultDriveRootAndAppFiles()

@@ -262,6 +262,7 @@ private:
     std::vector<QString> m_out;   // the token's text in the translation
     std::vector<QString> m_after; // text the translation adds after the token
     std::vector<int> m_significant;
+    int m_depth = 0; // groups open while parsing
 };
 
 Statement Translator::run()
@@ -408,8 +409,15 @@ Nodes Translator::parseGroup(size_t &i, Node *group)
             n.type = Node::Type::Case;
         else if (upper == u"BEGIN")
             n.type = Node::Type::Begin;
-        if (n.type != Node::Type::Leaf)
+        if (n.type != Node::Type::Leaf) {
+            // Deeper than any statement of the tool, and shallow enough for the stack.
+            constexpr int kMaxDepth = 200;
+            if (++m_depth > kMaxDepth)
+                refuse(
+                    QStringLiteral("The statement nests parentheses, CASE or BEGIN more than %1 deep").arg(kMaxDepth));
             n.children = parseGroup(i, &n);
+            --m_depth;
+        }
         nodes.push_back(std::move(n));
     }
     if (group) {

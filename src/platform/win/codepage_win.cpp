@@ -10,18 +10,39 @@ namespace {
 
 constexpr UINT kCp949 = 949;
 
+// The system's conversion of whole characters only: nothing when the bytes are
+// not one.
+std::optional<QString> decodeStrict(UINT codePage, const char *bytes, int size)
+{
+    const int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes, size, nullptr, 0);
+    if (n <= 0)
+        return std::nullopt;
+    QString text(n, Qt::Uninitialized);
+    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes, size, reinterpret_cast<wchar_t *>(text.data()), n);
+    return text;
+}
+
+// A byte sequence that is no character reads as U+FFFD, as elsewhere, so that
+// writing the text back refuses it (Windows would put a '?' in its place).
 QString decode(UINT codePage, const QByteArray &bytes)
 {
-    if (bytes.isEmpty())
+    if (bytes.isEmpty() || bytes.size() > INT_MAX)
         return {};
-    if (bytes.size() > INT_MAX)
-        return {};
-    const int size = static_cast<int>(bytes.size());
-    const int n = MultiByteToWideChar(codePage, 0, bytes.constData(), size, nullptr, 0);
-    if (n <= 0)
-        return {};
-    QString text(n, Qt::Uninitialized);
-    MultiByteToWideChar(codePage, 0, bytes.constData(), size, reinterpret_cast<wchar_t *>(text.data()), n);
+    if (const std::optional<QString> whole = decodeStrict(codePage, bytes.constData(), int(bytes.size())))
+        return *whole;
+    QString text;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const bool lead = IsDBCSLeadByteEx(codePage, BYTE(bytes.at(i))) && i + 1 < bytes.size();
+        const int n = lead ? 2 : 1;
+        const std::optional<QString> one = decodeStrict(codePage, bytes.constData() + i, n);
+        if (one) {
+            text += *one;
+            i += n;
+        } else {
+            text += QChar::ReplacementCharacter;
+            ++i;
+        }
+    }
     return text;
 }
 
