@@ -1,4 +1,5 @@
 #include "support/app_harness.h"
+#include "support/gateway_runner.h"
 
 #include "app/ask_device_dialog.h"
 #include "devicequery/worklist_client.h"
@@ -7,7 +8,6 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -33,9 +33,9 @@ class TestAskDeviceEndToEnd : public QObject
     {
         QProcess p;
         p.start(QStringLiteral(KZ_TOOL), QStringList{u"--app-dir"_s, m_app->site().dir(), u"--today"_s, u"2026-12-06"_s,
-                                                     u"--json"_s, u"--timeout"_s, u"5"_s} +
+                                                     u"--json"_s, u"--timeout"_s, u"30"_s} +
                                              extra);
-        p.waitForFinished(30000);
+        p.waitForFinished(120000);
         Run r;
         r.exitCode = p.exitCode();
         r.json = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
@@ -45,25 +45,13 @@ class TestAskDeviceEndToEnd : public QObject
         return r;
     }
 
-    static QStringList values(const QJsonArray &array, const QString &key)
-    {
-        QStringList out;
-        for (const QJsonValue &v : array)
-            out.append(v.toObject().value(key).toString());
-        return out;
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        m_port = probe.serverPort();
-        probe.close();
-        m_app = std::make_unique<AppHarness>(QDate(2026, 12, 6), [this](TestSite &site) {
-            const QString control = u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s;
-            site.writeBytes(control, site.readBytes(control) + "Port=" + QByteArray::number(m_port) + "\r\n");
-        });
+        m_port = gatewayrun::freePort();
+        QVERIFY(m_port > 0);
+        m_app = std::make_unique<AppHarness>(QDate(2026, 12, 6),
+                                             [this](TestSite &site) { gatewayrun::setPort(site, m_port); });
         m_app->login();
         // A Korean-name view in the Korean set, and one whose set cannot hold its names.
         for (const char *script : {"pick Combo3 0\ntype Text2 CT09\ntype Text6 CT\ntype Text3 CT\npick Combo2 2\n",
@@ -74,17 +62,8 @@ private Q_SLOTS:
         }
         QCOMPARE(m_app->messages().size(), 2);
 
-        m_gateway.start(QStringLiteral(KZ_GATEWAY), {u"--app-dir"_s, m_app->site().dir()});
-        QVERIFY(m_gateway.waitForStarted());
-        bool up = false;
-        for (int i = 0; i < 100 && !up; ++i) {
-            QTcpSocket s;
-            s.connectToHost(QHostAddress::LocalHost, quint16(m_port));
-            up = s.waitForConnected(100);
-            if (!up)
-                QTest::qWait(100);
-        }
-        QVERIFY2(up, "the gateway did not come up");
+        QVERIFY2(gatewayrun::start(m_gateway, m_app->site().dir(), m_port),
+                 qPrintable(QString::fromLatin1(m_gateway.readAllStandardError())));
     }
 
     void cleanupTestCase()
@@ -127,7 +106,9 @@ private Q_SLOTS:
         const QJsonArray items = r.json.value(u"items"_s).toArray();
         if (codes.isEmpty() || codes == QStringList{u"not-registered"_s}) {
             QVERIFY(!items.isEmpty());
-            QStringList names = values(items, u"PatientName"_s);
+            QStringList names;
+            for (const QJsonValue &v : items)
+                names.append(v.toObject().value(u"PatientName"_s).toString());
             const QString modality = r.json.value(u"keys"_s).toObject().value(u"Modality"_s).toString();
             QStringList viewNames;
             for (const QJsonValue &row : r.json.value(u"rows"_s).toArray()) {
@@ -145,7 +126,7 @@ private Q_SLOTS:
         AskDeviceDialog *dialog = openAskDevice(m_app->form(), u"CT09"_s, QString());
         QVERIFY(dialog);
         QVERIFY(dialog->running());
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog->running(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->running(), 60000);
         QVERIFY(dialog->findings().isEmpty());
         const QString rows = dialog->ui().rowsText->toPlainText();
         const QString items = dialog->ui().itemsText->toPlainText();

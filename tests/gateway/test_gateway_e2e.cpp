@@ -1,3 +1,4 @@
+#include "support/gateway_runner.h"
 #include "support/test_site.h"
 
 #include "db/db_session.h"
@@ -11,16 +12,14 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <functional>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -36,49 +35,17 @@ class TestGatewayEndToEnd : public QObject
     int m_port = 0;
     QString m_findscu;
 
-    // A loopback socket listening on `port` (0: any free one), or connected to it; -1 when refused.
-    static int loopback(int port, bool connectTo = false)
-    {
-        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(quint16(port));
-        auto *a = reinterpret_cast<sockaddr *>(&address);
-        if (connectTo ? ::connect(s, a, sizeof address) == 0 : ::bind(s, a, sizeof address) == 0 && ::listen(s, 1) == 0)
-            return s;
-        ::close(s);
-        return -1;
-    }
-
-    static int freePort()
-    {
-        const int s = loopback(0);
-        sockaddr_in address{};
-        socklen_t length = sizeof address;
-        ::getsockname(s, reinterpret_cast<sockaddr *>(&address), &length);
-        ::close(s);
-        return ntohs(address.sin_port);
-    }
-
-    bool listening() const
-    {
-        const int s = loopback(m_port, true);
-        ::close(s);
-        return s >= 0;
-    }
-
     QString pid() const { return QString::fromLatin1(m_site->readBytes(u"ZORadoDidService.pid"_s)).trimmed(); }
 
-    // Waits for a gateway other than `previous` to be up.
+    // Waits for a gateway other than `previous` to be up: the one before gone,
+    // the pid file naming a live one, and a C-ECHO answered.
     bool gatewayUp(const QString &previous = QString())
     {
-        for (int i = 0; i < 150; ++i) {
-            if (!pid().isEmpty() && pid() != previous && listening())
-                return true;
-            QThread::msleep(100);
-        }
-        return false;
+        return gatewayrun::waitUntil([&] {
+            const QString now = pid();
+            return !now.isEmpty() && now != previous && (previous.isEmpty() || ::kill(previous.toInt(), 0) != 0) &&
+                   ::kill(now.toInt(), 0) == 0 && gatewayrun::echoes(m_port);
+        });
     }
 
     QJsonObject tool(const QString &script)
@@ -92,7 +59,7 @@ class TestGatewayEndToEnd : public QObject
         QProcess p;
         p.start(QStringLiteral(KZ_TOOL), {u"--app-dir"_s, m_site->dir(), u"--today"_s, u"2026-12-06"_s,
                                           u"--real-pause"_s, u"--automate"_s, scriptPath, u"--state"_s, statePath});
-        p.waitForFinished(120000);
+        p.waitForFinished(180000);
         QFile state(statePath);
         state.open(QIODevice::ReadOnly);
         return QJsonDocument::fromJson(state.readAll()).object().value(u"final"_s).toObject();
@@ -115,37 +82,18 @@ class TestGatewayEndToEnd : public QObject
     {
         const QString xml = m_work.filePath(u"answer.xml"_s);
         QFile::remove(xml);
-        QStringList args{u"-v"_s,
-                         more.contains(u"-P"_s) ? u"-P"_s : u"-W"_s,
-                         u"-to"_s,
-                         u"5"_s,
-                         u"-ta"_s,
-                         u"8"_s,
-                         u"-td"_s,
-                         u"15"_s,
-                         u"-aet"_s,
-                         ae,
-                         u"-aec"_s,
-                         u"KALDEN1"_s,
-                         u"127.0.0.1"_s,
-                         QString::number(port ? port : m_port),
-                         u"-k"_s,
-                         u"PatientName"_s,
-                         u"-k"_s,
-                         u"PatientID"_s,
-                         u"-k"_s,
-                         u"ScheduledProcedureStepSequence[0].Modality="_s + modality,
-                         u"-k"_s,
-                         u"ScheduledProcedureStepSequence[0].ScheduledStationAETitle"_s,
-                         u"+sr"_s,
-                         u"-Xs"_s,
-                         xml};
+        QStringList args = u"-v %1 -to 20 -ta 30 -td 30 -aec KALDEN1 127.0.0.1 %2 -k PatientName -k PatientID +sr"_s
+                               .arg(more.contains(u"-P"_s) ? u"-P"_s : u"-W"_s)
+                               .arg(port ? port : m_port)
+                               .split(u' ');
+        args << u"-aet"_s << ae << u"-k"_s << u"ScheduledProcedureStepSequence[0].Modality="_s + modality << u"-k"_s
+             << u"ScheduledProcedureStepSequence[0].ScheduledStationAETitle"_s << u"-Xs"_s << xml;
         if (!charset.isNull())
             args << u"-k"_s << u"SpecificCharacterSet="_s + charset;
         args << more;
         QProcess p;
         p.start(m_findscu, args);
-        p.waitForFinished(60000);
+        p.waitForFinished(120000);
         const QString out = QString::fromLatin1(p.readAllStandardError() + p.readAllStandardOutput());
         Answer a;
         a.responses = int(out.count(QRegularExpression(u"Find Response: \\d+ \\(Pending\\)"_s)));
@@ -159,16 +107,7 @@ class TestGatewayEndToEnd : public QObject
         return a;
     }
 
-    static QString logsOf(const TestSite &site)
-    {
-        QString all;
-        const QDir dir(site.file(u"drives/c/RUDIVUV/Log"_s));
-        for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
-            all += QString::fromLatin1(site.readBytes(u"drives/c/RUDIVUV/Log/"_s + name));
-        return all;
-    }
-
-    QString logs() const { return logsOf(*m_site); }
+    QString logs() const { return gatewayrun::logs(*m_site); }
 
     static QJsonObject control(const QJsonObject &state, const char *name)
     {
@@ -194,7 +133,7 @@ class TestGatewayEndToEnd : public QObject
         int port = 0;
         Started() = default;
         Started(Started &&) = default;
-        QString log() const { return logsOf(*site) + QString::fromLatin1(process->readAllStandardError()); }
+        QString log() const { return gatewayrun::logs(*site) + QString::fromLatin1(process->readAllStandardError()); }
         ~Started()
         {
             if (process && process->state() != QProcess::NotRunning) {
@@ -208,22 +147,17 @@ class TestGatewayEndToEnd : public QObject
     {
         Started g;
         g.site = std::make_unique<TestSite>(QDate(2026, 12, 6));
-        g.port = freePort();
+        g.port = gatewayrun::freePort();
         g.site->writeBytes(kControl, "[Service]\r\nLogLevel=4\r\nBind=127.0.0.1\r\nPort=" + QByteArray::number(g.port) +
                                          "\r\n" + controlLines);
         if (prepare)
             prepare(*g.site);
         g.process = std::make_unique<QProcess>();
-        g.process->start(QStringLiteral(KZ_GATEWAY), {u"--app-dir"_s, g.site->dir()});
-        for (int i = 0; i < 100 && g.process->state() != QProcess::NotRunning; ++i) {
-            if (g.log().contains(u"ZORadoDidService started"_s))
-                break;
-            QThread::msleep(50);
-        }
+        gatewayrun::start(*g.process, g.site->dir(), g.port);
         return g;
     }
 
-    static inline const QString kControl = u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s;
+    static inline const QString kControl = gatewayrun::kControl;
 
 private Q_SLOTS:
     void initTestCase()
@@ -234,9 +168,8 @@ private Q_SLOTS:
         QDir(m_site->file(u"drives/c/RUDIVUV/Log"_s)).removeRecursively();
         QDir().mkpath(m_site->file(u"drives/c/RUDIVUV/Log"_s));
         QVERIFY(QFile::link(QStringLiteral(KZ_GATEWAY), m_site->file(u"bin/ZORadoDidService"_s)));
-        m_port = freePort();
-        const QString control = u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s;
-        m_site->writeBytes(control, m_site->readBytes(control) + "Port=" + QByteArray::number(m_port) + "\r\n");
+        m_port = gatewayrun::freePort();
+        gatewayrun::setPort(*m_site, m_port);
     }
 
     void cleanupTestCase()
@@ -341,10 +274,11 @@ private Q_SLOTS:
     void hostilePeers()
     {
         QVERIFY2(gatewayUp(), "the gateway is not up");
-        const int s = loopback(m_port, true);
-        QVERIFY(s >= 0);
-        const char partial[10] = {1, 0, 0, 0, 0, char(0xcd), 0, 1, 0, 0}; // an A-ASSOCIATE-RQ begun, never ended
-        QCOMPARE(::send(s, partial, sizeof partial, 0), ssize_t(sizeof partial));
+        QTcpSocket partial; // an A-ASSOCIATE-RQ begun, never ended
+        partial.connectToHost(QHostAddress::LocalHost, quint16(m_port));
+        QVERIFY(partial.waitForConnected(30000));
+        partial.write(QByteArray("\x01\0\0\0\0\xcd\0\x01\0\0", 10));
+        QVERIFY(partial.waitForBytesWritten(30000));
 
         const Answer stalled = ask(u"XX03"_s, u"ISO_IR 100"_s, u"CT"_s);
         QVERIFY2(stalled.success, qPrintable(u"a stalled peer holds the gateway: "_s + stalled.output));
@@ -357,7 +291,7 @@ private Q_SLOTS:
         const Answer hostile = ask(u"XX05"_s, u"ISO_IR 100\r\nX"_s, u"CT"_s,
                                    {u"-k"_s, u"PatientID="_s + forged, u"-k"_s, u"PatientName="_s + forged});
         QVERIFY2(hostile.failed, qPrintable(hostile.output));
-        ::close(s);
+        partial.abort();
         QVERIFY(ask(u"XX06"_s, u"ISO_IR 100"_s, u"CT"_s).success);
 
         const QStringList lines = logs().split(u"\r\n"_s, Qt::SkipEmptyParts);
@@ -412,14 +346,15 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, lines);
         QFETCH(QString, why);
-        int taken = -1;
+        QTcpServer taken;
         Started g = startGateway(lines, [&](TestSite &site) {
             const QByteArray control = site.readBytes(kControl);
             if (lines.isEmpty())
-                taken = loopback(control.mid(control.indexOf("Port=") + 5, 5).trimmed().toInt());
+                QVERIFY(taken.listen(QHostAddress::LocalHost,
+                                     control.mid(control.indexOf("Port=") + 5, 5).trimmed().toUShort()));
         });
-        QVERIFY(g.process->waitForFinished(20000));
-        ::close(taken);
+        QVERIFY(g.process->state() == QProcess::NotRunning || g.process->waitForFinished(60000));
+        taken.close();
         QVERIFY(g.process->exitCode() != 0);
         QVERIFY2(g.log().contains(why), qPrintable(g.log()));
         QVERIFY(g.log().contains(u"ZORadoDidService not started"_s));
