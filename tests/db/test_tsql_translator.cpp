@@ -53,8 +53,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("tsql");
         QTest::addColumn<QString>("sqlite");
-        row("catalogue", u"Select * From   Sys.Objects Where  upper(Name) = upper('vmwl_kk_ct01')"_s,
-            u"Select * From   kz_sys_objects Where  upper(Name) = upper('vmwl_kk_ct01')"_s);
         row("catalogue quoted and spaced", u"select o.name from [sys] . [OBJECTS] o, SYS.sequences"_s,
             u"select o.name from kz_sys_objects o, kz_sys_sequences"_s);
         row("sequence over line ends", u"Select Next\r\n  value\tFOR [Seq_X], 'next value for y'"_s,
@@ -65,16 +63,10 @@ private Q_SLOTS:
         row("top in a subquery",
             u"SELECT a FROM t WHERE a IN (SELECT DISTINCT TOP (5) b FROM u ORDER BY b) ORDER BY a"_s,
             u"SELECT a FROM t WHERE a IN (SELECT DISTINCT b FROM u ORDER BY b LIMIT 5) ORDER BY a"_s);
-        row("delete without from", u"Delete Tusersetting Where USER_KEY = 9"_s,
-            u"Delete FROM Tusersetting Where USER_KEY = 9"_s);
         row("insert select in parentheses", u"Insert into T (A, B) \r\n(Select Next Value For S, 'x\r\n  y')"_s,
             u"Insert into T (A, B) \r\nSelect kz_next_value('S'), 'x\r\n  y'"_s);
         row("joins, keeps sums", u"Select '=' + p.NAME AS n,  p.A + '^' + p.B, 1 + 2.5, 'a+b' + x From p"_s,
             u"Select '=' || p.NAME AS n,  p.A || '^' || p.B, 1 + 2.5, 'a+b' || x From p"_s);
-        row("functions", u"Select Substring(x, 1, 2), IsNull(x, N'한'), Len(x), Left(x, 3), Right(x, 2) From t"_s,
-            u"Select substr(x, 1, 2), ifnull(x, '한'), length(rtrim(x)), substr(x, 1, 3), substr(x, -2, 2) From t"_s);
-        row("schema function", u"Select vur_tcommon . f_hanconvert(a.N, 1) + 'x' From dbo.T a"_s,
-            u"Select kz_f_hanconvert(a.N, 1) || 'x' From T a"_s);
         row("names", u"Select [MACRO_NAME], \"KEY_TEXT\", [a]]b] From t"_s,
             u"Select [MACRO_NAME], [KEY_TEXT], \"a]b\" From t"_s);
         row("nested comment", u"Select 1 /* a /* b */ c */ + 2"_s, u"Select 1 /* a / * b * / c */ + 2"_s);

@@ -7,7 +7,6 @@
 #include "support/marked_lines_reference.h"
 
 #include <QBuffer>
-#include <QRandomGenerator>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -252,30 +251,6 @@ private Q_SLOTS:
             for (qint64 block : {1, 2, 3, 5, 8, 4096}) {
                 const auto actual = testsupport::streamedLines(files, markers, everyLine, block);
                 QVERIFY2(actual == expected, qPrintable(u"block %1, every line %2"_s.arg(block).arg(everyLine)));
-            }
-        }
-    }
-
-    void randomLogs()
-    {
-        QRandomGenerator random(7);
-        const QList<QByteArray> pieces{"MARK", "END", "x", "yy ", "\r\n", "\r", "\n", "MA", "RK", "E", "ND", "한글"};
-        const QList<QByteArray> markers{"MARK", "END"};
-        for (int round = 0; round < 300; ++round) {
-            QList<QByteArray> files;
-            const int fileCount = 1 + int(random.bounded(3));
-            for (int f = 0; f < fileCount; ++f) {
-                QByteArray file;
-                const int n = int(random.bounded(40));
-                for (int i = 0; i < n; ++i)
-                    file += pieces.at(int(random.bounded(pieces.size())));
-                files.append(file);
-            }
-            const qint64 block = 1 + random.bounded(16);
-            for (bool everyLine : {false, true}) {
-                QVERIFY2(testsupport::streamedLines(files, markers, everyLine, block) ==
-                             testsupport::referenceLines(files, markers, everyLine),
-                         qPrintable(u"round %1 block %2"_s.arg(round).arg(block)));
             }
         }
     }
