@@ -312,21 +312,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QString>("read"); // station|device|modalities|codes|exclude|character set, "-" for none
-        QTest::newRow("made by the builder")
-            << QStringList{u"Create View VMWL_KK_FCR1_1CSL("_s,
-                           u" scheduled_station_aetitle,"_s,
-                           u" modality,"_s,
-                           u") AS"_s,
-                           u"SELECT"_s,
-                           u" 'FCR-CSL ' AS scheduled_station_aetitle, "_s,
-                           u" 'CR' AS modality, "_s,
-                           u"'=' + p.PATIENT_NAME AS patient_name, "_s,
-                           u" /* scheduled Procedure Step*/'\\ISO 2022 IR 149' AS specific_character_set, "_s,
-                           u"WHERE a.ORDER_STATUS In ('S', 'C')"_s,
-                           u"And a.Order_Modality IN ('CR','DX') "_s,
-                           u"And a.Order_Code IN ('A1') "_s,
-                           u"And a.Order_Code NOT IN ('B1','B2') "_s}
-            << "FCR-CSL|CR|CR,DX|B1,B2|1|\\ISO 2022 IR 149"; // the last code line wins
         QTest::newRow("template lines give nothing")
             << QStringList{u" 'AETITLE' AS scheduled_station_aetitle, "_s, u" a.ORDER_MODALITY AS modality, "_s,
                            u" 'aetitle' as Scheduled_Station_AETitle,"_s, u" A.Order_Modality AS MODALITY,"_s}
