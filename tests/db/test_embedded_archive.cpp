@@ -241,26 +241,6 @@ private Q_SLOTS:
         QCOMPARE(count(u"Select * From Tuser"_s), 3);
     }
 
-    void transactionRollsBackEverything()
-    {
-        try {
-            db::Transaction transaction(session());
-            session().executeSql(u"Delete Tusersetting Where USER_KEY = 5"_s);
-            QCOMPARE(count(u"Select * From Tusersetting Where USER_KEY = 5"_s), 0);
-            session().executeSql(
-                u"Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select Next Value For Seq_Tusersetting, 5)"_s);
-            session().executeSql(u"Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select 101, 5)"_s);
-            transaction.commit();
-            QFAIL("no error");
-        } catch (const platform::Error &) {
-        }
-        QCOMPARE(count(u"Select * From Tusersetting Where USER_KEY = 5"_s), 3);
-        // The key drawn inside the rolled-back unit is drawn again.
-        session().executeSql(
-            u"Insert into Tusersetting (USERSETTING_KEY, USER_KEY) (Select Next Value For Seq_Tusersetting, 7)"_s);
-        QCOMPARE(session().queryScalar(u"Select USERSETTING_KEY From Tusersetting Where USER_KEY = 7"_s), u"101"_s);
-    }
-
     void textComparesAsTheServer_data()
     {
         QTest::addColumn<QString>("where");
