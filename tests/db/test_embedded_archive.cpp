@@ -245,22 +245,17 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("where");
         QTest::addColumn<QString>("keys");
-        QTest::newRow("mixed case finds its row") << "user_id = 'RaD1'"
-                                                  << "5";
-        QTest::newRow("trailing blanks ignored") << "user_id = 'rad1   '"
-                                                 << "5";
-        QTest::newRow("leading blank counts") << "user_id = ' rad1'"
-                                              << "";
-        QTest::newRow("case beyond ASCII") << "user_name = 'ÉVE'"
-                                           << "10";
-        QTest::newRow("Hangul as it stands") << "user_name = '김판독'"
-                                             << "5";
-        QTest::newRow("LIKE beyond ASCII") << "user_name LIKE 'ÉV%'"
-                                           << "10";
-        QTest::newRow("LIKE one character and escape") << "user_id LIKE 'R_D1' Or user_id LIKE 'a\\%' ESCAPE '\\'"
-                                                       << "5";
-        QTest::newRow("ordered without regard to case") << "user_id <> 'rad1' Order by user_id"
-                                                        << "1,10,9";
+        const auto row = [](const char *name, const char *where, const char *keys) {
+            QTest::newRow(name) << where << keys;
+        };
+        row("mixed case finds its row", "user_id = 'RaD1'", "5");
+        row("trailing blanks ignored", "user_id = 'rad1   '", "5");
+        row("leading blank counts", "user_id = ' rad1'", "");
+        row("case beyond ASCII", "user_name = 'ÉVE'", "10");
+        row("Hangul as it stands", "user_name = '김판독'", "5");
+        row("LIKE beyond ASCII", "user_name LIKE 'ÉV%'", "10");
+        row("LIKE one character and escape", "user_id LIKE 'R_D1' Or user_id LIKE 'a\\%' ESCAPE '\\'", "5");
+        row("ordered without regard to case", "user_id <> 'rad1' Order by user_id", "1,10,9");
     }
 
     void textComparesAsTheServer()

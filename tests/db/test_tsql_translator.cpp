@@ -87,22 +87,19 @@ private Q_SLOTS:
         QTest::addColumn<Statement::Kind>("kind");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("columns");
+        const auto row = [](const char *tsql, Statement::Kind kind, const char *name, const char *columns) {
+            QTest::newRow(QByteArray(tsql).replace("\r\n", " ").constData())
+                << QString::fromUtf8(tsql) << kind << QString::fromUtf8(name) << QString::fromUtf8(columns);
+        };
         using K = Statement::Kind;
-        QTest::newRow("help text") << "SP_HELPTEXT VMWL_KK_CT01" << K::HelpText << "VMWL_KK_CT01"
-                                   << "";
-        QTest::newRow("exec help text") << "exec sp_helptext 'VMWL_KK_CT1_11';" << K::HelpText << "VMWL_KK_CT1_11"
-                                        << "";
-        QTest::newRow("help text bracketed") << "sp_helptext [dbo].[VMWL X]" << K::HelpText << "VMWL X"
-                                             << "";
-        QTest::newRow("drop") << "Drop View VMWL_KK_CT01" << K::DropView << "VMWL_KK_CT01"
-                              << "";
-        QTest::newRow("create") << "Create View VMWL_KK_CT01(\r\n a, [b c],\r\n d\r\n) AS\r\nSELECT 1, 2, 3"
-                                << K::CreateView << "VMWL_KK_CT01"
-                                << "a|b c|d";
-        QTest::newRow("alter without columns") << "ALTER VIEW [V 1] AS\r\nselect 1 AS a" << K::AlterView << "V 1"
-                                               << "";
-        QTest::newRow("if not exists") << "IF Not Exists (Select * From T) Begin Delete T End" << K::IfNotExists << ""
-                                       << "";
+        row("SP_HELPTEXT VMWL_KK_CT01", K::HelpText, "VMWL_KK_CT01", "");
+        row("exec sp_helptext 'VMWL_KK_CT1_11';", K::HelpText, "VMWL_KK_CT1_11", "");
+        row("sp_helptext [dbo].[VMWL X]", K::HelpText, "VMWL X", "");
+        row("Drop View VMWL_KK_CT01", K::DropView, "VMWL_KK_CT01", "");
+        row("Create View VMWL_KK_CT01(\r\n a, [b c],\r\n d\r\n) AS\r\nSELECT 1, 2, 3", K::CreateView, "VMWL_KK_CT01",
+            "a|b c|d");
+        row("ALTER VIEW [V 1] AS\r\nselect 1 AS a", K::AlterView, "V 1", "");
+        row("IF Not Exists (Select * From T) Begin Delete T End", K::IfNotExists, "", "");
     }
 
     void kinds()

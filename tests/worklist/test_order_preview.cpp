@@ -27,20 +27,20 @@ private Q_SLOTS:
         QTest::addColumn<bool>("todayOnly");
         QTest::addColumn<QDate>("today");
         QTest::addColumn<QString>("expected");
-        const QString order = u"Order by SCHEDULED_PROCEDURE_DATE, SCHEDULED_PROCEDURE_TIME Desc"_s;
-        QTest::newRow("today") << "VMWL_EE_DR01" << false << true << QDate(2026, 12, 6)
-                               << head() + u"From  VMWL_EE_DR01 Where SCHEDULED_PROCEDURE_DATE  = 20261206 "_s + order;
-        QTest::newRow("seven days, mid-month")
-            << "VMWL_EE_DR01" << false << false << QDate(2026, 12, 15)
-            << head() + u"From  VMWL_EE_DR01 Where SCHEDULED_PROCEDURE_DATE  >= 20261208 "_s + order;
-        QTest::newRow("seven days at a month's start")
-            << "V" << false << false << QDate(2026, 12, 3)
-            << head() + u"From  V Where SCHEDULED_PROCEDURE_DATE  >= 20261126 "_s + order;
-        QTest::newRow("seven days at a year's start")
-            << "V" << false << false << QDate(2027, 1, 2)
-            << head() + u"From  V Where SCHEDULED_PROCEDURE_DATE  >= 20261226 "_s + order;
-        QTest::newRow("base view") << "ignored" << true << true << QDate(2026, 12, 6)
-                                   << head() + u"From  VMWL Where SCHEDULED_PROCEDURE_DATE  = 20261206 "_s + order;
+        const auto row = [](const char *name, const char *view, bool base, bool todayOnly, QDate today,
+                            const char *from) {
+            QTest::newRow(name) << QString::fromLatin1(view) << base << todayOnly << today
+                                << head() + QString::fromLatin1(from) +
+                                       u"Order by SCHEDULED_PROCEDURE_DATE, SCHEDULED_PROCEDURE_TIME Desc"_s;
+        };
+        row("today", "VMWL_EE_DR01", false, true, QDate(2026, 12, 6),
+            "From  VMWL_EE_DR01 Where SCHEDULED_PROCEDURE_DATE  = 20261206 ");
+        row("seven days at a month's start", "V", false, false, QDate(2026, 12, 3),
+            "From  V Where SCHEDULED_PROCEDURE_DATE  >= 20261126 ");
+        row("seven days at a year's start", "V", false, false, QDate(2027, 1, 2),
+            "From  V Where SCHEDULED_PROCEDURE_DATE  >= 20261226 ");
+        row("base view", "ignored", true, true, QDate(2026, 12, 6),
+            "From  VMWL Where SCHEDULED_PROCEDURE_DATE  = 20261206 ");
     }
 
     void previewStatements()

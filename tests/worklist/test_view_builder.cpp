@@ -216,7 +216,6 @@ private Q_SLOTS:
     }
 
     // Refused or failed registrations: nothing reaches the gateway.
-    // Refused or failed registrations: nothing reaches the gateway.
     void registrationThatFailsChangesNothing_data()
     {
         QTest::addColumn<QString>("ae");
