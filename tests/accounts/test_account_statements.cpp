@@ -93,22 +93,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("caption"); // read back from the target entry
-        QTest::newRow("reader") << QStringList{u"12"_s, u"rad1"_s, u"판독의"_s, u"400"_s} << "12 | rad1 | 판독의| 판독"
-                                << "12     |  rad1     |  판독의     |  판독"
-                                << "판독";
-        QTest::newRow("no name") << QStringList{u"10"_s, u"guest"_s, u""_s, u"110"_s} << "10 | guest | | 조회"
-                                 << "10     |  guest     |       |  조회"
-                                 << "조회";
-        QTest::newRow("key beyond 16 bits")
-            << QStringList{u"70000"_s, u"x"_s, u"y"_s, u"300"_s} << "70000 | x | y| 촬영"
-            << "70000     |  x     |  y     |  촬영"
-            << "촬영";
-        QTest::newRow("user id with a bar") << QStringList{u"7"_s, u"a|b"_s, u"c"_s, u"300"_s} << "7 | a|b | c| 촬영"
-                                            << "7     |  a|b     |  c     |  촬영"
-                                            << "촬영";
-        QTest::newRow("other level") << QStringList{u"1"_s, u"a"_s, u"b"_s, u"500"_s} << "1 | a | b| 500"
-                                     << "1     |  a     |  b     |  500"
-                                     << "00";
+        const auto row = [](const char *name, const QStringList &account, const char *source, const char *target,
+                            const char *caption) {
+            QTest::newRow(name) << account << QString::fromUtf8(source) << QString::fromUtf8(target)
+                                << QString::fromUtf8(caption);
+        };
+        row("reader", {u"12"_s, u"rad1"_s, u"판독의"_s, u"400"_s}, "12 | rad1 | 판독의| 판독",
+            "12     |  rad1     |  판독의     |  판독", "판독");
+        row("no name", {u"10"_s, u"guest"_s, u""_s, u"110"_s}, "10 | guest | | 조회",
+            "10     |  guest     |       |  조회", "조회");
+        row("key beyond 16 bits", {u"70000"_s, u"x"_s, u"y"_s, u"300"_s}, "70000 | x | y| 촬영",
+            "70000     |  x     |  y     |  촬영", "촬영");
+        row("user id with a bar", {u"7"_s, u"a|b"_s, u"c"_s, u"300"_s}, "7 | a|b | c| 촬영",
+            "7     |  a|b     |  c     |  촬영", "촬영");
+        row("other level", {u"1"_s, u"a"_s, u"b"_s, u"500"_s}, "1 | a | b| 500", "1     |  a     |  b     |  500",
+            "00");
     }
 
     void entriesReadBack()

@@ -81,49 +81,40 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<QByteArray>>("files");
         QTest::addColumn<QStringList>("entries");
+        const auto row = [](const char *name, const QList<QByteArray> &files, const QStringList &entries) {
+            QTest::newRow(name) << files << entries;
+        };
         const QString mr =
             u"+//+MR01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_KK_MR01 WHERE (1 = 1) AND modality = 'MR' AND x = 1-///-"_s;
         const QStringList mrLines = association(u"MR01"_s, u"ISO_IR 100"_s, u"VMWL_KK_MR01"_s, {u"P1"_s, u"P2"_s});
-        QTest::newRow("duplicates merged")
-            << QList<QByteArray>{file(mrLines + QStringList{u"x"_s} + mrLines)} << QStringList{mr};
+        row("duplicates merged", {file(mrLines + QStringList{u"x"_s} + mrLines)}, {mr});
         QStringList other = association(u"MR01"_s, u"ISO_IR 100"_s, u"VMWL_EE_MR01"_s, {u"P1"_s});
-        QTest::newRow("two views kept apart")
-            << QList<QByteArray>{file(mrLines + QStringList{u"x"_s} + other)}
-            << QStringList{mr, QString(mr).replace(u"VMWL_KK_MR01"_s, u"VMWL_EE_MR01"_s)};
-        QTest::newRow("empty entry once")
-            << QList<QByteArray>{file({u"a"_s, fmt::endLine(at(1)), u"b"_s, u"c"_s, fmt::endLine(at(2))})}
-            << QStringList{u""_s};
-        QTest::newRow("line after an end is not taken")
-            << QList<QByteArray>{file(QStringList{u"a"_s, fmt::endLine(at(1))} + mrLines)}
-            << QStringList{u""_s, mr.mid(u"+//+MR01+///+"_s.size())};
-        QTest::newRow("also across a file boundary")
-            << QList<QByteArray>{file({u"a"_s, fmt::endLine(at(1))}), file(mrLines)}
-            << QStringList{u""_s, mr.mid(u"+//+MR01+///+"_s.size())};
-        QTest::newRow("association across two files")
-            << QList<QByteArray>{file(mrLines.mid(0, 2)), file(mrLines.mid(2))} << QStringList{mr};
+        row("two views kept apart", {file(mrLines + QStringList{u"x"_s} + other)},
+            {mr, QString(mr).replace(u"VMWL_KK_MR01"_s, u"VMWL_EE_MR01"_s)});
+        row("empty entry once", {file({u"a"_s, fmt::endLine(at(1)), u"b"_s, u"c"_s, fmt::endLine(at(2))})}, {u""_s});
+        row("line after an end is not taken", {file(QStringList{u"a"_s, fmt::endLine(at(1))} + mrLines)},
+            {u""_s, mr.mid(u"+//+MR01+///+"_s.size())});
+        row("also across a file boundary", {file({u"a"_s, fmt::endLine(at(1))}), file(mrLines)},
+            {u""_s, mr.mid(u"+//+MR01+///+"_s.size())});
+        row("association across two files", {file(mrLines.mid(0, 2)), file(mrLines.mid(2))}, {mr});
         QStringList twoCharsets = mrLines;
         twoCharsets.insert(2,
                            fmt::line(at(1), fmt::element(u"(0008,0005)"_s, u"CS"_s, u"[ISO_IR 192]"_s, 10, 1, u"x"_s)));
-        QTest::newRow("first character set only") << QList<QByteArray>{file(twoCharsets)} << QStringList{mr};
-        QTest::newRow("lone CR line ends") << QList<QByteArray>{file(mrLines, "\r")} << QStringList{mr};
-        QTest::newRow("query from its first FROM")
-            << QList<QByteArray>{file({fmt::queryLine(at(1), u"SELECT xFROM FROM V WHERE a  "_s), fmt::endLine(at(1))})}
-            << QStringList{u"-//-FROM FROM V WHERE a  -///-"_s};
-        QTest::newRow("a line with both query markers is not taken")
-            << QList<QByteArray>{file(
-                   {u"Modality find query = CModalityFindMakeQuery = FROM V"_s, fmt::endLine(at(1))})}
-            << QStringList{u""_s};
-        QTest::newRow("other query form")
-            << QList<QByteArray>{file({u"CModalityFindMakeQuery = FROM V WHERE (1 = 1) AND a"_s, fmt::endLine(at(1))})}
-            << QStringList{u"-//-FROM V WHERE (1 = 1) AND a-///-"_s};
-        QTest::newRow("Korean in a line")
-            << QList<QByteArray>{file({fmt::callingLine(at(1), u"초음파1"_s), fmt::endLine(at(1))})}
-            << QStringList{u"+//+초음파1+///+"_s};
-        QTest::newRow("character set without #")
-            << QList<QByteArray>{file({u"<2019-09-16 14:49:19> : (0008,0005) CS [ISO_IR 100]"_s, fmt::endLine(at(1))})}
-            << QStringList{u"*//*[ISO_IR 100]*///*"_s};
-        QTest::newRow("fragments after the last end are dropped")
-            << QList<QByteArray>{file(mrLines.mid(0, 3))} << QStringList{};
+        row("first character set only", {file(twoCharsets)}, {mr});
+        row("lone CR line ends", {file(mrLines, "\r")}, {mr});
+        row("query from its first FROM",
+            {file({fmt::queryLine(at(1), u"SELECT xFROM FROM V WHERE a  "_s), fmt::endLine(at(1))})},
+            {u"-//-FROM FROM V WHERE a  -///-"_s});
+        row("a line with both query markers is not taken",
+            {file({u"Modality find query = CModalityFindMakeQuery = FROM V"_s, fmt::endLine(at(1))})}, {u""_s});
+        row("other query form", {file({u"CModalityFindMakeQuery = FROM V WHERE (1 = 1) AND a"_s, fmt::endLine(at(1))})},
+            {u"-//-FROM V WHERE (1 = 1) AND a-///-"_s});
+        row("Korean in a line", {file({fmt::callingLine(at(1), u"초음파1"_s), fmt::endLine(at(1))})},
+            {u"+//+초음파1+///+"_s});
+        row("character set without #",
+            {file({u"<2019-09-16 14:49:19> : (0008,0005) CS [ISO_IR 100]"_s, fmt::endLine(at(1))})},
+            {u"*//*[ISO_IR 100]*///*"_s});
+        row("fragments after the last end are dropped", {file(mrLines.mid(0, 3))}, {});
     }
 
     void scanner()
