@@ -57,16 +57,10 @@ private Q_SLOTS:
         QVERIFY(!session.lastError().isEmpty());
     }
 
-    void dbIniLinesByNumber()
+    void missingDbIniIsNamed()
     {
         TestSite site;
-        site.writeBytes(u"DB.ini"_s, "server\r\npassword\r\nlogin\r\nfour\r\n");
-        QStringList lines;
-        for (int n = 0; n <= 4; ++n)
-            lines << db::readDbIniLine(site.dir(), n);
-        QCOMPARE(lines, (QStringList{u""_s, u"server"_s, u"password"_s, u"login"_s, u""_s}));
         QFile::remove(site.file(u"DB.ini"_s));
-        QVERIFY_THROWS_EXCEPTION(platform::Error, db::readDbIniLine(site.dir(), 1));
         db::DbSession session;
         QVERIFY(!session.connect(site.dir(), site.today()));
         QVERIFY(session.lastError().contains(u"DB.ini"_s));
