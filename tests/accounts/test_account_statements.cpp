@@ -79,14 +79,6 @@ private Q_SLOTS:
         QCOMPARE(actual, expected);
     }
 
-    void levelCaptions()
-    {
-        QStringList captions;
-        for (const char *level : {"400", "200", "300", "100", "110", "500", ""})
-            captions << accounts::levelCaption(QString::fromLatin1(level));
-        QCOMPARE(captions.join(u','), u"판독,판독,촬영,조회,조회,500,"_s);
-    }
-
     void entriesReadBack_data()
     {
         QTest::addColumn<QStringList>("account"); // key, user id, name, level
@@ -102,10 +94,11 @@ private Q_SLOTS:
             "12     |  rad1     |  판독의     |  판독", "판독");
         row("no name", {u"10"_s, u"guest"_s, u""_s, u"110"_s}, "10 | guest | | 조회",
             "10     |  guest     |       |  조회", "조회");
-        row("key beyond 16 bits", {u"70000"_s, u"x"_s, u"y"_s, u"300"_s}, "70000 | x | y| 촬영",
-            "70000     |  x     |  y     |  촬영", "촬영");
-        row("user id with a bar", {u"7"_s, u"a|b"_s, u"c"_s, u"300"_s}, "7 | a|b | c| 촬영",
-            "7     |  a|b     |  c     |  촬영", "촬영");
+        row("key beyond 16 bits, level 200", {u"70000"_s, u"x"_s, u"y"_s, u"200"_s}, "70000 | x | y| 판독",
+            "70000     |  x     |  y     |  판독", "판독");
+        row("user id with a bar, level 100", {u"7"_s, u"a|b"_s, u"c"_s, u"100"_s}, "7 | a|b | c| 조회",
+            "7     |  a|b     |  c     |  조회", "조회");
+        row("no level", {u"8"_s, u"d"_s, u"e"_s, u""_s}, "8 | d | e| ", "8     |  d     |  e     |  ", "");
         row("other level", {u"1"_s, u"a"_s, u"b"_s, u"500"_s}, "1 | a | b| 500", "1     |  a     |  b     |  500",
             "00");
     }
