@@ -221,16 +221,6 @@ private Q_SLOTS:
         QCOMPARE(result, (QStringList{u"[S]"_s, expected, u"FCR_XG5000=1"_s}));
     }
 
-    void olderNames()
-    {
-        QStringList older;
-        for (const char *name : {"VMWL_KK_CT01", "VMWL_KE_CT01", "VMWL_EK_CT01", "VMWL_EE_CT01", "VMWL_EG_CT01",
-                                 "VMWL_K_CT01", "VMWL_KK_A_EE_B"})
-            older << control::olderViewName(QString::fromLatin1(name));
-        QCOMPARE(older, (QStringList{u"VMWL_K_CT01"_s, u"VMWL_K_CT01"_s, u"VMWL_E_CT01"_s, u"VMWL_E_CT01"_s,
-                                     u"VMWL_EG_CT01"_s, u"VMWL_K_CT01"_s, u"VMWL_K_A_E_B"_s}));
-    }
-
     void names_data()
     {
         QTest::addColumn<QString>("caption"); // "-": a name the tool does not make
@@ -238,25 +228,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("readCaption");
-        QTest::addColumn<int>("cut"); // -1 left as it is
+        QTest::addColumn<int>("cut");       // -1 left as it is
+        QTest::addColumn<QString>("older"); // the name an older version gave the view
         const QString kk = u"한글이름 / 검사명한글"_s, ke = u"한글이름 / 검사명영문"_s, ek = u"영문이름 / 검사명한글"_s,
                       ee = u"영문이름 / 검사명영문"_s, eg = u"영문이름 / 검사명영문(기초자료)"_s;
         const auto row = [](const char *n, const QString &caption, const QString &ae, const QString &name,
-                            const QString &title, const QString &read,
-                            int cut) { QTest::newRow(n) << caption << ae << name << title << read << cut; };
-        row("KK with dash", kk, u"ct-1"_s, u"VMWL_KK_CT1_11"_s, u"CT-1"_s, kk, 0);
-        row("KE, two dashes", ke, u"a-b-c"_s, u"VMWL_KE_A1_1B1_1C"_s, u"A-B-C"_s, ke, 0);
-        row("EK, blank kept", ek, u"CT 1"_s, u"VMWL_EK_CT 1"_s, u"CT 1"_s, ek, 0);
-        row("EE", ee, u"DR01"_s, u"VMWL_EE_DR01"_s, u"DR01"_s, ee, 1);
-        row("EG", eg, u"ct-1"_s, u"VMWL_EG_CT1_11"_s, u"CT-1"_s, eg, -1);
-        row("EE with a blank after is EG", ee + u" "_s, u"DX1"_s, u"VMWL_EG_DX1"_s, u"DX1"_s, eg, -1);
-        row("typed text is EG", u"anything"_s, u"DX1"_s, u"VMWL_EG_DX1"_s, u"DX1"_s, eg, -1);
-        row("empty caption is EG", u""_s, u"DX1"_s, u"VMWL_EG_DX1"_s, u"DX1"_s, eg, -1);
-        row("one-letter K", u"-"_s, u""_s, u"VMWL_K_CR01"_s, u"CR01"_s, kk, 0);
-        row("one-letter E", u"-"_s, u""_s, u"VMWL_E_CR01"_s, u"CR01"_s, ek, 0);
-        row("marker order over the whole name", u"-"_s, u""_s, u"VMWL_EE_A_K_B"_s, u"A_K_B"_s, kk, 0);
-        row("base view", u"-"_s, u""_s, u"VMWL"_s, u""_s, eg, -1);
-        row("a table named like a view", u"-"_s, u""_s, u"VMWL_TEST"_s, u"T"_s, eg, -1);
+                            const QString &title, const QString &read, int cut, const QString &older) {
+            QTest::newRow(n) << caption << ae << name << title << read << cut << older;
+        };
+        row("KK with dash", kk, u"ct-1"_s, u"VMWL_KK_CT1_11"_s, u"CT-1"_s, kk, 0, u"VMWL_K_CT1_11"_s);
+        row("KE, two dashes", ke, u"a-b-c"_s, u"VMWL_KE_A1_1B1_1C"_s, u"A-B-C"_s, ke, 0, u"VMWL_K_A1_1B1_1C"_s);
+        row("EK, blank kept", ek, u"CT 1"_s, u"VMWL_EK_CT 1"_s, u"CT 1"_s, ek, 0, u"VMWL_E_CT 1"_s);
+        row("EE", ee, u"DR01"_s, u"VMWL_EE_DR01"_s, u"DR01"_s, ee, 1, u"VMWL_E_DR01"_s);
+        row("EG", eg, u"ct-1"_s, u"VMWL_EG_CT1_11"_s, u"CT-1"_s, eg, -1, u"VMWL_EG_CT1_11"_s);
+        row("EE with a blank after is EG", ee + u" "_s, u"DX1"_s, u"VMWL_EG_DX1"_s, u"DX1"_s, eg, -1, u"VMWL_EG_DX1"_s);
+        row("typed text is EG", u"anything"_s, u"DX1"_s, u"VMWL_EG_DX1"_s, u"DX1"_s, eg, -1, u"VMWL_EG_DX1"_s);
+        row("empty caption is EG", u""_s, u"DX1"_s, u"VMWL_EG_DX1"_s, u"DX1"_s, eg, -1, u"VMWL_EG_DX1"_s);
+        row("one-letter K", u"-"_s, u""_s, u"VMWL_K_CR01"_s, u"CR01"_s, kk, 0, u"VMWL_K_CR01"_s);
+        row("one-letter E", u"-"_s, u""_s, u"VMWL_E_CR01"_s, u"CR01"_s, ek, 0, u"VMWL_E_CR01"_s);
+        row("marker order over the whole name", u"-"_s, u""_s, u"VMWL_EE_A_K_B"_s, u"A_K_B"_s, kk, 0,
+            u"VMWL_E_A_K_B"_s);
+        row("base view", u"-"_s, u""_s, u"VMWL"_s, u""_s, eg, -1, u"VMWL"_s);
+        row("a table named like a view", u"-"_s, u""_s, u"VMWL_TEST"_s, u"T"_s, eg, -1, u"VMWL_TEST"_s);
     }
 
     void names()
@@ -273,6 +266,8 @@ private Q_SLOTS:
         const reader::KindReading kind = reader::kindOf(name);
         QCOMPARE(kind.caption, readCaption);
         QCOMPARE(kind.cut ? int(*kind.cut) : -1, cut);
+        QFETCH(QString, older);
+        QCOMPARE(worklist::control::olderViewName(name), older);
     }
 
     void values_data()
