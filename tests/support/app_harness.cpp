@@ -49,9 +49,10 @@ AppHarness::~AppHarness()
     m_form.reset();
 }
 
-void AppHarness::act(const QString &line)
+void AppHarness::act(const QString &script)
 {
-    m_runner->run(line);
+    for (const QString &line : script.split(u'\n', Qt::SkipEmptyParts))
+        m_runner->run(line);
 }
 
 void AppHarness::login()

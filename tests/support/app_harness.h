@@ -49,8 +49,8 @@ public:
     explicit AppHarness(const QDate &today = QDate(2026, 12, 6), const std::function<void(TestSite &)> &prepare = {});
     ~AppHarness();
 
-    // One action, as a script line: "type Text2 CT01", "click Command6".
-    void act(const QString &line);
+    // Actions as script lines: "type Text2 CT01\nclick Command6".
+    void act(const QString &script);
     // Logs in with the day's code: the main window loads.
     void login();
 

@@ -17,10 +17,7 @@ private Q_SLOTS:
         AppHarness app;
         app.login();
         for (int kind = 0; kind < 5; ++kind) {
-            app.act(u"pick Combo3 %1"_s.arg(kind));
-            app.act(u"type Text2 K%1"_s.arg(kind));
-            app.act(u"type Text3 CR"_s);
-            app.act(u"click Command6"_s);
+            app.act(u"pick Combo3 %1\ntype Text2 K%1\ntype Text3 CR\nclick Command6"_s.arg(kind));
         }
         auto first = [&](const QString &view, const QString &field) {
             return column(app, u"Select %1 From %2 Where patient_Id = '2026000123' Order by "
@@ -59,8 +56,7 @@ private Q_SLOTS:
         QFETCH(int, checked);
         AppHarness app;
         app.login();
-        app.act(u"pick Combo3 0"_s); // cleared and disabled first
-        app.act(action);
+        app.act(u"pick Combo3 0\n"_s + action); // cleared and disabled first
         QCOMPARE(value(app, u"Check11"_s), checked);
         QCOMPARE(enabled(app, u"Check11"_s), checked == 1);
     }
@@ -77,13 +73,10 @@ private Q_SLOTS:
     {
         AppHarness app;
         app.login();
-        app.act(u"type Text2 DR02"_s);
-        app.act(u"click Command6"_s);
+        app.act(u"type Text2 DR02\nclick Command6"_s);
         const QByteArray file = controlFile(app);
         const int statementsBefore = statements(app).size();
-        app.act(u"type Text2 dr02"_s);
-        app.act(u"answer No"_s);
-        app.act(u"click Command6"_s);
+        app.act(u"type Text2 dr02\nanswer No\nclick Command6"_s);
         const QJsonObject question = app.messages().last().toObject();
         QCOMPARE(question.value(u"text"_s).toString(),
                  u"동일한 이름의 View 생성되어 있습니다.\r\n수정 하시겠습니까?"_s);
@@ -95,9 +88,7 @@ private Q_SLOTS:
 
         // The view is altered; the gateway that does not come back afterwards is told.
         app.gatewayProbe().answering = false;
-        app.act(u"answer Yes"_s);
-        app.act(u"type Text3 CR"_s);
-        app.act(u"click Command6"_s);
+        app.act(u"answer Yes\ntype Text3 CR\nclick Command6"_s);
         QCOMPARE(statements(app).filter(u"Alter View VMWL_EE_DR02(\r\n"_s).size(), 1);
         QCOMPARE(lastMessage(app), u"워크리스트 서비스가 시작되지 않았습니다."_s);
         // dr02 in its own letter case is a second entry.
@@ -113,9 +104,7 @@ private Q_SLOTS:
                               app.text(u"Text3"_s), app.text(u"Text6"_s)}),
                  QStringList({u"한글이름 / 검사명한글"_s, u"FCR-CSL"_s, u"FCR-CSL"_s, u"\\ISO 2022 IR 149"_s, u"CR"_s,
                               u"CR"_s}));
-        app.act(u"click Check8"_s);
-        app.act(u"type Text4 Che001"_s);
-        app.act(u"click Command6"_s);
+        app.act(u"click Check8\ntype Text4 Che001\nclick Command6"_s);
 
         QVERIFY(statements(app)
                     .filter(u"Create View VMWL_KK_FCR1_1CSL"_s)
@@ -133,9 +122,7 @@ private Q_SLOTS:
     {
         AppHarness app;
         app.login();
-        app.act(u"type Text4 KEEP"_s);
-        app.act(u"click Check4"_s);
-        app.act(u"click Check5"_s);
+        app.act(u"type Text4 KEEP\nclick Check4\nclick Check5"_s);
         QCOMPARE(value(app, u"Check4"_s), 0);
         QCOMPARE(app.text(u"Text2"_s) + app.text(u"Combo2"_s) + app.text(u"Text3"_s), u"QSSERVERISO_IR 192CR"_s);
 
@@ -146,21 +133,17 @@ private Q_SLOTS:
         QCOMPARE(app.text(u"Text4"_s), u"KEEP"_s);
 
         // Checking AGFA clears FCR and FCR_XG5000.
-        app.act(u"click Check4"_s);
-        app.act(u"click Check5"_s);
+        app.act(u"click Check4\nclick Check5"_s);
         QCOMPARE(value(app, u"Check8"_s) + value(app, u"Check4"_s), 0);
 
         // Clearing AGFA by hand with FCR clear applies the cleared preset.
-        app.act(u"click Check3"_s);
-        app.act(u"click Check5"_s);
+        app.act(u"click Check3\nclick Check5"_s);
         QCOMPARE(app.text(u"Text2"_s), QString());
         QCOMPARE(value(app, u"Check3"_s), 0);
         QVERIFY(!enabled(app, u"Text5"_s));
 
         // "초기화" keeps the preset boxes.
-        app.act(u"click Check4"_s);
-        app.act(u"click Check9"_s);
-        app.act(u"click Command8"_s);
+        app.act(u"click Check4\nclick Check9\nclick Command8"_s);
         QCOMPARE(value(app, u"Check4"_s) * 10 + value(app, u"Check9"_s), 10);
         QCOMPARE(app.text(u"Text2"_s) + app.text(u"Combo3"_s) + app.text(u"Text14"_s), u"영문이름 / 검사명영문1"_s);
     }
@@ -169,12 +152,9 @@ private Q_SLOTS:
     {
         AppHarness app;
         app.login();
-        app.act(u"type Text2 ct-7"_s);
-        app.act(u"click Command6"_s);
+        app.act(u"type Text2 ct-7\nclick Command6"_s);
         QVERIFY(controlFile(app).contains("ct-7^^VMWL_EE_CT1_17^^^^||"));
-        app.act(u"type Text2 CT-7"_s);
-        app.act(u"type Text4 x"_s);
-        app.act(u"click Command5"_s);
+        app.act(u"type Text2 CT-7\ntype Text4 x\nclick Command5"_s);
         QVERIFY(!app.form().database().objectExists(u"VMWL_EE_CT1_17"_s, 1));
         QVERIFY(!app.items(u"List2"_s).contains(u"VMWL_EE_CT1_17"_s));
         // The other devices keep their entries as they were.
@@ -205,10 +185,7 @@ private Q_SLOTS:
         file.replace("CustomAETitle=", QByteArray("CustomAETitle=ct-1^^" + older.toLatin1() + "^^^^||"));
         app.site().writeBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s, file);
         app.login();
-        app.act(u"pick Combo3 %1"_s.arg(kind));
-        app.act(u"type Text2 ct-1"_s);
-        app.act(u"type Text3 CR"_s);
-        app.act(u"click Command5"_s);
+        app.act(u"pick Combo3 %1\ntype Text2 ct-1\ntype Text3 CR\nclick Command5"_s.arg(kind));
         QCOMPARE(!app.form().database().objectExists(older, 1), dropped);
         QCOMPARE(!controlFile(app).contains(older.toLatin1()), dropped);
         QCOMPARE(app.text(u"Text2"_s), dropped ? QString() : u"ct-1"_s);
@@ -219,27 +196,21 @@ private Q_SLOTS:
     void registrationThatFailsChangesNothing_data()
     {
         QTest::addColumn<QString>("ae");
-        QTest::addColumn<bool>("noTemplate");
         QTest::addColumn<QString>("message"); // contained in the last one
-        QTest::newRow("missing template") << "CT02" << true << "vmwl.sql";
-        QTest::newRow("empty AE title") << "" << false << "AE Title 테이블명 입력 후 생성 하시기 바랍니다.";
+        QTest::newRow("missing template") << "CT02"
+                                          << "vmwl.sql";
+        QTest::newRow("empty AE title") << ""
+                                        << "AE Title 테이블명 입력 후 생성 하시기 바랍니다.";
     }
 
     void registrationThatFailsChangesNothing()
     {
         QFETCH(QString, ae);
-        QFETCH(bool, noTemplate);
         QFETCH(QString, message);
-        AppHarness app(QDate(2026, 12, 6), [&](TestSite &site) {
-            if (noTemplate)
-                QFile::remove(site.file(u"vmwl.sql"_s));
-        });
+        AppHarness app(QDate(2026, 12, 6), [&](TestSite &site) { QFile::remove(site.file(u"vmwl.sql"_s)); });
         app.login();
         const QByteArray file = controlFile(app);
-        app.act(u"pick Combo3 0"_s);
-        app.act(u"type Text2 "_s + ae);
-        app.act(u"type Text3 cr"_s);
-        app.act(u"click Command6"_s);
+        app.act(u"pick Combo3 0\ntype Text3 cr\ntype Text2 "_s + ae + u"\nclick Command6"_s);
         QCOMPARE(app.messages().size(), 1);
         QVERIFY2(lastMessage(app).contains(message), qPrintable(lastMessage(app)));
         QCOMPARE(controlFile(app), file);
@@ -252,8 +223,7 @@ private Q_SLOTS:
         AppHarness app;
         app.login();
         QFile::remove(app.controlFile());
-        app.act(u"type Text2 US01"_s);
-        app.act(u"click Command6"_s);
+        app.act(u"type Text2 US01\nclick Command6"_s);
         QVERIFY(app.form().database().objectExists(u"VMWL_EE_US01"_s, 1));
         QCOMPARE(app.messages().size(), 2);
         QCOMPARE(app.messages().at(0).toObject().value(u"text"_s).toString(),
@@ -262,8 +232,7 @@ private Q_SLOTS:
         QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
 
         // Deleting without a control file drops the view and says so.
-        app.act(u"type Text2 US01"_s);
-        app.act(u"click Command5"_s);
+        app.act(u"type Text2 US01\nclick Command5"_s);
         QVERIFY(!app.form().database().objectExists(u"VMWL_EE_US01"_s, 1));
         QCOMPARE(lastMessage(app), u"ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다."_s);
         QVERIFY(app.commands().isEmpty());
@@ -273,9 +242,8 @@ private Q_SLOTS:
     {
         AppHarness app;
         app.login();
-        for (const char *action : {"type Text2 Q1", "click Check3", "type Text5 O'K", "type Combo2 ISO_IR 100'",
-                                   "type Text3 CR", "click Command6"})
-            app.act(QString::fromUtf8(action));
+        app.act(
+            u"type Text2 Q1\nclick Check3\ntype Text5 O'K\ntype Combo2 ISO_IR 100'\ntype Text3 CR\nclick Command6"_s);
         QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
         db::Recordset r =
             app.form().database().open(u"Select scheduled_station_aetitle, specific_character_set From VMWL_EE_Q1"_s);
@@ -329,9 +297,7 @@ private Q_SLOTS:
         QFETCH(QString, field);
         AppHarness app;
         app.login();
-        for (const QString &line : actions.split(QLatin1Char('\n')))
-            app.act(line);
-        app.act(u"focus "_s + button); // leaving the field has effects of its own
+        app.act(actions + u"\nfocus "_s + button); // leaving the field has effects of its own
         const auto archive = [&]() -> QByteArray {
             return app.site().readBytes(u"archive.db"_s) + app.site().readBytes(u"archive.db-wal"_s);
         };
