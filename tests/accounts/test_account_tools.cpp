@@ -18,8 +18,16 @@ class TestAccountTools : public QObject
 {
     Q_OBJECT
 
-    static QString target(int key) { return u"pick List1 %1"_s.arg(key - 3); }
-    static QString source(int key) { return u"pick Combo1 %1"_s.arg(key - 2); }
+    static QString target(int key) { return u"pick List1 %1\n"_s.arg(key - 3); }
+    static QString source(int key) { return u"pick Combo1 %1\n"_s.arg(key - 2); }
+    // The source, then the targets in the order given.
+    static QString picks(int from, const QList<int> &to)
+    {
+        QString script = from ? source(from) : QString();
+        for (int key : to)
+            script += target(key);
+        return script;
+    }
 
     static QStringList settings(AppHarness &app, int key)
     {
@@ -46,8 +54,7 @@ private Q_SLOTS:
         QFETCH(QString, level);
         AppHarness app;
         app.login();
-        app.act(target(key));
-        app.act(u"click Command1"_s);
+        app.act(target(key) + u"click Command1"_s);
         QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
         QStringList expected;
         for (const char *item : {"VIEWER-VIEWER_PROPERTY", "WORKLIST-SEARCH_FILTER1", "WORKLIST-LIST_COL",
@@ -70,9 +77,8 @@ private Q_SLOTS:
         app.login();
         const QStringList before12 = settings(app, 12);
         const qsizetype sent = statements(app).size();
-        for (int key : {12, 9, 6}) // picked out of order: worked in list order
-            app.act(target(key));
-        app.act(u"click Command1"_s);
+        // Picked out of order: worked in list order.
+        app.act(picks(0, {12, 9, 6}) + u"click Command1"_s);
         QVERIFY(lastMessage(app).contains(u"400-WORKLIST-WINDOW_POSITION.txt"_s));
         QCOMPARE(settings(app, 12), before12);
         QCOMPARE(settings(app, 6).size(), 9);
@@ -95,11 +101,7 @@ private Q_SLOTS:
         app.login();
         const QStringList fromSource = settings(app, 12);
         const QStringList before4 = settings(app, 4);
-        app.act(source(12));
-        if (keepLayout)
-            app.act(u"click Check6"_s);
-        for (int key : {12, 9, 4}) // the source itself is left alone
-            app.act(target(key));
+        app.act(picks(12, {12, 9, 4}) + (keepLayout ? u"click Check6"_s : QString())); // the source is left alone
         const qsizetype sent = statements(app).size();
         app.act(u"click Command3"_s);
         QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
@@ -131,11 +133,9 @@ private Q_SLOTS:
         app.act(u"click Command1"_s); // nothing selected: nothing reset
         QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
         QCOMPARE(count(app, u"Select * From Tusersetting"_s), rows);
-        app.act(target(6));
-        app.act(u"click Command3"_s);
+        app.act(target(6) + u"click Command3"_s);
         QCOMPARE(lastMessage(app), u"복사할 계정을 선택 하십시오."_s);
-        app.act(u"type Combo1 no bar here"_s);
-        app.act(u"click Command13"_s);
+        app.act(u"type Combo1 no bar here\nclick Command13"_s);
         QCOMPARE(app.messages().size(), 3);
         QCOMPARE(count(app, u"Select * From Tusersetting Where USER_KEY = 6"_s), 4);
     }
@@ -160,10 +160,7 @@ private Q_SLOTS:
         AppHarness app(QDate(2026, 12, 6), demoPlus("DELETE FROM kz_sequences WHERE name = '" + sequence + "';"));
         app.login();
         const QStringList before = column(app, check);
-        app.act(source(12));
-        app.act(target(6));
-        app.act(target(5));
-        app.act(u"click "_s + button);
+        app.act(picks(12, {6, 5}) + u"click "_s + button);
         QVERIFY(lastMessage(app).contains(QString::fromLatin1(sequence)));
         QCOMPARE(column(app, check), before);
     }
@@ -172,9 +169,7 @@ private Q_SLOTS:
     {
         AppHarness app;
         app.login();
-        app.act(source(12));
-        app.act(target(12));
-        app.act(target(15));
+        app.act(picks(12, {12, 15}));
         const QString macrosOf15 = u"Select * From Tmacrotext Where User_key = 15 And INSTITUTION_KEY = 1"_s;
         const int before = count(app, macrosOf15);
         const qsizetype sent = statements(app).size();
@@ -182,9 +177,7 @@ private Q_SLOTS:
         QCOMPARE(sentSince(app, sent).value(0), accounts::macroCopy(15, 12));
         QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
         // Copied again on every click, each with a key of its own.
-        app.act(source(12));
-        app.act(target(15));
-        app.act(u"click Command13"_s);
+        app.act(picks(12, {15}) + u"click Command13"_s);
         QCOMPARE(count(app, macrosOf15), before + 2 * count(app, u"Select * From Tmacrotext Where User_key = 12"_s));
         QCOMPARE(column(app, u"Select Count(Distinct MACROTEXT_KEY) - Count(*) From Tmacrotext"_s),
                  QStringList{u"0"_s});
@@ -200,10 +193,8 @@ private Q_SLOTS:
         app.login();
         app.act(source(12));
         const int spine = app.items(u"List4"_s).indexOf(u"39_SPINE"_s);
-        app.act(u"pick List4 %1"_s.arg(spine)); // unselected: not copied
-        for (int key : {3, 5, 11, 12})
-            app.act(target(key));
-        app.act(u"click Command14"_s);
+        const QString unpickSpine = u"pick List4 %1\n"_s.arg(spine); // unselected: not copied
+        app.act(unpickSpine + picks(0, {3, 5, 11, 12}) + u"click Command14"_s);
         QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
 
         auto groupsOf = [&](int key) {
@@ -230,11 +221,7 @@ private Q_SLOTS:
 
         // A second run adds nothing.
         const int rows = count(app, u"Select * From TCOMMONREPORT"_s) + count(app, u"Select * From TGROUP"_s);
-        app.act(source(12));
-        app.act(u"pick List4 %1"_s.arg(spine));
-        for (int key : {3, 5, 11})
-            app.act(target(key));
-        app.act(u"click Command14"_s);
+        app.act(source(12) + unpickSpine + picks(0, {3, 5, 11}) + u"click Command14"_s);
         QCOMPARE(count(app, u"Select * From TCOMMONREPORT"_s) + count(app, u"Select * From TGROUP"_s), rows);
     }
 
@@ -243,25 +230,21 @@ private Q_SLOTS:
         AppHarness app;
         app.login();
         // A name not in the table empties both fields; a quote in it is no error.
-        for (const char *action : {"type Text17 OLD", "type Text18 OLD", "type Text16 없는이름", "click Command9",
-                                   "type Text16 O'Hara", "click Command9"})
-            app.act(QString::fromUtf8(action));
+        app.act(
+            u"type Text17 OLD\ntype Text18 OLD\ntype Text16 없는이름\nclick Command9\ntype Text16 O'Hara\nclick Command9"_s);
         QCOMPARE(app.text(u"Text17"_s) + app.text(u"Text18"_s), QString());
         QVERIFY(app.messages().isEmpty());
         app.act(u"click Command4"_s);
         QCOMPARE(lastMessage(app), u"영문 이름 입력되지 않았습니다."_s);
 
-        app.act(u"type Text16 마이클"_s);
-        app.act(u"key Text16 Enter"_s);
+        app.act(u"type Text16 마이클\nkey Text16 Enter"_s);
         QCOMPARE(app.text(u"Text17"_s) + u'|' + app.text(u"Text18"_s), u"|MICHAEL"_s);
         QCOMPARE(app.state().value(u"focus"_s).toString(), u"Text17"_s);
 
         // No: nothing changes.
-        app.act(u"hover Label13"_s);
-        app.act(u"key Text17 Enter"_s);
+        app.act(u"hover Label13\nkey Text17 Enter"_s);
         QCOMPARE(app.state().value(u"focus"_s).toString(), u"Text18"_s);
-        app.act(u"answer No"_s);
-        app.act(u"key Text18 Enter"_s);
+        app.act(u"answer No\nkey Text18 Enter"_s);
         QCOMPARE(lastMessage(app), u"성 : , 이름 : MICHAEL 변경 하시겠습니까?"_s);
         QCOMPARE(app.text(u"Label3"_s), u"장비 Worklist에서 한글 표시 여부 설정"_s);
         const QString stored = u"Select FAMILY_NAME + '|' + ENG_NAME From THANCONVERT Where KOR_NAME = "
@@ -269,9 +252,7 @@ private Q_SLOTS:
         QCOMPARE(column(app, stored), QStringList{u"<NULL>"_s});
 
         // Yes: stored as typed.
-        app.act(u"type Text18 MI'CHAEL "_s);
-        app.act(u"answer Yes"_s);
-        app.act(u"key Text18 Enter"_s);
+        app.act(u"type Text18 MI'CHAEL \nanswer Yes\nkey Text18 Enter"_s);
         QCOMPARE(app.text(u"Label3"_s), u"변경되었습니다."_s);
         QCOMPARE(column(app, stored), QStringList{u"|MI'CHAEL "_s});
     }
