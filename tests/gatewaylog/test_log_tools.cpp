@@ -18,6 +18,14 @@ class TestLogTools : public QObject
 
     static QString logDir(AppHarness &app) { return app.site().file(u"drives/c/RUDIVUV/Log"_s); }
 
+    struct Deletion
+    {
+        QString typed;  // Text12; empty keeps the log folder
+        QString folder; // on disk, under the site
+        QStringList added, left;
+        bool restarted;
+    };
+
 private Q_SLOTS:
     void scanInspectPreviewLookUp()
     {
@@ -73,54 +81,43 @@ private Q_SLOTS:
     // "로그 삭제": which files go, and whether the gateway is restarted around it.
     void deletion_data()
     {
-        QTest::addColumn<QString>("typed");  // Text12; empty keeps the log folder
-        QTest::addColumn<QString>("folder"); // on disk, under the site
-        QTest::addColumn<QStringList>("added");
-        QTest::addColumn<QStringList>("left");
-        QTest::addColumn<bool>("restarted");
+        QTest::addColumn<Deletion>("d");
         QTest::newRow("the gateway's logs only, not in sub-folders")
-            << ""
-            << "drives/c/RUDIVUV/Log"
-            << QStringList{u"zoradodid_old.txt"_s, u"other.log"_s, u"sub/ZORadoDidService_1.log"_s}
-            << QStringList{u"other.log"_s, u"sub/ZORadoDidService_1.log"_s} << true;
+            << Deletion{u""_s,
+                        u"drives/c/RUDIVUV/Log"_s,
+                        {u"zoradodid_old.txt"_s, u"other.log"_s, u"sub/ZORadoDidService_1.log"_s},
+                        {u"other.log"_s, u"sub/ZORadoDidService_1.log"_s},
+                        true};
         QTest::newRow("a folder named after the gateway: every file")
-            << "C:\\ZORADODID\\"
-            << "drives/c/ZORADODID" << QStringList{u"a.txt"_s, u"b.log"_s} << QStringList{} << true;
-        QTest::newRow("missing folder stops nothing") << "C:\\NoSuch\\"
-                                                      << "drives/c/NoSuch" << QStringList{} << QStringList{} << false;
+            << Deletion{u"C:\\ZORADODID\\"_s, u"drives/c/ZORADODID"_s, {u"a.txt"_s, u"b.log"_s}, {}, true};
+        QTest::newRow("missing folder stops nothing")
+            << Deletion{u"C:\\NoSuch\\"_s, u"drives/c/NoSuch"_s, {}, {}, false};
     }
 
     void deletion()
     {
-        QFETCH(QString, typed);
-        QFETCH(QString, folder);
-        QFETCH(QStringList, added);
-        QFETCH(QStringList, left);
-        QFETCH(bool, restarted);
+        QFETCH(Deletion, d);
         AppHarness app;
         app.login();
-        for (const QString &file : added)
-            app.site().writeBytes(folder + u'/' + file, "x");
+        for (const QString &file : d.added)
+            app.site().writeBytes(d.folder + u'/' + file, "x");
         app.act(u"click Command7"_s);
         QVERIFY(!app.items(u"List3"_s).isEmpty());
-        if (!typed.isEmpty())
-            app.act(u"type Text12 "_s + typed);
-        app.act(u"click Command12"_s);
+        app.act((d.typed.isEmpty() ? QString() : u"type Text12 "_s + d.typed + u'\n') + u"click Command12"_s);
         QStringList files;
-        for (QDirIterator it(app.site().file(folder), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
-            files << QDir(app.site().file(folder)).relativeFilePath(it.next());
+        for (QDirIterator it(app.site().file(d.folder), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            files << QDir(app.site().file(d.folder)).relativeFilePath(it.next());
         files.sort();
-        QCOMPARE(files, left);
-        QCOMPARE(app.commands(), restarted ? restart() : QStringList());
-        QCOMPARE(app.items(u"List3"_s).isEmpty(), restarted); // emptied with the files
+        QCOMPARE(files, d.left);
+        QCOMPARE(app.commands(), d.restarted ? restart() : QStringList());
+        QCOMPARE(app.items(u"List3"_s).isEmpty(), d.restarted); // emptied with the files
     }
 
     void longWorkShowsProgressAndTakesNoInput()
     {
         AppHarness app;
         app.login();
-        app.act(u"type Text2 KEEP"_s);
-        app.act(u"hover Label13"_s);
+        app.act(u"type Text2 KEEP\nhover Label13"_s);
         QString during;
         app.form().runBusy(u"로그 확인 중입니다."_s, 2, [&](const Form1::BusyProgress &progress) {
             // Repaints are paced: nothing new is shown within 100 ms of the last.
@@ -156,8 +153,7 @@ private Q_SLOTS:
         app.login();
         app.act(u"dblclick Text12"_s);
         QCOMPARE(app.commands(), QStringList{u"Explorer.exe /e, C:\\RUDIVUV\\Log\\"_s});
-        app.act(u"type Text12 C:\\NoSuch\\Log\\"_s);
-        app.act(u"dblclick Text12"_s);
+        app.act(u"type Text12 C:\\NoSuch\\Log\\\ndblclick Text12"_s);
         QCOMPARE(app.commands().size(), 1);
         app.act(u"click Command7"_s);
         QVERIFY(lastMessage(app).contains(u"NoSuch"_s));
