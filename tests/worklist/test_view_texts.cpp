@@ -44,6 +44,22 @@ class TestViewTexts : public QObject
         QTest::newRow(name) << line << settings << expected;
     }
 
+    struct Registering
+    {
+        QStringList lines;
+        QString ae, view;
+        bool fcr;
+        QStringList expected;
+    };
+
+    struct Naming
+    {
+        QString caption; // "-": a name the tool does not make
+        QString ae, name, title, readCaption;
+        int cut;       // -1 left as it is
+        QString older; // the name an older version gave the view
+    };
+
     static QString orNone(const std::optional<QString> &v) { return v ? *v : u"-"_s; }
 
 private Q_SLOTS:
@@ -146,14 +162,10 @@ private Q_SLOTS:
 
     void registering_data()
     {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QString>("ae");
-        QTest::addColumn<QString>("view");
-        QTest::addColumn<bool>("fcr");
-        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<Registering>("r");
         const auto row = [](const char *name, const QStringList &lines, const QString &ae, const QString &view,
                             bool fcr, const QStringList &expected) {
-            QTest::newRow(name) << lines << ae << view << fcr << expected;
+            QTest::newRow(name) << Registering{lines, ae, view, fcr, expected};
         };
         row("empty list", {u"[S]"_s, u"CustomAETitle="_s, u"X=1"_s}, u"CT01"_s, u"VMWL_KK_CT01"_s, false,
             {u"[S]"_s, u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||"_s, u"X=1"_s});
@@ -176,12 +188,8 @@ private Q_SLOTS:
 
     void registering()
     {
-        QFETCH(QStringList, lines);
-        QFETCH(QString, ae);
-        QFETCH(QString, view);
-        QFETCH(bool, fcr);
-        QFETCH(QStringList, expected);
-        QCOMPARE(control::registerDevice(lines, ae, view, fcr), expected);
+        QFETCH(Registering, r);
+        QCOMPARE(control::registerDevice(r.lines, r.ae, r.view, r.fcr), r.expected);
     }
 
     void removing_data()
@@ -223,18 +231,12 @@ private Q_SLOTS:
 
     void names_data()
     {
-        QTest::addColumn<QString>("caption"); // "-": a name the tool does not make
-        QTest::addColumn<QString>("ae");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("readCaption");
-        QTest::addColumn<int>("cut");       // -1 left as it is
-        QTest::addColumn<QString>("older"); // the name an older version gave the view
+        QTest::addColumn<Naming>("n");
         const QString kk = u"한글이름 / 검사명한글"_s, ke = u"한글이름 / 검사명영문"_s, ek = u"영문이름 / 검사명한글"_s,
                       ee = u"영문이름 / 검사명영문"_s, eg = u"영문이름 / 검사명영문(기초자료)"_s;
         const auto row = [](const char *n, const QString &caption, const QString &ae, const QString &name,
                             const QString &title, const QString &read, int cut, const QString &older) {
-            QTest::newRow(n) << caption << ae << name << title << read << cut << older;
+            QTest::newRow(n) << Naming{caption, ae, name, title, read, cut, older};
         };
         row("KK with dash", kk, u"ct-1"_s, u"VMWL_KK_CT1_11"_s, u"CT-1"_s, kk, 0, u"VMWL_K_CT1_11"_s);
         row("KE, two dashes", ke, u"a-b-c"_s, u"VMWL_KE_A1_1B1_1C"_s, u"A-B-C"_s, ke, 0, u"VMWL_K_A1_1B1_1C"_s);
@@ -254,20 +256,14 @@ private Q_SLOTS:
 
     void names()
     {
-        QFETCH(QString, caption);
-        QFETCH(QString, ae);
-        QFETCH(QString, name);
-        QFETCH(QString, title);
-        QFETCH(QString, readCaption);
-        QFETCH(int, cut);
-        if (caption != QLatin1String("-"))
-            QCOMPARE(worklist::viewName(worklist::kindFromCaption(caption), ae), name);
-        QCOMPARE(reader::titleOf(name), title);
-        const reader::KindReading kind = reader::kindOf(name);
-        QCOMPARE(kind.caption, readCaption);
-        QCOMPARE(kind.cut ? int(*kind.cut) : -1, cut);
-        QFETCH(QString, older);
-        QCOMPARE(worklist::control::olderViewName(name), older);
+        QFETCH(Naming, n);
+        if (n.caption != QLatin1String("-"))
+            QCOMPARE(worklist::viewName(worklist::kindFromCaption(n.caption), n.ae), n.name);
+        QCOMPARE(reader::titleOf(n.name), n.title);
+        const reader::KindReading kind = reader::kindOf(n.name);
+        QCOMPARE(kind.caption, n.readCaption);
+        QCOMPARE(kind.cut ? int(*kind.cut) : -1, n.cut);
+        QCOMPARE(worklist::control::olderViewName(n.name), n.older);
     }
 
     void values_data()
