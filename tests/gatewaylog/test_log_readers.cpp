@@ -6,7 +6,6 @@
 #include "platform/codepage.h"
 #include "support/marked_lines_reference.h"
 
-#include <QBuffer>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -49,13 +48,8 @@ class TestLogReaders : public QObject
     static void run(Reader &reader, const QList<QByteArray> &markers, const QList<QByteArray> &files,
                     bool everyLine = false)
     {
-        gatewaylog::MarkedLineReader lines(markers, everyLine, 64);
-        for (QByteArray f : files) {
-            QBuffer device(&f);
-            device.open(QIODevice::ReadOnly);
-            lines.read(device,
-                       [&](QByteArrayView line, bool adjacent, quint32 found) { reader.feed(line, adjacent, found); });
-        }
+        for (const testsupport::SeenLine &l : testsupport::streamedLines(files, markers, everyLine, 64))
+            reader.feed(l.line, l.adjacent, l.found);
     }
 
     static QStringList scan(const QList<QByteArray> &files)
