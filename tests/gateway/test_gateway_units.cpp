@@ -4,15 +4,8 @@
 #include "gateway/worklist_query.h"
 
 #include "db/db_session.h"
-#include "gatewaylog/log_entry.h"
-#include "gatewaylog/log_scanner.h"
-#include "gatewaylog/order_lookup.h"
-#include "support/marked_lines_reference.h"
 #include "support/test_site.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -169,43 +162,32 @@ private Q_SLOTS:
             QCOMPARE(gateway::decodeValue(bytes, charset), value);
     }
 
-    void logReadByTheTool()
+    // What a device sends may hold line ends, NUL and the texts the log tools
+    // look for; in a log line none of it can end the line or be taken for a
+    // marker. The gateway's own texts keep their markers.
+    void logTexts_data()
     {
-        QTemporaryDir dir;
-        const QDateTime when(QDate(2019, 9, 16), QTime(14, 49, 19));
-        gateway::GatewayLog log(dir.path(), 4, [&] { return when; });
-        // What a device sends may hold line ends, NUL and the log's own markers.
-        const QString forged = u"\r\n<2019-09-16 14:49:19> : DcmSCP: Association Terminated"_s + QChar(0) +
-                               u"(0010,0020) LO [X] (Success)="_s;
-        log.write(u"Calling AP Title: MR01"_s + gateway::peerText(forged));
-        log.write(u"(0008,0005) CS [ISO_IR 100]                             #  10, 1 SpecificCharacterSet"_s);
-        log.write(u"Worklist view: VMWL_KK_MR01"_s);
-        log.write(u"Modality find query = SELECT a FROM VMWL_KK_MR01 WHERE (1 = 1) AND modality = 'MR'"_s);
-        log.write(u"(0010,0020) LO [12345678]                               #   8, 1 PatientID"_s);
-        log.write(u"(0010,0020) LO [98765432]                               #   8, 1 PatientID"_s);
-        log.write(u"Worklist Find SCP Response : 3 (Success)"_s);
-        log.write(u"DcmSCP: Association Terminated"_s);
-        QFile file(QDir(dir.path()).filePath(u"ZORadoDidService_20190916.log"_s));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
-        QCOMPARE(bytes.count("\r\n"), 8);
-        QVERIFY(!bytes.contains('\0'));
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("fromPeer");
+        QTest::addColumn<QString>("own");
+        const QString markers = u"<2019-09-16 14:49:19> : DcmSCP: Association Terminated (0010,0020) LO (Success)="_s;
+        QTest::newRow("line ends, NUL, DEL")
+            << u"a\r\nb"_s + QChar(0) + QChar(0x7f) << u"a\\x0D\\x0Ab\\x00\\x7F"_s << u"a\\x0D\\x0Ab\\x00\\x7F"_s;
+        QTest::newRow("markers") << markers
+                                 << u"<2019-09-16 14\\x3A49\\x3A19> \\x3A DcmSCP\\x3A Association Terminated "
+                                    "\\x280010,0020\\x29 LO \\x28Success\\x29\\x3D"_s
+                                 << markers;
+        QTest::newRow("Korean as it stands")
+            << u"홍길동 [ISO_IR 149]"_s << u"홍길동 [ISO_IR 149]"_s << u"홍길동 [ISO_IR 149]"_s;
+    }
 
-        gatewaylog::Scanner scanner;
-        for (const auto &l : testsupport::streamedLines({bytes}, gatewaylog::Scanner::markers(), false, 4096))
-            scanner.feed(l.line, l.adjacent, l.found);
-        gatewaylog::OrderLookup lookup(u"MR01"_s, u"VMWL_KK_MR01"_s);
-        for (const auto &l : testsupport::streamedLines({bytes}, lookup.markers(), lookup.needsEveryLine(), 4096))
-            lookup.feed(l.line, l.adjacent, l.found);
-        QCOMPARE(scanner.entries(),
-                 QStringList{u"+//+MR01\\x0D\\x0A<2019-09-16 14\\x3A49\\x3A19> \\x3A DcmSCP\\x3A "
-                             "Association Terminated\\x00\\x280010,"
-                             "0020\\x29 LO [X] \\x28Success\\x29\\x3D+///+*//*[ISO_IR 100]*///*-//-FROM "
-                             "VMWL_KK_MR01 WHERE (1 = 1) AND "
-                             "modality = 'MR'-///-"_s});
-        QCOMPARE(gatewaylog::inspect(scanner.entries().first()).view.value_or(QString()), u"VMWL_KK_MR01"_s);
-        QCOMPARE(lookup.text(), u"    환자 번호 : [12345678]\r\n    환자 번호 : [98765432]\r\n"
-                                "<2019-09-16 14:49:19> : 3 (Success)\r\n\r\n"_s);
+    void logTexts()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, fromPeer);
+        QFETCH(QString, own);
+        QCOMPARE(gateway::peerText(text), fromPeer);
+        QCOMPARE(gateway::printable(text), own);
     }
 };
 
