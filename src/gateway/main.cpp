@@ -23,6 +23,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 #include <QThread>
 
 #include <cstdio>
@@ -87,9 +88,9 @@ int main(int argc, char *argv[])
         return f.open(QIODevice::ReadOnly) && f.readAll().trimmed() == myPid;
     };
     if (!QFile::exists(pidPath)) {
-        QFile pid(pidPath);
-        if (pid.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            pid.write(myPid + "\n");
+        QSaveFile pid(pidPath); // whole or not at all: a stop may read it meanwhile
+        if (pid.open(QIODevice::WriteOnly) && pid.write(myPid + "\n") > 0)
+            pid.commit();
     }
 
     gateway::ArchiveService archive(appDir, log);

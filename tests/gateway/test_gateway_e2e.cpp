@@ -108,6 +108,12 @@ class TestGatewayEndToEnd : public QObject
     }
 
     QString logs() const { return gatewayrun::logs(*m_site); }
+    // The stops and starts issued on the site and what the gateways said: why one is not up.
+    QString stops() const
+    {
+        return QString::fromLatin1(m_site->readBytes(u"gateway-commands.log"_s).right(1500) +
+                                   m_site->readBytes(u"gateway-output.log"_s).right(1500));
+    }
 
     static QJsonObject control(const QJsonObject &state, const char *name)
     {
@@ -236,14 +242,13 @@ private Q_SLOTS:
         QVERIFY(!logs().contains(u"Calling AP Title: DR09"_s));
 
         // Removed with "삭제", the device is served from the base view after the restart.
-        QVERIFY2(gatewayUp(), "the gateway did not come back after the log deletion");
+        QVERIFY2(gatewayUp(), qPrintable(u"the gateway did not come back after the log deletion\n"_s + stops()));
         const QString before = pid();
         tool(u"pick Combo3 3\ntype Text2 DR09\nclick Command5\n"_s);
         QVERIFY(!m_site->readBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s).contains("DR09"));
-        QVERIFY2(gatewayUp(before), "the gateway did not restart after the removal");
+        QVERIFY2(gatewayUp(before), qPrintable(u"the gateway did not restart after the removal\n"_s + stops()));
         const Answer removed = ask(u"DR09"_s, u"ISO_IR 100"_s, u"DX"_s);
-        QVERIFY2(removed.success, qPrintable(removed.output + logs().right(800) +
-                                             QString::fromLatin1(m_site->readBytes(u"gateway-commands.log"_s))));
+        QVERIFY2(removed.success, qPrintable(removed.output + logs().right(800) + stops()));
         QVERIFY(logs().contains(u"FROM VMWL WHERE (1 = 1) AND modality = 'DX'"_s));
     }
 

@@ -3,10 +3,12 @@
 #include "platform/paths.h"
 #include "platform/services.h"
 #include "platform/text_file.h"
+#include "support/test_site.h"
 
 #include <QDir>
 #include <QFile>
 #include <QOperatingSystemVersion>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -210,7 +212,7 @@ private Q_SLOTS:
         const QString script = site.filePath(u"bin/taskkill"_s);
         QFile f(script);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\necho \"$@\" >> \"$(dirname \"$0\")/../calls.log\"\n");
+        f.write("#!/bin/sh\necho \"$@\" \"${KZ_ISSUED_NS:+stamped}\" >> \"$(dirname \"$0\")/../calls.log\"\n");
         f.close();
         f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
@@ -221,13 +223,44 @@ private Q_SLOTS:
         QCOMPARE(launcher.history(), (QStringList{u"taskkill /F /IM ZORadoDidService.exe /T"_s,
                                                   u"no-such-command-anywhere --x"_s, u"true"_s}));
 
-        // The command is not waited for; its effect arrives shortly.
+        // The command is not waited for; its effect arrives shortly. It knows when it was issued.
         const QString log = site.filePath(u"calls.log"_s);
         auto content = [&log] {
             QFile calls(log);
             return calls.open(QIODevice::ReadOnly) ? calls.readAll() : QByteArray();
         };
-        QTRY_COMPARE_WITH_TIMEOUT(content(), QByteArray("/F /IM ZORadoDidService.exe /T\n"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(content(), QByteArray("/F /IM ZORadoDidService.exe /T stamped\n"), 10000);
+    }
+
+    // Stops and starts run side by side and may reach the gateway out of
+    // order; the site's stand-ins do them as issued.
+    void standInsKeepTheOrderIssued()
+    {
+        if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows)
+            QSKIP("Windows' own taskkill and net stop and start the service");
+        TestSite site;
+        site.writeBytes(u"bin/ZORadoDidService"_s, "#!/bin/sh\nexec sleep 60\n");
+        QFile::setPermissions(site.file(u"bin/ZORadoDidService"_s), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        const auto run = [&](const QString &command, const QStringList &arguments, qint64 issued) {
+            QProcess p;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(u"KZ_ISSUED_NS"_s, QString::number(issued));
+            p.setProcessEnvironment(environment);
+            p.start(site.file(u"bin/"_s + command), arguments);
+            QVERIFY(p.waitForFinished(30000));
+        };
+        const auto running = [&] {
+            const QByteArray pid = site.readBytes(u"ZORadoDidService.pid"_s).trimmed();
+            return !pid.isEmpty() && QProcess::execute(u"kill"_s, {u"-0"_s, QString::fromLatin1(pid)}) == 0;
+        };
+        const QStringList stop{u"/F"_s, u"/IM"_s, u"ZORadoDidService.exe"_s, u"/T"_s};
+        run(u"net"_s, {u"start"_s, u"KALDEN1"_s}, 20);
+        run(u"taskkill"_s, stop, 10); // issued before the start, arrived after it
+        QVERIFY(running());
+        run(u"taskkill"_s, stop, 30);
+        QVERIFY(!running());
+        run(u"net"_s, {u"start"_s, u"KALDEN1"_s}, 25);
+        QVERIFY(!running());
     }
 };
 
