@@ -20,11 +20,7 @@ class TestWindowBehaviour : public QObject
     QString focus() const { return m_app->state().value(u"focus"_s).toString(); }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_app = std::make_unique<AppHarness>();
-        m_app->login();
-    }
+    void init() { m_app = std::make_unique<AppHarness>(AppHarness::LoggedIn); }
 
     void cleanup() { m_app.reset(); }
 
