@@ -4,7 +4,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -22,40 +21,32 @@ class TestAutomationCli : public QObject
         QJsonObject state;
     };
 
+    // The tool run on the site with the script; what it shows is written beside the site's files.
     Run run(const TestSite &site, const QString &script, const QStringList &extra = {})
     {
-        QTemporaryDir out;
-        const QString state = out.filePath(u"state.json"_s);
         QProcess tool;
-        tool.setProgram(QStringLiteral(KZ_TOOL));
-        tool.setArguments(QStringList{u"--app-dir"_s, site.dir(), u"--drive-root"_s, site.file(u"drives"_s),
-                                      u"--record-commands"_s, u"--today"_s, u"2026-12-06"_s, u"--automate"_s, script,
-                                      u"--state"_s, state} +
-                          extra);
-        tool.start();
+        tool.start(QStringLiteral(KZ_TOOL),
+                   QStringList{u"--app-dir"_s, site.dir(), u"--drive-root"_s, site.file(u"drives"_s),
+                               u"--record-commands"_s, u"--today"_s, u"2026-12-06"_s, u"--automate"_s, script,
+                               u"--state"_s, site.file(u"state.json"_s)} +
+                       extra);
         if (!tool.waitForFinished(60000))
             return {-1, "timed out", {}};
-        QFile f(state);
-        f.open(QIODevice::ReadOnly);
-        return {tool.exitCode(), tool.readAllStandardError(), QJsonDocument::fromJson(f.readAll()).object()};
+        return {tool.exitCode(), tool.readAllStandardError(),
+                QJsonDocument::fromJson(site.readBytes(u"state.json"_s)).object()};
     }
 
     Run runLines(const TestSite &site, const QByteArray &lines)
     {
-        QTemporaryDir dir;
-        QFile f(dir.filePath(u"script.txt"_s));
-        f.open(QIODevice::WriteOnly);
-        f.write(lines);
-        f.close();
-        return run(site, f.fileName());
+        site.writeBytes(u"script.txt"_s, lines);
+        return run(site, site.file(u"script.txt"_s));
     }
 
 private Q_SLOTS:
     void windowScript()
     {
         TestSite site;
-        QTemporaryDir shots;
-        const QString png = shots.filePath(u"main.png"_s);
+        const QString png = site.file(u"main.png"_s);
         const Run r = run(site, TestSite::testData(u"automation/window.txt"_s), {u"--screenshot"_s, png});
         QCOMPARE(r.exitCode, 0);
         const QJsonArray snapshots = r.state.value(u"snapshots"_s).toArray();
