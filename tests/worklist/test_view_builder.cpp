@@ -229,19 +229,6 @@ private Q_SLOTS:
         QVERIFY(app.commands().isEmpty());
     }
 
-    void quotesReachTheViewAsTyped()
-    {
-        AppHarness app(AppHarness::LoggedIn);
-        app.act(
-            u"type Text2 Q1\nclick Check3\ntype Text5 O'K\ntype Combo2 ISO_IR 100'\ntype Text3 CR\nclick Command6"_s);
-        QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
-        db::Recordset r =
-            app.form().database().open(u"Select scheduled_station_aetitle, specific_character_set From VMWL_EE_Q1"_s);
-        QVERIFY(r.recordCount() > 0);
-        QCOMPARE(r.text(0), u"O'K"_s);
-        QCOMPARE(r.text(1), u"ISO_IR 100'"_s);
-    }
-
     // Text that could end a quoted value, add a statement or overflow a name is
     // refused before any statement is sent: the archive, the control file and
     // every field stay as they were, and the message names the field.
