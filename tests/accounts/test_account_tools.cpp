@@ -167,8 +167,7 @@ private Q_SLOTS:
     {
         QFETCH(int, key);
         QFETCH(QString, level);
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         app.act(target(key) + u"click Command1"_s);
         QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
         QStringList expected;
@@ -185,11 +184,10 @@ private Q_SLOTS:
 
     void resetFailsWholeForAMissingFile()
     {
-        AppHarness app(QDate(2026, 12, 6), [](TestSite &site) {
+        AppHarness app(AppHarness::LoggedIn, [](TestSite &site) {
             QFile::remove(site.file(u"TUSERSETTING/400-WORKLIST-WINDOW_POSITION.txt"_s));
             site.writeBytes(u"TUSERSETTING/110-VIEWER-DLPTLS.txt"_s, QByteArray());
         });
-        app.login();
         const QStringList before12 = settings(app, 12);
         const qsizetype sent = statements(app).size();
         // Picked out of order: worked in list order.
@@ -212,8 +210,7 @@ private Q_SLOTS:
     void settingsCopy()
     {
         QFETCH(bool, keepLayout);
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         const QStringList fromSource = settings(app, 12);
         const QStringList before4 = settings(app, 4);
         app.act(picks(12, {12, 9, 4}) + (keepLayout ? u"click Check6"_s : QString())); // the source is left alone
@@ -242,8 +239,7 @@ private Q_SLOTS:
 
     void copiesNeedASource()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         const int rows = count(app, u"Select * From Tusersetting"_s);
         app.act(u"click Command1"_s); // nothing selected: nothing reset
         QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
@@ -272,8 +268,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, sequence);
         QFETCH(QString, button);
         QFETCH(QString, check);
-        AppHarness app(QDate(2026, 12, 6), demoPlus("DELETE FROM kz_sequences WHERE name = '" + sequence + "';"));
-        app.login();
+        AppHarness app(AppHarness::LoggedIn, demoPlus("DELETE FROM kz_sequences WHERE name = '" + sequence + "';"));
         const QStringList before = column(app, check);
         app.act(picks(12, {6, 5}) + u"click "_s + button);
         QVERIFY(lastMessage(app).contains(QString::fromLatin1(sequence)));
@@ -282,8 +277,7 @@ private Q_SLOTS:
 
     void macrosCopied()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         app.act(picks(12, {12, 15}));
         const QString macrosOf15 = u"Select * From Tmacrotext Where User_key = 15 And INSTITUTION_KEY = 1"_s;
         const int before = count(app, macrosOf15);
@@ -301,11 +295,10 @@ private Q_SLOTS:
     void reportGroups()
     {
         // A group whose name holds a quote.
-        AppHarness app(QDate(2026, 12, 6),
+        AppHarness app(AppHarness::LoggedIn,
                        demoPlus("INSERT INTO TGROUP VALUES (90, 1, 'G04', 12, 'O''Brien', 'x', NULL, 'Y', 'Y');\n"
                                 "INSERT INTO TCOMMONREPORT (COMMONRPT_KEY, GROUP_KEY, REPORT_NAME) VALUES (90, 90, "
                                 "'r');"));
-        app.login();
         app.act(source(12));
         const int spine = app.items(u"List4"_s).indexOf(u"39_SPINE"_s);
         const QString unpickSpine = u"pick List4 %1\n"_s.arg(spine); // unselected: not copied
@@ -342,8 +335,7 @@ private Q_SLOTS:
 
     void romanization()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         // A name not in the table empties both fields; a quote in it is no error.
         app.act(
             u"type Text17 OLD\ntype Text18 OLD\ntype Text16 없는이름\nclick Command9\ntype Text16 O'Hara\nclick Command9"_s);
@@ -374,8 +366,7 @@ private Q_SLOTS:
 
     void listsOnTheDemoArchive()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         const QStringList sources = app.items(u"Combo1"_s);
         const QStringList targets = app.items(u"List1"_s);
         // Key 1 is listed nowhere, key 2 as a source only.
@@ -416,8 +407,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, keep);
         QFETCH(int, sources);
         QFETCH(int, targets);
-        AppHarness app(QDate(2026, 12, 6), demoPlus("DELETE FROM Tuser WHERE user_key > " + keep + ";"));
-        app.login();
+        AppHarness app(AppHarness::LoggedIn, demoPlus("DELETE FROM Tuser WHERE user_key > " + keep + ";"));
         QCOMPARE(app.items(u"Combo1"_s).size(), sources);
         QCOMPARE(app.items(u"List1"_s).size(), targets);
         QCOMPARE(app.text(u"Combo1"_s), u"복사 대상 계정 선택"_s);

@@ -36,18 +36,16 @@ class TestLogTools : public QObject
 
     static std::unique_ptr<AppHarness> start(const QByteArray &levelLines)
     {
-        auto app = std::make_unique<AppHarness>(QDate(2026, 12, 6), [&](TestSite &site) {
+        auto app = std::make_unique<AppHarness>(AppHarness::LoggedIn, [&](TestSite &site) {
             site.writeBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s, controlText(levelLines));
         });
-        app->login();
         return app;
     }
 
 private Q_SLOTS:
     void scanInspectPreviewLookUp()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         app.act(u"click Command7"_s);
         const QStringList entries = app.items(u"List3"_s);
         // CT01 and DR01 on two days (their queries name the day), DR01 also
@@ -86,8 +84,7 @@ private Q_SLOTS:
     {
         if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows)
             QSKIP("Windows names files without regard to letter case: every spelling is the gateway's");
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         for (const QString &name : QDir(logDir(app)).entryList(QDir::Files))
             QFile::rename(QDir(logDir(app)).filePath(name), QDir(logDir(app)).filePath(name.toLower()));
         app.act(u"click Command7"_s);
@@ -114,8 +111,7 @@ private Q_SLOTS:
     void deletion()
     {
         QFETCH(Deletion, d);
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         for (const QString &file : d.added)
             app.site().writeBytes(d.folder + u'/' + file, "x");
         app.act(u"click Command7"_s);
@@ -132,8 +128,7 @@ private Q_SLOTS:
 
     void longWorkShowsProgressAndTakesNoInput()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         app.act(u"type Text2 KEEP\nhover Label13"_s);
         QString during;
         app.form().runBusy(u"로그 확인 중입니다."_s, 2, [&](const Form1::BusyProgress &progress) {
@@ -166,8 +161,7 @@ private Q_SLOTS:
     // A double click opens the log folder; a folder that is not there opens nothing and is named.
     void logFolderField()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         app.act(u"dblclick Text12"_s);
         QCOMPARE(app.commands(), QStringList{u"Explorer.exe /e, C:\\RUDIVUV\\Log\\"_s});
         app.act(u"type Text12 C:\\NoSuch\\Log\\\ndblclick Text12"_s);

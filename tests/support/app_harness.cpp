@@ -5,8 +5,6 @@
 
 #include <QApplication>
 
-#include <QDir>
-
 using namespace Qt::StringLiterals;
 
 AppHarness::AppHarness(const QDate &today, const std::function<void(TestSite &)> &prepare)
@@ -42,11 +40,11 @@ AppHarness::AppHarness(const QDate &today, const std::function<void(TestSite &)>
     m_runner = std::make_unique<app::ScriptRunner>(*m_login, *m_form, m_messages, m_state);
 }
 
-AppHarness::~AppHarness()
+AppHarness::AppHarness(Start start, const std::function<void(TestSite &)> &prepare)
+    : AppHarness(QDate(2026, 12, 6), prepare)
 {
-    m_runner.reset();
-    m_login.reset();
-    m_form.reset();
+    if (start == LoggedIn)
+        login();
 }
 
 void AppHarness::act(const QString &script)

@@ -46,8 +46,11 @@ private:
 class AppHarness final
 {
 public:
+    // At the login dialog, or past it with the day's code and the main window loaded.
+    enum Start { AtLogin, LoggedIn };
+
     explicit AppHarness(const QDate &today = QDate(2026, 12, 6), const std::function<void(TestSite &)> &prepare = {});
-    ~AppHarness();
+    explicit AppHarness(Start start, const std::function<void(TestSite &)> &prepare = {});
 
     // Actions as script lines: "type Text2 CT01\nclick Command6".
     void act(const QString &script);

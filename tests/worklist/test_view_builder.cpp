@@ -14,8 +14,7 @@ class TestViewBuilder : public QObject
 private Q_SLOTS:
     void languagesOfTheKinds()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         for (int kind = 0; kind < 5; ++kind) {
             app.act(u"pick Combo3 %1\ntype Text2 K%1\ntype Text3 CR\nclick Command6"_s.arg(kind));
         }
@@ -54,8 +53,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, action);
         QFETCH(int, checked);
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         app.act(u"pick Combo3 0\n"_s + action); // cleared and disabled first
         QCOMPARE(value(app, u"Check11"_s), checked);
         QCOMPARE(enabled(app, u"Check11"_s), checked == 1);
@@ -63,16 +61,14 @@ private Q_SLOTS:
 
     void viewListNamesEveryVmwlObject()
     {
-        AppHarness app(QDate(2026, 12, 6), demoPlus("DROP VIEW VMWL;\nCREATE TABLE VMWL_TEST(a);"));
-        app.login();
+        AppHarness app(AppHarness::LoggedIn, demoPlus("DROP VIEW VMWL;\nCREATE TABLE VMWL_TEST(a);"));
         QCOMPARE(app.items(u"List2"_s), QStringList{u"VMWL_TEST"_s});
         QVERIFY(statements(app).contains(u"Select * From   Sys.Objects Where  Name like  'VMWL%'"_s));
     }
 
     void alterAnsweredNoChangesNothing()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         app.act(u"type Text2 DR02\nclick Command6"_s);
         const QByteArray file = controlFile(app);
         const int statementsBefore = statements(app).size();
@@ -97,8 +93,7 @@ private Q_SLOTS:
 
     void fcrPresetRegistersTheKoreanNameForm()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         app.act(u"click Check4"_s);
         QCOMPARE(QStringList({app.text(u"Combo3"_s), app.text(u"Text2"_s), app.text(u"Text5"_s), app.text(u"Combo2"_s),
                               app.text(u"Text3"_s), app.text(u"Text6"_s)}),
@@ -120,8 +115,7 @@ private Q_SLOTS:
 
     void presetInterplay()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         app.act(u"type Text4 KEEP\nclick Check4\nclick Check5"_s);
         QCOMPARE(value(app, u"Check4"_s), 0);
         QCOMPARE(app.text(u"Text2"_s) + app.text(u"Combo2"_s) + app.text(u"Text3"_s), u"QSSERVERISO_IR 192CR"_s);
@@ -150,8 +144,7 @@ private Q_SLOTS:
 
     void deleteViewAndEntries()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         app.act(u"type Text2 ct-7\nclick Command6"_s);
         QVERIFY(controlFile(app).contains("ct-7^^VMWL_EE_CT1_17^^^^||"));
         app.act(u"type Text2 CT-7\ntype Text4 x\nclick Command5"_s);
@@ -207,8 +200,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, ae);
         QFETCH(QString, message);
-        AppHarness app(QDate(2026, 12, 6), [&](TestSite &site) { QFile::remove(site.file(u"vmwl.sql"_s)); });
-        app.login();
+        AppHarness app(AppHarness::LoggedIn, [&](TestSite &site) { QFile::remove(site.file(u"vmwl.sql"_s)); });
         const QByteArray file = controlFile(app);
         app.act(u"pick Combo3 0\ntype Text3 cr\ntype Text2 "_s + ae + u"\nclick Command6"_s);
         QCOMPARE(app.messages().size(), 1);
@@ -220,8 +212,7 @@ private Q_SLOTS:
 
     void missingControlFileLeavesTheGatewayAlone()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         QFile::remove(app.controlFile());
         app.act(u"type Text2 US01\nclick Command6"_s);
         QVERIFY(app.form().database().objectExists(u"VMWL_EE_US01"_s, 1));
@@ -281,8 +272,7 @@ private Q_SLOTS:
         QFETCH(QString, actions);
         QFETCH(QString, button);
         QFETCH(QString, field);
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         app.act(actions + u"\nfocus "_s + button); // leaving the field has effects of its own
         const auto archive = [&]() -> QByteArray {
             return app.site().readBytes(u"archive.db"_s) + app.site().readBytes(u"archive.db-wal"_s);

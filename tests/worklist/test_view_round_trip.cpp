@@ -50,8 +50,7 @@ private Q_SLOTS:
     void roundTrip()
     {
         QFETCH(Case, c);
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         // Leaving the AE title copies it into the station AE.
         app.act(u"pick Combo3 %1\ntype Text2 %2\nfocus Text6"_s.arg(c.kind).arg(c.ae));
         if (c.station != QLatin1String("-"))
@@ -91,8 +90,7 @@ private Q_SLOTS:
 
     void baseView()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         app.act(u"type Text10 X\ntype Text5 keep\npick List2 0"_s);
         QCOMPARE(lastMessage(app), u"해당 데이터는 수정 할 수 없습니다."_s);
         QCOMPARE(app.text(u"Text10"_s), QString());
@@ -103,8 +101,7 @@ private Q_SLOTS:
 
     void droppedViewShowsTheDatabaseText()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         app.act(u"type Text2 GONE\nclick Command6"_s);
         app.form().database().executeSql(u"Drop View VMWL_EE_GONE"_s);
         const int index = app.items(u"List2"_s).indexOf(u"VMWL_EE_GONE"_s);
@@ -173,8 +170,7 @@ private Q_SLOTS:
 
     void previewOnTheDemoSite()
     {
-        AppHarness app;
-        app.login();
+        AppHarness app(AppHarness::LoggedIn);
         app.act(u"click Command2"_s); // nothing named, base view not chosen
         QCOMPARE(app.text(u"Text8"_s), QString());
         QVERIFY(statements(app).filter(u"Select patient_Id"_s).isEmpty());
