@@ -194,15 +194,6 @@ private Q_SLOTS:
         QVERIFY2(other.compare(root.path() + u"/c/Rudivuv/Other/"_s, names) == 0, qPrintable(other));
     }
 
-    void defaultDriveRootAndAppFiles()
-    {
-        const platform::Paths paths(u"/site"_s, QString());
-        QCOMPARE(paths.driveRoot(), u"/site/drives"_s);
-        QCOMPARE(paths.appFile(u"DB.ini"_s), u"/site/DB.ini"_s);
-        QCOMPARE(paths.appFile(u"\\TUSERSETTING\\400-VIEWER-DLPTLS.txt"_s),
-                 u"/site/TUSERSETTING/400-VIEWER-DLPTLS.txt"_s);
-    }
-
     void launcherRunsSiteBinThenPath()
     {
         if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows)
