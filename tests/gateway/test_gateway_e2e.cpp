@@ -1,7 +1,9 @@
+#include "support/app_harness.h"
 #include "support/gateway_runner.h"
-#include "support/test_site.h"
 
+#include "app/ask_device_dialog.h"
 #include "db/db_session.h"
+#include "devicequery/worklist_client.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,14 +25,16 @@
 
 using namespace Qt::StringLiterals;
 
-// The whole road with a real device client: devices registered in the tool,
-// the gateway restarted by the site's own commands, DCMTK's findscu asking as
-// each device, and the tool's log tools reading what the gateway wrote.
+// The whole road with real device clients: devices registered in the tool,
+// the gateway restarted by the site's own commands, DCMTK's findscu and the
+// tool's own device query asking as each device, and the tool's log tools
+// reading what the gateway wrote.
 class TestGatewayEndToEnd : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestSite> m_site;
+    std::unique_ptr<AppHarness> m_app; // the tool's window on the site, in this process
+    TestSite *m_site = nullptr;
     QTemporaryDir m_work;
     int m_port = 0;
     QString m_findscu;
@@ -48,6 +52,17 @@ class TestGatewayEndToEnd : public QObject
         });
     }
 
+    // The tool as a process of its own on the site: its exit code and what it printed.
+    std::pair<int, QByteArray> runTool(const QStringList &arguments)
+    {
+        QProcess p;
+        p.start(QStringLiteral(KZ_TOOL),
+                QStringList{u"--app-dir"_s, m_site->dir(), u"--today"_s, u"2026-12-06"_s} + arguments);
+        p.waitForFinished(180000);
+        return {p.exitCode(), p.readAllStandardOutput()};
+    }
+
+    // An operator's script through the tool, with the real pause; the state it ends in.
     QJsonObject tool(const QString &script)
     {
         const QString scriptPath = m_work.filePath(u"script.txt"_s);
@@ -56,10 +71,7 @@ class TestGatewayEndToEnd : public QObject
         f.open(QIODevice::WriteOnly | QIODevice::Truncate);
         f.write("login 79738793\n" + script.toUtf8());
         f.close();
-        QProcess p;
-        p.start(QStringLiteral(KZ_TOOL), {u"--app-dir"_s, m_site->dir(), u"--today"_s, u"2026-12-06"_s,
-                                          u"--real-pause"_s, u"--automate"_s, scriptPath, u"--state"_s, statePath});
-        p.waitForFinished(180000);
+        runTool({u"--real-pause"_s, u"--automate"_s, scriptPath, u"--state"_s, statePath});
         QFile state(statePath);
         state.open(QIODevice::ReadOnly);
         return QJsonDocument::fromJson(state.readAll()).object().value(u"final"_s).toObject();
@@ -105,6 +117,28 @@ class TestGatewayEndToEnd : public QObject
         if (f.open(QIODevice::ReadOnly))
             a.xml = QString::fromUtf8(f.readAll());
         return a;
+    }
+
+    struct Run
+    {
+        int exitCode = -1;
+        QJsonObject json;
+        QStringList codes, texts;
+    };
+
+    // The tool's own device query, from its command line.
+    Run askAs(const QStringList &extra)
+    {
+        const auto [exitCode, out] = runTool(QStringList{u"--json"_s, u"--timeout"_s, u"30"_s} + extra);
+        Run r;
+        r.exitCode = exitCode;
+        r.json = QJsonDocument::fromJson(out).object();
+        for (const QJsonValue &f : r.json.value(u"findings"_s).toArray()) {
+            r.codes.append(f.toObject().value(u"code"_s).toString());
+            r.texts.append(f.toObject().value(u"text"_s).toString());
+        }
+        r.codes.removeDuplicates();
+        return r;
     }
 
     QString logs() const { return gatewayrun::logs(*m_site); }
@@ -170,28 +204,31 @@ private Q_SLOTS:
     {
         m_findscu = QStandardPaths::findExecutable(u"findscu"_s);
         QVERIFY2(!m_findscu.isEmpty(), "findscu (Debian package dcmtk) is needed");
-        m_site = std::make_unique<TestSite>(QDate(2026, 12, 6));
-        QDir(m_site->file(u"drives/c/RUDIVUV/Log"_s)).removeRecursively();
-        QDir().mkpath(m_site->file(u"drives/c/RUDIVUV/Log"_s));
-        QVERIFY(QFile::link(QStringLiteral(KZ_GATEWAY), m_site->file(u"bin/ZORadoDidService"_s)));
         m_port = gatewayrun::freePort();
-        gatewayrun::setPort(*m_site, m_port);
+        m_app = std::make_unique<AppHarness>(AppHarness::LoggedIn, [this](TestSite &site) {
+            QDir(site.file(u"drives/c/RUDIVUV/Log"_s)).removeRecursively();
+            QDir().mkpath(site.file(u"drives/c/RUDIVUV/Log"_s));
+            gatewayrun::setPort(site, m_port);
+        });
+        m_site = &m_app->site();
+        QVERIFY(QFile::link(QStringLiteral(KZ_GATEWAY), m_site->file(u"bin/ZORadoDidService"_s)));
     }
 
     void cleanupTestCase()
     {
-        if (m_site)
+        if (m_app)
             QProcess::execute(m_site->file(u"bin/taskkill"_s), {u"/F"_s, u"/IM"_s, u"ZORadoDidService.exe"_s, u"/T"_s});
     }
 
     void registerQueryReadLogsRemove()
     {
-        // Two devices registered, then the detailed log: the gateway restarts on each.
+        // Three devices registered, then the detailed log: the gateway restarts on each.
+        // CT09's Korean names in the Korean set; CT08's set cannot hold them.
         const QJsonObject registered =
             tool(u"pick Combo3 3\ntype Text2 DR09\ntype Text6 DX\ntype Text3 CR,DX\nclick Command6\n"
                  "pick Combo3 0\ntype Text2 CT09\ntype Text6 CT\ntype Text3 CT\npick Combo2 2\nclick Command6\n"
-                 "click Option2\n"_s);
-        QCOMPARE(registered.value(u"messages"_s).toArray().size(), 2);
+                 "pick Combo3 0\ntype Text2 CT08\ntype Text6 CT\ntype Text3 CT\nclick Command6\nclick Option2\n"_s);
+        QCOMPARE(registered.value(u"messages"_s).toArray().size(), 3);
         QVERIFY(m_site->readBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s)
                     .contains("\r\nLogLevel=4\r\n"));
         QVERIFY2(gatewayUp(), "the gateway did not come up");
@@ -318,6 +355,95 @@ private Q_SLOTS:
                  QJsonDocument(entries).toJson().constData());
     }
 
+    // The dialog asks with the keys of the device's last query in the gateway's log.
+    void dialogShowsTheThreeColumns()
+    {
+        QVERIFY2(gatewayUp(), "the gateway is not up");
+        AskDeviceDialog *dialog = openAskDevice(m_app->form(), u"CT09"_s, QString());
+        QVERIFY(dialog);
+        QVERIFY(dialog->running());
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->running(), 60000);
+        QVERIFY2(dialog->findings().isEmpty(), qPrintable(dialog->findings().value(0).text));
+        const QString rows = dialog->ui().rowsText->toPlainText();
+        const QString items = dialog->ui().itemsText->toPlainText();
+        QVERIFY(rows.contains(u"View : VMWL_KK_CT09"_s));
+        const QString firstName = rows.section(u" / "_s, 1, 1);
+        QVERIFY2(!firstName.isEmpty() && items.contains(firstName), qPrintable(items));
+        QVERIFY(dialog->ui().keysText->toPlainText().contains(u"Modality : CT"_s));
+        dialog->close();
+    }
+
+    void commandLineFindings_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QStringList>("codes");
+        QTest::addColumn<int>("exitCode");
+        const auto row = [](const char *name, const char *arguments, const QStringList &codes, int exitCode) {
+            QTest::newRow(name) << QString::fromLatin1(arguments) << codes << exitCode;
+        };
+        row("registered Korean-name device", "--ask-as CT09", {}, 0);
+        // The base view's orders are for any station.
+        row("unregistered device", "--ask-as XX01 --key ScheduledStationAETitle= --key Modality=CT",
+            {u"not-registered"_s}, 0);
+        row("names the view's set cannot hold", "--ask-as CT08", {u"charset-unfit"_s}, 1);
+        row("modality the view does not carry", "--ask-as CT09 --key Modality=MR", {u"modality"_s}, 1);
+        row("a refused command line", "--ask-as CT09 --key Foo=1", {}, 2);
+    }
+
+    void commandLineFindings()
+    {
+        QVERIFY2(gatewayUp(), "the gateway is not up");
+        QFETCH(QString, arguments);
+        QFETCH(QStringList, codes);
+        QFETCH(int, exitCode);
+        const Run r = askAs(arguments.split(u' '));
+        QCOMPARE(r.exitCode, exitCode);
+        if (exitCode == 2)
+            return;
+        QCOMPARE(r.codes, codes);
+        QCOMPARE(r.json.value(u"outcome"_s).toString(), u"answered"_s);
+        // What came over DICOM, decoded, is what the view holds.
+        const QJsonArray items = r.json.value(u"items"_s).toArray();
+        if (codes.isEmpty() || codes == QStringList{u"not-registered"_s}) {
+            QVERIFY(!items.isEmpty());
+            QStringList names;
+            for (const QJsonValue &v : items)
+                names.append(v.toObject().value(u"PatientName"_s).toString());
+            const QString modality = r.json.value(u"keys"_s).toObject().value(u"Modality"_s).toString();
+            QStringList viewNames;
+            for (const QJsonValue &row : r.json.value(u"rows"_s).toArray()) {
+                if (row.toObject().value(u"Modality"_s).toString() == modality)
+                    viewNames.append(row.toObject().value(u"PatientName"_s).toString());
+            }
+            names.sort();
+            viewNames.sort();
+            QCOMPARE(names, viewNames);
+        }
+    }
+
+    void cancelledOrStalled_data()
+    {
+        QTest::addColumn<bool>("stalled");
+        QTest::newRow("cancelled at once") << false;
+        QTest::newRow("a peer that never answers") << true;
+    }
+
+    void cancelledOrStalled()
+    {
+        QFETCH(bool, stalled);
+        QTcpServer silent; // accepts the connection and never answers
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        devicequery::Request request;
+        request.callingAeTitle = u"CT09"_s;
+        request.host = u"127.0.0.1"_s;
+        request.port = stalled ? silent.serverPort() : m_port;
+        request.timeoutSeconds = 1;
+        request.keys.modality = u"CT"_s;
+        const std::atomic<bool> cancel(!stalled);
+        const devicequery::Answer a = devicequery::askWorklist(request, cancel);
+        QCOMPARE(a.outcome, stalled ? devicequery::Outcome::Timeout : devicequery::Outcome::Cancelled);
+    }
+
     // Started while the archive is missing, the gateway answers with a
     // failure, never creates it, and serves it once it is there.
     void archiveDownThenUp()
@@ -364,7 +490,17 @@ private Q_SLOTS:
         QVERIFY2(g.log().contains(why), qPrintable(g.log()));
         QVERIFY(g.log().contains(u"ZORadoDidService not started"_s));
     }
+
+    // Last: the gateway is stopped.
+    void stoppedGateway()
+    {
+        QProcess::execute(m_site->file(u"bin/taskkill"_s), {u"/F"_s, u"/IM"_s, u"ZORadoDidService.exe"_s, u"/T"_s});
+        const Run r = askAs({u"--ask-as"_s, u"CT09"_s});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.codes, QStringList{u"port-closed"_s});
+        QVERIFY2(r.texts.value(0).contains(u":%1 포트"_s.arg(m_port)), qPrintable(r.texts.value(0)));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestGatewayEndToEnd)
+QTEST_MAIN(TestGatewayEndToEnd)
 #include "test_gateway_e2e.moc"
