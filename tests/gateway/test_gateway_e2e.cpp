@@ -1,5 +1,5 @@
-#include "support/app_harness.h"
 #include "support/gateway_runner.h"
+#include "support/window_checks.h"
 
 #include "app/ask_device_dialog.h"
 #include "db/db_session.h"
@@ -154,16 +154,7 @@ class TestGatewayEndToEnd : public QObject
         return state.value(u"controls"_s).toObject().value(QLatin1String(name)).toObject();
     }
 
-    QStringList column(const QString &sql)
-    {
-        db::DbSession db;
-        if (!db.connect(m_site->dir(), QDate(2026, 12, 6)))
-            return {};
-        QStringList values;
-        for (db::Recordset r = db.open(sql); !r.eof(); r.moveNext())
-            values.append(r.text(0));
-        return values;
-    }
+    QStringList column(const QString &sql) { return checks::column(*m_app, sql); }
 
     // A gateway started by hand on a site of its own, on a port of its own.
     struct Started
