@@ -19,8 +19,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
-
 #include <csignal>
 
 using namespace Qt::StringLiterals;
@@ -156,36 +154,18 @@ class TestGatewayEndToEnd : public QObject
 
     QStringList column(const QString &sql) { return checks::column(*m_app, sql); }
 
-    // A gateway started by hand on a site of its own, on a port of its own.
-    struct Started
+    // A site of its own for a gateway started by hand, on a port of its own: the port.
+    static int configure(const TestSite &site, const QByteArray &controlLines)
     {
-        std::unique_ptr<TestSite> site;
-        std::unique_ptr<QProcess> process;
-        int port = 0;
-        Started() = default;
-        Started(Started &&) = default;
-        QString log() const { return gatewayrun::logs(*site) + QString::fromLatin1(process->readAllStandardError()); }
-        ~Started()
-        {
-            if (process && process->state() != QProcess::NotRunning) {
-                process->kill();
-                process->waitForFinished(5000);
-            }
-        }
-    };
+        const int port = gatewayrun::freePort();
+        site.writeBytes(kControl, "[Service]\r\nLogLevel=4\r\nBind=127.0.0.1\r\nPort=" + QByteArray::number(port) +
+                                      "\r\n" + controlLines);
+        return port;
+    }
 
-    Started startGateway(const QByteArray &controlLines, const std::function<void(TestSite &)> &prepare = {})
+    static QString logOf(const TestSite &site, QProcess &gateway)
     {
-        Started g;
-        g.site = std::make_unique<TestSite>(QDate(2026, 12, 6));
-        g.port = gatewayrun::freePort();
-        g.site->writeBytes(kControl, "[Service]\r\nLogLevel=4\r\nBind=127.0.0.1\r\nPort=" + QByteArray::number(g.port) +
-                                         "\r\n" + controlLines);
-        if (prepare)
-            prepare(*g.site);
-        g.process = std::make_unique<QProcess>();
-        gatewayrun::start(*g.process, g.site->dir(), g.port);
-        return g;
+        return gatewayrun::logs(site) + QString::fromLatin1(gateway.readAllStandardError());
     }
 
     static inline const QString kControl = gatewayrun::kControl;
@@ -437,19 +417,24 @@ private Q_SLOTS:
     // failure, never creates it, and serves it once it is there.
     void archiveDownThenUp()
     {
-        Started g = startGateway("CustomAETitle=\r\n");
-        QVERIFY2(g.log().contains(u"ZORadoDidService started"_s), qPrintable(g.log()));
-        const Answer down = ask(u"CT01"_s, u"ISO_IR 100"_s, u"CT"_s, {}, g.port);
+        TestSite site;
+        const int port = configure(site, "CustomAETitle=\r\n");
+        QProcess gateway;
+        gatewayrun::start(gateway, site.dir(), port);
+        QVERIFY2(logOf(site, gateway).contains(u"ZORadoDidService started"_s), qPrintable(logOf(site, gateway)));
+        const Answer down = ask(u"CT01"_s, u"ISO_IR 100"_s, u"CT"_s, {}, port);
         QVERIFY2(down.failed && down.responses == 0, qPrintable(down.output));
-        QVERIFY(!QFile::exists(g.site->file(u"archive.db"_s)));
+        QVERIFY(!QFile::exists(site.file(u"archive.db"_s)));
         {
             db::DbSession made;
-            QVERIFY(made.connect(g.site->dir(), QDate(2026, 12, 6)));
+            QVERIFY(made.connect(site.dir(), QDate(2026, 12, 6)));
         }
-        const Answer up = ask(u"CT01"_s, u"ISO_IR 100"_s, u"CT"_s, {}, g.port);
-        QVERIFY2(up.success && up.responses > 0, qPrintable(up.output + g.log()));
-        QVERIFY(g.log().contains(u"Archive not reachable"_s));
-        QVERIFY(g.log().contains(u"Archive reachable again"_s));
+        const Answer up = ask(u"CT01"_s, u"ISO_IR 100"_s, u"CT"_s, {}, port);
+        QVERIFY2(up.success && up.responses > 0, qPrintable(up.output + logOf(site, gateway)));
+        const QString log = logOf(site, gateway);
+        QVERIFY(log.contains(u"Archive not reachable"_s) && log.contains(u"Archive reachable again"_s));
+        gateway.kill();
+        gateway.waitForFinished();
     }
 
     // What it cannot serve as configured, the gateway says in its log and ends
@@ -466,18 +451,17 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, lines);
         QFETCH(QString, why);
+        TestSite site;
+        const int port = configure(site, lines);
         QTcpServer taken;
-        Started g = startGateway(lines, [&](TestSite &site) {
-            const QByteArray control = site.readBytes(kControl);
-            if (lines.isEmpty())
-                QVERIFY(taken.listen(QHostAddress::LocalHost,
-                                     control.mid(control.indexOf("Port=") + 5, 5).trimmed().toUShort()));
-        });
-        QVERIFY(g.process->state() == QProcess::NotRunning || g.process->waitForFinished(60000));
-        taken.close();
-        QVERIFY(g.process->exitCode() != 0);
-        QVERIFY2(g.log().contains(why), qPrintable(g.log()));
-        QVERIFY(g.log().contains(u"ZORadoDidService not started"_s));
+        if (lines.isEmpty())
+            QVERIFY(taken.listen(QHostAddress::LocalHost, quint16(port)));
+        QProcess gateway;
+        gatewayrun::start(gateway, site.dir(), port);
+        QVERIFY(gateway.state() == QProcess::NotRunning || gateway.waitForFinished(60000));
+        QVERIFY(gateway.exitCode() != 0);
+        const QString log = logOf(site, gateway);
+        QVERIFY2(log.contains(why) && log.contains(u"ZORadoDidService not started"_s), qPrintable(log));
     }
 
     // Last: the gateway is stopped.
