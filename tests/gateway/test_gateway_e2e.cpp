@@ -1,16 +1,18 @@
-#include "support/gateway_runner.h"
 #include "support/window_checks.h"
 
 #include "app/ask_device_dialog.h"
 #include "db/db_session.h"
 #include "devicequery/worklist_client.h"
+#include "echo/echo_probe.h"
 
 #include <QDir>
 #include <QFile>
+#include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
@@ -18,10 +20,78 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <csignal>
+#include <functional>
 
 using namespace Qt::StringLiterals;
+
+// Gateways on test sites as a device meets them. Ports come from below the
+// range the system hands out to outgoing connections, so that no other
+// connection (nor a probe connecting to itself) holds or answers them; a
+// gateway counts as up only once it answers a C-ECHO.
+namespace gatewayrun {
+
+inline const QString kControl = QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini");
+
+int freePort()
+{
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        const int port = 20000 + int(QRandomGenerator::global()->bounded(12000));
+        QTcpServer probe;
+        if (probe.listen(QHostAddress::LocalHost, quint16(port)))
+            return port;
+    }
+    return 0;
+}
+
+bool echoes(int port)
+{
+    platform::GatewayAddress address;
+    address.port = port;
+    return echo::DicomEchoProbe().answers(address);
+}
+
+// Polls `ready` until it holds or `seconds` pass: the bound only matters when something is broken.
+bool waitUntil(const std::function<bool()> &ready, int seconds = 60)
+{
+    for (int i = 0; i < seconds * 5; ++i) {
+        if (ready())
+            return true;
+        QThread::msleep(200);
+    }
+    return ready();
+}
+
+// Starts the gateway on `siteDir` and waits until it answers on `port` or ends.
+bool start(QProcess &gateway, const QString &siteDir, int port)
+{
+    gateway.start(QStringLiteral(KZ_GATEWAY), {u"--app-dir"_s, siteDir});
+    return gateway.waitForStarted(60000) && waitUntil([&] {
+               // waitForFinished also notices an end that no event loop has reported yet.
+               return gateway.state() == QProcess::NotRunning || gateway.waitForFinished(100) || echoes(port);
+           }) &&
+           gateway.state() == QProcess::Running;
+}
+
+// Every gateway log file of the site, in name order.
+QString logs(const TestSite &site)
+{
+    QString all;
+    const QDir dir(site.file(u"drives/c/RUDIVUV/Log"_s));
+    for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
+        all += QString::fromLatin1(site.readBytes(u"drives/c/RUDIVUV/Log/"_s + name));
+    return all;
+}
+
+// Appends "Port=N" to the site's control file.
+void setPort(const TestSite &site, int port)
+{
+    site.writeBytes(kControl, site.readBytes(kControl) + "Port=" + QByteArray::number(port) + "\r\n");
+}
+
+} // namespace gatewayrun
 
 // The whole road with real device clients: devices registered in the tool,
 // the gateway restarted by the site's own commands, DCMTK's findscu and the
