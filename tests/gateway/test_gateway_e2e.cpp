@@ -270,8 +270,7 @@ private Q_SLOTS:
                  "pick Combo3 0\ntype Text2 CT09\ntype Text6 CT\ntype Text3 CT\npick Combo2 2\nclick Command6\n"
                  "pick Combo3 0\ntype Text2 CT08\ntype Text6 CT\ntype Text3 CT\nclick Command6\nclick Option2\n"_s);
         QCOMPARE(registered.value(u"messages"_s).toArray().size(), 3);
-        QVERIFY(m_site->readBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s)
-                    .contains("\r\nLogLevel=4\r\n"));
+        QVERIFY(m_site->readBytes(kControl).contains("\r\nLogLevel=4\r\n"));
         QVERIFY2(gatewayUp(), "the gateway did not come up");
 
         // Each device gets the rows of its own view.
@@ -323,7 +322,7 @@ private Q_SLOTS:
         QVERIFY2(gatewayUp(), qPrintable(u"the gateway did not come back after the log deletion\n"_s + stops()));
         const QString before = pid();
         tool(u"pick Combo3 3\ntype Text2 DR09\nclick Command5\n"_s);
-        QVERIFY(!m_site->readBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s).contains("DR09"));
+        QVERIFY(!m_site->readBytes(kControl).contains("DR09"));
         QVERIFY2(gatewayUp(before), qPrintable(u"the gateway did not restart after the removal\n"_s + stops()));
         const Answer removed = ask(u"DR09"_s, u"ISO_IR 100"_s, u"DX"_s);
         QVERIFY2(removed.success, qPrintable(removed.output + logs().right(800) + stops()));
