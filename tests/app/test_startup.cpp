@@ -136,7 +136,7 @@ private Q_SLOTS:
                             const QString &logFolder) {
             QTest::newRow(name) << prepare << message << ended << option << logFolder;
         };
-        const QString control = u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s;
+        const QString control = TestSite::kControlFile;
         const auto controlFiles = [control](const QByteArray &first, const QByteArray &second) -> Prepare {
             return [=](TestSite &site) {
                 QFile::remove(site.file(control));
@@ -246,7 +246,7 @@ private Q_SLOTS:
                              u"taskkill /F /IM ZORadoDidService.exe /T"_s, u"net start KALDEN1"_s}));
         QVERIFY(last.value(u"statements"_s).toArray().size() >= 3);
         QVERIFY(last.value(u"messages"_s).toArray().isEmpty());
-        QVERIFY(site.readBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s)
+        QVERIFY(site.readBytes(TestSite::kControlFile)
                     .contains("\r\nLogLevel=0\r\n"));
         // Recorded, never started: a site's gateway keeps running.
         QVERIFY(!QFile::exists(site.file(u"gateway-commands.log"_s)));

@@ -18,7 +18,6 @@
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -32,8 +31,6 @@ using namespace Qt::StringLiterals;
 // connection (nor a probe connecting to itself) holds or answers them; a
 // gateway counts as up only once it answers a C-ECHO.
 namespace gatewayrun {
-
-inline const QString kControl = QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini");
 
 int freePort()
 {
@@ -85,12 +82,6 @@ QString logs(const TestSite &site)
     return all;
 }
 
-// Appends "Port=N" to the site's control file.
-void setPort(const TestSite &site, int port)
-{
-    site.writeBytes(kControl, site.readBytes(kControl) + "Port=" + QByteArray::number(port) + "\r\n");
-}
-
 } // namespace gatewayrun
 
 // The whole road with real device clients: devices registered in the tool,
@@ -103,7 +94,6 @@ class TestGatewayEndToEnd : public QObject
 
     std::unique_ptr<AppHarness> m_app; // the tool's window on the site, in this process
     TestSite *m_site = nullptr;
-    QTemporaryDir m_work;
     int m_port = 0;
     QString m_findscu;
 
@@ -133,16 +123,10 @@ class TestGatewayEndToEnd : public QObject
     // An operator's script through the tool, with the real pause; the state it ends in.
     QJsonObject tool(const QString &script)
     {
-        const QString scriptPath = m_work.filePath(u"script.txt"_s);
-        const QString statePath = m_work.filePath(u"state.json"_s);
-        QFile f(scriptPath);
-        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        f.write("login 79738793\n" + script.toUtf8());
-        f.close();
-        runTool({u"--real-pause"_s, u"--automate"_s, scriptPath, u"--state"_s, statePath});
-        QFile state(statePath);
-        state.open(QIODevice::ReadOnly);
-        return QJsonDocument::fromJson(state.readAll()).object().value(u"final"_s).toObject();
+        m_site->writeBytes(u"script.txt"_s, "login 79738793\n" + script.toUtf8());
+        runTool({u"--real-pause"_s, u"--automate"_s, m_site->file(u"script.txt"_s), u"--state"_s,
+                 m_site->file(u"state.json"_s)});
+        return QJsonDocument::fromJson(m_site->readBytes(u"state.json"_s)).object().value(u"final"_s).toObject();
     }
 
     struct Answer
@@ -160,7 +144,7 @@ class TestGatewayEndToEnd : public QObject
     Answer ask(const QString &ae, const QString &charset, const QString &modality, const QStringList &more = {},
                int port = 0)
     {
-        const QString xml = m_work.filePath(u"answer.xml"_s);
+        const QString xml = m_site->file(u"answer.xml"_s);
         QFile::remove(xml);
         QStringList args = u"-v %1 -to 20 -ta 30 -td 30 -aec KALDEN1 127.0.0.1 %2 -k PatientName -k PatientID +sr"_s
                                .arg(more.contains(u"-P"_s) ? u"-P"_s : u"-W"_s)
@@ -181,9 +165,7 @@ class TestGatewayEndToEnd : public QObject
         a.failed = !a.success && out.contains(u"Received Final Find Response ("_s);
         a.rejected = out.contains(u"Association Rejected"_s);
         a.output = out.right(600);
-        QFile f(xml);
-        if (f.open(QIODevice::ReadOnly))
-            a.xml = QString::fromUtf8(f.readAll());
+        a.xml = QString::fromUtf8(m_site->readBytes(u"answer.xml"_s));
         return a;
     }
 
@@ -238,7 +220,7 @@ class TestGatewayEndToEnd : public QObject
         return gatewayrun::logs(site) + QString::fromLatin1(gateway.readAllStandardError());
     }
 
-    static inline const QString kControl = gatewayrun::kControl;
+    static inline const QString kControl = TestSite::kControlFile;
 
 private Q_SLOTS:
     void initTestCase()
@@ -249,7 +231,7 @@ private Q_SLOTS:
         m_app = std::make_unique<AppHarness>(AppHarness::LoggedIn, [this](TestSite &site) {
             QDir(site.file(u"drives/c/RUDIVUV/Log"_s)).removeRecursively();
             QDir().mkpath(site.file(u"drives/c/RUDIVUV/Log"_s));
-            gatewayrun::setPort(site, m_port);
+            site.writeBytes(kControl, site.readBytes(kControl) + "Port=" + QByteArray::number(m_port) + "\r\n");
         });
         m_site = &m_app->site();
         QVERIFY(QFile::link(QStringLiteral(KZ_GATEWAY), m_site->file(u"bin/ZORadoDidService"_s)));
@@ -296,13 +278,12 @@ private Q_SLOTS:
         // The tool's scanner, inspector and order lookup read it.
         const QJsonObject scanned = tool(u"click Command7\n"_s);
         const QJsonArray entries = control(scanned, "List3").value(u"items"_s).toArray();
-        int drEntry = -1;
-        for (int i = 0; i < entries.size(); ++i) {
-            if (entries.at(i).toString().startsWith(
-                    u"+//+DR09+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_EE_DR09 WHERE (1 = 1) AND modality = 'DX'"_s))
-                drEntry = i;
-        }
-        QVERIFY2(drEntry >= 0, QJsonDocument(entries).toJson().constData());
+        const auto dr09 = std::find_if(entries.begin(), entries.end(), [](const QJsonValue &entry) {
+            return entry.toString().startsWith(
+                u"+//+DR09+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_EE_DR09 WHERE (1 = 1) AND modality = 'DX'"_s);
+        });
+        QVERIFY2(dr09 != entries.end(), QJsonDocument(entries).toJson().constData());
+        const qsizetype drEntry = dr09 - entries.begin();
         QVERIFY(entries.toVariantList().contains(
             u"+//+CT09+///+*//*[\\ISO 2022 IR 149]*///*-//-FROM VMWL_KK_CT09 WHERE (1 = 1) AND modality = 'CT'-///-"_s));
 
@@ -444,15 +425,13 @@ private Q_SLOTS:
         const QJsonArray items = r.json.value(u"items"_s).toArray();
         if (codes.isEmpty() || codes == QStringList{u"not-registered"_s}) {
             QVERIFY(!items.isEmpty());
-            QStringList names;
-            for (const QJsonValue &v : items)
-                names.append(v.toObject().value(u"PatientName"_s).toString());
             const QString modality = r.json.value(u"keys"_s).toObject().value(u"Modality"_s).toString();
-            QStringList viewNames;
-            for (const QJsonValue &row : r.json.value(u"rows"_s).toArray()) {
-                if (row.toObject().value(u"Modality"_s).toString() == modality)
-                    viewNames.append(row.toObject().value(u"PatientName"_s).toString());
-            }
+            QStringList names, viewNames;
+            for (const QJsonValue &v : items)
+                names.append(v[u"PatientName"_s].toString());
+            for (const QJsonValue &row : r.json.value(u"rows"_s).toArray())
+                if (row[u"Modality"_s].toString() == modality)
+                    viewNames.append(row[u"PatientName"_s].toString());
             names.sort();
             viewNames.sort();
             QCOMPARE(names, viewNames);

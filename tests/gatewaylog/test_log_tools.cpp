@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QMouseEvent>
 #include <QOperatingSystemVersion>
 #include <QTest>
 
@@ -88,7 +87,7 @@ class TestLogTools : public QObject
     static std::unique_ptr<AppHarness> start(const QByteArray &levelLines)
     {
         auto app = std::make_unique<AppHarness>(AppHarness::LoggedIn, [&](TestSite &site) {
-            site.writeBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s, controlText(levelLines));
+            site.writeBytes(TestSite::kControlFile, controlText(levelLines));
         });
         return app;
     }
@@ -371,15 +370,7 @@ private Q_SLOTS:
             progress(1, 1024 * 1024, 3 * 1024 * 1024);
             during = app.text(u"Label3"_s);
             QVERIFY(app.form().busy());
-            // A click on "초기화" meanwhile is not taken.
-            QWidget *reset = app.form().ui().Command8;
-            const QPointF at(reset->rect().center());
-            QMouseEvent press(QEvent::MouseButtonPress, at, reset->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                              Qt::NoModifier);
-            QMouseEvent release(QEvent::MouseButtonRelease, at, reset->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                                Qt::NoModifier);
-            QApplication::sendEvent(reset, &press);
-            QApplication::sendEvent(reset, &release);
+            QTest::mouseClick(app.form().ui().Command8, Qt::LeftButton); // "초기화" meanwhile is not taken
             app.form().close();
         });
         QCOMPARE(during, u"로그 확인 중입니다.\r\n1 / 2 파일, 1.0 MB / 3.0 MB"_s);
@@ -468,7 +459,7 @@ private Q_SLOTS:
         auto app = start(levels);
         for (const QString &action : actions)
             app->act(action);
-        QCOMPARE(app->site().readBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s),
+        QCOMPARE(app->site().readBytes(TestSite::kControlFile),
                  controlText(written));
         // Each restart stops, pauses a second, then starts.
         QStringList expected;
@@ -502,9 +493,9 @@ private Q_SLOTS:
         QFETCH(QString, message);
         auto app = start("LogLevel=2\r\n");
         if (remove)
-            QFile::remove(app->controlFile());
+            QFile::remove(app->site().file(TestSite::kControlFile));
         else
-            app->site().writeBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s,
+            app->site().writeBytes(TestSite::kControlFile,
                                    controlText("LogLevel=2\r\nName=\xF0\x9F\x98\x80\r\n"));
         app->act(u"click Option2"_s);
         QCOMPARE(app->messages().size(), 1);

@@ -81,8 +81,3 @@ QStringList AppHarness::items(const QString &name) const
         list.append(v.toString());
     return list;
 }
-
-QString AppHarness::controlFile() const
-{
-    return m_site.file(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s);
-}

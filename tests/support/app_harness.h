@@ -68,11 +68,10 @@ public:
     void advanceClock(qint64 milliseconds) { m_clock.advance(milliseconds); }
 
     TestSite &site() { return m_site; }
+    const TestSite &site() const { return m_site; }
     ScriptedGatewayProbe &gatewayProbe() { return m_probe; }
     Form1 &form() { return *m_form; }
     frmLogin &loginDialog() { return *m_login; }
-
-    QString controlFile() const;
 
 private:
     TestSite m_site;

@@ -2,8 +2,6 @@
 
 #include "app_harness.h"
 
-#include <QFile>
-
 // Short reads of the window's state and the site's files for the tests that
 // drive the tool through AppHarness.
 namespace checks {
@@ -33,8 +31,7 @@ inline bool enabled(const AppHarness &app, const QString &control)
 
 inline QByteArray controlFile(const AppHarness &app)
 {
-    QFile f(app.controlFile());
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return app.site().readBytes(TestSite::kControlFile);
 }
 
 inline int count(AppHarness &app, const QString &sql)

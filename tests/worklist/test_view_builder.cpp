@@ -197,7 +197,7 @@ private Q_SLOTS:
         AppHarness app(QDate(2026, 12, 6), demoPlus("CREATE VIEW " + older.toLatin1() + " AS SELECT 1 AS x;"));
         QByteArray file = controlFile(app);
         file.replace("CustomAETitle=", QByteArray("CustomAETitle=ct-1^^" + older.toLatin1() + "^^^^||"));
-        app.site().writeBytes(u"drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini"_s, file);
+        app.site().writeBytes(TestSite::kControlFile, file);
         app.login();
         app.act(u"pick Combo3 %1\ntype Text2 ct-1\ntype Text3 CR\nclick Command5"_s.arg(kind));
         QCOMPARE(!app.form().database().objectExists(older, 1), dropped);
@@ -234,7 +234,7 @@ private Q_SLOTS:
     void missingControlFileLeavesTheGatewayAlone()
     {
         AppHarness app(AppHarness::LoggedIn);
-        QFile::remove(app.controlFile());
+        QFile::remove(app.site().file(TestSite::kControlFile));
         app.act(u"type Text2 US01\nclick Command6"_s);
         QVERIFY(app.form().database().objectExists(u"VMWL_EE_US01"_s, 1));
         QCOMPARE(app.messages().size(), 2);
