@@ -24,8 +24,7 @@ thread_local Session *t_session = nullptr;
 
 } // namespace
 
-ArchiveService::ArchiveService(QString appDir, GatewayLog &log, int sessions)
-    : m_appDir(std::move(appDir)), m_log(log)
+ArchiveService::ArchiveService(QString appDir, GatewayLog &log, int sessions) : m_appDir(std::move(appDir)), m_log(log)
 {
     for (int i = 0; i < sessions; ++i)
         m_threads.emplace_back([this] { run(); });

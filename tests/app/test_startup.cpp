@@ -246,8 +246,7 @@ private Q_SLOTS:
                              u"taskkill /F /IM ZORadoDidService.exe /T"_s, u"net start KALDEN1"_s}));
         QVERIFY(last.value(u"statements"_s).toArray().size() >= 3);
         QVERIFY(last.value(u"messages"_s).toArray().isEmpty());
-        QVERIFY(site.readBytes(TestSite::kControlFile)
-                    .contains("\r\nLogLevel=0\r\n"));
+        QVERIFY(site.readBytes(TestSite::kControlFile).contains("\r\nLogLevel=0\r\n"));
         // Recorded, never started: a site's gateway keeps running.
         QVERIFY(!QFile::exists(site.file(u"gateway-commands.log"_s)));
         QVERIFY(QImage(png).width() >= 719);
@@ -415,7 +414,7 @@ private Q_SLOTS:
         // Every list filled: List2 with two more views, List3 with the scanned
         // entries, List4 with the account's groups; the fields unlike any view's.
         window().act(u"type Text2 CT1\nclick Command6\ntype Text2 CT2\nclick Command6\nclick Command7\npick Combo1 10\n"
-                   "type Text2 CT9\ntype Text3 CR\npick Combo3 0"_s);
+                     "type Text2 CT9\ntype Text3 CR\npick Combo3 0"_s);
         const QStringList views = window().items(u"List2"_s);
         QVERIFY(views.size() >= 3 && !window().items(list).isEmpty());
         const QJsonObject before = window().state();

@@ -459,8 +459,7 @@ private Q_SLOTS:
         auto app = start(levels);
         for (const QString &action : actions)
             app->act(action);
-        QCOMPARE(app->site().readBytes(TestSite::kControlFile),
-                 controlText(written));
+        QCOMPARE(app->site().readBytes(TestSite::kControlFile), controlText(written));
         // Each restart stops, pauses a second, then starts.
         QStringList expected;
         for (int i = 0; i < restarts; ++i) {
@@ -495,8 +494,7 @@ private Q_SLOTS:
         if (remove)
             QFile::remove(app->site().file(TestSite::kControlFile));
         else
-            app->site().writeBytes(TestSite::kControlFile,
-                                   controlText("LogLevel=2\r\nName=\xF0\x9F\x98\x80\r\n"));
+            app->site().writeBytes(TestSite::kControlFile, controlText("LogLevel=2\r\nName=\xF0\x9F\x98\x80\r\n"));
         app->act(u"click Option2"_s);
         QCOMPARE(app->messages().size(), 1);
         QVERIFY2(lastMessage(*app).contains(message), qPrintable(lastMessage(*app)));

@@ -20,7 +20,8 @@ public:
     const QDate &today() const { return m_today; }
 
     // The gateway's control file, where the tool looks first.
-    static inline const QString kControlFile = QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini");
+    static inline const QString kControlFile =
+        QStringLiteral("drives/c/RUDIVUV/RUDIVUV_MWLScp/ZORadoDidServiceControl.ini");
 
     static QString siteSource() { return QStringLiteral(KZ_SITE_DIR); }
     static QString testData(const QString &relative);
