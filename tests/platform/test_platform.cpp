@@ -21,24 +21,9 @@ class TestPlatform : public QObject
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_dir;
+    TestSite m_dir; // a folder for the files of the file tests
 
-    QString write(const QString &name, const QByteArray &bytes)
-    {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        f.write(bytes);
-        return path;
-    }
-
-    QByteArray read(const QString &path)
-    {
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }
+    QByteArray read(const QString &path) { return m_dir.readBytes(QDir(m_dir.dir()).relativeFilePath(path)); }
 
 private Q_SLOTS:
     void lineEnds_data()
@@ -65,7 +50,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, lines);
-        const QString path = write(u"lines.txt"_s, bytes);
+        const QString path = m_dir.writeBytes(u"lines.txt"_s, bytes);
         QCOMPARE(platform::readLines(path), lines);
         QString whole;
         for (const QString &line : lines)
@@ -108,19 +93,18 @@ private Q_SLOTS:
     void failedWriteLeavesOldFileWhole()
     {
         const QByteArray original("CustomAETitle=CT01^^VMWL_KK_CT01^^^^||\r\nLogLevel=2\r\n");
-        const QString path = write(u"keep.ini"_s, original);
+        const QString path = m_dir.writeBytes(u"keep.ini"_s, original);
         // A character the code page cannot hold must not turn into '?' in the
         // site's configuration.
         QVERIFY_THROWS_EXCEPTION(platform::Error, platform::writeTextFile(path, u"CustomAETitle=\U0001F600^^X"_s));
         QCOMPARE(read(path), original);
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(u"keep"_s),
-                 QStringList{u"keep.ini"_s});
+        QCOMPARE(QDir(m_dir.dir()).entryList(QDir::Files | QDir::Hidden).filter(u"keep"_s), QStringList{u"keep.ini"_s});
     }
 
     void missingFilesAndFoldersAreNamed()
     {
-        const QString folder = m_dir.filePath(u"no/such/folder/file.ini"_s);
-        const QString file = m_dir.filePath(u"missing.txt"_s);
+        const QString folder = m_dir.file(u"no/such/folder/file.ini"_s);
+        const QString file = m_dir.file(u"missing.txt"_s);
         for (const auto &[path, call] :
              {std::pair<QString, std::function<void()>>{folder, [&] { platform::writeTextFile(folder, u"x"_s); }},
               {file, [&] { platform::readTextFile(file); }}}) {
@@ -139,7 +123,7 @@ private Q_SLOTS:
         // the new text arrives as a new file renamed over it. Windows refuses
         // that while the file is held: then nothing changes and the operator
         // is told why.
-        const QString path = write(u"atomic.ini"_s, "OLD\r\n");
+        const QString path = m_dir.writeBytes(u"atomic.ini"_s, "OLD\r\n");
         QFile reader(path);
         QVERIFY(reader.open(QIODevice::ReadOnly));
         if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows) {
@@ -151,7 +135,7 @@ private Q_SLOTS:
             }
             reader.close();
             QCOMPARE(read(path), QByteArray("OLD\r\n"));
-            QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(u"atomic"_s),
+            QCOMPARE(QDir(m_dir.dir()).entryList(QDir::Files | QDir::Hidden).filter(u"atomic"_s),
                      QStringList{u"atomic.ini"_s});
             platform::writeTextFile(path, u"NEW"_s);
         } else {
@@ -198,16 +182,14 @@ private Q_SLOTS:
     {
         if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows)
             QSKIP("the site's stand-in commands are shell scripts; Windows starts its own commands");
-        QTemporaryDir site;
-        QDir(site.path()).mkpath(u"bin"_s);
-        const QString script = site.filePath(u"bin/taskkill"_s);
-        QFile f(script);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\necho \"$@\" \"${KZ_ISSUED_NS:+stamped}\" >> \"$(dirname \"$0\")/../calls.log\"\n");
-        f.close();
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        TestSite site;
+        QFile::setPermissions(
+            site.writeBytes(
+                u"bin/taskkill"_s,
+                "#!/bin/sh\necho \"$@\" \"${KZ_ISSUED_NS:+stamped}\" >> \"$(dirname \"$0\")/../calls.log\"\n"),
+            QFileDevice::ReadOwner | QFileDevice::ExeOwner);
 
-        platform::SystemCommandLauncher launcher(site.path());
+        platform::SystemCommandLauncher launcher(site.dir());
         launcher.start(u"taskkill /F /IM ZORadoDidService.exe /T"_s);
         launcher.start(u"no-such-command-anywhere --x"_s);
         launcher.start(u"true"_s);
@@ -215,12 +197,8 @@ private Q_SLOTS:
                                                   u"no-such-command-anywhere --x"_s, u"true"_s}));
 
         // The command is not waited for; its effect arrives shortly. It knows when it was issued.
-        const QString log = site.filePath(u"calls.log"_s);
-        auto content = [&log] {
-            QFile calls(log);
-            return calls.open(QIODevice::ReadOnly) ? calls.readAll() : QByteArray();
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(content(), QByteArray("/F /IM ZORadoDidService.exe /T stamped\n"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(site.readBytes(u"calls.log"_s),
+                                  QByteArray("/F /IM ZORadoDidService.exe /T stamped\n"), 10000);
     }
 
     // Stops and starts run side by side and may reach the gateway out of
@@ -230,8 +208,8 @@ private Q_SLOTS:
         if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows)
             QSKIP("Windows' own taskkill and net stop and start the service");
         TestSite site;
-        site.writeBytes(u"bin/ZORadoDidService"_s, "#!/bin/sh\nexec sleep 60\n");
-        QFile::setPermissions(site.file(u"bin/ZORadoDidService"_s), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(site.writeBytes(u"bin/ZORadoDidService"_s, "#!/bin/sh\nexec sleep 60\n"),
+                              QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         const auto run = [&](const QString &command, const QStringList &arguments, qint64 issued) {
             QProcess p;
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

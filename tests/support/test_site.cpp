@@ -36,13 +36,14 @@ QString TestSite::file(const QString &relative) const
     return QDir(m_dirPath).filePath(relative);
 }
 
-void TestSite::writeBytes(const QString &relative, const QByteArray &bytes) const
+QString TestSite::writeBytes(const QString &relative, const QByteArray &bytes) const
 {
     const QString path = file(relative);
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(bytes);
+    return path;
 }
 
 QByteArray TestSite::readBytes(const QString &relative) const

@@ -15,7 +15,8 @@ public:
 
     const QString &dir() const { return m_dirPath; }
     QString file(const QString &relative) const;
-    void writeBytes(const QString &relative, const QByteArray &bytes) const;
+    // Writes the file, its folders made first; its path.
+    QString writeBytes(const QString &relative, const QByteArray &bytes) const;
     QByteArray readBytes(const QString &relative) const;
     const QDate &today() const { return m_today; }
 
