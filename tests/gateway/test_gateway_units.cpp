@@ -3,14 +3,9 @@
 #include "gateway/gateway_log.h"
 #include "gateway/worklist_query.h"
 
-#include "db/db_session.h"
-#include "support/test_site.h"
-
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
-using gateway::WorklistKeys;
 
 class TestGatewayUnits : public QObject
 {
@@ -47,20 +42,6 @@ private Q_SLOTS:
         QFETCH(QString, conditions);
         const QStringList k = keys.split(u'|');
         QCOMPARE(gateway::worklistSql(u"V"_s, {k[0], k[1], k[2], k[3], k[4]}), head() + conditions);
-    }
-
-    void sqlRunsOnTheArchive()
-    {
-        TestSite site;
-        db::DbSession db;
-        QVERIFY(db.connect(site.dir(), site.today()));
-        const WorklistKeys keys{u"CT"_s, u"20261126-20261206"_s, u""_s, u"2026*"_s, u""_s};
-        const db::Recordset rows = db.open(gateway::worklistSql(u"VMWL"_s, keys));
-        QVERIFY(rows.recordCount() > 0);
-        QCOMPARE(db.open(gateway::worklistSql(u"VMWL"_s, {u""_s, u""_s, u""_s, u"2026000123"_s, u""_s})).recordCount(),
-                 db.open(u"Select * From VMWL Where patient_id = '2026000123'"_s).recordCount());
-        QCOMPARE(db.open(gateway::worklistSql(u"VMWL"_s, {u""_s, u""_s, u""_s, u"2026_00123"_s, u""_s})).recordCount(),
-                 0);
     }
 
     void controlFile()
