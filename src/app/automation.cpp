@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
 
 #include <cstdio>
 #include <stdexcept>
@@ -196,6 +197,21 @@ void sendKey(QWidget *target, const KeyStroke &stroke)
     QApplication::sendEvent(target, &release);
 }
 
+// Where the operator clicks a button: its middle, or for a check box or an
+// option button the box or circle, which takes the click however wide the control.
+QPoint clickPoint(QAbstractButton *button)
+{
+    const bool check = qobject_cast<QCheckBox *>(button);
+    if (!check && !qobject_cast<QRadioButton *>(button))
+        return button->rect().center();
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    return button->style()
+        ->subElementRect(check ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &option, button)
+        .center();
+}
+
 QList<QWidget *> controlsOf(QWidget *form)
 {
     QList<QWidget *> controls;
@@ -331,9 +347,9 @@ void ScriptRunner::Impl::run(const QString &verb, const QString &afterVerb, cons
     if (verb == QLatin1String("login")) {
         focusControl(m_login.ui().txtPassword, Qt::OtherFocusReason);
         m_login.ui().txtPassword->setText(afterVerb);
-        m_login.ui().cmdOK->click();
+        mouseClick(m_login.ui().cmdOK, clickPoint(m_login.ui().cmdOK));
     } else if (verb == QLatin1String("cancel")) {
-        m_login.ui().cmdCancel->click();
+        mouseClick(m_login.ui().cmdCancel, clickPoint(m_login.ui().cmdCancel));
     } else if (verb == QLatin1String("close")) {
         if (m_main.isVisible())
             m_main.close();
@@ -377,7 +393,7 @@ void ScriptRunner::Impl::run(const QString &verb, const QString &afterVerb, cons
                 throw ScriptError("click needs a button, check box or option button: " + control.toStdString());
             if (button->isEnabled() && button->isVisible() && (button->focusPolicy() & Qt::ClickFocus))
                 focusControl(button, Qt::MouseFocusReason);
-            button->click();
+            mouseClick(button, clickPoint(button));
         } else if (verb == QLatin1String("pick")) {
             bool ok = false;
             const int n = rest.toInt(&ok);

@@ -411,7 +411,7 @@ private Q_SLOTS:
             progress(1, 1024 * 1024, 3 * 1024 * 1024);
             during = app.text(u"Label3"_s);
             QVERIFY(app.form().busy());
-            QTest::mouseClick(app.form().ui().Command8, Qt::LeftButton); // "초기화" meanwhile is not taken
+            app.act(u"click Command8"_s); // "초기화" meanwhile is not taken
             app.form().close();
         });
         QCOMPARE(during, u"로그 확인 중입니다.\r\n1 / 2 파일, 1.0 MB / 3.0 MB"_s);
