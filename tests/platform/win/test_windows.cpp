@@ -39,10 +39,11 @@ private Q_SLOTS:
     void sqlServerDriver()
     {
         qunsetenv("KALDEN_ODBC_DRIVER");
-        QCOMPARE(
-            db::odbcConnectionString(db::adoConnectionString("PACS01\\SQLEXPRESS", "pw", "sa"), db::odbcDriverName()),
-            QStringLiteral("DRIVER={SQL Server Native Client 11.0};SERVER=PACS01\\SQLEXPRESS;"
-                           "DATABASE=QoRVA_Clinic;UID=sa;PWD=pw;"));
+        const QString ado =
+            db::adoConnectionString(QStringLiteral("PACS01\\SQLEXPRESS"), QStringLiteral("pw"), QStringLiteral("sa"));
+        QCOMPARE(db::odbcConnectionString(ado, db::odbcDriverName()),
+                 QStringLiteral("DRIVER={SQL Server Native Client 11.0};SERVER=PACS01\\SQLEXPRESS;"
+                                "DATABASE=QoRVA_Clinic;UID=sa;PWD=pw;"));
     }
 
     void startsProcesses_data()
