@@ -13,4 +13,13 @@ inline QString quoted(const QString &text)
     return q;
 }
 
+// The text between the quotes of a statement's string back to its value: each
+// doubled quote one quote.
+inline QString unquoted(const QString &text)
+{
+    QString u = text;
+    u.replace(QLatin1String("''"), QLatin1String("'"));
+    return u;
+}
+
 } // namespace db

@@ -1,5 +1,7 @@
 #include "device_keys.h"
 
+#include "db/sql_text.h"
+
 #include <QRegularExpression>
 
 namespace devicequery {
@@ -13,12 +15,6 @@ QString between(const QString &s, const QString &open, const QString &close)
         return QString();
     const qsizetype b = s.indexOf(close, a + open.size());
     return b < 0 ? QString() : s.mid(a + open.size(), b - a - open.size());
-}
-
-// A quoted SQL text back to its value: "''" is one quote.
-QString unquoted(QString text)
-{
-    return text.replace(QStringLiteral("''"), QStringLiteral("'"));
 }
 
 // A LIKE pattern of the gateway back to the DICOM wildcard value.
@@ -57,7 +53,7 @@ QueryKeys keysFromEntry(const QString &entry)
         const QRegularExpressionMatch c = m.next();
         const QString column = c.captured(1).toLower();
         const QString op = c.captured(2);
-        QString value = unquoted(c.captured(3));
+        QString value = db::unquoted(c.captured(3));
         if (op == QLatin1String("LIKE"))
             value = wildcardValue(value);
         if (column == QLatin1String("modality"))

@@ -1,5 +1,6 @@
 #include "db/embedded/tsql_lexer.h"
 
+#include "db/sql_text.h"
 #include "platform/error.h"
 
 namespace db::tsql {
@@ -171,7 +172,7 @@ QString identifierName(const Token &token)
 QString stringValue(const Token &token)
 {
     const qsizetype open = token.kind == Token::Kind::UnicodeString ? 2 : 1;
-    return token.text.mid(open, token.text.size() - open - 1).replace(QStringLiteral("''"), QStringLiteral("'"));
+    return db::unquoted(token.text.mid(open, token.text.size() - open - 1));
 }
 
 } // namespace db::tsql
