@@ -149,6 +149,7 @@ private Q_SLOTS:
         row("SP_HELPTEXT VMWL_KK_CT01", K::HelpText, "VMWL_KK_CT01", "");
         row("exec sp_helptext 'VMWL_KK_CT1_11';", K::HelpText, "VMWL_KK_CT1_11", "");
         row("sp_helptext [dbo].[VMWL X]", K::HelpText, "VMWL X", "");
+        row("sp_helptext 'V''1'", K::HelpText, "V'1", "");
         row("Drop View VMWL_KK_CT01", K::DropView, "VMWL_KK_CT01", "");
         row("Create View VMWL_KK_CT01(\r\n a, [b c],\r\n d\r\n) AS\r\nSELECT 1, 2, 3", K::CreateView, "VMWL_KK_CT01",
             "a|b c|d");
