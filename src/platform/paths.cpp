@@ -47,8 +47,17 @@ QString mapWindowsPath(const QString &driveRoot, const QString &windowsPath)
         p = p.mid(2);
     }
     const bool trailingSlash = p.endsWith(QLatin1Char('/'));
+    // "." and ".." as Windows reads them: ".." above the drive's root stays at the root.
+    QStringList parts;
+    for (const QString &part : p.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("..")) {
+            if (!parts.isEmpty())
+                parts.removeLast();
+        } else if (part != QLatin1String("."))
+            parts.append(part);
+    }
     QString result = base;
-    for (const QString &part : p.split(QLatin1Char('/'), Qt::SkipEmptyParts))
+    for (const QString &part : std::as_const(parts))
         result += QLatin1Char('/') + matchComponent(result, part);
     if (trailingSlash)
         result += QLatin1Char('/');

@@ -155,6 +155,8 @@ private Q_SLOTS:
         QTest::newRow("drive letter lower-cased") << u"D:\\data"_s << u"/root/d/data"_s;
         QTest::newRow("doubled separators") << u"C:\\A\\\\B"_s << u"/root/c/A/B"_s;
         QTest::newRow("UNC path") << u"\\\\server\\share\\x"_s << u"/root/unc/server/share/x"_s;
+        QTest::newRow("no way above the drive") << u"C:\\..\\..\\etc\\.\\"_s << u"/root/c/etc/"_s;
+        QTest::newRow("a step back inside") << u"C:\\A\\.\\B\\..\\C"_s << u"/root/c/A/C"_s;
     }
 
     void mapsWindowsPaths()
