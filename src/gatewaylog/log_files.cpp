@@ -8,11 +8,12 @@
 
 namespace gatewaylog {
 
-QStringList folderFiles(const QString &folder)
+QStringList folderFiles(const QString &folder, const QString &shownAs)
 {
     const QDir dir(folder);
     if (!QFileInfo(folder).isDir())
-        throw platform::Error(QStringLiteral("로그 폴더가 없습니다: %1").arg(QDir::toNativeSeparators(folder)));
+        throw platform::Error(QStringLiteral("로그 폴더가 없습니다: %1")
+                                  .arg(shownAs.isEmpty() ? QDir::toNativeSeparators(folder) : shownAs));
     return dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
 }
 

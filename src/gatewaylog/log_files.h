@@ -11,8 +11,8 @@ namespace gatewaylog {
 
 // Every file directly in the folder, by name in ascending order (letter case
 // ignored, as the Windows file list shows them). Throws platform::Error naming
-// the folder when it does not exist.
-QStringList folderFiles(const QString &folder);
+// the folder, as shownAs when given (the operator's own text), when it does not exist.
+QStringList folderFiles(const QString &folder, const QString &shownAs = QString());
 
 // The files whose name holds the gateway's name (exact letter case).
 QStringList gatewayLogFiles(const QStringList &files, const QString &gatewayName);

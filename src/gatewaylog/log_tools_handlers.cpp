@@ -21,7 +21,7 @@ void Form1::Command7_Click()
 {
     m_ui.List3->clear();
     const QString folder = m_context.paths.resolve(m_ui.Text12->text());
-    const QStringList all = gatewaylog::folderFiles(folder);
+    const QStringList all = gatewaylog::folderFiles(folder, m_ui.Text12->text());
     fillFileList(all);
     const QStringList logs = gatewaylog::gatewayLogFiles(all, m_ui.Text7->text());
 
@@ -54,7 +54,7 @@ void Form1::Command11_Click()
 {
     setBoxText(m_ui.Text8, QString());
     const QString folder = m_context.paths.resolve(m_ui.Text12->text());
-    const QStringList all = gatewaylog::folderFiles(folder);
+    const QStringList all = gatewaylog::folderFiles(folder, m_ui.Text12->text());
     fillFileList(all);
     const QStringList logs = gatewaylog::gatewayLogFiles(all, m_ui.Text7->text());
 
