@@ -341,7 +341,14 @@ int askCommand(const QStringList &arguments)
         if (!ok || s.port <= 0 || s.port > 65535)
             return refuse(QStringLiteral("--port에는 1에서 65535 사이의 번호가 필요합니다."));
     }
-    s.timeoutSeconds = parser.isSet(timeout) ? qBound(1, parser.value(timeout).toInt(), 600) : 15;
+    if (parser.isSet(timeout)) {
+        bool ok = false;
+        s.timeoutSeconds = parser.value(timeout).toInt(&ok);
+        if (!ok || s.timeoutSeconds < 1 || s.timeoutSeconds > 600)
+            return refuse(QStringLiteral("--timeout에는 1에서 600 사이의 초가 필요합니다."));
+    } else {
+        s.timeoutSeconds = 15;
+    }
     // Keys set by hand change which rows the view gives for the date.
     if (!parser.values(key).isEmpty() && database.isOpen() && worklist::preview::isPlainObjectName(s.view)) {
         try {

@@ -407,6 +407,7 @@ private Q_SLOTS:
         row("names the view's set cannot hold", "--ask-as CT08", {u"charset-unfit"_s}, 1);
         row("modality the view does not carry", "--ask-as CT09 --key Modality=MR", {u"modality"_s}, 1);
         row("a refused command line", "--ask-as CT09 --key Foo=1", {}, 2);
+        row("a time-out that is no number of seconds", "--ask-as CT09 --timeout 1x", {}, 2);
     }
 
     void commandLineFindings()
