@@ -122,7 +122,7 @@ private:
     void Command11_Click();
     void Command12_Click();
     void Text12_DblClick();
-    void fillFileList(const QStringList &files);
+    QStringList gatewayLogsIn(QString &folder);
 
     // --- account lists (accounts/account_list_handlers.cpp)
     void LoadAccounts();

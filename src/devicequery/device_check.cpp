@@ -335,20 +335,19 @@ int askCommand(const QStringList &arguments)
     }
     if (parser.isSet(host))
         s.host = parser.value(host);
-    if (parser.isSet(port)) {
+    // A whole number from low to high, or what was there when the option is not given.
+    const auto number = [&](const QCommandLineOption &option, int low, int high, int &value) {
+        if (!parser.isSet(option))
+            return true;
         bool ok = false;
-        s.port = parser.value(port).toInt(&ok);
-        if (!ok || s.port <= 0 || s.port > 65535)
-            return refuse(QStringLiteral("--port에는 1에서 65535 사이의 번호가 필요합니다."));
-    }
-    if (parser.isSet(timeout)) {
-        bool ok = false;
-        s.timeoutSeconds = parser.value(timeout).toInt(&ok);
-        if (!ok || s.timeoutSeconds < 1 || s.timeoutSeconds > 600)
-            return refuse(QStringLiteral("--timeout에는 1에서 600 사이의 초가 필요합니다."));
-    } else {
-        s.timeoutSeconds = 15;
-    }
+        value = parser.value(option).toInt(&ok);
+        return ok && value >= low && value <= high;
+    };
+    if (!number(port, 1, 65535, s.port))
+        return refuse(QStringLiteral("--port에는 1에서 65535 사이의 번호가 필요합니다."));
+    s.timeoutSeconds = 15;
+    if (!number(timeout, 1, 600, s.timeoutSeconds))
+        return refuse(QStringLiteral("--timeout에는 1에서 600 사이의 초가 필요합니다."));
     // Keys set by hand change which rows the view gives for the date.
     if (!parser.values(key).isEmpty() && database.isOpen() && worklist::preview::isPlainObjectName(s.view)) {
         try {

@@ -10,20 +10,23 @@
 
 #include <QFileInfo>
 
-void Form1::fillFileList(const QStringList &files)
+// The files of the log folder in Text12 shown in File1; the gateway's logs
+// among them, and the folder they lie in.
+QStringList Form1::gatewayLogsIn(QString &folder)
 {
+    folder = m_context.paths.resolve(m_ui.Text12->text());
+    const QStringList all = gatewaylog::folderFiles(folder, m_ui.Text12->text());
     m_ui.File1->clear();
-    m_ui.File1->addItems(files);
+    m_ui.File1->addItems(all);
+    return gatewaylog::gatewayLogFiles(all, m_ui.Text7->text());
 }
 
 // " 워크리스트   로그확인": one entry per distinct device association in the logs.
 void Form1::Command7_Click()
 {
     m_ui.List3->clear();
-    const QString folder = m_context.paths.resolve(m_ui.Text12->text());
-    const QStringList all = gatewaylog::folderFiles(folder, m_ui.Text12->text());
-    fillFileList(all);
-    const QStringList logs = gatewaylog::gatewayLogFiles(all, m_ui.Text7->text());
+    QString folder;
+    const QStringList logs = gatewayLogsIn(folder);
 
     gatewaylog::Scanner scanner;
     gatewaylog::MarkedLineReader reader(gatewaylog::Scanner::markers(), false);
@@ -53,10 +56,8 @@ void Form1::List3_Click()
 void Form1::Command11_Click()
 {
     setBoxText(m_ui.Text8, QString());
-    const QString folder = m_context.paths.resolve(m_ui.Text12->text());
-    const QStringList all = gatewaylog::folderFiles(folder, m_ui.Text12->text());
-    fillFileList(all);
-    const QStringList logs = gatewaylog::gatewayLogFiles(all, m_ui.Text7->text());
+    QString folder;
+    const QStringList logs = gatewayLogsIn(folder);
 
     gatewaylog::OrderLookup lookup(m_ui.Text10->text(), m_ui.Text11->text());
     gatewaylog::MarkedLineReader reader(lookup.markers(), lookup.needsEveryLine());
