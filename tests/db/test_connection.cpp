@@ -16,7 +16,8 @@ using namespace Qt::StringLiterals;
 // A driver's answer played from a script: results separated by "|", each
 // "rows" (a select of that many rows), "count" (a row count), or either
 // followed by "!N", the driver failing at its Nth fetch, or "fail" (moving
-// to that result fails).
+// to that result fails). An error is forgotten once the next result is
+// asked for, so it must be asked for before.
 class ScriptedCursor final : public db::ResultCursor
 {
 public:
@@ -37,6 +38,7 @@ public:
     QVariantList row() const override { return {m_fetch}; }
     bool nextResult() override
     {
+        m_error.clear(); // a driver may forget an error once asked for more
         if (++m_at >= m_results.size())
             return false;
         m_fetch = 0;

@@ -316,6 +316,9 @@ private Q_SLOTS:
         row("Select Cast('ab' As char(4)) + '|' + Cast(12 As varchar) + Cast('x😀' As varchar(max))", u"ab  |12x?"_s);
         row("Select IsNull(ITEM, '가나다라마바사아자차카') From Tusersetting Where USERSETTING_KEY = 3",
             u"가나다라마바사아자차"_s);
+        row("Select IsNull((Select top 1 s.ITEM From Tusersetting s Where s.USERSETTING_KEY = 3), "
+            "N'가나다라마바사아자차카')",
+            u"가나다라마바사아자차"_s);
         row("Select Count(*) From TORDER Where ORDER_DATE >= 20261201 And ORDER_DATE < 20261204.5", u"1"_s);
     }
 
@@ -465,7 +468,7 @@ private Q_SLOTS:
         row("mixed case finds its row", "user_id = 'RaD1'", "5");
         row("trailing blanks through Upper", "Upper(user_id) = Upper('rad1  ')", "5");
         row("case through Lower", "Lower(user_id) = 'RAD1' And Rtrim(user_id) = 'Rad1'", "5");
-        row("width ignored", "user_id = N'ｒａｄ１' Or user_id LIKE N'Ｅ%'", "10,5");
+        row("width ignored", "user_id = N'ｒａｄ１' Or user_id LIKE N'Ｅ%' Order by 1", "5,10");
         row("a varchar holds code page 949", "user_id = N'Ω?'", "11");
         row("an nvarchar holds Unicode", "user_name = N'Ω😀'", "11");
         row("a string without N is code page 949", "user_name = 'Ω😀'", "");
