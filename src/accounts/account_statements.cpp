@@ -60,7 +60,7 @@ QString resetInsert(qint32 key, const SettingsRow &row, const QString &value)
            QStringLiteral("\r\n") + QStringLiteral("(Select Next Value For Seq_Tusersetting, ") + QString::number(key) +
            QStringLiteral(", ") +
            QStringLiteral("'%1','%2','C', '").arg(QLatin1String(row.part), QLatin1String(row.item)) +
-           db::quoted(value) + QStringLiteral("', 'Y','Y')");
+           db::quotedKeepingLineEnds(value) + QStringLiteral("', 'Y','Y')");
 }
 
 QString copyDelete(qint32 target, bool keepWindowLayout)

@@ -45,6 +45,71 @@ OdbcBackend::~OdbcBackend()
     close();
 }
 
+namespace {
+
+class QueryCursor final : public ResultCursor
+{
+public:
+    explicit QueryCursor(QSqlQuery &query) : m_query(query) {}
+    bool isSelect() const override { return m_query.isSelect(); }
+    QStringList columns() const override
+    {
+        QStringList names;
+        const QSqlRecord record = m_query.record();
+        for (int i = 0; i < record.count(); ++i)
+            names.append(record.fieldName(i));
+        return names;
+    }
+    bool next() override { return m_query.next(); }
+    QVariantList row() const override
+    {
+        QVariantList values;
+        const int count = m_query.record().count();
+        values.reserve(count);
+        for (int i = 0; i < count; ++i)
+            values.append(m_query.isNull(i) ? QVariant() : m_query.value(i));
+        return values;
+    }
+    bool nextResult() override { return m_query.nextResult(); }
+    QString error() const override
+    {
+        return m_query.lastError().isValid() ? errorText(m_query.lastError()) : QString();
+    }
+
+private:
+    QSqlQuery &m_query;
+};
+
+} // namespace
+
+Recordset readResults(ResultCursor &cursor)
+{
+    QStringList columns;
+    std::vector<QVariantList> rows;
+    bool haveRows = false;
+    // A batch may answer with several results (row counts first); the rows are
+    // those of the first result that has columns. Each result is read to its
+    // end so that an error the server raises in it is seen.
+    for (;;) {
+        const bool keep = !haveRows && cursor.isSelect();
+        if (keep) {
+            haveRows = true;
+            columns = cursor.columns();
+        }
+        while (cursor.next()) {
+            if (keep)
+                rows.push_back(cursor.row());
+        }
+        if (const QString error = cursor.error(); !error.isEmpty())
+            throw platform::Error(error);
+        if (!cursor.nextResult())
+            break;
+    }
+    if (const QString error = cursor.error(); !error.isEmpty())
+        throw platform::Error(error);
+    return Recordset(std::move(columns), std::move(rows));
+}
+
 Recordset OdbcBackend::execute(const QString &sql)
 {
     QSqlDatabase database = QSqlDatabase::database(m_name, false);
@@ -52,26 +117,8 @@ Recordset OdbcBackend::execute(const QString &sql)
     query.setForwardOnly(true);
     if (!query.exec(sql))
         throw platform::Error(errorText(query.lastError()));
-    QStringList columns;
-    std::vector<QVariantList> rows;
-    // A batch may answer with several results (row counts first); the rows are
-    // those of the first result that has columns.
-    do {
-        if (!query.isSelect())
-            continue;
-        const QSqlRecord record = query.record();
-        for (int i = 0; i < record.count(); ++i)
-            columns.append(record.fieldName(i));
-        while (query.next()) {
-            QVariantList row;
-            row.reserve(record.count());
-            for (int i = 0; i < record.count(); ++i)
-                row.append(query.isNull(i) ? QVariant() : query.value(i));
-            rows.push_back(std::move(row));
-        }
-        break;
-    } while (query.nextResult());
-    return Recordset(std::move(columns), std::move(rows));
+    QueryCursor cursor(query);
+    return readResults(cursor);
 }
 
 void OdbcBackend::begin()

@@ -2,7 +2,30 @@
 
 #include "backend.h"
 
+#include <QStringList>
+#include <QVariantList>
+
 namespace db {
+
+// A statement's answer as the driver hands it over: results one after the
+// other (row counts, rows), each read row by row.
+class ResultCursor
+{
+public:
+    virtual ~ResultCursor() = default;
+    virtual bool isSelect() const = 0;
+    virtual QStringList columns() const = 0;
+    virtual bool next() = 0;
+    virtual QVariantList row() const = 0; // NULL as an invalid QVariant
+    virtual bool nextResult() = 0;
+    virtual QString error() const = 0; // the driver's last error; empty when none
+};
+
+// The rows of the first result that has columns. Every result is read to its
+// end, and the driver is asked for an error after the last row of each and
+// after the last result: a fetch that fails (a conversion error on a later
+// row, a lost connection) throws platform::Error, never gives fewer rows.
+Recordset readResults(ResultCursor &cursor);
 
 // SQL Server through Qt's ODBC driver.
 class OdbcBackend final : public Backend

@@ -13,6 +13,25 @@ inline QString quoted(const QString &text)
     return q;
 }
 
+// quoted(), and a backslash right before a line end kept as well: SQL Server
+// removes a backslash that ends a line inside a string together with the line
+// end (a line continuation), so the string is closed after the backslash and
+// a new one, joined with +, opens before the line end ('a\'+'<CR LF>b').
+// Only for a string that stands by itself as a value; unicode writes N'.
+inline QString quotedKeepingLineEnds(const QString &text, bool unicode = false)
+{
+    const QString reopen = unicode ? QStringLiteral("'+N'") : QStringLiteral("'+'");
+    QString q = quoted(text);
+    for (qsizetype i = q.size() - 1; i > 0; --i) {
+        if (q.at(i) != QLatin1Char('\n'))
+            continue;
+        const qsizetype lineEnd = q.at(i - 1) == QLatin1Char('\r') ? i - 1 : i;
+        if (lineEnd > 0 && q.at(lineEnd - 1) == QLatin1Char('\\'))
+            q.insert(lineEnd, reopen);
+    }
+    return q;
+}
+
 // The text between the quotes of a statement's string back to its value: each
 // doubled quote one quote.
 inline QString unquoted(const QString &text)

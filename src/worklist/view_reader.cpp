@@ -84,6 +84,17 @@ static void take(std::optional<QString> &field, const std::optional<QString> &va
         field = trim ? value->trimmed() : *value;
 }
 
+QStringList definitionLines(const QStringList &rows)
+{
+    QString text = rows.join(QString());
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast(); // the text ends with a line end
+    return lines;
+}
+
 DefinitionReading readDefinition(const QStringList &lines)
 {
     DefinitionReading r;

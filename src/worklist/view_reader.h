@@ -43,6 +43,12 @@ struct DefinitionReading
     std::optional<QString> characterSet;    // Combo2
 };
 
+// The lines of a definition from the rows the server returns it in: the
+// server cuts a long line into several rows and keeps each line's end on its
+// last row, so the rows are joined and split again at the line ends (CR LF, or
+// a bare LF or CR), whatever the rows' length.
+QStringList definitionLines(const QStringList &rows);
+
 // Every line is tested; a value found on a later line replaces an earlier one.
 DefinitionReading readDefinition(const QStringList &lines);
 

@@ -51,10 +51,10 @@ void Form1::ParseViewDefinition()
 {
     const QString name = m_ui.List2->currentItem()->text();
     db::Recordset definition = m_db.open(worklist::statements::definition(name));
-    QStringList lines;
+    QStringList rows;
     for (; !definition.eof(); definition.moveNext())
-        lines.append(definition.text(0));
-    const reader::DefinitionReading r = reader::readDefinition(lines);
+        rows.append(definition.text(0));
+    const reader::DefinitionReading r = reader::readDefinition(reader::definitionLines(rows));
     if (r.stationAe)
         m_ui.Text5->setText(*r.stationAe);
     if (r.deviceModality)

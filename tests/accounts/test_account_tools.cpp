@@ -68,6 +68,11 @@ private Q_SLOTS:
             u"Insert into Tusersetting (USERSETTING_KEY, USER_KEY, PART, ITEM, SET_TYPE, SET_VALUE, SAVE_FLAG, FLAG) "_s
             u"\r\n(Select Next Value For Seq_Tusersetting, 12, 'WORKLIST','WINDOW_POSITION','C', "_s
             u"'Left=0\r\nit''s\r\n', 'Y','Y')"_s);
+        row("reset insert, a line ending in a backslash",
+            accounts::resetInsert(12, accounts::defaultRows()[0], u"Dir=D:\\X\\\r\nA=\\\nB=\\\r"_s),
+            u"Insert into Tusersetting (USERSETTING_KEY, USER_KEY, PART, ITEM, SET_TYPE, SET_VALUE, SAVE_FLAG, FLAG) "_s
+            u"\r\n(Select Next Value For Seq_Tusersetting, 12, 'VIEWER','VIEWER_PROPERTY','C', "_s
+            u"'Dir=D:\\X\\'+'\r\nA=\\'+'\nB=\\\r', 'Y','Y')"_s);
         row("group search", accounts::groupSearch(15, u"O'Brien"_s),
             u"Select top 1 Group_key From Tgroup Where Group_type='G04' And Stat_flag ='Y' And "_s
             u"OwNer_key = 15 And Upper(Group_name) = Upper('O''Brien')"_s);
@@ -157,17 +162,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("level");
-        QTest::newRow("level 400") << 3 << "400";
-        QTest::newRow("level 200 from the 400 files") << 5 << "400";
-        QTest::newRow("level 300") << 6 << "300";
-        QTest::newRow("level 100 from the 110 files") << 8 << "110";
+        QTest::addColumn<QByteArray>("profile"); // written over the PROFILE file when not empty
+        QTest::newRow("level 400") << 3 << "400" << QByteArray();
+        QTest::newRow("level 200 from the 400 files") << 5 << "400" << QByteArray();
+        QTest::newRow("level 300") << 6 << "300" << QByteArray();
+        QTest::newRow("level 100 from the 110 files") << 8 << "110" << QByteArray();
+        // The server would take the backslash and the line end for a line continuation.
+        QTest::newRow("a line ending in a backslash")
+            << 6 << "300" << QByteArray("ExportDir=D:\\Export\\\r\nNext=1\r\nLast=\\\r\n");
     }
 
     void resetByLevel()
     {
         QFETCH(int, key);
         QFETCH(QString, level);
-        AppHarness app(AppHarness::LoggedIn);
+        QFETCH(QByteArray, profile);
+        AppHarness app(AppHarness::LoggedIn, [&](TestSite &site) {
+            if (!profile.isEmpty())
+                site.writeBytes(u"TUSERSETTING/%1-WORKLIST-PROFILE.txt"_s.arg(level), profile);
+        });
         app.act(target(key) + u"click Command1"_s);
         QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
         QStringList expected;

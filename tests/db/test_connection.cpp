@@ -13,11 +13,85 @@
 
 using namespace Qt::StringLiterals;
 
+// A driver's answer played from a script: results separated by "|", each
+// "rows" (a select of that many rows), "count" (a row count), or either
+// followed by "!N", the driver failing at its Nth fetch, or "fail" (moving
+// to that result fails). An error is forgotten once the next result is
+// asked for, so it must be asked for before.
+class ScriptedCursor final : public db::ResultCursor
+{
+public:
+    explicit ScriptedCursor(const QString &script) : m_results(script.split(u'|')) {}
+    bool isSelect() const override { return current().startsWith(u"rows"_s); }
+    QStringList columns() const override { return {u"n"_s}; }
+    bool next() override
+    {
+        if (!isSelect())
+            return false;
+        ++m_fetch;
+        if (current().contains(u'!') && m_fetch == current().section(u'!', 1).toInt()) {
+            m_error = u"Conversion failed when converting the varchar value 'x' to data type int."_s;
+            return false;
+        }
+        return m_fetch <= current().section(u'!', 0, 0).mid(4).toInt();
+    }
+    QVariantList row() const override { return {m_fetch}; }
+    bool nextResult() override
+    {
+        m_error.clear(); // a driver may forget an error once asked for more
+        if (++m_at >= m_results.size())
+            return false;
+        m_fetch = 0;
+        if (current() == u"fail"_s) {
+            m_error = u"The connection is broken."_s;
+            return false;
+        }
+        return true;
+    }
+    QString error() const override { return m_error; }
+
+private:
+    QString current() const { return m_results.value(m_at); }
+    QStringList m_results;
+    qsizetype m_at = 0;
+    int m_fetch = 0;
+    QString m_error;
+};
+
 class TestConnection : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    // A fetch that fails is a failure, never a shorter answer.
+    void odbcResults_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("rows"); // -1: fails
+        QTest::newRow("rows") << u"rows3"_s << 3;
+        QTest::newRow("row counts first") << u"count|count|rows2"_s << 2;
+        QTest::newRow("only the first rows") << u"rows2|rows5"_s << 2;
+        QTest::newRow("fetch fails after two rows") << u"rows5!3"_s << -1;
+        QTest::newRow("fetch fails on the first row") << u"rows5!1"_s << -1;
+        QTest::newRow("a later result fails") << u"rows2|count!1|fail"_s << -1;
+        QTest::newRow("moving to the next result fails") << u"rows2|fail"_s << -1;
+        QTest::newRow("rows of a later select fail") << u"rows1|rows4!2"_s << -1;
+    }
+
+    void odbcResults()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, rows);
+        ScriptedCursor cursor(script);
+        try {
+            const db::Recordset r = db::readResults(cursor);
+            QCOMPARE(r.recordCount(), rows);
+        } catch (const platform::Error &e) {
+            QVERIFY2(rows < 0, qPrintable(e.text()));
+            QVERIFY(!e.text().isEmpty());
+        }
+    }
+
     void dbIniLines_data()
     {
         QTest::addColumn<QByteArray>("ini");

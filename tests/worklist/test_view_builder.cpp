@@ -379,6 +379,12 @@ private Q_SLOTS:
             << RoundTrip{2, u"DX9"_s, u""_s, u"DX"_s, u""_s, u""_s, false, 3, u"DX9"_s, u""_s, 0};
         QTest::newRow("EE, lists with blanks") << RoundTrip{
             3, u"mr02"_s, u"-"_s, u"mr"_s, u"MR, CT"_s, u"MR01, MR02"_s, false, 0, u"MR02"_s, u"mr02"_s, 1};
+        // The code line is longer than one row of SP_HELPTEXT.
+        QStringList codes;
+        for (int i = 1; i <= 30; ++i)
+            codes << u"CT%1"_s.arg(i, 4, 10, QLatin1Char('0'));
+        QTest::newRow("KE, 30 codes over two rows")
+            << RoundTrip{1, u"CT30"_s, u"-"_s, u"CT"_s, u"CT"_s, codes.join(u','), false, 0, u"CT30"_s, u"CT30"_s, 0};
         QTest::newRow("EG, pass-through modality")
             << RoundTrip{4, u"CR-A"_s, u"-"_s, u""_s, u"CR"_s, u""_s, false, 0, u"CR-A"_s, u"CR-A"_s, -1};
     }
@@ -422,12 +428,25 @@ private Q_SLOTS:
         // The preview of the clicked view is shown.
         QVERIFY(app.text(u"Text8"_s).startsWith(u"   환자ID / 이름"_s));
         QVERIFY(statements(app).last().contains(u"From  "_s + name + u" "_s));
+
+        // Registered again as read back, the view keeps every code it had.
+        const auto codeLines = [&] {
+            QStringList rows;
+            for (db::Recordset r = app.form().database().open(u"SP_HELPTEXT "_s + name); !r.eof(); r.moveNext())
+                rows << r.text(0);
+            return worklist::reader::definitionLines(rows).filter(u"Order_Code"_s);
+        };
+        const QStringList before = codeLines();
+        QCOMPARE(before.size(), c.codes.isEmpty() ? 0 : 1);
+        app.act(u"answer Yes\nclick Command6"_s);
+        QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
+        QCOMPARE(codeLines(), before);
     }
 
     void baseView()
     {
         AppHarness app(AppHarness::LoggedIn);
-        app.act(u"type Text10 X\ntype Text5 keep\npick List2 0"_s);
+        app.act(u"type Text10 X\ntype Text5 keep\npick List2 %1"_s.arg(app.items(u"List2"_s).indexOf(u"VMWL"_s)));
         QCOMPARE(lastMessage(app), u"해당 데이터는 수정 할 수 없습니다."_s);
         QCOMPARE(app.text(u"Text10"_s), QString());
         QCOMPARE(app.text(u"Text11"_s), u"VMWL"_s);

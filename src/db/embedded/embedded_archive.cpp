@@ -3,6 +3,7 @@
 #include "tsql_translator.h"
 
 #include "db/sql_text.h"
+#include "platform/codepage.h"
 #include "platform/error.h"
 
 #include <QDir>
@@ -10,6 +11,9 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <QRegularExpression>
+
+#include <limits>
 #include <optional>
 
 #include <sqlite3.h>
@@ -75,15 +79,153 @@ void caseFunction(sqlite3_context *context, int, sqlite3_value **argv)
     resultText(context, upper ? text.toUpper() : text.toLower());
 }
 
-// SITE_CI: text compared as the sites' servers compare it by default, letter
-// case ignored over the whole of Unicode (Hangul has none and is compared as
-// it stands) and trailing blanks ignored, so that 'CT01' = 'ct01  ' holds.
+// Full-width forms (U+FF01 to U+FF5E, the ideographic space) and the
+// half-width ones (U+FF61 to U+FFEE) as their ordinary characters: the
+// sites' collation ignores width.
+QString widthFolded(const QString &text)
+{
+    QString folded = text;
+    for (qsizetype i = 0; i < folded.size(); ++i) {
+        const char16_t c = folded.at(i).unicode();
+        if (c >= 0xFF01 && c <= 0xFF5E)
+            folded[i] = QChar(char16_t(c - 0xFEE0));
+        else if (c == 0x3000)
+            folded[i] = QLatin1Char(' ');
+        else if (c >= 0xFF61 && c <= 0xFFEE)
+            folded.replace(i, 1, QString(QChar(c)).normalized(QString::NormalizationForm_KC));
+    }
+    return folded;
+}
+
+// SITE_CI: text compared as the sites' servers compare it by default
+// (Korean_Wansung_CI_AS): letter case ignored over the whole of Unicode
+// (Hangul has none and is compared as it stands), width ignored and trailing
+// blanks ignored, so that 'CT01' = 'ｃｔ01  ' holds.
 QString collationKey(const void *text, int bytes)
 {
-    const char *s = static_cast<const char *>(text);
-    while (bytes > 0 && s[bytes - 1] == ' ')
-        --bytes;
-    return QString::fromUtf8(s, bytes).toCaseFolded();
+    QString key = widthFolded(QString::fromUtf8(static_cast<const char *>(text), bytes));
+    qsizetype end = key.size();
+    while (end > 0 && key.at(end - 1) == QLatin1Char(' '))
+        --end;
+    key.truncate(end);
+    return key.toCaseFolded();
+}
+
+// What the server keeps of a text in a varchar: code page 949, every
+// character it cannot hold as '?'.
+QByteArray cp949Bytes(const QString &text)
+{
+    return platform::encodeReplacing(text, platform::toCp949);
+}
+
+// A text as the server makes it for a character type of that length: varchar
+// and char in code page 949, cut to the length in bytes (never inside a
+// character); nvarchar and nchar cut to the length in characters; char and
+// nchar filled with blanks to their length. A length below 0 stands for max.
+QString typedText(const QString &text, const QString &type, qint64 length)
+{
+    const bool unicode = type.startsWith(QLatin1Char('N'));
+    const bool fixed = !type.contains(QLatin1String("VAR"));
+    QString result;
+    if (unicode) {
+        result = length >= 0 ? text.left(length) : text;
+        if (fixed && length >= 0)
+            result = result.leftJustified(length, QLatin1Char(' '));
+        return result;
+    }
+    result = platform::fromCp949(cp949Bytes(text));
+    if (length < 0)
+        return result;
+    QString cut;
+    qint64 bytes = 0;
+    for (const QChar c : std::as_const(result)) {
+        const qint64 size = c.unicode() < 0x80 ? 1 : 2;
+        if (bytes + size > length)
+            break;
+        cut += c;
+        bytes += size;
+    }
+    if (fixed)
+        cut += QString(length - bytes, QLatin1Char(' '));
+    return cut;
+}
+
+// The server's conversion of a text compared with a number: blanks around
+// it allowed, an empty text is 0, anything else that is no number fails.
+std::optional<QVariant> numberOf(const QString &text, const QString &kind, QString &error)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return QVariant(qlonglong(0));
+    if (kind == QLatin1String("int")) {
+        static const QRegularExpression whole(QStringLiteral("^[+-]?[0-9]+$"));
+        if (whole.match(t).hasMatch()) {
+            bool ok = false;
+            const qlonglong value = t.toLongLong(&ok);
+            if (ok && value >= std::numeric_limits<qint32>::min() && value <= std::numeric_limits<qint32>::max())
+                return QVariant(value);
+            error =
+                QStringLiteral("Msg 248: The conversion of the varchar value '%1' overflowed an int column.").arg(text);
+            return std::nullopt;
+        }
+        error = QStringLiteral("Msg 245: Conversion failed when converting the varchar value '%1' to data type int.")
+                    .arg(text);
+        return std::nullopt;
+    }
+    static const QRegularExpression decimal(QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)$"));
+    static const QRegularExpression real(QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+    if ((kind == QLatin1String("float") ? real : decimal).match(t).hasMatch())
+        return QVariant(t.toDouble());
+    error = QStringLiteral("Msg 8114: Error converting data type varchar to %1.").arg(kind);
+    return std::nullopt;
+}
+
+void numberFunction(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL:
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+        sqlite3_result_value(context, argv[0]);
+        return;
+    default:
+        break;
+    }
+    QString error;
+    const std::optional<QVariant> value =
+        numberOf(fromSqlite(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0])),
+                 fromSqlite(sqlite3_value_text(argv[1]), sqlite3_value_bytes(argv[1])), error);
+    if (!value) {
+        const QByteArray message = error.toUtf8();
+        sqlite3_result_error(context, message.constData(), static_cast<int>(message.size()));
+    } else if (value->typeId() == QMetaType::Double) {
+        sqlite3_result_double(context, value->toDouble());
+    } else {
+        sqlite3_result_int64(context, value->toLongLong());
+    }
+}
+
+void textFunction(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const QString type = fromSqlite(sqlite3_value_text(argv[1]), sqlite3_value_bytes(argv[1])).toUpper();
+    resultText(context, typedText(fromSqlite(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0])), type,
+                                  sqlite3_value_int64(argv[2])));
+}
+
+// The length a text takes in a column: bytes in code page 949 for varchar,
+// characters for nvarchar.
+void storedLengthFunction(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const QString text = fromSqlite(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0]));
+    sqlite3_result_int64(context, sqlite3_value_int(argv[1]) ? text.size() : cp949Bytes(text).size());
 }
 
 int siteCollation(void *, int bytesA, const void *a, int bytesB, const void *b)
@@ -143,7 +285,8 @@ void likeFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
         }
         escape = e.at(0).toCaseFolded();
     }
-    sqlite3_result_int(context, likeMatches(argText(argv[0]).toCaseFolded(), argText(argv[1]).toCaseFolded(), escape));
+    sqlite3_result_int(context, likeMatches(widthFolded(argText(argv[0])).toCaseFolded(),
+                                            widthFolded(argText(argv[1])).toCaseFolded(), escape));
 }
 
 void nextValueFunction(sqlite3_context *context, int, sqlite3_value **argv)
@@ -170,15 +313,22 @@ void hanConvertFunction(sqlite3_context *context, int, sqlite3_value **argv)
         resultText(context, result.toString());
 }
 
-QStringList sourceLines(const QString &source)
+// SP_HELPTEXT's rows as the server returns them: the text split after each
+// CR LF (which the row keeps), a line longer than a row cut into rows of 255
+// characters.
+QStringList helpTextRows(const QString &source)
 {
-    QString text = source;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    constexpr qsizetype kRow = 255;
+    QStringList rows;
+    qsizetype start = 0;
+    while (start < source.size()) {
+        const qsizetype crlf = source.indexOf(QLatin1String("\r\n"), start);
+        const qsizetype end = crlf < 0 ? source.size() : crlf + 2;
+        for (qsizetype at = start; at < end; at += kRow)
+            rows.append(source.mid(at, qMin(kRow, end - at)));
+        start = end;
+    }
+    return rows;
 }
 
 } // namespace
@@ -207,8 +357,17 @@ EmbeddedArchive::EmbeddedArchive(const QString &file, const QString &siteDir, co
                                 nullptr);
     sqlite3_create_function(m_db, tsql::kNextValue, 1, SQLITE_UTF8, this, nextValueFunction, nullptr, nullptr);
     sqlite3_create_function(m_db, tsql::kHanConvert, 2, SQLITE_UTF8, this, hanConvertFunction, nullptr, nullptr);
+    sqlite3_create_function(m_db, "kz_number", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, numberFunction, nullptr,
+                            nullptr);
+    sqlite3_create_function(m_db, "kz_text", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, textFunction, nullptr,
+                            nullptr);
+    sqlite3_create_function(m_db, "kz_stored_length", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                            storedLengthFunction, nullptr, nullptr);
     try {
         exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        // Rows come back in no order the tool may rely on without ORDER BY,
+        // as on the server: here the reverse of the order they were made in.
+        exec(QStringLiteral("PRAGMA reverse_unordered_selects=ON"));
         if (!existed) {
             createFromScripts(siteDir, today);
         } else {
@@ -288,6 +447,7 @@ void EmbeddedArchive::createFromScripts(const QString &siteDir, const QDate &tod
     try {
         createInternalObjects();
         runScript(QDir(siteDir).filePath(QStringLiteral("archive/schema.sql")));
+        createColumnChecks();
         exec(QStringLiteral("CREATE TEMP TABLE kz_seed(today TEXT); INSERT INTO kz_seed VALUES (%1);")
                  .arg(quoteText(today.toString(Qt::ISODate))));
         runScript(QDir(siteDir).filePath(QStringLiteral("archive/demo.sql")));
@@ -295,6 +455,71 @@ void EmbeddedArchive::createFromScripts(const QString &siteDir, const QDate &tod
     } catch (...) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
+    }
+}
+
+void EmbeddedArchive::readColumnTypes()
+{
+    m_columnTypes.clear();
+    m_tableColumns.clear();
+    const Recordset tables = query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"
+                                                  " AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"
+                                                  " AND name NOT LIKE 'kz\\_%' ESCAPE '\\'"),
+                                   QString());
+    std::vector<QString> names;
+    for (Recordset t = tables; !t.eof(); t.moveNext())
+        names.push_back(t.text(0));
+    for (const QString &table : names) {
+        for (Recordset c = query(QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(table)), QString()); !c.eof();
+             c.moveNext()) {
+            const QString column = c.text(QStringLiteral("name")).toUpper();
+            const QString type = c.text(QStringLiteral("type")).toUpper();
+            // A name with two types in two tables tells nothing by itself.
+            auto it = m_columnTypes.find(column);
+            if (it == m_columnTypes.end())
+                m_columnTypes.insert(column, type);
+            else if (*it != type)
+                *it = QString();
+            m_tableColumns.append({table, c.text(QStringLiteral("name")), type});
+        }
+    }
+}
+
+// The server keeps a varchar in code page 949 and refuses a text longer than
+// its column (Msg 8152); SQLite keeps any text. Triggers on every column
+// declared with a length do what the server does.
+void EmbeddedArchive::createColumnChecks()
+{
+    readColumnTypes();
+    // VARCHAR without a length stands for varchar(max).
+    static const QRegularExpression sized(QStringLiteral("^(N?)(VAR)?CHAR\\s*(\\(\\s*([0-9]+)\\s*\\))?$"));
+    for (const auto &[table, column, type] : std::as_const(m_tableColumns)) {
+        const QRegularExpressionMatch m = sized.match(type);
+        if (!m.hasMatch())
+            continue;
+        const bool unicode = !m.captured(1).isEmpty();
+        const QString t = quoteName(table);
+        const QString c = quoteName(column);
+        QString body;
+        if (!m.captured(4).isEmpty()) {
+            body += QStringLiteral("SELECT RAISE(ABORT, %1) WHERE kz_stored_length(NEW.%2, %3) > %4;")
+                        .arg(quoteText(QStringLiteral("Msg 8152: String or binary data would be truncated in table "
+                                                      "'%1', column '%2'.")
+                                           .arg(table, column)),
+                             c, QString::number(unicode ? 1 : 0), m.captured(4));
+        }
+        if (!unicode) {
+            body += QStringLiteral(" UPDATE %1 SET %2 = kz_text(NEW.%2, 'VARCHAR', -1) WHERE rowid = NEW.rowid"
+                                   " AND typeof(NEW.%2) = 'text' AND NEW.%2 <> kz_text(NEW.%2, 'VARCHAR', -1)"
+                                   " COLLATE BINARY;")
+                        .arg(t, c);
+        }
+        if (body.isEmpty())
+            continue;
+        const QString name = QStringLiteral("kz_check_%1_%2").arg(table, column);
+        exec(QStringLiteral("CREATE TRIGGER %1 AFTER INSERT ON %2 BEGIN %3 END;"
+                            "CREATE TRIGGER %4 AFTER UPDATE OF %5 ON %2 BEGIN %3 END;")
+                 .arg(quoteName(name + QStringLiteral("_i")), t, body, quoteName(name + QStringLiteral("_u")), c));
     }
 }
 
@@ -348,7 +573,10 @@ Recordset EmbeddedArchive::execute(const QString &sql)
 {
     if (!m_db)
         throw platform::Error(QStringLiteral("데이터베이스 연결이 닫혀 있습니다."));
-    const tsql::Statement statement = tsql::translate(sql);
+    if (m_columnTypes.isEmpty())
+        readColumnTypes();
+    const tsql::Statement statement =
+        tsql::translate(sql, [this](const QString &column) { return m_columnTypes.value(column.toUpper()); });
     // Each statement is all or nothing, as on the server.
     const QString savepoint = QStringLiteral("kz_statement_%1").arg(++m_savepoint);
     exec(QStringLiteral("SAVEPOINT ") + savepoint);
@@ -462,7 +690,7 @@ Recordset EmbeddedArchive::helpText(const QString &name)
                 .arg(name));
     }
     std::vector<QVariantList> rows;
-    for (const QString &line : sourceLines(source.text(0)))
+    for (const QString &line : helpTextRows(source.text(0)))
         rows.push_back({line});
     return Recordset({QStringLiteral("Text")}, std::move(rows));
 }
@@ -539,9 +767,17 @@ void EmbeddedArchive::commit()
 void EmbeddedArchive::rollback()
 {
     exec(QStringLiteral("ROLLBACK"));
-    // Sequence values drawn inside the transaction are given back with it.
-    m_sequences.clear();
-    m_dirtySequences.clear();
+    // A value drawn from a sequence stays drawn, as on the server: the
+    // rollback took the sequences' table back, the values drawn go in again.
+    for (auto it = m_sequences.cbegin(); it != m_sequences.cend(); ++it)
+        m_dirtySequences.insert(it.key());
+    try {
+        flushSequences();
+    } catch (const platform::Error &) {
+        m_sequences.clear(); // read afresh from the table next time
+        m_dirtySequences.clear();
+        throw;
+    }
 }
 
 } // namespace db

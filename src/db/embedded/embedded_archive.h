@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QHash>
+#include <QList>
 #include <QString>
 
 struct sqlite3;
@@ -44,6 +45,8 @@ public:
 
 private:
     void createInternalObjects();
+    void readColumnTypes();
+    void createColumnChecks();
     void createFromScripts(const QString &siteDir, const QDate &today);
     void runScript(const QString &path);
     void exec(const QString &sql);
@@ -64,6 +67,12 @@ private:
     QHash<QString, qint64> m_increments;
     QSet<QString> m_dirtySequences;
     int m_savepoint = 0;
+    QHash<QString, QString> m_columnTypes; // upper-case column name -> declared type, empty when ambiguous
+    struct TableColumn
+    {
+        QString table, column, type;
+    };
+    QList<TableColumn> m_tableColumns;
 };
 
 } // namespace db

@@ -2,14 +2,18 @@
 
 #include "db/embedded/tsql_lexer.h"
 #include "db/sql_text.h"
+#include "platform/codepage.h"
 #include "platform/error.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
 #include <utility>
 
 namespace db::tsql {
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -117,6 +121,23 @@ const QSet<QString> &refusedOperators()
     return ops;
 }
 
+// The server's refusals of NEXT VALUE FOR where it does not take it.
+constexpr const char *kSequenceInSubquery =
+    "Msg 11719: NEXT VALUE FOR function is not allowed in check constraints, default objects, computed columns, "
+    "views, user-defined functions, user-defined aggregates, user-defined table types, sub-queries, common table "
+    "expressions, derived tables or return statements";
+constexpr const char *kSequenceInClause =
+    "Msg 11720: NEXT VALUE FOR function is not allowed in the TOP, OVER, OUTPUT, ON, WHERE, GROUP BY, HAVING, or "
+    "ORDER BY clauses";
+constexpr const char *kSequenceBesideSet = "Msg 11721: NEXT VALUE FOR function cannot be used directly in a "
+                                           "statement that uses a DISTINCT, UNION, UNION ALL, EXCEPT or INTERSECT "
+                                           "operator";
+constexpr const char *kSequenceBesideOrder = "Msg 11723: NEXT VALUE FOR function cannot be used directly in a "
+                                             "statement that contains an ORDER BY clause unless the OVER clause is "
+                                             "specified";
+constexpr const char *kSequenceInCase =
+    "Msg 11741: NEXT VALUE FOR function cannot be used within CASE, CHOOSE, COALESCE, IIF, ISNULL and NULLIF";
+
 Sort combine(const std::vector<Sort> &sorts)
 {
     bool allNumbers = !sorts.empty();
@@ -142,11 +163,13 @@ bool isWholeNumber(const QString &text)
 class Translator final
 {
 public:
-    explicit Translator(const QString &statement) : m_statement(statement), m_tokens(tokenize(statement))
+    Translator(const QString &statement, const ColumnTypes &columnType)
+        : m_statement(statement), m_tokens(tokenize(statement)), m_columnType(columnType)
     {
         for (const Token &t : m_tokens)
             m_out.push_back(t.text);
         m_after.resize(m_tokens.size());
+        m_limit.resize(m_tokens.size());
     }
 
     Statement run();
@@ -212,7 +235,7 @@ private:
     {
         QString text;
         for (int i = first; i <= last; ++i)
-            text += m_out[size_t(i)] + m_after[size_t(i)];
+            text += m_out[size_t(i)] + m_after[size_t(i)] + m_limit[size_t(i)];
         return text;
     }
 
@@ -233,6 +256,7 @@ private:
     }
 
     void checkTokens();
+    static QString literal(const Token &t);
     bool startsLine(size_t i) const;
     Nodes parseGroup(size_t &i, Node *group);
     std::vector<Span> split(const Nodes &level, const char *op) const;
@@ -242,7 +266,19 @@ private:
     Statement translateDrop(const Nodes &top);
     Statement translateHelpText(const Nodes &top, size_t k);
     Statement translateIf(const Nodes &top);
-    QString translateQuery(const Nodes &level);
+    QString translateQuery(const Nodes &level, const QString &sequenceRefusal = {});
+
+    void checkOrderBy(const Nodes &select);
+    void checkSequences(const Nodes &level, const QString &refusal, bool statement);
+    bool isNextValue(const Nodes &level, size_t k) const
+    {
+        return word(level[k]) == u"NEXT" && isWord(level, k + 1, "VALUE") && isWord(level, k + 2, "FOR");
+    }
+    void rewriteNumberComparisons(const Nodes &level);
+    void rewriteTextCollation(const Nodes &level);
+    void rewriteCast(const Nodes &level, size_t k);
+    void rewriteIsNull(const Nodes &level, size_t k);
+    QString declaredType(const Nodes &nodes) const;
 
     void rewriteStatementHead(const Nodes &level);
     void rewriteLevel(const Nodes &level);
@@ -261,8 +297,11 @@ private:
     std::vector<Token> m_tokens;
     std::vector<QString> m_out;   // the token's text in the translation
     std::vector<QString> m_after; // text the translation adds after the token
+    std::vector<QString> m_limit; // LIMIT of a TOP, after everything else
+    ColumnTypes m_columnType;
     std::vector<int> m_significant;
-    int m_depth = 0; // groups open while parsing
+    int m_depth = 0;         // groups open while parsing
+    int m_insertSelect = -1; // the "(" of INSERT … (SELECT …)
 };
 
 Statement Translator::run()
@@ -332,8 +371,9 @@ void Translator::checkTokens()
                 refuse(QStringLiteral("The embedded archive has no server clock for %1").arg(t.text));
             break;
         }
+        case Token::Kind::String:
         case Token::Kind::UnicodeString:
-            m_out[i] = t.text.mid(1); // SQLite strings are Unicode already
+            m_out[i] = literal(t);
             break;
         case Token::Kind::QuotedIdentifier: {
             // SQLite takes an unknown "name" for a string; [name] it never does.
@@ -367,6 +407,19 @@ void Translator::checkTokens()
             break;
         }
     }
+}
+
+// A string literal as the server reads it: a backslash right before a line
+// end (LF, or CR LF) is removed with the line end (a line continuation), and a
+// literal without N holds only what code page 949 can, every other character
+// becoming '?'. SQLite strings are Unicode and have no continuation.
+QString Translator::literal(const Token &t)
+{
+    QString value = stringValue(t);
+    value.replace(QStringLiteral("\\\r\n"), QString()).replace(QStringLiteral("\\\n"), QString());
+    if (t.kind == Token::Kind::String)
+        value = platform::fromCp949(platform::encodeReplacing(value, platform::toCp949));
+    return u'\'' + db::quoted(value) + u'\'';
 }
 
 bool Translator::startsLine(size_t i) const
@@ -477,7 +530,8 @@ Statement Translator::translateView(Statement::Kind kind, const Nodes &top)
     const Nodes select(top.begin() + qsizetype(k) + 1, top.end());
     if (!isSelectStart(select))
         refuse(QStringLiteral("A view is made from one SELECT"));
-    s.sql = translateQuery(select);
+    checkOrderBy(select);
+    s.sql = translateQuery(select, QLatin1String(kSequenceInSubquery));
     return s;
 }
 
@@ -527,7 +581,7 @@ Statement Translator::translateIf(const Nodes &top)
     const Nodes &condition = top[3].children;
     if (!isSelectStart(condition))
         refuse(QStringLiteral("IF NOT EXISTS must be followed by a SELECT in parentheses"));
-    s.sql = translateQuery(condition);
+    s.sql = translateQuery(condition, QLatin1String(kSequenceInSubquery));
 
     Nodes body;
     if (top[4].type == Node::Type::Begin) {
@@ -554,9 +608,10 @@ Statement Translator::translateIf(const Nodes &top)
     return s;
 }
 
-QString Translator::translateQuery(const Nodes &level)
+QString Translator::translateQuery(const Nodes &level, const QString &sequenceRefusal)
 {
     rewriteStatementHead(level);
+    checkSequences(level, sequenceRefusal, true);
     rewriteLevel(level);
     return render(level.front().open, level.back().last());
 }
@@ -606,6 +661,79 @@ void Translator::rewriteStatementHead(const Nodes &level)
                 refuse(QStringLiteral("Text follows the SELECT in parentheses of the INSERT"));
             m_out[size_t(level[k].open)].clear();
             m_out[size_t(level[k].close)].clear();
+            m_insertSelect = level[k].open;
+        }
+    }
+}
+
+// A view, a subquery or a derived table is a set without order: the server
+// takes ORDER BY there only with TOP (or OFFSET, or FOR XML).
+void Translator::checkOrderBy(const Nodes &select)
+{
+    bool ordered = false;
+    bool bounded = false;
+    for (size_t k = 0; k < select.size(); ++k) {
+        ordered = ordered || (isWord(select, k, "ORDER") && isWord(select, k + 1, "BY"));
+        bounded = bounded || isWord(select, k, "TOP") || isWord(select, k, "OFFSET") ||
+                  (isWord(select, k, "FOR") && isWord(select, k + 1, "XML"));
+    }
+    if (ordered && !bounded)
+        refuse(QStringLiteral("Msg 1033: The ORDER BY clause is invalid in views, inline functions, derived tables, "
+                              "subqueries, and common table expressions, unless TOP, OFFSET or FOR XML is also "
+                              "specified"));
+}
+
+// Where the server takes NEXT VALUE FOR: in the select list or the values of
+// the statement itself (an INSERT's SELECT included), never in a view, a
+// subquery, a condition, CASE and the like, nor beside DISTINCT, UNION or
+// ORDER BY. refusal: why a NEXT VALUE FOR at this level is refused (empty:
+// it is taken); statement: the level is a statement's or a SELECT's own.
+void Translator::checkSequences(const Nodes &level, const QString &refusal, bool statement)
+{
+    QString setOperator;
+    QString ordered;
+    if (statement) {
+        for (size_t k = 0; k < level.size(); ++k) {
+            if (isWord(level, k, "DISTINCT") || isWord(level, k, "UNION") || isWord(level, k, "EXCEPT") ||
+                isWord(level, k, "INTERSECT"))
+                setOperator = QLatin1String(kSequenceBesideSet);
+            if (isWord(level, k, "ORDER") && isWord(level, k + 1, "BY"))
+                ordered = QLatin1String(kSequenceBesideOrder);
+        }
+    }
+    QString clause;
+    for (size_t k = 0; k < level.size(); ++k) {
+        const QString w = word(level[k]);
+        if (statement) {
+            if (w == u"SELECT" || w == u"VALUES" || w == u"SET" || w == u"FROM")
+                clause.clear();
+            else if (w == u"WHERE" || w == u"ON" || w == u"GROUP" || w == u"HAVING" || w == u"ORDER" || w == u"TOP" ||
+                     w == u"OVER" || w == u"OUTPUT")
+                clause = QLatin1String(kSequenceInClause);
+        }
+        QString here = refusal;
+        for (const QString &reason : {clause, setOperator, ordered}) {
+            if (here.isEmpty())
+                here = reason;
+        }
+        const Node &n = level[k];
+        if (isNextValue(level, k) && !here.isEmpty())
+            refuse(here);
+        if (n.type == Node::Type::Case) {
+            checkSequences(n.children, here.isEmpty() ? QLatin1String(kSequenceInCase) : here, false);
+        } else if (n.type == Node::Type::Paren) {
+            if (isSelectStart(n.children)) {
+                if (n.open != m_insertSelect)
+                    checkOrderBy(n.children);
+                checkSequences(n.children, n.open == m_insertSelect ? refusal : QLatin1String(kSequenceInSubquery),
+                               true);
+                continue;
+            }
+            const QString fn =
+                k > 0 && isName(level[k - 1]) ? identifierName(token(level[k - 1])).toUpper() : QString();
+            const bool choosing =
+                fn == u"ISNULL" || fn == u"COALESCE" || fn == u"IIF" || fn == u"NULLIF" || fn == u"CHOOSE";
+            checkSequences(n.children, here.isEmpty() && choosing ? QLatin1String(kSequenceInCase) : here, false);
         }
     }
 }
@@ -627,6 +755,8 @@ void Translator::rewriteLevel(const Nodes &level)
     rewriteTop(level);
     rewriteNames(level);
     rewriteConcatenation(level);
+    rewriteNumberComparisons(level);
+    rewriteTextCollation(level);
     for (const Node &n : level) {
         if (n.type == Node::Type::Paren || n.type == Node::Type::Case)
             rewriteLevel(n.children);
@@ -668,7 +798,7 @@ void Translator::rewriteTop(const Nodes &level)
         if (size_t(last) + 1 < m_tokens.size() && m_tokens[size_t(last) + 1].kind == Token::Kind::Whitespace)
             ++last;
         erase(level[k].open, last);
-        m_after[size_t(level.back().last())] += QStringLiteral(" LIMIT ") + count;
+        m_limit[size_t(level.back().last())] = QStringLiteral(" LIMIT ") + count;
     }
 }
 
@@ -752,6 +882,9 @@ void Translator::rewriteFunction(const Nodes &level, size_t k, const QString &na
     } else if (name == u"ISNULL") {
         requireArguments(2);
         m_out[size_t(fn.open)] = QStringLiteral("ifnull");
+        rewriteIsNull(level, k);
+    } else if (name == u"CAST") {
+        rewriteCast(level, k);
     } else if (name == u"LEN") {
         // LEN does not count trailing blanks.
         requireArguments(1);
@@ -772,6 +905,159 @@ void Translator::rewriteFunction(const Nodes &level, size_t k, const QString &na
         const QString count = token(args[length.first]).text;
         m_out[size_t(args[length.first].open)] = QStringLiteral("-%1, %1").arg(count);
     }
+}
+
+// The server compares a text with a number as numbers, converting the text,
+// and fails on the first text that is no number (Msg 245); SQLite would
+// compare them as texts. The side facing a bare number goes through
+// kz_number, which converts as the server does.
+void Translator::rewriteNumberComparisons(const Nodes &level)
+{
+    static const QSet<QString> comparisons = {QStringLiteral("="), QStringLiteral("<>"), QStringLiteral("!="),
+                                              QStringLiteral("<"), QStringLiteral(">"),  QStringLiteral("<="),
+                                              QStringLiteral(">=")};
+    const auto isNumber = [&](size_t k) {
+        return k < level.size() && level[k].type == Node::Type::Leaf && token(level[k]).kind == Token::Kind::Number;
+    };
+    const auto numberKind = [&](size_t k) {
+        const QString text = token(level[k]).text;
+        if (text.contains(u'e') || text.contains(u'E'))
+            return QStringLiteral("float");
+        return text.contains(u'.') ? QStringLiteral("numeric") : QStringLiteral("int");
+    };
+    const auto isOperand = [&](const Node &n) {
+        if (n.type == Node::Type::Paren || n.type == Node::Type::Case)
+            return true;
+        return n.type == Node::Type::Leaf &&
+               (token(n).kind == Token::Kind::String || token(n).kind == Token::Kind::UnicodeString || isName(n));
+    };
+    const auto wrap = [&](size_t first, size_t last, const QString &kind) {
+        m_out[size_t(level[first].open)].prepend(QStringLiteral("kz_number("));
+        m_after[size_t(level[last].last())].append(QStringLiteral(", '%1')").arg(kind));
+    };
+    for (size_t k = 1; k + 1 < level.size(); ++k) {
+        const Node &op = level[k];
+        if (op.type != Node::Type::Leaf || token(op).kind != Token::Kind::Operator ||
+            !comparisons.contains(token(op).text))
+            continue;
+        // number on the right: the operand on the left is a name, a call, a
+        // string or a group, with no operator before it
+        const size_t number = isOp(level[k + 1], "-") || isOp(level[k + 1], "+") ? k + 2 : k + 1;
+        if (isNumber(number) && (number + 1 == level.size() || !isBinaryOp(level[number + 1]))) {
+            size_t first = k - 1;
+            if (!isOperand(level[first]) || isKeyword(level, first))
+                continue;
+            if (level[first].type == Node::Type::Paren && first > 0 && isName(level[first - 1]))
+                --first;
+            while (first >= 2 && isOp(level[first - 1], ".") && isName(level[first - 2]))
+                first -= 2;
+            if (first > 0 && (isBinaryOp(level[first - 1]) || isUnaryOp(level[first - 1])))
+                continue;
+            if (level[first].type == Node::Type::Leaf && token(level[first]).kind == Token::Kind::Number)
+                continue;
+            wrap(first, k - 1, numberKind(number));
+            continue;
+        }
+        // number on the left
+        if (isNumber(k - 1) && !(k >= 2 && (isBinaryOp(level[k - 2]) || isUnaryOp(level[k - 2])))) {
+            const size_t end = parsePrimary(level, k + 1);
+            if (end == k + 1 || (end < level.size() && isBinaryOp(level[end])) || isNumber(k + 1))
+                continue;
+            wrap(k + 1, end - 1, numberKind(k - 1));
+        }
+    }
+}
+
+// A text made by a function compares as the column it came from would, not
+// byte for byte: case, width and trailing blanks ignored.
+void Translator::rewriteTextCollation(const Nodes &level)
+{
+    for (size_t k = 1; k < level.size(); ++k) {
+        if (level[k].type != Node::Type::Paren || !isName(level[k - 1]) || isKeyword(level, k - 1) ||
+            (k >= 2 && isWord(level, k - 2, "AS")))
+            continue;
+        if (textFunctions().contains(identifierName(token(level[k - 1])).toUpper()))
+            m_after[size_t(level[k].close)].append(QStringLiteral(" COLLATE SITE_CI"));
+    }
+}
+
+// Cast to a character type makes the text the server would: varchar in code
+// page 949 and cut to its length in bytes (30 when none is given), nvarchar
+// cut to its length in characters, char and nchar filled with blanks.
+void Translator::rewriteCast(const Nodes &level, size_t k)
+{
+    const Node &group = level[k + 1];
+    const Nodes &args = group.children;
+    size_t as = 0;
+    while (as < args.size() && !isWord(args, as, "AS"))
+        ++as;
+    if (as + 1 >= args.size() || !isName(args[as + 1]))
+        refuse(QStringLiteral("CAST takes a value, AS and a type"));
+    const QString type = identifierName(token(args[as + 1])).toUpper();
+    if (type != u"VARCHAR" && type != u"CHAR" && type != u"NVARCHAR" && type != u"NCHAR")
+        return;
+    QString length = QStringLiteral("30");
+    if (as + 2 < args.size()) {
+        const Node &size = args[as + 2];
+        if (as + 3 != args.size() || size.type != Node::Type::Paren || size.children.size() != 1 ||
+            size.children.front().type != Node::Type::Leaf)
+            refuse(QStringLiteral("CAST to %1 takes one length").arg(type));
+        length = token(size.children.front()).text.toUpper();
+        if (length == u"MAX")
+            length = QStringLiteral("-1");
+        else if (!isWholeNumber(length))
+            refuse(QStringLiteral("CAST to %1 takes a whole number as its length").arg(type));
+        erase(size.open, size.close);
+    }
+    m_out[size_t(level[k].open)] = QStringLiteral("kz_text");
+    m_out[size_t(args[as].open)] = QStringLiteral(",");
+    m_out[size_t(args[as + 1].open)] = QStringLiteral("'%1', %2").arg(type, length);
+}
+
+// ISNULL's value has the type of its first argument: the second is cut to
+// the first one's length, as the server does.
+void Translator::rewriteIsNull(const Nodes &level, size_t k)
+{
+    if (!m_columnType)
+        return;
+    const Node &group = level[k + 1];
+    const std::vector<Span> parts = split(group.children, ",");
+    const QString type = declaredType(
+        Nodes(group.children.begin() + qsizetype(parts[0].first), group.children.begin() + qsizetype(parts[0].second)));
+    static const QRegularExpression sized(QStringLiteral("^\\s*(N?)(VAR)?CHAR\\s*\\(\\s*(\\d+)\\s*\\)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = sized.match(type);
+    if (!m.hasMatch())
+        return;
+    m_out[size_t(level[k].open)] = QStringLiteral("kz_text(ifnull");
+    m_after[size_t(group.close)].append(
+        QStringLiteral(", '%1', %2)")
+            .arg(m.captured(1).isEmpty() ? QStringLiteral("VARCHAR") : QStringLiteral("NVARCHAR"), m.captured(3)));
+}
+
+// The declared type of a column named alone, or as the only item of a
+// subquery's select list; empty when it cannot be told.
+QString Translator::declaredType(const Nodes &nodes) const
+{
+    if (nodes.size() == 1 && nodes.front().type == Node::Type::Paren) {
+        const Nodes &inner = nodes.front().children;
+        if (!isSelectStart(inner) || word(inner.front()) != u"SELECT")
+            return {};
+        size_t first = 1;
+        if (isWord(inner, first, "TOP"))
+            first += 2;
+        size_t end = first;
+        while (end < inner.size() && !isWord(inner, end, "FROM"))
+            ++end;
+        return declaredType(Nodes(inner.begin() + qsizetype(first), inner.begin() + qsizetype(end)));
+    }
+    if (nodes.empty() || nodes.size() % 2 == 0)
+        return {};
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        if (i % 2 == 0 ? !isName(nodes[i]) : !isOp(nodes[i], "."))
+            return {};
+    }
+    return m_columnType(identifierName(token(nodes.back())));
 }
 
 size_t Translator::parsePrimary(const Nodes &level, size_t k) const
@@ -861,7 +1147,17 @@ Sort Translator::operandSort(const Nodes &level, Range operand) const
             for (const Span &part : split(args, ","))
                 sorts.push_back(
                     expressionSort(Nodes(args.begin() + qsizetype(part.first), args.begin() + qsizetype(part.second))));
-            if (textFunctions().contains(name))
+            if (name == u"CAST") {
+                // the type after AS tells
+                for (size_t a = 0; a + 1 < args.size(); ++a) {
+                    if (isWord(args, a, "AS") && isName(args[a + 1])) {
+                        const QString type = identifierName(token(args[a + 1])).toUpper();
+                        sort = type.contains(u"CHAR"_s)                                              ? Sort::Text
+                               : type.contains(u"INT"_s) || type == u"DECIMAL" || type == u"NUMERIC" ? Sort::Number
+                                                                                                     : Sort::Unknown;
+                    }
+                }
+            } else if (textFunctions().contains(name))
                 sort = Sort::Text;
             else if (numberFunctions().contains(name))
                 sort = Sort::Number;
@@ -964,9 +1260,9 @@ void Translator::rewriteConcatenation(const Nodes &level)
 
 } // namespace
 
-Statement translate(const QString &tsql)
+Statement translate(const QString &tsql, const ColumnTypes &columnType)
 {
-    return Translator(tsql).run();
+    return Translator(tsql, columnType).run();
 }
 
 } // namespace db::tsql

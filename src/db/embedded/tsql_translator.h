@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 // Turns the T-SQL statements the tool and the view templates send into SQLite
@@ -36,7 +37,11 @@ struct Statement
     std::vector<Statement> body;
 };
 
+// The declared type of a column by its name ("VARCHAR(64)"), empty when the
+// archive cannot tell it.
+using ColumnTypes = std::function<QString(const QString &column)>;
+
 // Throws platform::Error (text names the statement) for anything it does not know.
-Statement translate(const QString &tsql);
+Statement translate(const QString &tsql, const ColumnTypes &columnType = {});
 
 } // namespace db::tsql
