@@ -2,6 +2,8 @@
 
 #include "platform/error.h"
 
+#include <QRegularExpression>
+
 namespace accounts {
 
 QString levelCaption(const QString &levelKey)
@@ -84,6 +86,51 @@ bool listedAsSource(int row)
 bool listedAsTarget(int row)
 {
     return row >= 2;
+}
+
+QString accountLabelOf(const QString &entry)
+{
+    QStringList fields = entry.split(QLatin1Char('|'));
+    if (fields.size() > 1)
+        fields.removeLast(); // the level
+    for (QString &field : fields)
+        field = field.trimmed();
+    fields.removeAll(QString());
+    return fields.join(QLatin1Char(' '));
+}
+
+QString tableOf(const QString &statement)
+{
+    static const QRegularExpression patterns[] = {
+        QRegularExpression(QStringLiteral(R"(\bInsert\s+Into\s+([\w.]+))"), QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral(R"(\bDelete\s+(?:From\s+)?([\w.]+))"),
+                           QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral(R"(\bFrom\s+([\w.]+))"), QRegularExpression::CaseInsensitiveOption),
+    };
+    for (const QRegularExpression &pattern : patterns) {
+        const QRegularExpressionMatch match = pattern.match(statement);
+        if (match.hasMatch())
+            return match.captured(1);
+    }
+    return QString();
+}
+
+QString copyStopped(const QString &operation, const CopyStop &stop)
+{
+    const QString crlf = QStringLiteral("\r\n");
+    const QString none = QStringLiteral("없음");
+    QString text =
+        QStringLiteral("%1: %2 계정의 %3 처리 중 데이터베이스 오류가 발생해 작업을 중단했습니다.")
+            .arg(operation, stop.failed, stop.failedTable.isEmpty() ? QStringLiteral("자료") : stop.failedTable);
+    text +=
+        crlf + QStringLiteral("완료된 계정: ") + (stop.done.isEmpty() ? none : stop.done.join(QStringLiteral(", ")));
+    if (!stop.failedPartsDone.isEmpty())
+        text += crlf + QStringLiteral("%1 계정에서 완료된 그룹: %2")
+                           .arg(stop.failed, stop.failedPartsDone.join(QStringLiteral(", ")));
+    QStringList notDone{stop.failed};
+    notDone += stop.notReached;
+    text += crlf + QStringLiteral("처리하지 못한 계정: ") + notDone.join(QStringLiteral(", "));
+    return text;
 }
 
 } // namespace accounts

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 // The text layouts of the account lists and the report group list. Other
@@ -40,5 +41,26 @@ bool listedAsTarget(int row);
 
 // The level caption at the end of a target entry: its last two characters, trimmed.
 QString levelCaptionOf(const QString &targetEntry);
+
+// An account as messages name it: the key, user id and name of its entry,
+// without the bars and the level ("12 rad1 판독의").
+QString accountLabelOf(const QString &entry);
+
+// The table a statement of the account tools works on: the one it inserts
+// into, deletes from, or else reads from.
+QString tableOf(const QString &statement);
+
+// What the operator reads when a copy to several accounts stops at one: the
+// accounts already done, the account and table it stopped at (with what of
+// that account was done, when some of it was), and the accounts not reached.
+struct CopyStop
+{
+    QStringList done;
+    QString failed;
+    QString failedTable;
+    QStringList failedPartsDone;
+    QStringList notReached;
+};
+QString copyStopped(const QString &operation, const CopyStop &stop);
 
 } // namespace accounts

@@ -1,3 +1,4 @@
+#include "app/failure_text.h"
 #include "app/form1.h"
 
 #include "accounts/account_entries.h"
@@ -25,16 +26,45 @@ std::optional<qint32> Form1::sourceAccount()
 }
 
 // The selected target accounts of List1 in list order, the source left out.
-QList<qint32> Form1::targetAccounts(std::optional<qint32> source)
+QList<Form1::AccountTarget> Form1::targetAccounts(std::optional<qint32> source)
 {
-    QList<qint32> targets;
+    QList<AccountTarget> targets;
     for (int i = 0; i < m_ui.List1->count(); ++i) {
         const QListWidgetItem *item = m_ui.List1->item(i);
         const qint32 key = accounts::accountKeyOf(item->text());
         if (item->isSelected() && key != source)
-            targets.append(key);
+            targets.append({key, accounts::accountLabelOf(item->text())});
     }
     return targets;
+}
+
+// Runs the copy to each target in turn. A statement refused part way stops
+// the run, and the operator is told which accounts were done, at which account
+// and table it stopped, and which were not reached; the server's text and the
+// statement go under the details. Each target's own part stands or falls
+// together, so a target is either done or untouched (copyTo says otherwise
+// through partsDone).
+bool Form1::copyToTargets(const QString &operation, const QList<AccountTarget> &targets,
+                          const std::function<void(qint32 target, QStringList &partsDone)> &copyTo)
+{
+    accounts::CopyStop stop;
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        QStringList partsDone;
+        try {
+            copyTo(targets.at(i).key, partsDone);
+        } catch (const db::StatementError &e) {
+            stop.failed = targets.at(i).label;
+            stop.failedTable = accounts::tableOf(e.statement());
+            stop.failedPartsDone = partsDone;
+            for (qsizetype j = i + 1; j < targets.size(); ++j)
+                stop.notReached.append(targets.at(j).label);
+            message(accounts::copyStopped(operation, stop), platform::MessageButtons::Ok,
+                    app::statementFailureDetail(e.serverText(), e.statement()));
+            return false;
+        }
+        stop.done.append(targets.at(i).label);
+    }
+    return true;
 }
 
 // "계정 설정 초기(최초 설치한 설정 값으로 복원)": the selected accounts get the
@@ -75,12 +105,13 @@ void Form1::Command3_Click()
     if (!source)
         return;
     const bool keepLayout = m_ui.Check6->isChecked();
-    for (const qint32 target : targetAccounts(source)) {
-        db::Transaction transaction(m_db);
-        m_db.executeSql(accounts::copyDelete(target, keepLayout));
-        m_db.executeSql(accounts::copyInsert(target, *source, keepLayout));
-        transaction.commit();
-    }
+    if (!copyToTargets(QStringLiteral("계정 설정값 복사"), targetAccounts(source), [&](qint32 target, QStringList &) {
+            db::Transaction transaction(m_db);
+            m_db.executeSql(accounts::copyDelete(target, keepLayout));
+            m_db.executeSql(accounts::copyInsert(target, *source, keepLayout));
+            transaction.commit();
+        }))
+        return;
     LoadAccounts();
     message(QStringLiteral("완료되었습니다."));
 }
@@ -91,8 +122,9 @@ void Form1::Command13_Click()
     const std::optional<qint32> source = sourceAccount();
     if (!source)
         return;
-    for (const qint32 target : targetAccounts(source))
-        m_db.executeSql(accounts::macroCopy(target, *source));
+    if (!copyToTargets(QStringLiteral("GKey복사"), targetAccounts(source),
+                       [&](qint32 target, QStringList &) { m_db.executeSql(accounts::macroCopy(target, *source)); }))
+        return;
     LoadAccounts();
     message(QStringLiteral("완료되었습니다."));
 }
@@ -104,15 +136,19 @@ void Form1::Command14_Click()
     const std::optional<qint32> source = sourceAccount();
     if (!source)
         return;
-    for (const qint32 target : targetAccounts(source)) {
-        for (int g = 0; g < m_ui.List4->count(); ++g) {
-            const QListWidgetItem *item = m_ui.List4->item(g);
-            if (!item->isSelected())
-                continue;
-            accounts::copyReportGroup(m_db, target, accounts::groupKeyOf(item->text()),
-                                      accounts::groupNameOf(item->text()));
-        }
+    QStringList groups;
+    for (int g = 0; g < m_ui.List4->count(); ++g) {
+        if (m_ui.List4->item(g)->isSelected())
+            groups.append(m_ui.List4->item(g)->text());
     }
+    if (!copyToTargets(
+            QStringLiteral("표준판독복사"), targetAccounts(source), [&](qint32 target, QStringList &groupsDone) {
+                for (const QString &group : groups) {
+                    accounts::copyReportGroup(m_db, target, accounts::groupKeyOf(group), accounts::groupNameOf(group));
+                    groupsDone.append(accounts::groupNameOf(group));
+                }
+            }))
+        return;
     LoadAccounts();
     message(QStringLiteral("완료되었습니다."));
 }

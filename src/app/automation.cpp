@@ -242,7 +242,10 @@ private:
     void focusControl(QWidget *w, Qt::FocusReason reason);
     void focusForKeys(QWidget *w);
     void pressKey(const KeyStroke &stroke);
-    void mouseClick(QWidget *target, const QPoint &at, bool doubleClick = false);
+    void mouseClick(QWidget *target, const QPoint &at, bool doubleClick = false,
+                    Qt::MouseButton button = Qt::LeftButton);
+    void mouseDrag(QWidget *target, const QPoint &from, const QPoint &to);
+    QPoint itemPoint(QListWidget *list, int n, const QString &control);
 
     frmLogin &m_login;
     Form1 &m_main;
@@ -308,13 +311,13 @@ void ScriptRunner::Impl::pressKey(const KeyStroke &stroke)
     settle();
 }
 
-void ScriptRunner::Impl::mouseClick(QWidget *target, const QPoint &at, bool doubleClick)
+void ScriptRunner::Impl::mouseClick(QWidget *target, const QPoint &at, bool doubleClick, Qt::MouseButton button)
 {
     const QPointF local(at);
     const QPointF global(target->mapToGlobal(at));
     auto send = [&](QEvent::Type type) {
-        QMouseEvent event(type, local, global, Qt::LeftButton,
-                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent event(type, local, global, button, type == QEvent::MouseButtonRelease ? Qt::NoButton : button,
+                          Qt::NoModifier);
         QApplication::sendEvent(target, &event);
     };
     send(QEvent::MouseButtonPress);
@@ -323,6 +326,31 @@ void ScriptRunner::Impl::mouseClick(QWidget *target, const QPoint &at, bool doub
         send(QEvent::MouseButtonDblClick);
         send(QEvent::MouseButtonRelease);
     }
+}
+
+// The left button pressed on one point, the pointer moved with it held to
+// another, and released there.
+void ScriptRunner::Impl::mouseDrag(QWidget *target, const QPoint &from, const QPoint &to)
+{
+    auto send = [&](QEvent::Type type, const QPoint &at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)), button, held, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    const QPoint middle = (from + to) / 2;
+    send(QEvent::MouseMove, middle, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+}
+
+// Item N of a list box, scrolled into sight, and the point at its middle.
+QPoint ScriptRunner::Impl::itemPoint(QListWidget *list, int n, const QString &control)
+{
+    if (n < 0 || n >= list->count())
+        throw ScriptError("no such item in " + control.toStdString());
+    list->scrollToItem(list->item(n));
+    settle();
+    return list->visualItemRect(list->item(n)).center();
 }
 
 void ScriptRunner::Impl::run(const QString &verb, const QString &afterVerb, const QString &control, const QString &rest)
@@ -415,15 +443,30 @@ void ScriptRunner::Impl::run(const QString &verb, const QString &afterVerb, cons
                     sendKey(list, keyStroke(QStringLiteral("Down")));
                 sendKey(list, keyStroke(QStringLiteral("Enter")));
             } else if (auto *list = qobject_cast<QListWidget *>(w)) {
-                if (n < 0 || n >= list->count())
-                    throw ScriptError("no such item in " + control.toStdString());
                 focusControl(list, Qt::MouseFocusReason);
-                list->scrollToItem(list->item(n));
-                settle();
-                mouseClick(list->viewport(), list->visualItemRect(list->item(n)).center());
+                mouseClick(list->viewport(), itemPoint(list, n, control));
             } else {
                 throw ScriptError("pick needs a combo box or list box: " + control.toStdString());
             }
+        } else if (verb == QLatin1String("rclick") || verb == QLatin1String("drag")) {
+            // The right button on item N; the left button from item N to item M.
+            auto *list = qobject_cast<QListWidget *>(w);
+            const QStringList numbers = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            bool ok = list && numbers.size() == (verb == QLatin1String("drag") ? 2 : 1);
+            QList<int> items;
+            for (const QString &number : numbers) {
+                bool isNumber = false;
+                items.append(number.toInt(&isNumber));
+                ok = ok && isNumber;
+            }
+            if (!ok)
+                throw ScriptError(verb.toStdString() + " needs a list box and item numbers");
+            focusControl(list, Qt::MouseFocusReason);
+            if (verb == QLatin1String("rclick"))
+                mouseClick(list->viewport(), itemPoint(list, items.at(0), control), false, Qt::RightButton);
+            else
+                mouseDrag(list->viewport(), itemPoint(list, items.at(0), control),
+                          itemPoint(list, items.at(1), control));
         } else if (verb == QLatin1String("ask")) {
             // "장비로 조회" from the list's menu on item N; the query is waited for.
             auto *list = qobject_cast<QListWidget *>(w);

@@ -13,7 +13,7 @@ QString subjectOf(const QString &statement)
     static const QRegularExpression patterns[] = {
         QRegularExpression(QStringLiteral(R"(Next\s+Value\s+For\s+([\w.]+))"),
                            QRegularExpression::CaseInsensitiveOption),
-        QRegularExpression(QStringLiteral(R"(\b(VMWL\w*))"), QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral(R"(\b(VMWL[\w#$@]*))"), QRegularExpression::CaseInsensitiveOption),
         QRegularExpression(QStringLiteral(R"(\b(?:From|Into|Update|Table|SP_HELPTEXT)\s+([\w.]+))"),
                            QRegularExpression::CaseInsensitiveOption),
     };

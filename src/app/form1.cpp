@@ -92,6 +92,10 @@ void Form1::applyDesignProperties()
         // none, and nothing completes or re-cases the text.
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setCompleter(nullptr);
+        // Leaving the field would make an item whose caption matches the text
+        // current and report it as picked: only a pick from the list, or an
+        // arrow key in the box, is the operator's choice.
+        QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
         setComboText(combo, combo->property("designText").toString());
     }
     m_ui.Label3->setTextFormat(Qt::PlainText);

@@ -84,9 +84,12 @@ private:
 
     // --- view builder: registration, presets, deletion, reset (worklist/view_builder_handlers.cpp)
     void Command6_Click();
-    // False when the gateway did not come back after the edit.
-    bool RegisterGatewayEntry();
-    void RemoveGatewayEntry(const QString &viewName);
+    // The gateway's address when it did not answer after the edit.
+    std::optional<platform::GatewayAddress> RegisterGatewayEntry();
+    std::optional<platform::GatewayAddress> RemoveGatewayEntry(const QString &viewName);
+    // The control file's edits, made of the fields as they stand.
+    std::function<QStringList(const QStringList &)> registration(const QString &ae, const QString &viewName) const;
+    std::function<QStringList(const QStringList &)> removal(const QString &viewName) const;
     void Check4_Click();
     void Check5_Click();
     void Check8_Click();
@@ -107,8 +110,12 @@ private:
     // Stops the gateway, runs the edit, and one second later starts it again.
     // A failed edit leaves the control file as it was (it is only ever replaced
     // whole), so the gateway is started on it all the same before the error is shown.
-    // False when the gateway did not answer after its start command.
-    bool restartGatewayAround(const std::function<void()> &edit, const std::function<void()> &beforeStart = {});
+    // The address the gateway did not answer at after its start, when the
+    // control file names one and it stayed silent; nothing otherwise.
+    std::optional<platform::GatewayAddress> restartGatewayAround(const std::function<void()> &edit,
+                                                                 const std::function<void()> &beforeStart = {});
+    // After the operation's own message: the gateway did not answer there.
+    void warnGatewaySilent(const std::optional<platform::GatewayAddress> &silent);
 
     // --- log level (gatewaylog/log_level_handlers.cpp)
     void SyncLogLevel(int mode);
@@ -135,7 +142,15 @@ private:
     void Command13_Click();
     void Command14_Click();
     std::optional<qint32> sourceAccount();
-    QList<qint32> targetAccounts(std::optional<qint32> source);
+    struct AccountTarget
+    {
+        qint32 key;
+        QString label;
+    };
+    QList<AccountTarget> targetAccounts(std::optional<qint32> source);
+    // False when a statement was refused part way; the operator has been told.
+    bool copyToTargets(const QString &operation, const QList<AccountTarget> &targets,
+                       const std::function<void(qint32 target, QStringList &partsDone)> &copyTo);
 
     // --- romanization (romanize/romanize_handlers.cpp)
     void Command9_Click();

@@ -31,14 +31,34 @@ void ListBox::keyPressEvent(QKeyEvent *event)
         Q_EMIT picked();
 }
 
+// The item view would move the mark already on the press, of any button, and
+// along a drag; here only a whole click on one item chooses it.
 void ListBox::mousePressEvent(QMouseEvent *event)
 {
-    const int before = currentRow();
-    QListWidget::mousePressEvent(event);
-    if (event->button() != Qt::LeftButton || !itemAt(event->position().toPoint()))
+    event->accept();
+    m_pressed = event->button() == Qt::LeftButton ? indexAt(event->position().toPoint()) : QModelIndex();
+}
+
+void ListBox::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void ListBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    const QModelIndex pressed = m_pressed;
+    m_pressed = QModelIndex();
+    if (event->button() != Qt::LeftButton || !pressed.isValid() || indexAt(event->position().toPoint()) != pressed)
         return;
-    // A click in a list of several marks toggles its item each time; in a list of
-    // one mark only a move to another item is a new choice.
-    if (selectionMode() == QAbstractItemView::MultiSelection || currentRow() != before)
-        Q_EMIT picked();
+    // A click in a list of several marks toggles its item; in a list of one
+    // mark it marks the item, the one already marked too.
+    selectionModel()->setCurrentIndex(pressed, selectionMode() == MultiSelection ? QItemSelectionModel::Toggle
+                                                                                 : QItemSelectionModel::ClearAndSelect);
+    Q_EMIT picked();
+}
+
+void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    event->accept();
 }

@@ -13,10 +13,11 @@ bool DicomEchoProbe::answers(const platform::GatewayAddress &address)
     scu.setPeerHostName(address.host.toLatin1().constData());
     scu.setPeerPort(static_cast<Uint16>(address.port));
     scu.setPeerAETitle(address.aeTitle.toLatin1().constData());
-    scu.setConnectionTimeout(2);
-    scu.setACSETimeout(2);
+    // Asked again and again after a start: one question never holds the window long.
+    scu.setConnectionTimeout(1);
+    scu.setACSETimeout(1);
     scu.setDIMSEBlockingMode(DIMSE_NONBLOCKING);
-    scu.setDIMSETimeout(2);
+    scu.setDIMSETimeout(1);
     OFList<OFString> syntaxes;
     syntaxes.push_back(UID_LittleEndianImplicitTransferSyntax);
     scu.addPresentationContext(UID_VerificationSOPClass, syntaxes);

@@ -4,7 +4,7 @@
 
 namespace echo {
 
-// Asks with a DICOM C-ECHO, each phase bounded by a few seconds.
+// Asks with a DICOM C-ECHO, each phase bounded by a second.
 class DicomEchoProbe final : public platform::GatewayProbe
 {
 public:

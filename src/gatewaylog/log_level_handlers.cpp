@@ -56,7 +56,7 @@ void Form1::Command10_Click()
         m_ui.Command7->setEnabled(true);
         m_ui.Command12->setEnabled(true);
     });
-    const bool back = restartGatewayAround(
+    const std::optional<platform::GatewayAddress> silent = restartGatewayAround(
         [this] {
             m_ui.Label3->setText(QStringLiteral("워크리스트 서비스 종료 중 입니다."));
             repaintNow(m_ui.Label3);
@@ -66,7 +66,7 @@ void Form1::Command10_Click()
             m_ui.Label3->setText(QStringLiteral("로그 설정 중입니다."));
             repaintNow(m_ui.Label3);
         });
-    m_ui.Label3->setText(back ? QStringLiteral("설정 완료")
-                              : QString::fromUtf16(worklist::gateway::kGatewayNotStarted));
+    m_ui.Label3->setText(QStringLiteral("설정 완료"));
     repaintNow(m_ui.Label3);
+    warnGatewaySilent(silent);
 }

@@ -5,7 +5,6 @@ namespace worklist::checks {
 namespace {
 
 constexpr qsizetype kMaxAeTitle = 16;
-constexpr qsizetype kMaxIdentifier = 128;
 constexpr qsizetype kMaxCutDigits = 9; // stays within the server's int
 
 bool isAsciiDigit(QChar c)
@@ -13,38 +12,67 @@ bool isAsciiDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
+// A number as it may stand in the statement: decimal digits, blanks around
+// them allowed, since the statement takes them as they are.
 bool isUnsignedNumber(const QString &text)
 {
-    if (text.isEmpty() || text.size() > kMaxCutDigits)
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && text.at(from) == QLatin1Char(' '))
+        ++from;
+    while (to > from && text.at(to - 1) == QLatin1Char(' '))
+        --to;
+    if (from == to || to - from > kMaxCutDigits)
         return false;
-    for (const QChar c : text) {
-        if (!isAsciiDigit(c))
+    for (qsizetype i = from; i < to; ++i) {
+        if (!isAsciiDigit(text.at(i)))
             return false;
     }
     return true;
 }
 
+// What the view name may hold after its prefix when the name stands in a
+// statement unquoted: letters, digits, "_", "@", "$", "#" ("-" is written "1_1").
+bool fitsViewName(QChar c)
+{
+    return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+           isAsciiDigit(c) || c == QLatin1Char('_') || c == QLatin1Char('-') || c == QLatin1Char('@') ||
+           c == QLatin1Char('$') || c == QLatin1Char('#');
+}
+
 } // namespace
 
-std::optional<QString> aeTitleProblem(ViewKind kind, const QString &aeTitle)
+std::optional<QString> aeTitleProblem(const QString &aeTitle)
 {
     if (aeTitle.isEmpty() || aeTitle.size() > kMaxAeTitle)
-        return QStringLiteral("AE Title은 1자에서 16자까지 입력하십시오. (입력한 글자 수: %1)").arg(aeTitle.size());
+        return QStringLiteral("AE Title은 1자에서 16자까지 입력하십시오. 입력한 AE Title은 %1자입니다.")
+            .arg(aeTitle.size());
     bool onlyBlanks = true;
     for (const QChar c : aeTitle) {
-        if (c == QLatin1Char('\\') || c.category() == QChar::Other_Control)
-            return QStringLiteral("AE Title에는 역슬래시(\\)나 제어 문자를 쓸 수 없습니다.");
+        const char16_t u = c.unicode();
+        if (u == u'\\')
+            return QStringLiteral("AE Title에는 역슬래시(\\)를 쓸 수 없습니다.");
+        if (u < 0x20 || u == 0x7f)
+            return QStringLiteral("AE Title에는 제어 문자를 쓸 수 없습니다. (문자 코드 %1)").arg(int(u));
+        if (u > 0x7f)
+            return QStringLiteral("AE Title에는 영문, 숫자와 ASCII 기호만 쓸 수 있습니다. '%1' 문자는 쓸 수 없습니다.")
+                .arg(c.isSurrogate() ? aeTitle.mid(aeTitle.indexOf(c), 2) : QString(c));
         onlyBlanks = onlyBlanks && c == QLatin1Char(' ');
     }
     if (onlyBlanks)
         return QStringLiteral("AE Title이 공백뿐입니다. 장비의 AE Title을 입력하십시오.");
-    const QString name = viewName(kind, aeTitle);
-    bool plain = name.size() <= kMaxIdentifier;
-    for (const QChar c : name)
-        plain = plain && (c.isLetter() || isAsciiDigit(c) || c == QLatin1Char('_'));
-    if (!plain)
-        return QStringLiteral("AE Title로 View 이름을 만들 수 없습니다. AE Title에는 문자, 숫자, '_', '-'만 쓸 수 "
-                              "있습니다.");
+    if (aeTitle.startsWith(QLatin1Char(' ')))
+        return QStringLiteral("AE Title 앞에 공백이 있습니다. 공백을 지우고 입력하십시오.");
+    if (aeTitle.endsWith(QLatin1Char(' ')))
+        return QStringLiteral("AE Title 끝에 공백이 있습니다. 공백을 지우고 입력하십시오.");
+    for (const QChar c : aeTitle) {
+        if (c == QLatin1Char(' '))
+            return QStringLiteral("AE Title 가운데에 공백이 있습니다. View 이름에는 공백을 쓸 수 없습니다.");
+        if (!fitsViewName(c))
+            return QStringLiteral("AE Title의 '%1' 문자는 View 이름에 쓸 수 없습니다. (쓸 수 있는 글자: 영문, 숫자, "
+                                  "_ - @ $ #)")
+                .arg(c);
+    }
     return std::nullopt;
 }
 

@@ -1,7 +1,9 @@
 #include "gateway_control.h"
 
+#include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/services.h"
+#include "platform/text_file.h"
 
 #include <QFileInfo>
 
@@ -17,28 +19,55 @@ QString findControlFile(const platform::Paths &paths)
     return QString();
 }
 
+std::optional<QString> controlFileProblem(const QString &path,
+                                          const std::function<QStringList(const QStringList &)> &rewrite)
+{
+    const QString text = platform::joinCrLf(rewrite(platform::readLines(path)));
+    if (!platform::toAnsiExact(text)) {
+        const QList<uint> points = text.toUcs4();
+        for (const uint point : points) {
+            const QString character = QString::fromUcs4(reinterpret_cast<const char32_t *>(&point), 1);
+            if (!platform::toAnsiExact(character))
+                return QStringLiteral("ZORadoDidServiceControl.ini에 '%1' 문자를 쓸 수 없습니다. 아무것도 바꾸지 "
+                                      "않았습니다.")
+                    .arg(character);
+        }
+    }
+    const QFileInfo file(path);
+    if (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable())
+        return QStringLiteral("ZORadoDidServiceControl.ini 파일을 바꿀 수 없습니다(읽기 전용이거나 권한이 없습니다). "
+                              "아무것도 바꾸지 않았습니다.");
+    return std::nullopt;
+}
+
 void stopGateway(platform::CommandLauncher &commands)
 {
     commands.start(QString::fromUtf16(kStopOlderGateway));
     commands.start(QString::fromUtf16(kStopGateway));
 }
 
-bool startGateway(platform::CommandLauncher &commands, platform::Pause &pause, platform::GatewayProbe &probe,
-                  const platform::GatewayAddress &address)
+GatewayCheck startGateway(platform::CommandLauncher &commands, platform::Pause &pause, platform::GatewayProbe &probe,
+                          const platform::Clock &clock, const std::optional<platform::GatewayAddress> &address)
 {
     pause.sleep(kStartPauseMs);
     commands.start(QString::fromUtf16(kStartGateway));
+    if (!address)
+        return GatewayCheck::NotAsked;
+    const qint64 started = clock.elapsedMilliseconds();
     for (int attempt = 0; attempt < kEchoTries; ++attempt) {
-        if (probe.answers(address))
-            return true;
+        if (probe.answers(*address))
+            return GatewayCheck::Answered;
+        if (attempt + 1 == kEchoTries || clock.elapsedMilliseconds() - started + kEchoPauseMs > kEchoWaitMs)
+            break;
         pause.sleep(kEchoPauseMs);
     }
-    return false;
+    return GatewayCheck::NoAnswer;
 }
 
-platform::GatewayAddress gatewayAddress(const QStringList &lines)
+std::optional<platform::GatewayAddress> gatewayAddress(const QStringList &lines)
 {
     platform::GatewayAddress address;
+    bool portNamed = false;
     for (const QString &line : lines) {
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         const QString key = line.left(eq).trimmed();
@@ -48,15 +77,28 @@ platform::GatewayAddress gatewayAddress(const QStringList &lines)
         if (key == QLatin1String("Port")) {
             bool ok = false;
             const int port = value.toInt(&ok);
-            if (ok && port > 0 && port < 65536)
+            if (ok && port > 0 && port < 65536) {
                 address.port = port;
+                portNamed = true;
+            }
         } else if (key == QLatin1String("Bind") && value != QLatin1String("0.0.0.0")) {
             address.host = value;
         } else if (key == QLatin1String("AETitle")) {
             address.aeTitle = value;
         }
     }
+    if (!portNamed)
+        return std::nullopt;
     return address;
+}
+
+QString noAnswerWarning(const platform::GatewayAddress &address)
+{
+    return QStringLiteral("워크리스트 서비스를 다시 시작했지만 응답이 없습니다. 서비스 상태를 확인하십시오.\r\n"
+                          "확인한 곳: %1:%2, AE Title %3")
+        .arg(address.host)
+        .arg(address.port)
+        .arg(address.aeTitle);
 }
 
 } // namespace worklist::gateway

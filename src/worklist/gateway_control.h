@@ -3,7 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+
 namespace platform {
+class Clock;
 class Paths;
 class CommandLauncher;
 class Pause;
@@ -23,24 +27,44 @@ inline constexpr const char16_t *kStopOlderGateway = u"taskkill /F /IM QXGateWay
 inline constexpr const char16_t *kStopGateway = u"taskkill /F /IM ZORadoDidService.exe /T";
 inline constexpr const char16_t *kStartGateway = u"net start KALDEN1";
 inline constexpr int kStartPauseMs = 1000;
-inline constexpr const char16_t *kGatewayNotStarted = u"워크리스트 서비스가 시작되지 않았습니다.";
 
 // The local path of the control file: the first of the two places where a file
 // exists, or empty text when neither holds one.
 QString findControlFile(const platform::Paths &paths);
 
+// Whether the control file at path can take the text that rewrite makes of
+// its lines, checked before an operation changes anything: the Korean
+// refusal when the file cannot be replaced or its code page cannot hold a
+// character of the new text (the character named), nothing when it can.
+// Throws platform::Error when the file cannot be read.
+std::optional<QString> controlFileProblem(const QString &path,
+                                          const std::function<QStringList(const QStringList &)> &rewrite);
+
 // The older gateway first, then the gateway.
 void stopGateway(platform::CommandLauncher &commands);
-// One second after the edit, the service; then, for a bounded time, whether
-// the gateway answers at the address its control file names. False when it
-// did not come back.
-bool startGateway(platform::CommandLauncher &commands, platform::Pause &pause, platform::GatewayProbe &probe,
-                  const platform::GatewayAddress &address);
-inline constexpr int kEchoTries = 20;
-inline constexpr int kEchoPauseMs = 500;
 
-// Where the gateway listens, from its control file's lines: "Port=" (104),
-// "Bind=" (this machine) and "AETitle=" (KALDEN1).
-platform::GatewayAddress gatewayAddress(const QStringList &lines);
+// What the check after a start found.
+enum class GatewayCheck { NotAsked, Answered, NoAnswer };
+
+// One second after the edit, the service. Then, only when the control file
+// names the gateway's port, whether the gateway answers there: asked again
+// every kEchoPauseMs until it does, for at most kEchoWaitMs (and kEchoTries
+// questions). The check only helps the operator; the outcome of the
+// operation is what the operation itself did.
+GatewayCheck startGateway(platform::CommandLauncher &commands, platform::Pause &pause, platform::GatewayProbe &probe,
+                          const platform::Clock &clock, const std::optional<platform::GatewayAddress> &address);
+inline constexpr int kEchoWaitMs = 5000;
+inline constexpr int kEchoPauseMs = 250;
+inline constexpr int kEchoTries = kEchoWaitMs / kEchoPauseMs;
+
+// Where the gateway listens, from its control file's lines: "Port=", with
+// "Bind=" (else this machine) and "AETitle=" (else the gateway's own KALDEN1).
+// Nothing when no "Port=" line names a port: where the gateway listens is then
+// not the tool's to guess.
+std::optional<platform::GatewayAddress> gatewayAddress(const QStringList &lines);
+
+// The warning shown after the operation's own message when the gateway did
+// not answer: the address and the AE title asked.
+QString noAnswerWarning(const platform::GatewayAddress &address);
 
 } // namespace worklist::gateway

@@ -23,21 +23,26 @@ int value(const QCheckBox *box)
 } // namespace
 
 // "DB 등록": the device's view from its kind's template, then the device in
-// the gateway's control file.
+// the gateway's control file. Every check that can refuse runs before the
+// first statement: a registration is made whole or not at all.
 void Form1::Command6_Click()
 {
     const ViewKind kind = worklist::kindFromCaption(m_ui.Combo3->currentText());
-    if (!m_ui.Text2->text().isEmpty()) {
-        std::optional<QString> problem = worklist::checks::aeTitleProblem(kind, m_ui.Text2->text());
+    const QString ae = m_ui.Text2->text();
+    if (!ae.isEmpty()) {
+        std::optional<QString> problem = worklist::checks::aeTitleProblem(ae);
         if (!problem && m_ui.Check11->isChecked())
             problem = worklist::checks::examNameCutProblem(m_ui.Text14->text(), m_ui.Text15->text());
+        const QString path = worklist::gateway::findControlFile(m_context.paths);
+        if (!problem && !path.isEmpty())
+            problem = worklist::gateway::controlFileProblem(path, registration(ae, worklist::viewName(kind, ae)));
         if (problem) {
             message(*problem);
             return;
         }
     }
     m_ui.List2->clear();
-    if (m_ui.Text2->text().isEmpty()) {
+    if (ae.isEmpty()) {
         message(QStringLiteral("AE Title 테이블명 입력 후 생성 하시기 바랍니다."));
         LoadViewList();
         return;
@@ -45,7 +50,7 @@ void Form1::Command6_Click()
     m_ui.Text3->setText(m_ui.Text3->text().toUpper());
     m_ui.Text6->setText(m_ui.Text6->text().toUpper());
 
-    const QString viewName = worklist::viewName(kind, m_ui.Text2->text());
+    const QString viewName = worklist::viewName(kind, ae);
     const QString templatePath = m_context.paths.appFile(QLatin1String(worklist::info(kind).templateFile));
 
     bool alter = false;
@@ -77,13 +82,31 @@ void Form1::Command6_Click()
 
     m_db.executeSql(statement);
     LoadViewList();
-    const bool back = RegisterGatewayEntry();
+    const std::optional<platform::GatewayAddress> silent = RegisterGatewayEntry();
     m_ui.Check4->setChecked(false);
-    message(back ? QStringLiteral("완료되었습니다.") : QString::fromUtf16(worklist::gateway::kGatewayNotStarted));
+    message(QStringLiteral("완료되었습니다."));
+    warnGatewaySilent(silent);
     Command8_Click();
 }
 
-bool Form1::RegisterGatewayEntry()
+// The control file's lines with the device added, as the fields stand now.
+std::function<QStringList(const QStringList &)> Form1::registration(const QString &ae, const QString &viewName) const
+{
+    const bool fcrXg5000 = m_ui.Check8->isChecked();
+    return [ae, viewName, fcrXg5000](const QStringList &lines) {
+        return worklist::control::registerDevice(lines, ae, viewName, fcrXg5000);
+    };
+}
+
+std::function<QStringList(const QStringList &)> Form1::removal(const QString &viewName) const
+{
+    const QString ae = m_ui.Text2->text();
+    return [ae, viewName](const QStringList &lines) {
+        return worklist::control::removeDevice(lines, ae, viewName, worklist::control::olderViewName(viewName));
+    };
+}
+
+std::optional<platform::GatewayAddress> Form1::RegisterGatewayEntry()
 {
     // The gateway is stopped only when there is a file to edit: without one it
     // keeps serving the devices it knows.
@@ -91,35 +114,27 @@ bool Form1::RegisterGatewayEntry()
     if (path.isEmpty()) {
         message(QStringLiteral("ZORadoDidServiceControl.ini 파일이 없어 View만 생성 되었습니다. "
                                "ZORadoDidServiceControl.exe 실행 후 직접 입력하십시오."));
-        return true;
+        return std::nullopt;
     }
     const QString ae = m_ui.Text2->text();
     const QString viewName = worklist::viewName(worklist::kindFromCaption(m_ui.Combo3->currentText()), ae);
-    const bool fcrXg5000 = m_ui.Check8->isChecked();
     return restartGatewayAround([&] {
-        rebuildControlText(path, [&](const QStringList &lines) {
-            return worklist::control::registerDevice(lines, ae, viewName, fcrXg5000);
-        });
+        rebuildControlText(path, registration(ae, viewName));
         platform::writeTextFile(path, boxText(m_ui.Text1));
     });
 }
 
-void Form1::RemoveGatewayEntry(const QString &viewName)
+std::optional<platform::GatewayAddress> Form1::RemoveGatewayEntry(const QString &viewName)
 {
     const QString path = worklist::gateway::findControlFile(m_context.paths);
     if (path.isEmpty()) {
         message(QStringLiteral("ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다."));
-        return;
+        return std::nullopt;
     }
-    const QString ae = m_ui.Text2->text();
-    const bool back = restartGatewayAround([&] {
-        rebuildControlText(path, [&](const QStringList &lines) {
-            return worklist::control::removeDevice(lines, ae, viewName, worklist::control::olderViewName(viewName));
-        });
+    return restartGatewayAround([&] {
+        rebuildControlText(path, removal(viewName));
         platform::writeTextFile(path, boxText(m_ui.Text1));
     });
-    if (!back)
-        message(QString::fromUtf16(worklist::gateway::kGatewayNotStarted));
 }
 
 // --- presets
@@ -174,13 +189,21 @@ void Form1::Check8_Click()
         m_ui.Check5->setChecked(false);
 }
 
-// "삭제": drops the device's view and takes the device out of the control file.
+// "삭제": drops the device's view and takes the device out of the control
+// file. The fields other than the AE title are emptied in every case, a
+// refusal included.
 void Form1::Command5_Click()
 {
+    const auto emptyFields = [this] {
+        for (QLineEdit *field : {m_ui.Text3, m_ui.Text4, m_ui.Text5, m_ui.Text6, m_ui.Text9})
+            field->clear();
+        setComboText(m_ui.Combo2, kDefaultCharacterSet);
+    };
     const ViewKind kind = worklist::kindFromCaption(m_ui.Combo3->currentText());
     if (!m_ui.Text2->text().isEmpty()) {
-        if (const std::optional<QString> problem = worklist::checks::aeTitleProblem(kind, m_ui.Text2->text())) {
+        if (const std::optional<QString> problem = worklist::checks::aeTitleProblem(m_ui.Text2->text())) {
             message(*problem);
+            emptyFields();
             return;
         }
     }
@@ -188,15 +211,24 @@ void Form1::Command5_Click()
     if (worklist::deletionFallsBackToOlderName(kind) && !m_db.objectExists(viewName, 1))
         viewName = worklist::control::olderViewName(viewName);
     if (m_db.objectExists(viewName, 1)) {
+        const QString path = worklist::gateway::findControlFile(m_context.paths);
+        if (!path.isEmpty()) {
+            if (const std::optional<QString> problem = worklist::gateway::controlFileProblem(path, removal(viewName))) {
+                message(*problem);
+                emptyFields();
+                return;
+            }
+        }
         m_db.executeSql(worklist::statements::dropView(viewName));
-        RemoveGatewayEntry(viewName);
+        const std::optional<platform::GatewayAddress> silent = RemoveGatewayEntry(viewName);
         m_ui.List2->clear();
         m_ui.Text2->clear();
         LoadViewList();
+        emptyFields();
+        warnGatewaySilent(silent);
+        return;
     }
-    for (QLineEdit *field : {m_ui.Text3, m_ui.Text4, m_ui.Text5, m_ui.Text6, m_ui.Text9})
-        field->clear();
-    setComboText(m_ui.Combo2, kDefaultCharacterSet);
+    emptyFields();
 }
 
 // "초기화"

@@ -78,8 +78,8 @@ void Form1::Command2_Click()
         return;
     setBoxText(m_ui.Text8, QString());
     // Whatever stands in the field goes into the statement as it is, so only a
-    // plain name may.
-    if (!baseView && !worklist::preview::isPlainObjectName(name)) {
+    // plain name may; blanks around it are blanks of the statement.
+    if (!baseView && !worklist::preview::isPlainObjectName(name.trimmed())) {
         message(QStringLiteral("조회할 View 이름이 올바르지 않습니다: ") + name);
         return;
     }

@@ -264,28 +264,71 @@ private Q_SLOTS:
         QCOMPARE(count(app, u"Select * From Tusersetting Where USER_KEY = 6"_s), 4);
     }
 
-    // A statement that fails part-way leaves every account as it was.
-    void failedCopyChangesNothing_data()
+    // A statement refused part way stops the copy: the accounts already done
+    // keep their copy, the one it stopped at is left as it was, and the message
+    // names the accounts done and not done and the table it stopped at, with the
+    // server's text under the details. The lists stay as they were.
+    void copyStoppedPartWay_data()
     {
-        QTest::addColumn<QByteArray>("sequence");
+        QTest::addColumn<QByteArray>("sql");
         QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("check");
-        QTest::newRow("settings") << QByteArray("Seq_Tusersetting") << "Command3"
-                                  << "Select * From Tusersetting Where USER_KEY In (5, 6)";
-        QTest::newRow("report groups") << QByteArray("Seq_TCOMMONRPT") << "Command14"
-                                       << "Select * From TGROUP g, TGROUPUSER u Where g.GROUP_KEY = u.GROUP_KEY";
+        QTest::addColumn<QList<int>>("targets");
+        QTest::addColumn<int>("done"); // targets done before the one it stopped at
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("check"); // the same before and after, for the accounts not done
+        const QByteArray refuse9 = "CREATE TRIGGER kz_refuse_9 BEFORE INSERT ON %1 WHEN NEW.USER_KEY = 9 "
+                                   "BEGIN SELECT RAISE(ABORT, 'refused for 9'); END;";
+        QTest::newRow("settings, at the first")
+            << QByteArray("DELETE FROM kz_sequences WHERE name = 'Seq_Tusersetting';") << "Command3" << QList<int>{5, 6}
+            << 0 << "Tusersetting"
+            << "Select * From Tusersetting Where USER_KEY In (5, 6)";
+        QTest::newRow("report groups, at the first")
+            << QByteArray("DELETE FROM kz_sequences WHERE name = 'Seq_TCOMMONRPT';") << "Command14" << QList<int>{5, 6}
+            << 0 << "TCOMMONREPORT"
+            << "Select * From TGROUP g, TGROUPUSER u Where g.GROUP_KEY = u.GROUP_KEY";
+        QTest::newRow("settings, at the third") << QByteArray(refuse9).replace("%1", "TUSERSETTING") << "Command3"
+                                                << QList<int>{4, 6, 9, 15} << 2 << "Tusersetting"
+                                                << "Select * From Tusersetting Where USER_KEY In (9, 15)";
+        QTest::newRow("macros, at the third") << QByteArray(refuse9).replace("%1", "TMACROTEXT") << "Command13"
+                                              << QList<int>{4, 6, 9, 15} << 2 << "TMACROTEXT"
+                                              << "Select * From Tmacrotext Where USER_KEY In (9, 15)";
+        QTest::newRow("report groups, at the third") << QByteArray(refuse9).replace("%1", "TGROUPUSER") << "Command14"
+                                                     << QList<int>{4, 6, 9, 15} << 2 << "Tgroupuser"
+                                                     << "Select * From TGROUP Where OWNER_KEY In (9, 15)";
     }
 
-    void failedCopyChangesNothing()
+    void copyStoppedPartWay()
     {
-        QFETCH(QByteArray, sequence);
+        QFETCH(QByteArray, sql);
         QFETCH(QString, button);
+        QFETCH(QList<int>, targets);
+        QFETCH(int, done);
+        QFETCH(QString, table);
         QFETCH(QString, check);
-        AppHarness app(AppHarness::LoggedIn, demoPlus("DELETE FROM kz_sequences WHERE name = '" + sequence + "';"));
+        AppHarness app(AppHarness::LoggedIn, demoPlus(sql));
         const QStringList before = column(app, check);
-        app.act(picks(12, {6, 5}) + u"click "_s + button);
-        QVERIFY(lastMessage(app).contains(QString::fromLatin1(sequence)));
+        QStringList labels;
+        for (int key : targets)
+            labels.append(accounts::accountLabelOf(app.items(u"List1"_s).value(key - 3)));
+        app.act(picks(12, targets));
+        const QJsonObject lists = app.control(u"List1"_s);
+        app.act(u"click "_s + button);
+
+        const QJsonObject shown = app.messages().last().toObject();
+        const QString text = shown.value(u"text"_s).toString();
+        QVERIFY2(text.contains(labels.at(done) + u" 계정의 "_s + table + u" 처리 중"_s), qPrintable(text));
+        const QString doneList = done ? QStringList(labels.mid(0, done)).join(u", "_s) : u"없음"_s;
+        QVERIFY2(text.contains(u"완료된 계정: "_s + doneList + u"\r\n"_s), qPrintable(text));
+        QVERIFY2(text.endsWith(u"처리하지 못한 계정: "_s + QStringList(labels.mid(done)).join(u", "_s)),
+                 qPrintable(text));
+        // The server's own text and the statement under the details.
+        QVERIFY(shown.value(u"detail"_s).toString().contains(table, Qt::CaseInsensitive));
+        if (sql.contains("refused for 9"))
+            QVERIFY(shown.value(u"detail"_s).toString().contains(u"refused for 9"_s));
         QCOMPARE(column(app, check), before);
+        QCOMPARE(app.control(u"List1"_s), lists);
+        if (done) // the accounts before it have their copy
+            QVERIFY(count(app, u"Select * From %1 Where USER_KEY = %2"_s.arg(table).arg(targets.at(0))) > 0);
     }
 
     void macrosCopied()

@@ -1,6 +1,7 @@
 #include "support/window_checks.h"
 
 #include "worklist/control_file.h"
+#include "worklist/gateway_control.h"
 #include "worklist/order_preview.h"
 #include "worklist/view_generator.h"
 #include "worklist/view_kinds.h"
@@ -111,27 +112,41 @@ private Q_SLOTS:
     }
 
     // Picking a kind offers the exam-name cut for the English exam names only;
-    // typing a caption leaves the box as it was.
+    // typing a caption, or the focus passing through the box, leaves the cut as
+    // the operator set it.
     void kindSwitchesTheCut_data()
     {
         QTest::addColumn<QString>("action");
         QTest::addColumn<int>("checked");
-        QTest::newRow("KK") << "pick Combo3 0" << 0;
-        QTest::newRow("KE") << "pick Combo3 1" << 1;
-        QTest::newRow("EK") << "pick Combo3 2" << 0;
-        QTest::newRow("EE") << "pick Combo3 3" << 1;
-        QTest::newRow("EG") << "pick Combo3 4" << 0;
-        QTest::newRow("typed") << "type Combo3 영문이름 / 검사명영문" << 0;
+        QTest::addColumn<bool>("offered");
+        const QString cleared = u"pick Combo3 0\n"_s; // unchecked and disabled first
+        QTest::newRow("KK") << cleared + u"pick Combo3 0"_s << 0 << false;
+        QTest::newRow("KE") << cleared + u"pick Combo3 1"_s << 1 << true;
+        QTest::newRow("EK") << cleared + u"pick Combo3 2"_s << 0 << false;
+        QTest::newRow("EE") << cleared + u"pick Combo3 3"_s << 1 << true;
+        QTest::newRow("EG") << cleared + u"pick Combo3 4"_s << 0 << false;
+        QTest::newRow("EE picked again") << cleared + u"pick Combo3 3\nclick Check11\npick Combo3 3"_s << 1 << true;
+        QTest::newRow("by the arrow key") << cleared + u"press Combo3 Down"_s << 1 << true;
+        QTest::newRow("typed") << cleared + u"type Combo3 영문이름 / 검사명영문"_s << 0 << false;
+        QTest::newRow("typed, left") << cleared + u"type Combo3 영문이름 / 검사명영문\npress Combo3 Tab"_s << 0
+                                     << false;
+        QTest::newRow("unchecked by hand, passed through")
+            << u"click Check11\nfocus Text13\npress Text13 Tab\npress Combo3 Tab"_s << 0 << true;
+        QTest::newRow("typed EG, left") << u"type Combo3 영문이름 / 검사명영문(기초자료)\nfocus Text4"_s << 1 << true;
     }
 
     void kindSwitchesTheCut()
     {
         QFETCH(QString, action);
         QFETCH(int, checked);
+        QFETCH(bool, offered);
         AppHarness app(AppHarness::LoggedIn);
-        app.act(u"pick Combo3 0\n"_s + action); // cleared and disabled first
+        app.act(action);
         QCOMPARE(value(app, u"Check11"_s), checked);
-        QCOMPARE(enabled(app, u"Check11"_s), checked == 1);
+        QCOMPARE(enabled(app, u"Check11"_s), offered);
+        // What the box shows is what the view gets.
+        app.act(u"type Text2 DR03\nclick Command6"_s);
+        QCOMPARE(int(statements(app).filter(u"Create View"_s).value(0).count(u"Substring("_s)), checked * 4);
     }
 
     void viewListNamesEveryVmwlObject()
@@ -157,11 +172,9 @@ private Q_SLOTS:
         QCOMPARE(app.commands().size(), 3);
         QCOMPARE(app.text(u"Text2"_s), u"dr02"_s);
 
-        // The view is altered; the gateway that does not come back afterwards is told.
-        app.gatewayProbe().answering = false;
         app.act(u"answer Yes\ntype Text3 CR\nclick Command6"_s);
         QCOMPARE(statements(app).filter(u"Alter View VMWL_EE_DR02(\r\n"_s).size(), 1);
-        QCOMPARE(lastMessage(app), u"워크리스트 서비스가 시작되지 않았습니다."_s);
+        QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
         // dr02 in its own letter case is a second entry.
         QVERIFY(controlFile(app).contains("DR02^^VMWL_EE_DR02^^^^||dr02^^VMWL_EE_DR02^^^^||"));
     }
@@ -304,28 +317,208 @@ private Q_SLOTS:
         QVERIFY(app.commands().isEmpty());
     }
 
-    // Text that could end a quoted value, add a statement or overflow a name is
-    // refused before any statement is sent: the archive, the control file and
-    // every field stay as they were, and the message names the field.
+    // An AE title either registers whole (the view, the control file's entry,
+    // the gateway restarted, "완료되었습니다.") and is deleted again whole, or is
+    // refused before anything changes, with a message naming the fault; "삭제"
+    // refuses it the same way and still empties the fields but the AE title.
+    void aeTitles_data()
+    {
+        QTest::addColumn<QString>("ae");
+        QTest::addColumn<QString>("refusal"); // in the message; empty: registered
+        QTest::newRow("ASCII") << u"US01"_s << QString();
+        QTest::newRow("hyphen") << u"ct-9"_s << QString();
+        QTest::newRow("#") << u"CT#1"_s << QString();
+        QTest::newRow("$") << u"CT$1"_s << QString();
+        QTest::newRow("@") << u"CT@1"_s << QString();
+        QTest::newRow("16 characters") << u"ABCDEFGHIJKLMNOP"_s << QString();
+        QTest::newRow("17 characters") << u"ABCDEFGHIJKLMNOPQ"_s << u"17자"_s;
+        QTest::newRow("200 characters") << QString(200, QLatin1Char('A')) << u"200자"_s;
+        QTest::newRow("Hangul") << u"장비01"_s << u"'장'"_s;
+        QTest::newRow("accented") << u"CAFÉ"_s << u"'É'"_s;
+        QTest::newRow("inner blank") << u"CT 1"_s << u"가운데에 공백"_s;
+        QTest::newRow("trailing blank") << u"CT01 "_s << u"끝에 공백"_s;
+        QTest::newRow("leading blank") << u" CT01"_s << u"앞에 공백"_s;
+        QTest::newRow("only blanks") << u"   "_s << u"공백뿐"_s;
+        QTest::newRow("backslash") << u"CT\\01"_s << u"역슬래시"_s;
+        QTest::newRow("dot") << u"CT.1"_s << u"'.'"_s;
+        QTest::newRow("quote") << u"O'K"_s << u"'''"_s;
+        QTest::newRow("statement") << u"X'); DROP TABLE T"_s << u"17자"_s;
+        QTest::newRow("condition") << u"X') OR ('1'='1"_s << u"'''"_s;
+    }
+
+    void aeTitles()
+    {
+        QFETCH(QString, ae);
+        QFETCH(QString, refusal);
+        AppHarness app(AppHarness::LoggedIn);
+        app.act(u"type Text2 "_s + ae + u"\ntype Text3 cr\ntype Text4 Che001\nfocus Command6"_s);
+        const auto archive = [&]() -> QByteArray {
+            return app.site().readBytes(u"archive.db"_s) + app.site().readBytes(u"archive.db-wal"_s);
+        };
+        const QByteArray archiveBefore = archive();
+        const QByteArray controlBefore = controlFile(app);
+        const QStringList statementsBefore = statements(app);
+        app.act(u"click Command6"_s);
+
+        const QString view = u"VMWL_EE_"_s + ae.toUpper().replace(u'-', u"1_1"_s);
+        if (refusal.isEmpty()) {
+            QCOMPARE(lastMessage(app), u"완료되었습니다."_s);
+            QVERIFY(app.form().database().objectExists(view, 1));
+            QVERIFY(controlFile(app).contains((ae + u"^^"_s + view + u"^^^^||"_s).toLatin1()));
+            QCOMPARE(app.commands(), restart());
+            QVERIFY(app.items(u"List2"_s).contains(view));
+            // Deleted whole, altered first.
+            app.act(u"type Text2 "_s + ae + u"\nanswer Yes\nclick Command6"_s);
+            QCOMPARE(statements(app).filter(u"Alter View "_s + view + u"("_s).size(), 1);
+            app.act(u"type Text2 "_s + ae + u"\nclick Command5"_s);
+            QVERIFY(!app.form().database().objectExists(view, 1));
+            QVERIFY(!controlFile(app).contains(view.toLatin1()));
+            QCOMPARE(app.commands(), restart() + restart() + restart());
+            QCOMPARE(app.messages().size(), 3); // done, the question, done
+            return;
+        }
+        QCOMPARE(app.messages().size(), 1);
+        QVERIFY2(lastMessage(app).contains(refusal), qPrintable(lastMessage(app)));
+        QCOMPARE(statements(app), statementsBefore);
+        QVERIFY(app.commands().isEmpty());
+        QCOMPARE(controlFile(app), controlBefore);
+        QCOMPARE(archive(), archiveBefore);
+        QCOMPARE(app.text(u"Text2"_s) + app.text(u"Text3"_s) + app.text(u"Text4"_s), ae + u"crChe001"_s);
+
+        app.act(u"click Command5"_s);
+        QCOMPARE(app.messages().size(), 2);
+        QVERIFY2(lastMessage(app).contains(refusal), qPrintable(lastMessage(app)));
+        QCOMPARE(statements(app), statementsBefore);
+        QVERIFY(app.commands().isEmpty());
+        QCOMPARE(controlFile(app), controlBefore);
+        QCOMPARE(app.text(u"Text2"_s), ae);
+        QCOMPARE(app.text(u"Text3"_s) + app.text(u"Text4"_s) + app.text(u"Text5"_s) + app.text(u"Text6"_s) +
+                     app.text(u"Text9"_s) + app.text(u"Combo2"_s),
+                 u"ISO_IR 100"_s);
+    }
+
+    // The control file is checked before an operation changes anything: a
+    // character its code page cannot hold is named, and the file stays.
+    void controlFileTakesWhatItsCodePageHolds()
+    {
+        TestSite site;
+        const QString path = site.file(TestSite::kControlFile);
+        const QByteArray before = site.readBytes(TestSite::kControlFile);
+        const auto adding = [](const QString &line) {
+            return [line](const QStringList &lines) { return lines + QStringList{line}; };
+        };
+        QCOMPARE(worklist::gateway::controlFileProblem(path, adding(u"Site=서울"_s)), std::nullopt);
+        const std::optional<QString> problem = worklist::gateway::controlFileProblem(path, adding(u"Site=CAFÉ"_s));
+        QVERIFY(problem && problem->contains(u"'É'"_s));
+        QCOMPARE(site.readBytes(TestSite::kControlFile), before);
+    }
+
+    // After a restart the gateway is asked only where its control file names its
+    // port, with its AE title when it names one. Registration, deletion and the
+    // log level show their own outcome as always; a silence is told after it, in
+    // a message of its own that names where it asked; the asking is bounded.
+    void gatewayCheckOnlyHelps_data()
+    {
+        QTest::addColumn<QByteArray>("lines"); // in place of "Port=11112"
+        QTest::addColumn<bool>("answering");
+        QTest::addColumn<QString>("asked"); // host:port AE; empty: never asked
+        QTest::newRow("no Port= line") << QByteArray() << false << QString();
+        QTest::newRow("a port that cannot be read") << QByteArray("Port=ABC") << false << QString();
+        QTest::newRow("port answers") << QByteArray("Port=11112") << true << u"127.0.0.1:11112 KALDEN1"_s;
+        QTest::newRow("port silent") << QByteArray("Port=11112") << false << u"127.0.0.1:11112 KALDEN1"_s;
+        QTest::newRow("own address and AE title, silent")
+            << QByteArray("Port=4104\r\nAETitle=WLGW\r\nBind=127.0.0.2") << false << u"127.0.0.2:4104 WLGW"_s;
+    }
+
+    void gatewayCheckOnlyHelps()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(bool, answering);
+        QFETCH(QString, asked);
+        AppHarness app(QDate(2026, 12, 6), [&](TestSite &site) {
+            site.writeBytes(TestSite::kControlFile,
+                            site.readBytes(TestSite::kControlFile).replace("Port=11112", lines));
+        });
+        app.login();
+        app.gatewayProbe().answering = answering;
+        const bool warned = !asked.isEmpty() && !answering;
+        const auto shownSince = [&](qsizetype from) {
+            QStringList texts;
+            for (qsizetype i = from; i < app.messages().size(); ++i)
+                texts.append(app.messages().at(i).toObject().value(u"text"_s).toString());
+            return texts;
+        };
+        // The operation's own messages, then the warning when the gateway was silent.
+        const auto told = [&](const QStringList &shown, const QStringList &own) {
+            if (shown.mid(0, own.size()) != own || shown.size() != own.size() + (warned ? 1 : 0))
+                return false;
+            return !warned || (shown.last().contains(asked.section(u' ', 0, 0)) &&
+                               shown.last().contains(asked.section(u' ', 1)) && shown.last().contains(u"응답"_s));
+        };
+        app.act(u"type Text2 GW01\nclick Command6"_s);
+        QVERIFY2(told(shownSince(0), {u"완료되었습니다."_s}), qPrintable(shownSince(0).join(u" / "_s)));
+        qsizetype shown = app.messages().size();
+        app.act(u"type Text2 GW01\nclick Command5"_s);
+        QVERIFY2(told(shownSince(shown), {}), qPrintable(shownSince(shown).join(u" / "_s)));
+        QVERIFY(!app.form().database().objectExists(u"VMWL_EE_GW01"_s, 1));
+        shown = app.messages().size();
+        app.act(u"click Option2"_s);
+        QCOMPARE(app.text(u"Label3"_s), u"설정 완료"_s);
+        QVERIFY2(told(shownSince(shown), {}), qPrintable(shownSince(shown).join(u" / "_s)));
+        QCOMPARE(app.commands(), restart() + restart() + restart());
+
+        const QList<platform::GatewayAddress> questions = app.gatewayProbe().asked;
+        for (const platform::GatewayAddress &a : questions)
+            QCOMPARE(u"%1:%2 %3"_s.arg(a.host).arg(a.port).arg(a.aeTitle), asked);
+        QCOMPARE(questions.isEmpty(), asked.isEmpty());
+        if (answering)
+            QCOMPARE(questions.size(), 3);
+        int waited = 0;
+        for (const QJsonValue &pause : app.pauses())
+            waited += pause.toObject().value(u"ms"_s).toInt();
+        QVERIFY2(waited <= 3 * (worklist::gateway::kStartPauseMs + worklist::gateway::kEchoWaitMs),
+                 qPrintable(QString::number(waited)));
+        QVERIFY(questions.size() <= 3 * worklist::gateway::kEchoTries);
+    }
+
+    // What the statement takes as typed is not refused where the statement it
+    // makes is valid: blanks around the numbers of the cut, around a view name.
+    void valuesTakenAsTyped_data()
+    {
+        QTest::addColumn<QString>("actions");
+        QTest::addColumn<QString>("sent"); // in a statement sent
+        const QString cut = u"pick Combo3 3\ntype Text2 CT05\ntype Text3 CR\n"_s;
+        QTest::newRow("cut length with a blank before")
+            << cut + u"type Text15  18\nclick Command6"_s
+            << u"Substring(VUR_TCOMMON.F_HANCONVERT(a.ORDER_NAME,1), 1,  18) AS scheduled_procedure_desc,"_s;
+        QTest::newRow("cut start with blanks around")
+            << cut + u"type Text14  1 \nclick Command6"_s
+            << u"Substring(VUR_TCOMMON.F_HANCONVERT(a.ORDER_NAME,1),  1 , 18) AS REQUESTED_CODE_MEANING "_s;
+        QTest::newRow("view name with a trailing blank")
+            << u"type Text11 VMWL \nclick Command2"_s << u"From  VMWL  Where"_s;
+        QTest::newRow("view name with blanks around")
+            << u"type Text11  VMWL \nclick Command2"_s << u"From   VMWL  Where"_s;
+    }
+
+    void valuesTakenAsTyped()
+    {
+        QFETCH(QString, actions);
+        QFETCH(QString, sent);
+        AppHarness app(AppHarness::LoggedIn);
+        app.act(actions);
+        QVERIFY2(!statements(app).filter(sent).isEmpty(), qPrintable(statements(app).join(u"\n"_s).right(2000)));
+        for (const QJsonValue &m : app.messages())
+            QCOMPARE(m.toObject().value(u"text"_s).toString(), u"완료되었습니다."_s);
+    }
+
+    // Text that could end a quoted value or add a statement is refused before
+    // any statement is sent: the archive, the control file and every field stay
+    // as they were, and the message names the field.
     void hostileFieldsSendNothing_data()
     {
         QTest::addColumn<QString>("actions");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("field");
-        const QStringList titles{u"O'K"_s,
-                                 u"'); DROP TABLE TUSER; SELECT ('"_s,
-                                 u"X') OR ('1'='1"_s,
-                                 QString(200, QLatin1Char('A')),
-                                 u"CT\\01"_s,
-                                 u"CT 1"_s,
-                                 QString(17, QLatin1Char('B')),
-                                 u"   "_s};
-        for (const char *button : {"Command6", "Command5"}) {
-            for (const QString &title : titles) {
-                QTest::addRow("%s, AE title %s", button, qPrintable(title.left(20)))
-                    << u"type Text2 "_s + title << QString::fromLatin1(button) << u"AE Title"_s;
-            }
-        }
         const QString cut = u"pick Combo3 3\ntype Text2 CT01\ntype Text3 CR\n"_s;
         QTest::newRow("DB 등록, cut length with a query")
             << cut + u"type Text15 18) + (SELECT top 1 user_password FROM Tuser WHERE user_key = 2"_s << "Command6"
