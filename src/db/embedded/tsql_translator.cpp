@@ -369,6 +369,10 @@ void Translator::checkTokens()
                 refuse(QStringLiteral("GO ends a batch of a script; send each statement by itself"));
             if (upper == u"CURRENT_TIMESTAMP")
                 refuse(QStringLiteral("The embedded archive has no server clock for %1").arg(t.text));
+            // SQL Server names may hold "#", "$" and "@" after their first
+            // character (VMWL_EE_CT#1); SQLite reads such a name only in brackets.
+            if (t.text.contains(u'#') || t.text.contains(u'$') || t.text.contains(u'@'))
+                m_out[i] = u'[' + t.text + u']';
             break;
         }
         case Token::Kind::String:
