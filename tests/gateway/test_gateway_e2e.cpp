@@ -560,7 +560,7 @@ private Q_SLOTS:
     void whatADeviceSentComesBack()
     {
         TestSite site;
-        const int port = configure(site, "CustomAETitle=\r\n");
+        const int port = configure(site, "CustomAETitle=ER01^^VMWL_NONE^^^^||\r\n"); // a view the archive lacks
         QVERIFY(QDir(site.file(u"drives/c/RUDIVUV/Log"_s)).removeRecursively());
         {
             db::DbSession made;
@@ -659,6 +659,10 @@ private Q_SLOTS:
             p.waitForFinished(120000);
             return QString::fromLatin1(p.readAllStandardError() + p.readAllStandardOutput());
         };
+        // The archive's message, which quotes the statement, cannot end the entry early nor forge a title.
+        const QString failed = findscu({u"ER01"_s, u"ISO_IR 100"_s, u"[*DcmSCP: Association Terminated"_s,
+                                        u"[*Calling AP Title: FORGED"_s, false});
+        QVERIFY2(failed.contains(u"Received Final Find Response (Failed"_s), qPrintable(failed.right(600)));
         for (const Device &d : devices) {
             const QString out = findscu(d);
             QVERIFY2(out.contains(u"Received Final Find Response ("_s) &&
@@ -669,8 +673,11 @@ private Q_SLOTS:
         const QString folder = site.file(u"drives/c/RUDIVUV/Log"_s);
         const QList<devicequery::LoggedEntry> entries = devicequery::scanLogEntries(folder);
         // Every device's association, and the C-ECHO that found the gateway up.
-        QCOMPARE(entries.size(), devices.size() + 1);
+        QCOMPARE(entries.size(), devices.size() + 2);
         QCOMPARE(entries.first().text, u"+//+KZCONFIG+///+"_s);
+        QVERIFY2(entries.at(1).text.startsWith(u"+//+ER01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_NONE WHERE"_s) &&
+                     entries.at(1).text.endsWith(u"-///-"_s) && !entries.at(1).text.contains(u"FORGED+///+"_s),
+                 qPrintable(entries.at(1).text));
         const QStringList files = gatewaylog::gatewayLogFiles(gatewaylog::folderFiles(folder), u"ZORadoDidService"_s);
         auto logLines = [&] { // the log's lines, their values read back
             QStringList lines;
@@ -742,7 +749,7 @@ private Q_SLOTS:
         QVERIFY(askedAgain > 0);
         QVERIFY(gatewayrun::waitUntil(
             [&] { return gatewayrun::logs(site).count(QLatin1String(gatewaylog::kEndMarker)) == ended + askedAgain; }));
-        QCOMPARE(devicequery::scanLogEntries(folder).size(), devices.size() + 1);
+        QCOMPARE(devicequery::scanLogEntries(folder).size(), devices.size() + 2);
         gateway.kill();
         gateway.waitForFinished();
     }
