@@ -135,7 +135,8 @@ void AskDeviceDialog::queryEnded()
                                                                   : QStringLiteral("조회를 마쳤습니다."));
 }
 
-AskDeviceDialog *openAskDevice(Form1 &form, const QString &aeTitle, const QString &entry)
+AskDeviceDialog *openAskDevice(Form1 &form, const QString &aeTitle,
+                               const std::optional<devicequery::LoggedEntry> &entry)
 {
     if (!devicequery::isValidAeTitle(aeTitle)) {
         form.message(QStringLiteral("장비의 AE Title을 알 수 없어 조회할 수 없습니다."));
@@ -143,9 +144,9 @@ AskDeviceDialog *openAskDevice(Form1 &form, const QString &aeTitle, const QStrin
     }
     const AppContext &context = form.context();
     const QDate today = context.clock.today();
-    QStringList entries;
-    if (!entry.isEmpty())
-        entries.append(entry);
+    QList<devicequery::LoggedEntry> entries;
+    if (entry)
+        entries.append(*entry);
     else
         entries = devicequery::scanLogEntries(context.paths.resolve(form.ui().Text12->text()));
     auto *dialog = new AskDeviceDialog(
@@ -158,11 +159,13 @@ AskDeviceDialog *openAskDevice(Form1 &form, const QString &aeTitle, const QStrin
 
 AskDeviceDialog *askDeviceFromList(Form1 &form, QListWidget *list, int row)
 {
-    const QString text = list->item(row)->text();
-    if (list == form.ui().List3)
-        return openAskDevice(form, devicequery::entryAeTitle(text), text);
+    const QListWidgetItem *item = list->item(row);
+    if (list == form.ui().List3) {
+        const devicequery::LoggedEntry entry{Form1::loggedEntry(item), item->data(Form1::kLoggedDayRole).toDate()};
+        return openAskDevice(form, devicequery::entryAeTitle(entry.text), entry);
+    }
     const devicequery::ControlFile control = devicequery::readControlFile(form.context().paths);
-    return openAskDevice(form, devicequery::aeTitleServedBy(control.lines, text), QString());
+    return openAskDevice(form, devicequery::aeTitleServedBy(control.lines, item->text()), std::nullopt);
 }
 
 void installAskDeviceMenus(Form1 &form)

@@ -55,6 +55,7 @@ private:
 void installAskDeviceMenus(Form1 &form);
 
 // Opens the dialog for a device; entry: its scanned log entry, if any.
-AskDeviceDialog *openAskDevice(Form1 &form, const QString &aeTitle, const QString &entry);
+AskDeviceDialog *openAskDevice(Form1 &form, const QString &aeTitle,
+                               const std::optional<devicequery::LoggedEntry> &entry);
 // The same for item `row` of List2 or List3, as their menus open it.
 AskDeviceDialog *askDeviceFromList(Form1 &form, QListWidget *list, int row);

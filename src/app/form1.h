@@ -54,6 +54,12 @@ public:
     static QString boxText(const QPlainTextEdit *box);
 
     static constexpr const char16_t *kAccountPlaceholder = u"복사 대상 계정 선택";
+    // A List3 item shows its entry as the devices sent it; it keeps the entry as
+    // logged, which the inspector and the device query take apart, and the day
+    // of its newest association.
+    static constexpr int kLoggedEntryRole = Qt::UserRole;
+    static constexpr int kLoggedDayRole = Qt::UserRole + 1;
+    static QString loggedEntry(const QListWidgetItem *item);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -123,7 +123,7 @@ QString aeTitleServedBy(const QStringList &lines, const QString &view)
     return aeTitleOfView(view);
 }
 
-QStringList scanLogEntries(const QString &localFolder)
+QList<LoggedEntry> scanLogEntries(const QString &localFolder)
 {
     if (!QFileInfo(localFolder).isDir())
         return {};
@@ -134,7 +134,10 @@ QStringList scanLogEntries(const QString &localFolder)
     gatewaylog::readLogs(
         localFolder, logs, reader,
         [&](QByteArrayView line, bool adjacent, quint32 found) { scanner.feed(line, adjacent, found); }, {});
-    return scanner.entries();
+    QList<LoggedEntry> entries;
+    for (const QString &entry : scanner.entries())
+        entries.append({entry, scanner.lastDay(entry)});
+    return entries;
 }
 
 QList<ViewRow> readViewRows(db::DbSession &database, const QString &view, const QueryKeys &keys, const QDate &today)
@@ -151,7 +154,7 @@ QList<ViewRow> readViewRows(db::DbSession &database, const QString &view, const 
 }
 
 Situation prepare(const platform::Paths &paths, db::DbSession *database, const QString &aeTitle,
-                  const QStringList &logEntries, const QString &modalityHint, const QDate &today)
+                  const QList<LoggedEntry> &logEntries, const QString &modalityHint, const QDate &today)
 {
     Situation s;
     s.aeTitle = aeTitle;
@@ -161,9 +164,10 @@ Situation prepare(const platform::Paths &paths, db::DbSession *database, const Q
     s.port = control.port;
     s.registeredView = registeredView(control.lines, aeTitle);
     s.view = s.registeredView.value_or(QStringLiteral("VMWL"));
-    if (const auto entry = newestEntryOf(logEntries, aeTitle))
-        s.keys = keysFromEntry(*entry);
-    else
+    if (const auto entry = newestEntryOf(logEntries, aeTitle)) {
+        s.keys = keysFromEntry(entry->text);
+        replayDates(s.keys, entry->day, today);
+    } else
         s.keys = typicalKeys(aeTitle, modalityHint, today);
 
     if (!worklist::preview::isPlainObjectName(s.view)) {
@@ -188,9 +192,13 @@ QString keysText(const QueryKeys &k)
     const QString crlf = QStringLiteral("\r\n");
     return (k.fromLog ? QStringLiteral("(장비가 마지막으로 보낸 조회)") : QStringLiteral("(일반적인 장비의 조회)")) +
            crlf + QStringLiteral("SpecificCharacterSet : ") + k.characterSet + crlf + QStringLiteral("Modality : ") +
-           k.modality + crlf + QStringLiteral("ScheduledProcedureStepStartDate : ") + k.date + crlf +
-           QStringLiteral("ScheduledStationAETitle : ") + k.stationAeTitle + crlf + QStringLiteral("PatientID : ") +
-           k.patientId + crlf + QStringLiteral("PatientName : ") + k.patientName + crlf;
+           k.modality + crlf + QStringLiteral("ScheduledProcedureStepStartDate : ") + k.date +
+           (k.loggedDate.isEmpty()
+                ? QString()
+                : QStringLiteral(" (로그의 ") + k.loggedDate + QStringLiteral("를 오늘 기준으로 바꿈)")) +
+           crlf + QStringLiteral("ScheduledStationAETitle : ") + k.stationAeTitle + crlf +
+           QStringLiteral("PatientID : ") + k.patientId + crlf + QStringLiteral("PatientName : ") + k.patientName +
+           crlf;
 }
 
 QString rowsText(const Situation &s)
@@ -247,6 +255,8 @@ QJsonObject toJson(const Situation &s, const QList<Finding> &findings)
                      {QStringLiteral("PatientID"), k.patientId},
                      {QStringLiteral("PatientName"), k.patientName},
                      {QStringLiteral("fromLog"), k.fromLog}};
+    if (!k.loggedDate.isEmpty())
+        keys.insert(QStringLiteral("loggedDate"), k.loggedDate);
     QJsonArray rows;
     for (const ViewRow &r : s.rows.value_or(QList<ViewRow>()))
         rows.append(QJsonObject{{QStringLiteral("PatientID"), r.patientId},
@@ -322,7 +332,7 @@ int askCommand(const QStringList &arguments)
     db::DbSession database;
     database.connect(appPath, day);
     const ControlFile control = readControlFile(paths);
-    QStringList entries;
+    QList<LoggedEntry> entries;
     try {
         entries = scanLogEntries(paths.resolve(control.logFolder));
     } catch (const platform::Error &) {

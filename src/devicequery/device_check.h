@@ -41,18 +41,19 @@ std::optional<QString> registeredView(const QStringList &lines, const QString &a
 // The AE title whose entry names the view; else the one its name was made from.
 QString aeTitleServedBy(const QStringList &lines, const QString &view);
 
-// Every entry the log scanner finds in the log folder; nothing read when the
-// folder is missing.
-QStringList scanLogEntries(const QString &localFolder);
+// Every entry the log scanner finds in the log folder, with the day it was
+// last seen; nothing read when the folder is missing.
+QList<LoggedEntry> scanLogEntries(const QString &localFolder);
 
 // The device's view as the order preview reads it, with the columns the check
 // compares, for the keys' date (seven days when the keys give none or a range).
 QList<ViewRow> readViewRows(db::DbSession &database, const QString &view, const QueryKeys &keys, const QDate &today);
 
-// Everything but the DICOM answer, gathered for one device: its keys (given,
-// or the newest of its log, or the typical ones), its view and the view's rows.
+// Everything but the DICOM answer, gathered for one device: its keys (the
+// newest of its log, its dates moved to today, or the typical ones), its view
+// and the view's rows.
 Situation prepare(const platform::Paths &paths, db::DbSession *database, const QString &aeTitle,
-                  const QStringList &logEntries, const QString &modalityHint, const QDate &today);
+                  const QList<LoggedEntry> &logEntries, const QString &modalityHint, const QDate &today);
 
 QJsonObject toJson(const Situation &s, const QList<Finding> &findings);
 QString keysText(const QueryKeys &keys);

@@ -1,6 +1,7 @@
 #include "device_keys.h"
 
 #include "db/sql_text.h"
+#include "gatewaylog/log_format.h"
 
 #include <QRegularExpression>
 
@@ -8,14 +9,7 @@ namespace devicequery {
 
 namespace {
 
-QString between(const QString &s, const QString &open, const QString &close)
-{
-    const qsizetype a = s.indexOf(open);
-    if (a < 0)
-        return QString();
-    const qsizetype b = s.indexOf(close, a + open.size());
-    return b < 0 ? QString() : s.mid(a + open.size(), b - a - open.size());
-}
+namespace format = gatewaylog::format;
 
 // A LIKE pattern of the gateway back to the DICOM wildcard value.
 QString wildcardValue(const QString &pattern)
@@ -41,19 +35,20 @@ QueryKeys keysFromEntry(const QString &entry)
 {
     QueryKeys keys;
     keys.fromLog = true;
-    QString cs = between(entry, QStringLiteral("*//*"), QStringLiteral("*///*")).trimmed();
+    QString cs = format::trimBlanks(
+        format::between(entry, gatewaylog::kCharsetOpen, gatewaylog::kCharsetClose).value_or(QString()));
     if (cs.startsWith(QLatin1Char('[')) && cs.endsWith(QLatin1Char(']')))
         cs = cs.mid(1, cs.size() - 2);
-    keys.characterSet = cs.trimmed();
+    keys.characterSet = format::unescape(format::trimBlanks(cs));
 
-    const QString query = between(entry, QStringLiteral("-//-"), QStringLiteral("-///-"));
+    const QString query = format::between(entry, gatewaylog::kQueryOpen, gatewaylog::kQueryClose).value_or(QString());
     static const QRegularExpression condition(QStringLiteral("(\\w+) (=|>=|<=|LIKE) '((?:[^']|'')*)'"));
     QString from, to;
     for (auto m = condition.globalMatch(query); m.hasNext();) {
         const QRegularExpressionMatch c = m.next();
         const QString column = c.captured(1).toLower();
         const QString op = c.captured(2);
-        QString value = db::unquoted(c.captured(3));
+        QString value = db::unquoted(format::unescape(c.captured(3)));
         if (op == QLatin1String("LIKE"))
             value = wildcardValue(value);
         if (column == QLatin1String("modality"))
@@ -78,19 +73,44 @@ QueryKeys keysFromEntry(const QString &entry)
     return keys;
 }
 
-QString entryAeTitle(const QString &entry)
+void replayDates(QueryKeys &keys, const QDate &loggedOn, const QDate &today)
 {
-    return between(entry, QStringLiteral("+//+"), QStringLiteral("+///+"));
+    if (!loggedOn.isValid() || !today.isValid() || loggedOn >= today || keys.date.isEmpty())
+        return;
+    const qint64 days = loggedOn.daysTo(today);
+    const QString format = QStringLiteral("yyyyMMdd");
+    QStringList parts = keys.date.split(QLatin1Char('-'));
+    bool moved = false;
+    for (QString &part : parts) {
+        const QDate day = QDate::fromString(part, format);
+        if (day.isValid()) {
+            part = day.addDays(days).toString(format);
+            moved = true;
+        }
+    }
+    if (!moved)
+        return;
+    keys.loggedDate = keys.date;
+    keys.date = parts.join(QLatin1Char('-'));
 }
 
-std::optional<QString> newestEntryOf(const QStringList &entries, const QString &aeTitle)
+QString entryAeTitle(const QString &entry)
 {
-    for (qsizetype i = entries.size(); i-- > 0;) {
-        if (!aeTitle.isEmpty() && entryAeTitle(entries.at(i)) == aeTitle &&
-            entries.at(i).contains(QLatin1String("-//-")))
-            return entries.at(i);
+    return format::unescape(format::between(entry, gatewaylog::kAeOpen, gatewaylog::kAeClose).value_or(QString()));
+}
+
+// The newest day wins; of one day, the entry listed last.
+std::optional<LoggedEntry> newestEntryOf(const QList<LoggedEntry> &entries, const QString &aeTitle)
+{
+    std::optional<LoggedEntry> newest;
+    for (const LoggedEntry &e : entries) {
+        if (aeTitle.isEmpty() || entryAeTitle(e.text) != aeTitle ||
+            !e.text.contains(QLatin1String(gatewaylog::kQueryOpen)))
+            continue;
+        if (!newest || !(e.day.isValid() && newest->day.isValid() && e.day < newest->day))
+            newest = e;
     }
-    return std::nullopt;
+    return newest;
 }
 
 QueryKeys typicalKeys(const QString &aeTitle, const QString &modality, const QDate &today)

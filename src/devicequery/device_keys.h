@@ -18,18 +18,33 @@ struct QueryKeys
     QString patientId;      // (0010,0020)
     QString patientName;    // (0010,0010)
     bool fromLog = false;   // taken from the device's own query in the log
+    QString loggedDate;     // the date as logged, when it was moved to today
+};
+
+// An entry of the scanned log, as logged, and the day of its newest association
+// (invalid when unknown).
+struct LoggedEntry
+{
+    QString text;
+    QDate day;
 };
 
 // The keys of a scanned log entry ("+//+AE+///+*//*[CS]*///*-//-FROM … WHERE
 // (1 = 1) AND …-///-"): the character set and the conditions of the query the
-// gateway built for it. A condition the gateway writes for no key is passed over.
+// gateway built for it, each value as the device sent it. A condition the
+// gateway writes for no key is passed over.
 QueryKeys keysFromEntry(const QString &entry);
 
-// The AE title of a scanned log entry; empty when it has none.
+// A device asks for its worklist relative to its own day: a query logged on an
+// earlier day than today is asked again with its dates moved by as many days.
+void replayDates(QueryKeys &keys, const QDate &loggedOn, const QDate &today);
+
+// The AE title of a scanned log entry, as the device sent it; empty when it has none.
 QString entryAeTitle(const QString &entry);
 
-// The newest entry of the AE title among the scanned entries (exact letter case).
-std::optional<QString> newestEntryOf(const QStringList &entries, const QString &aeTitle);
+// The newest entry with a query of the AE title among the scanned entries
+// (exact letter case).
+std::optional<LoggedEntry> newestEntryOf(const QList<LoggedEntry> &entries, const QString &aeTitle);
 
 // What a typical device asks: today's worklist for its modality and its station.
 QueryKeys typicalKeys(const QString &aeTitle, const QString &modality, const QDate &today);

@@ -80,7 +80,7 @@ ArchiveService::Answer ArchiveService::serve(const QString &sql)
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!s.db.isOpen() && !s.db.connect(m_appDir, QDate::currentDate(), db::OpenMode::ExistingOnly)) {
             if (!m_down.exchange(true))
-                m_log.error(QStringLiteral("Archive not reachable: ") + s.db.lastError());
+                m_log.error(QStringLiteral("Archive not reachable: ") + peerText(s.db.lastError()));
             answer.outcome = Outcome::ArchiveDown;
             answer.error = s.db.lastError();
             return answer;

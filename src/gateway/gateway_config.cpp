@@ -1,5 +1,6 @@
 #include "gateway_config.h"
 
+#include "gatewaylog/log_format.h"
 #include "worklist/control_file.h"
 
 namespace gateway {
@@ -58,8 +59,10 @@ static int number(const QString &line, int low, int high, Config &config)
     const int value = valueOf(line).toInt(&ok);
     if (ok && value >= low && value <= high)
         return value;
-    config.problems.append(
-        QStringLiteral("Control file: \"%1\" is not a number from %2 to %3").arg(line).arg(low).arg(high));
+    config.problems.append(QStringLiteral("Control file: \"%1\" is not a number from %2 to %3")
+                               .arg(gatewaylog::format::escape(line))
+                               .arg(low)
+                               .arg(high));
     config.fatal = true;
     return -1;
 }
@@ -83,7 +86,7 @@ Config parseControlFile(const QStringList &lines)
                 if (fields.size() < 2 || !validAeTitle(fields.at(0)) || !validViewName(fields.at(1))) {
                     config.problems.append(QStringLiteral("Control file: device entry \"%1\" cannot be read; "
                                                           "that device is refused")
-                                               .arg(entry));
+                                               .arg(gatewaylog::format::escape(entry)));
                     // A device whose entry is garbled must not fall back to the base view.
                     if (!fields.isEmpty() && !fields.at(0).trimmed().isEmpty() && !config.views.contains(fields.at(0)))
                         config.views.insert(fields.at(0), QString());
@@ -100,7 +103,7 @@ Config parseControlFile(const QStringList &lines)
             else
                 config.problems.append(
                     QStringLiteral("Control file: \"%1\" is not a log level from 0 to 4; logging errors only")
-                        .arg(line));
+                        .arg(gatewaylog::format::escape(line)));
         } else if (key.compare(QLatin1String("FCR_XG5000"), Qt::CaseInsensitive) == 0) {
             config.fcrXg5000 = valueOf(line) == QLatin1String("1");
         } else if (key == QLatin1String("Port")) {
@@ -110,13 +113,15 @@ Config parseControlFile(const QStringList &lines)
         } else if (key == QLatin1String("Bind")) {
             config.bind = valueOf(line);
             if (!config.bind.isEmpty() && !validIpv4(config.bind)) {
-                config.problems.append(QStringLiteral("Control file: \"%1\" is not an IPv4 address").arg(line));
+                config.problems.append(QStringLiteral("Control file: \"%1\" is not an IPv4 address")
+                                           .arg(gatewaylog::format::escape(line)));
                 config.fatal = true;
             }
         } else if (key == QLatin1String("AETitle")) {
             config.aeTitle = valueOf(line);
             if (!validAeTitle(config.aeTitle)) {
-                config.problems.append(QStringLiteral("Control file: \"%1\" is not an AE title").arg(line));
+                config.problems.append(
+                    QStringLiteral("Control file: \"%1\" is not an AE title").arg(gatewaylog::format::escape(line)));
                 config.fatal = true;
             }
         } else if (key == QLatin1String("LogPath")) {

@@ -10,29 +10,9 @@
 
 namespace gateway {
 
-QString printable(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            out += QStringLiteral("\\x") + QString::number(c.unicode(), 16).toUpper().rightJustified(2, u'0');
-        else
-            out += c;
-    }
-    return out;
-}
-
 QString peerText(const QString &text)
 {
-    QString out;
-    for (const QChar c : printable(text)) {
-        if (c == QLatin1Char(':') || c == QLatin1Char('=') || c == QLatin1Char('(') || c == QLatin1Char(')'))
-            out += QStringLiteral("\\x") + QString::number(c.unicode(), 16).toUpper();
-        else
-            out += c;
-    }
-    return out;
+    return gatewaylog::format::escape(text);
 }
 
 GatewayLog::GatewayLog(QString folder, int level, std::function<QDateTime()> clock)
@@ -58,7 +38,7 @@ void GatewayLog::writeBlock(const Lines &lines)
         return;
     QByteArray bytes;
     for (const auto &[when, text] : lines)
-        bytes += platform::toAnsi(gatewaylog::format::line(when, printable(text))) + "\r\n";
+        bytes += platform::toAnsi(gatewaylog::format::line(when, gatewaylog::format::escapeControls(text))) + "\r\n";
     const std::lock_guard<std::mutex> lock(m_mutex);
     if (m_toFolder) {
         QFile file(QDir(m_folder).filePath(QStringLiteral("ZORadoDidService_") +

@@ -10,18 +10,14 @@
 
 namespace gateway {
 
-// Text for one log line: CR, LF and every other control character written as
-// "\xNN", so that nothing a device sends can break a line or forge another.
-QString printable(const QString &text);
-
-// A value a peer sent, for a log line: printable, and with ":", "=", "(" and
-// ")" written as "\xNN" too, so that it cannot carry a text the log tools
-// take for the start or end of an association, a query or a response.
+// A value from outside (what a peer sent, the archive's message, a file or
+// host name) as a log line holds it: gatewaylog::format::escape(), so that it
+// can neither break a line nor forge a marker, and reads back as it was.
 QString peerText(const QString &text);
 
 // The gateway's log: one file a day, "ZORadoDidService_yyyymmdd.log", in the
 // log folder, every line "<yyyy-mm-dd hh:mm:ss> : " and its text, in the ANSI
-// code page with CR LF. Level 4 writes every association in detail, levels 1
+// code page with CR LF, control characters written as "\xNN". Level 4 writes every association in detail, levels 1
 // to 3 one line at its start, its final response and its end, level 0 only
 // errors. Without a usable log folder the lines go to stderr. Safe to use from
 // several threads; a block's lines stay together.

@@ -60,7 +60,7 @@ int main(int argc, char *argv[])
         try {
             config = gateway::parseControlFile(platform::readLines(controlFile));
         } catch (const platform::Error &e) {
-            problems.append(QStringLiteral("Control file cannot be read: ") + e.text());
+            problems.append(QStringLiteral("Control file cannot be read: ") + gateway::peerText(e.text()));
             config.fatal = true;
         }
     }

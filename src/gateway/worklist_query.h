@@ -36,6 +36,10 @@ inline constexpr const char *kWorklistColumns[] = {"patient_id",
 // device asks in is no key: it only says how the query is written.
 QString worklistSql(const QString &view, const WorklistKeys &keys);
 
+// The same statement as the log holds it: each text between quotes escaped
+// for the log (gatewaylog::format::escape), the rest as it runs.
+QString loggedWorklistSql(const QString &view, const WorklistKeys &keys);
+
 // A DICOM wildcard value as a LIKE pattern: "*" any run, "?" one character;
 // "%", "_", "[" and "\" stand for themselves (escaped with "\").
 QString likePattern(const QString &value);

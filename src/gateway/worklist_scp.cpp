@@ -15,7 +15,6 @@
 
 #include <chrono>
 #include <memory>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -32,18 +31,15 @@ OFList<OFString> transferSyntaxes()
     return list;
 }
 
-// One element in DCMTK's dump form, as the log shows it.
-QString dump(DcmItem &item, const DcmTagKey &tag)
+// A response's Patient ID in DCMTK's dump form, as the log shows it: the value
+// escaped as every text from outside, its length the bytes sent.
+QString patientIdElement(const QString &value, const QByteArray &sent)
 {
-    DcmElement *element = nullptr;
-    if (item.findAndGetElement(tag, element).bad() || !element)
-        return QString();
-    std::ostringstream out;
-    element->print(out, 0, 1);
-    QString line = QString::fromLatin1(out.str().c_str());
-    while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
-        line.chop(1);
-    return line;
+    const bool empty = sent.isEmpty();
+    return gatewaylog::format::element(
+        QStringLiteral("(0010,0020)"), QStringLiteral("LO"),
+        empty ? QStringLiteral("(no value available)") : QLatin1Char('[') + peerText(value) + QLatin1Char(']'),
+        int(sent.size()), empty ? 0 : int(sent.count('\\') + 1), QStringLiteral("PatientID"));
 }
 
 void put(DcmItem &item, const DcmTagKey &tag, const QByteArray &bytes)
@@ -116,7 +112,8 @@ void WorklistScp::notifyAssociationRequest(const T_ASC_Parameters &params, DcmSC
             .arg(peerText(QString::fromLatin1(params.DULparams.callingPresentationAddress)),
                  peerText(QString::fromLatin1(params.DULparams.callingAPTitle)),
                  peerText(QString::fromLatin1(params.DULparams.calledAPTitle))));
-    add(gatewaylog::format::callingText(peerText(m_calling)));
+    add(gatewaylog::format::callingText(
+        gatewaylog::format::trimBlanks(QString::fromLatin1(params.DULparams.callingAPTitle))));
 }
 
 OFBool WorklistScp::checkCalledAETitleAccepted(const OFString &calledAE)
@@ -216,14 +213,8 @@ OFCondition WorklistScp::answerFind(T_DIMSE_C_FindRQ &request, T_ASC_Presentatio
     }
     const QString sql = worklistSql(view, keys);
     if (log.detailed()) {
-        WorklistKeys shown;
-        shown.modality = peerText(keys.modality);
-        shown.date = peerText(keys.date);
-        shown.stationAeTitle = peerText(keys.stationAeTitle);
-        shown.patientId = peerText(keys.patientId);
-        shown.patientName = peerText(keys.patientName);
         add(gatewaylog::format::viewText(view));
-        add(gatewaylog::format::queryText(worklistSql(view, shown)));
+        add(gatewaylog::format::queryText(loggedWorklistSql(view, keys)));
     }
 
     ArchiveService::Answer answer = m_context.archive.query(sql);
@@ -232,7 +223,7 @@ OFCondition WorklistScp::answerFind(T_DIMSE_C_FindRQ &request, T_ASC_Presentatio
         addError(QStringLiteral("Worklist Find SCP error (") + view + QStringLiteral("): ") +
                  (answer.outcome == ArchiveService::Outcome::ArchiveDown ? QStringLiteral("archive not reachable: ")
                                                                          : QString()) +
-                 QString(answer.error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+                 peerText(answer.error));
         add(gatewaylog::format::responseText(1, QStringLiteral("Failed")));
         return sendFINDResponse(presentation, request.MessageID, sopClass, nullptr, STATUS_FIND_Failed_UnableToProcess);
     }
@@ -296,7 +287,7 @@ OFCondition WorklistScp::answerFind(T_DIMSE_C_FindRQ &request, T_ASC_Presentatio
             return cond;
         ++sent;
         if (log.detailed())
-            add(dump(response, DCM_PatientID));
+            add(patientIdElement(patientId, text(patientId)));
     }
     add(gatewaylog::format::responseText(sent + 1));
     return sendFINDResponse(presentation, request.MessageID, sopClass, nullptr, STATUS_Success);
@@ -416,13 +407,14 @@ void WorklistPool::accept(const DcmSharedSCPConfig &shared)
         }
         cond = runAssociation(assoc, shared);
         if (cond.bad()) {
-            const QString calling = QString::fromLatin1(assoc->params->DULparams.callingAPTitle).trimmed();
+            const QString calling =
+                gatewaylog::format::trimBlanks(QString::fromLatin1(assoc->params->DULparams.callingAPTitle));
             const QDateTime now = m_context.log.now();
             m_context.log.writeBlock(
                 {{now, QStringLiteral("Association Refused from %1: %2 (at most %3 devices at once)")
                            .arg(peerText(peer), refusal(DCMSCP_TOO_MANY_ASSOCIATIONS))
                            .arg(m_context.config.maxAssociations)},
-                 {now, gatewaylog::format::callingText(peerText(calling))},
+                 {now, gatewaylog::format::callingText(calling)},
                  {now, gatewaylog::format::endText()}});
             rejectAssociation(assoc, cond == NET_EC_SCPBusy ? ASC_REASON_SP_PRES_LOCALLIMITEXCEEDED
                                                             : ASC_REASON_SP_PRES_TEMPORARYCONGESTION);

@@ -1,43 +1,34 @@
 #include "log_entry.h"
 
+#include "log_format.h"
+
 namespace gatewaylog {
 
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-// The text between the first `open` and the first `close` after it; nothing
-// when either is missing.
-std::optional<QString> between(const QString &s, const QString &open, const QString &close)
-{
-    const qsizetype a = s.indexOf(open);
-    if (a < 0)
-        return std::nullopt;
-    const qsizetype b = s.indexOf(close, a + open.size());
-    if (b < 0)
-        return std::nullopt;
-    return s.mid(a + open.size(), b - a - open.size());
-}
-
 } // namespace
 
+// The entry is taken apart as logged, so that no value can move a marker; each
+// piece shown is then read back to what the device sent.
 Inspection inspect(const QString &s)
 {
     Inspection r;
-    if (s.contains(QLatin1String("+//+"))) {
-        r.aeTitle = between(s, QStringLiteral("+//+"), QStringLiteral("+///+")).value_or(QString());
+    if (s.contains(QLatin1String(kAeOpen))) {
+        r.aeTitle = format::unescape(format::between(s, kAeOpen, kAeClose).value_or(QString()));
         r.text = QStringLiteral("장비 Ae Title : ") + r.aeTitle + kCrLf;
     } else {
         r.text = QStringLiteral("장비 Ae Title : ");
     }
 
-    const QString charset = between(s, QStringLiteral("*//*"), QStringLiteral("*///*")).value_or(QString());
+    const QString charset = format::unescape(format::between(s, kCharsetOpen, kCharsetClose).value_or(QString()));
     r.text += kCrLf + QStringLiteral("Character_Set : ") + charset + kCrLf;
 
-    const qsizetype queryStart = s.indexOf(QLatin1String("-//-"));
+    const qsizetype queryStart = s.indexOf(QLatin1String(kQueryOpen));
     if (queryStart < 0)
         return r;
-    qsizetype queryEnd = s.indexOf(QLatin1String("-///-"), queryStart + 4);
+    qsizetype queryEnd = s.indexOf(QLatin1String(kQueryClose), queryStart + 4);
     if (queryEnd < 0)
         queryEnd = s.size(); // an unclosed query runs to the end of the entry
 
@@ -49,7 +40,8 @@ Inspection inspect(const QString &s)
         qsizetype where = s.indexOf(QLatin1String("WHERE"), from + 4);
         if (where < 0 || where > queryEnd)
             where = queryEnd;
-        const QString view = s.mid(from + 5, qMax<qsizetype>(where - from - 5, 0)).trimmed();
+        const QString view =
+            format::unescape(format::trimBlanks(s.mid(from + 5, qMax<qsizetype>(where - from - 5, 0))));
         r.text += kCrLf + QStringLiteral("Table 명 : ") + view + kCrLf;
         r.view = view;
     } else {
@@ -71,7 +63,7 @@ Inspection inspect(const QString &s)
     if (condStart >= 0 && condStart <= queryEnd)
         conditions = s.mid(condStart, queryEnd - condStart);
     conditions.replace(QLatin1String("AND "), kCrLf);
-    r.text += kCrLf + conditions;
+    r.text += kCrLf + format::unescape(conditions);
     return r;
 }
 

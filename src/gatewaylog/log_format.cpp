@@ -1,8 +1,168 @@
 #include "log_format.h"
 
-#include "log_scanner.h"
+#include "platform/codepage.h"
 
 namespace gatewaylog::format {
+
+namespace {
+
+bool isUpperHex(QChar c)
+{
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
+}
+
+bool isControl(char16_t c)
+{
+    return c < 0x20 || c == 0x7f;
+}
+
+// The characters escape() may write as "\xNN".
+bool escapedByte(char16_t c)
+{
+    switch (c) {
+    case u' ':
+    case u'#':
+    case u'(':
+    case u')':
+    case u'/':
+    case u':':
+    case u'=':
+    case u'F':
+    case u'W':
+    case u'\\':
+        return true;
+    default:
+        return isControl(c);
+    }
+}
+
+// The characters escape() writes as "\uNNNN": what the code page cannot write.
+bool escapedUnit(char16_t c)
+{
+    return c >= 0x80 && (QChar::isSurrogate(c) || !platform::toAnsiExact(QString(QChar(c))).has_value());
+}
+
+// The character a sequence escape() writes stands for, at `at` (the
+// backslash); nothing when the text there is no such sequence.
+std::optional<std::pair<QChar, qsizetype>> sequenceAt(const QString &text, qsizetype at)
+{
+    if (at + 3 < text.size() && text.at(at + 1) == QLatin1Char('x') && isUpperHex(text.at(at + 2)) &&
+        isUpperHex(text.at(at + 3))) {
+        const char16_t c = char16_t(text.mid(at + 2, 2).toUInt(nullptr, 16));
+        if (escapedByte(c))
+            return std::make_pair(QChar(c), qsizetype(4));
+    }
+    if (at + 5 < text.size() && text.at(at + 1) == QLatin1Char('u') && isUpperHex(text.at(at + 2)) &&
+        isUpperHex(text.at(at + 3)) && isUpperHex(text.at(at + 4)) && isUpperHex(text.at(at + 5))) {
+        const char16_t c = char16_t(text.mid(at + 2, 4).toUInt(nullptr, 16));
+        if (escapedUnit(c))
+            return std::make_pair(QChar(c), qsizetype(6));
+    }
+    return std::nullopt;
+}
+
+QString byteSequence(char16_t c)
+{
+    return QStringLiteral("\\x") + QString::number(c, 16).toUpper().rightJustified(2, u'0');
+}
+
+} // namespace
+
+QString escape(const QString &value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char16_t c = value.at(i).unicode();
+        const QStringView rest = QStringView(value).mid(i + 1);
+        bool escaped = false;
+        switch (c) {
+        case u'#':
+        case u'(':
+        case u')':
+        case u'/':
+        case u':':
+        case u'=':
+            escaped = true;
+            break;
+        case u'F':
+            escaped = rest.startsWith(u"ROM");
+            break;
+        case u'W':
+            escaped = rest.startsWith(u"HERE");
+            break;
+        case u' ':
+            escaped = QStringView(value).left(i).endsWith(u"AND");
+            break;
+        case u'\\':
+            escaped = sequenceAt(value, i).has_value();
+            break;
+        default:
+            escaped = isControl(c);
+        }
+        if (escaped)
+            out += byteSequence(c);
+        else if (escapedUnit(c))
+            out += QStringLiteral("\\u") + QString::number(c, 16).toUpper().rightJustified(4, u'0');
+        else
+            out += QChar(c);
+    }
+    return out;
+}
+
+QString escapeControls(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (isControl(c.unicode()))
+            out += byteSequence(c.unicode());
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString unescape(const QString &text)
+{
+    if (!text.contains(QLatin1Char('\\')))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        if (text.at(i) == QLatin1Char('\\')) {
+            if (const auto s = sequenceAt(text, i)) {
+                out += s->first;
+                i += s->second;
+                continue;
+            }
+        }
+        out += text.at(i++);
+    }
+    return out;
+}
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype from = 0, to = text.size();
+    while (from < to && text.at(from) == QLatin1Char(' '))
+        ++from;
+    while (to > from && text.at(to - 1) == QLatin1Char(' '))
+        --to;
+    return text.mid(from, to - from);
+}
+
+std::optional<QString> between(const QString &text, const char *open, const char *close)
+{
+    const QLatin1String o(open), c(close);
+    const qsizetype a = text.indexOf(o);
+    if (a < 0)
+        return std::nullopt;
+    const qsizetype b = text.indexOf(c, a + o.size());
+    if (b < 0)
+        return std::nullopt;
+    return text.mid(a + o.size(), b - a - o.size());
+}
 
 QString prefix(const QDateTime &when)
 {
@@ -24,7 +184,7 @@ QString line(const QDateTime &when, const QString &text)
 
 QString callingText(const QString &aeTitle)
 {
-    return QLatin1String(kCallingMarker) + QLatin1Char(' ') + aeTitle;
+    return QLatin1String(kCallingMarker) + QLatin1Char(' ') + escape(aeTitle);
 }
 
 QString viewText(const QString &viewName)

@@ -12,8 +12,8 @@ QList<QByteArray> Scanner::markers()
 QString callingFragment(const QString &line)
 {
     const qsizetype at = line.indexOf(QLatin1String(kCallingMarker));
-    return QStringLiteral("+//+") + line.mid(at + qsizetype(qstrlen(kCallingMarker))).trimmed() +
-           QStringLiteral("+///+");
+    return QLatin1String(kAeOpen) + format::trimBlanks(line.mid(at + qsizetype(qstrlen(kCallingMarker)))) +
+           QLatin1String(kAeClose);
 }
 
 // The value stands between the tag with its representation and blank, and the
@@ -24,7 +24,7 @@ QString charsetFragment(const QString &line)
     const qsizetype start = at + 15;
     const qsizetype hash = line.indexOf(QLatin1Char('#'), start);
     const QString value = hash < 0 ? line.mid(start) : line.mid(start, hash - start);
-    return QStringLiteral("*//*") + value.trimmed() + QStringLiteral("*///*");
+    return QLatin1String(kCharsetOpen) + format::trimBlanks(value) + QLatin1String(kCharsetClose);
 }
 
 // The query from its first "FROM" to the very end of the line; a query line
@@ -37,7 +37,7 @@ QString queryFragment(const QString &line)
         while (from < line.size() && line.at(from) == QLatin1Char(' '))
             ++from;
     }
-    return QStringLiteral("-//-") + line.mid(from) + QStringLiteral("-///-");
+    return QLatin1String(kQueryOpen) + line.mid(from) + QLatin1String(kQueryClose);
 }
 
 namespace {
@@ -69,9 +69,18 @@ void Scanner::feed(QByteArrayView line, bool adjacent, quint32 found)
     }
     m_skip = false;
     if (found & End) {
-        if (!m_seen.contains(m_entry)) {
-            m_seen.insert(m_entry);
+        // "<yyyy-mm-dd"
+        const QDate day =
+            line.startsWith('<')
+                ? QDate::fromString(QString::fromLatin1(line.sliced(1, qMin<qsizetype>(10, line.size() - 1))),
+                                    QStringLiteral("yyyy-MM-dd"))
+                : QDate();
+        const auto seen = m_lastDay.find(m_entry);
+        if (seen == m_lastDay.end()) {
+            m_lastDay.insert(m_entry, day);
             m_entries.append(m_entry);
+        } else if (day.isValid()) {
+            *seen = day;
         }
         m_entry.clear();
         m_charsetTaken = false;

@@ -1,31 +1,24 @@
 #pragma once
 
+#include "log_format.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDate>
+#include <QHash>
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
-// The gateway's log, as the tool reads it. Every line starts with a 24-character
-// time stamp prefix "<yyyy-mm-dd hh:mm:ss> : "; data elements are in DCMTK's
-// dump form, tag at character 25 and the value's "[" at character 40.
 namespace gatewaylog {
-
-inline constexpr const char *kCallingMarker = "Calling AP Title:";
-inline constexpr const char *kCharsetMarker = "(0008,0005) CS";
-inline constexpr const char *kQueryMarker = "Modality find query =";
-inline constexpr const char *kOtherQueryMarker = "CModalityFindMakeQuery =";
-inline constexpr const char *kPatientIdMarker = "(0010,0020) LO";
-inline constexpr const char *kResponseMarker = "Worklist Find SCP Response";
-inline constexpr const char *kSuccessMarker = "(Success)";
-inline constexpr const char *kEndMarker = "DcmSCP: Association Terminated";
 
 // One entry per distinct association: the calling AE title, the character set
 // of the query and the query text, each wrapped in its marker pair, in the
 // order their lines occur: "+//+AE+///+", "*//*[CS]*///*", "-//-FROM …-///-".
 // The collection state runs on from one file into the next, and the line
-// directly after an end of association is never taken apart.
+// directly after an end of association is never taken apart. The fragments
+// hold the lines' text as logged, escapes and all: format::unescape() gives
+// what the device sent.
 class Scanner final
 {
 public:
@@ -40,13 +33,16 @@ public:
 
     // Distinct entries in the order their first association ended.
     const QStringList &entries() const { return m_entries; }
+    // The day of the entry's newest association, from its end line's time
+    // stamp; invalid when no end line of it had one.
+    QDate lastDay(const QString &entry) const { return m_lastDay.value(entry); }
 
 private:
     QString m_entry;
     bool m_charsetTaken = false;
     bool m_skip = false;
     QStringList m_entries;
-    QSet<QString> m_seen;
+    QHash<QString, QDate> m_lastDay; // also the set of entries seen
 };
 
 // The fragments of one line: pure text rules, also for tests.

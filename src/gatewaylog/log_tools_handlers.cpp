@@ -35,7 +35,17 @@ void Form1::Command7_Click()
             folder, logs, reader,
             [&](QByteArrayView line, bool adjacent, quint32 found) { scanner.feed(line, adjacent, found); }, progress);
     });
-    m_ui.List3->addItems(scanner.entries());
+    for (const QString &entry : scanner.entries()) {
+        auto *item = new QListWidgetItem(gatewaylog::format::unescape(entry), m_ui.List3);
+        item->setData(kLoggedEntryRole, entry);
+        item->setData(kLoggedDayRole, scanner.lastDay(entry));
+    }
+}
+
+QString Form1::loggedEntry(const QListWidgetItem *item)
+{
+    const QVariant logged = item->data(kLoggedEntryRole);
+    return logged.isValid() ? logged.toString() : item->text();
 }
 
 // A scanned entry taken apart into Text8, with its AE title and view handed to
@@ -45,7 +55,7 @@ void Form1::List3_Click()
     const QListWidgetItem *item = m_ui.List3->currentItem();
     if (!item)
         return;
-    const gatewaylog::Inspection r = gatewaylog::inspect(item->text());
+    const gatewaylog::Inspection r = gatewaylog::inspect(loggedEntry(item));
     setBoxText(m_ui.Text8, r.text);
     m_ui.Text10->setText(r.aeTitle);
     if (r.view)

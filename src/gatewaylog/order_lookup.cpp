@@ -1,29 +1,37 @@
 #include "order_lookup.h"
 
-#include "log_scanner.h"
+#include "log_format.h"
 
 #include "platform/codepage.h"
 
 namespace gatewaylog {
 
-OrderLookup::OrderLookup(QString aeTitle, QString viewName)
-    : m_calling(QStringLiteral("Calling AP Title: ") + aeTitle), m_view(std::move(viewName))
+// The title is looked for as this gateway writes it and as it stands, which
+// is how a gateway that escapes nothing writes it.
+OrderLookup::OrderLookup(const QString &aeTitle, QString viewName)
+    : m_calling(QStringLiteral("Calling AP Title: ") + aeTitle),
+      m_escapedCalling(QStringLiteral("Calling AP Title: ") + format::escape(aeTitle)), m_view(std::move(viewName))
 {
 }
 
 QList<QByteArray> OrderLookup::markers() const
 {
-    return {platform::toAnsi(m_calling), platform::toAnsi(m_view), kPatientIdMarker, kResponseMarker, kEndMarker};
+    return {platform::toAnsi(m_calling),
+            platform::toAnsi(m_view),
+            kPatientIdMarker,
+            kResponseMarker,
+            kEndMarker,
+            m_escapedCalling == m_calling ? QByteArray() : platform::toAnsi(m_escapedCalling)};
 }
 
 namespace {
-enum : quint32 { Calling = 1, View = 2, PatientId = 4, Response = 8, End = 16 };
+enum : quint32 { Calling = 1, View = 2, PatientId = 4, Response = 8, End = 16, EscapedCalling = 32 };
 }
 
 void OrderLookup::feed(QByteArrayView raw, bool adjacent, quint32 found)
 {
     if (!(m_skip && adjacent)) {
-        if (found & Calling)
+        if (found & (Calling | EscapedCalling))
             m_tally = 0;
         // Without a view name every non-empty line counts as naming it.
         const bool namesView = m_view.isEmpty() ? !raw.isEmpty() : (found & View) != 0;
@@ -31,7 +39,8 @@ void OrderLookup::feed(QByteArrayView raw, bool adjacent, quint32 found)
             ++m_tally;
         if (m_tally == 2 && (found & PatientId)) {
             const QString line = platform::fromAnsi(raw.toByteArray());
-            m_text += QStringLiteral("    환자 번호 : ") + line.mid(39, 35).trimmed() + QStringLiteral("\r\n");
+            m_text += QStringLiteral("    환자 번호 : ") + format::unescape(format::trimBlanks(line.mid(39, 35))) +
+                      QStringLiteral("\r\n");
         }
         if (m_tally == 2 && (found & Response) && raw.contains(kSuccessMarker)) {
             const QString line = platform::fromAnsi(raw.toByteArray());

@@ -9,11 +9,12 @@ namespace gatewaylog {
 
 // The orders the gateway sent one device from one view: the patient ID of each
 // response and the final response line, for every association of the device
-// in which the view name stood on exactly two lines before the responses.
+// in which the view name stood on exactly two lines before the responses. The
+// patient IDs are shown as the archive holds them.
 class OrderLookup final
 {
 public:
-    OrderLookup(QString aeTitle, QString viewName);
+    OrderLookup(const QString &aeTitle, QString viewName);
 
     QList<QByteArray> markers() const;
     // With no view name every non-empty line counts as naming it, so every
@@ -28,6 +29,7 @@ public:
 
 private:
     QString m_calling;
+    QString m_escapedCalling;
     QString m_view;
     int m_tally = -1; // -1: not the device; else the lines naming the view so far
     bool m_skip = false;

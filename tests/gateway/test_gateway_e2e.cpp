@@ -3,8 +3,14 @@
 
 #include "app/ask_device_dialog.h"
 #include "db/db_session.h"
+#include "devicequery/device_check.h"
 #include "devicequery/worklist_client.h"
 #include "echo/echo_probe.h"
+#include "gatewaylog/log_entry.h"
+#include "gatewaylog/log_files.h"
+#include "gatewaylog/log_format.h"
+#include "gatewaylog/order_lookup.h"
+#include "platform/codepage.h"
 
 #include <QDir>
 #include <QFile>
@@ -225,9 +231,41 @@ class TestGatewayEndToEnd : public QObject
         return port;
     }
 
+    // What the gateway logged, its values read back.
     static QString logOf(const TestSite &site)
     {
-        return gatewayrun::logs(site) + QString::fromLatin1(site.readBytes(u"gateway-stderr.log"_s));
+        return gatewaylog::format::unescape(gatewayrun::logs(site) +
+                                            QString::fromLatin1(site.readBytes(u"gateway-stderr.log"_s)));
+    }
+
+    // bash's quoting of any bytes but NUL.
+    static QString quotedBytes(const QByteArray &bytes)
+    {
+        QString q = u"$'"_s;
+        for (const char b : bytes)
+            q += u"\\x"_s + QString::number(uchar(b), 16).rightJustified(2, u'0');
+        return q + u'\'';
+    }
+
+    // A device's value in the bytes its character set writes: Korean after ESC $ ) C.
+    static QByteArray deviceBytes(const QString &value, const QString &charset)
+    {
+        if (charset == u"ISO_IR 192"_s)
+            return value.toUtf8();
+        QByteArray bytes;
+        bool korean = false;
+        for (const QChar c : value) {
+            if (c.unicode() < 0x80) {
+                bytes += char(c.unicode());
+                korean = false;
+                continue;
+            }
+            if (!korean)
+                bytes += "\x1b$)C";
+            korean = true;
+            bytes += platform::toEucKr(QString(c)).value_or("?");
+        }
+        return bytes;
     }
 
     static inline const QString kControl = TestSite::kControlFile;
@@ -428,7 +466,7 @@ private Q_SLOTS:
                      qPrintable(line));
         // Each association is one whole entry for the tool's scanner.
         const QJsonArray entries = control(tool(u"click Command7\n"_s), "List3").value(u"items"_s).toArray();
-        QVERIFY2(entries.toVariantList().contains(u"+//+XX05+///+*//*[ISO_IR 100\\x0D\\x0AX]*///*"_s),
+        QVERIFY2(entries.toVariantList().contains(u"+//+XX05+///+*//*[ISO_IR 100\r\nX]*///*"_s),
                  QJsonDocument(entries).toJson().constData());
     }
 
@@ -438,7 +476,7 @@ private Q_SLOTS:
         QVERIFY2(gatewayUp(), "the gateway is not up");
         QVERIFY(ask(u"CT09"_s, u"\\ISO 2022 IR 149"_s, u"CT"_s).success);
         QVERIFY_LOG_SHOWS({u"Calling AP Title: CT09"_s});
-        AskDeviceDialog *dialog = openAskDevice(m_app->form(), u"CT09"_s, QString());
+        AskDeviceDialog *dialog = openAskDevice(m_app->form(), u"CT09"_s, std::nullopt);
         QVERIFY(dialog);
         QVERIFY(dialog->running());
         QTRY_VERIFY_WITH_TIMEOUT(!dialog->running(), 60000);
@@ -578,6 +616,215 @@ private Q_SLOTS:
         QVERIFY(gateway.exitCode() != 0);
         const QString log = logOf(site);
         QVERIFY2(log.contains(why) && log.contains(u"ZORadoDidService not started"_s), qPrintable(log));
+    }
+
+    // The contract between the gateway and everything that reads its log:
+    // devices with random titles and keys (markers, quotes, backslashes,
+    // wildcards, Hangul in every set served, control characters) ask through
+    // findscu; the scanner, the entry inspector, the order lookup and the
+    // device query each give back what the device sent, one entry an
+    // association, and the device query's keys asked again log the same query.
+    void whatADeviceSentComesBack()
+    {
+        TestSite site;
+        const int port = configure(site, "CustomAETitle=ER01^^VMWL_NONE^^^^||\r\n"); // a view the archive lacks
+        QVERIFY(QDir(site.file(u"drives/c/RUDIVUV/Log"_s)).removeRecursively());
+        {
+            db::DbSession made;
+            QVERIFY(made.connect(site.dir(), QDate::currentDate()));
+        }
+        QProcess gateway;
+        QVERIFY2(gatewayrun::start(gateway, site.dir(), port), qPrintable(logOf(site)));
+
+        const quint32 seed = 20261207;
+        qInfo("random device values from seed %u", seed);
+        QRandomGenerator random(seed);
+        const QStringList pieces{u"Calling AP Title: FORGED"_s,
+                                 u"DcmSCP: Association Terminated"_s,
+                                 u"Modality find query ="_s,
+                                 u"(Success)"_s,
+                                 u"+//+"_s,
+                                 u"+///+"_s,
+                                 u"*//*"_s,
+                                 u"-///-"_s,
+                                 u"(1 = 1) AND "_s,
+                                 u"FROM "_s,
+                                 u"WHERE "_s,
+                                 u"AND "_s,
+                                 u"#"_s,
+                                 u"\\"_s,
+                                 u"\\x28"_s,
+                                 u"\\x5C"_s,
+                                 u"'"_s,
+                                 u"''"_s,
+                                 u"[*"_s,
+                                 u"[a-z]"_s,
+                                 u"%_"_s,
+                                 u"?"_s};
+        const QStringList charsets{u"ISO_IR 100"_s, u"ISO_IR 192"_s, u"\\ISO 2022 IR 149"_s, u"ISO 2022 IR 149"_s};
+        auto hangul = [&] {
+            for (;;) {
+                const QChar c(char16_t(0xac00 + random.bounded(11172)));
+                if (platform::toEucKr(QString(c)))
+                    return QString(c);
+            }
+        };
+        auto value = [&](const QString &charset, bool control) {
+            QString v;
+            while (v.size() < 24) {
+                const int kind = random.bounded(4);
+                if (kind == 0)
+                    v += pieces.at(random.bounded(int(pieces.size())));
+                else if (kind == 1 && charset != u"ISO_IR 100"_s)
+                    v += hangul();
+                else
+                    v += QChar(char16_t(0x20 + random.bounded(0x5f)));
+            }
+            if (control)
+                v.insert(random.bounded(1, 18), QChar(char16_t(1 + random.bounded(0x1f))));
+            v = u'X' + v.left(18) + u'X'; // blanks at either end are DICOM's padding
+            return v;
+        };
+        struct Device
+        {
+            QString ae, charset, id, name;
+            bool refused; // a key with a control character is no query
+        };
+        // The faults found first, then random devices.
+        QList<Device> devices{{u"CT(1)"_s, u"ISO_IR 100"_s, u"[*DcmSCP: Association Terminated"_s, u"Kim(A)*"_s, false},
+                              {u"US=2"_s, u"\\ISO 2022 IR 149"_s, u"[*Calling AP Title: FORGED"_s, u"=김*"_s, false}};
+        QSet<QString> titles{devices[0].ae, devices[1].ae};
+        for (int i = 0; i < 14; ++i) {
+            Device d;
+            while (d.ae.isEmpty() || titles.contains(d.ae) || d.ae.contains(u"VMWL"_s)) {
+                d.ae.clear();
+                while (d.ae.size() < 16) {
+                    const QChar c(char16_t(0x21 + random.bounded(0x5e)));
+                    if (c != u'\\')
+                        d.ae += c;
+                }
+            }
+            titles.insert(d.ae);
+            d.charset = charsets.at(random.bounded(int(charsets.size())));
+            d.refused = i % 5 == 4;
+            d.id = value(d.charset, d.refused);
+            d.name = value(d.charset, false);
+            devices.append(d);
+        }
+
+        auto findscu = [&](const Device &d) {
+            const QString command =
+                u"exec %1 -v -W -to 20 -ta 30 -td 30 -aet %2 -aec KALDEN1 127.0.0.1 %3 -k %4 -k %5 -k %6 "
+                "-k 'ScheduledProcedureStepSequence[0].Modality' "
+                "-k 'ScheduledProcedureStepSequence[0].ScheduledStationAETitle'"_s.arg(
+                    m_findscu, quotedBytes(d.ae.toLatin1()), QString::number(port),
+                    quotedBytes("SpecificCharacterSet=" + d.charset.toLatin1()),
+                    quotedBytes("PatientID=" + deviceBytes(d.id, d.charset)),
+                    quotedBytes("PatientName=" + deviceBytes(d.name, d.charset)));
+            QProcess p;
+            p.start(u"bash"_s, {u"-c"_s, command});
+            p.waitForFinished(120000);
+            return QString::fromLatin1(p.readAllStandardError() + p.readAllStandardOutput());
+        };
+        // The archive's message, which quotes the statement, cannot end the entry early nor forge a title.
+        const QString failed = findscu({u"ER01"_s, u"ISO_IR 100"_s, u"[*DcmSCP: Association Terminated"_s,
+                                        u"[*Calling AP Title: FORGED"_s, false});
+        QVERIFY2(failed.contains(u"Received Final Find Response (Failed"_s), qPrintable(failed.right(600)));
+        for (const Device &d : devices) {
+            const QString out = findscu(d);
+            QVERIFY2(out.contains(u"Received Final Find Response ("_s) &&
+                         out.contains(u"Received Final Find Response (Success)"_s) != d.refused,
+                     qPrintable(d.ae + u'\n' + out.right(600)));
+        }
+
+        const QString folder = site.file(u"drives/c/RUDIVUV/Log"_s);
+        // Every device's association, and the C-ECHO that found the gateway up,
+        // each written when it ended.
+        QList<devicequery::LoggedEntry> entries;
+        QVERIFY2(poll::ready([&] {
+                     entries = devicequery::scanLogEntries(folder);
+                     return entries.size() >= devices.size() + 2;
+                 }),
+                 qPrintable(poll::tail(gatewayrun::logs(site))));
+        QCOMPARE(entries.size(), devices.size() + 2);
+        QCOMPARE(entries.first().text, u"+//+KZCONFIG+///+"_s);
+        QVERIFY2(entries.at(1).text.startsWith(u"+//+ER01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_NONE WHERE"_s) &&
+                     entries.at(1).text.endsWith(u"-///-"_s) && !entries.at(1).text.contains(u"FORGED+///+"_s),
+                 qPrintable(entries.at(1).text));
+        const QStringList files = gatewaylog::gatewayLogFiles(gatewaylog::folderFiles(folder), u"ZORadoDidService"_s);
+        auto logLines = [&] { // the log's lines, their values read back
+            QStringList lines;
+            for (const QString &file : files) {
+                QFile f(QDir(folder).filePath(file));
+                if (f.open(QIODevice::ReadOnly)) {
+                    for (const QString &line : platform::fromAnsi(f.readAll()).split(u"\r\n"_s))
+                        lines << gatewaylog::format::unescape(line);
+                }
+            }
+            return lines;
+        };
+        const QStringList lines = logLines();
+        const qsizetype ended = gatewayrun::logs(site).count(QLatin1String(gatewaylog::kEndMarker));
+        int askedAgain = 0;
+        for (const Device &d : devices) {
+            const QString what = u"device %1 (%2): %3 / %4"_s.arg(d.ae, d.charset, d.id, d.name);
+            const auto entry = std::find_if(entries.begin(), entries.end(), [&](const devicequery::LoggedEntry &e) {
+                return devicequery::entryAeTitle(e.text) == d.ae;
+            });
+            QVERIFY2(entry != entries.end(), qPrintable(what));
+
+            const gatewaylog::Inspection shown = gatewaylog::inspect(entry->text);
+            QCOMPARE(shown.aeTitle, d.ae);
+            QVERIFY2(shown.text.contains(u"\r\nCharacter_Set : ["_s + d.charset + u"]\r\n"_s), qPrintable(what));
+
+            gatewaylog::OrderLookup lookup(d.ae, u"VMWL"_s);
+            gatewaylog::MarkedLineReader reader(lookup.markers(), lookup.needsEveryLine());
+            gatewaylog::readLogs(
+                folder, files, reader,
+                [&](QByteArrayView line, bool adjacent, quint32 found) { lookup.feed(line, adjacent, found); }, {});
+
+            if (d.refused) {
+                QVERIFY2(!entry->text.contains(QLatin1String(gatewaylog::kQueryOpen)), qPrintable(what));
+                QVERIFY2(lines.filter(u"control characters: "_s + d.id).size() == 1, qPrintable(what));
+                QCOMPARE(lookup.text(), QString());
+                continue;
+            }
+            QCOMPARE(shown.view.value_or(QString()), u"VMWL"_s);
+            const QStringList conditions = shown.text.section(u"Table 명 : VMWL\r\n\r\n"_s, 1).split(u"\r\n"_s);
+            QCOMPARE(conditions.size(), 2);
+            QVERIFY2(conditions[0].startsWith(u"patient_id "_s) && conditions[1].startsWith(u"patient_name "_s),
+                     qPrintable(what));
+            QVERIFY2(
+                QRegularExpression(u"^<[-0-9: ]{19}> : 1 \\(Success\\)\r\n\r\n$"_s).match(lookup.text()).hasMatch(),
+                qPrintable(what + u'\n' + lookup.text()));
+
+            const auto newest = devicequery::newestEntryOf(entries, d.ae);
+            QVERIFY2(newest && newest->text == entry->text, qPrintable(what));
+            const devicequery::QueryKeys keys = devicequery::keysFromEntry(newest->text);
+            QCOMPARE(keys.characterSet, d.charset);
+            QCOMPARE(keys.patientId, d.id);
+            QCOMPARE(keys.patientName, d.name);
+
+            // Asked again with those keys, the device is logged with the same entry.
+            if (d.charset.contains(u"2022"_s) &&
+                QString(d.id + d.name).contains(QRegularExpression(u"[^\\x{0}-\\x{7f}]"_s)))
+                continue; // the device query writes Korean in UTF-8 only
+            devicequery::Request request;
+            request.callingAeTitle = d.ae;
+            request.host = u"127.0.0.1"_s;
+            request.port = port;
+            request.keys = keys;
+            request.timeoutSeconds = 30;
+            const devicequery::Answer again = devicequery::askWorklist(request, std::atomic<bool>(false));
+            QVERIFY2(again.outcome == devicequery::Outcome::Answered, qPrintable(what + again.detail));
+            ++askedAgain;
+        }
+        QVERIFY(askedAgain > 0);
+        QVERIFY(poll::ready(
+            [&] { return gatewayrun::logs(site).count(QLatin1String(gatewaylog::kEndMarker)) == ended + askedAgain; }));
+        QCOMPARE(devicequery::scanLogEntries(folder).size(), devices.size() + 2);
+        gateway.kill();
+        gateway.waitForFinished();
     }
 
     // Last: the gateway is stopped.

@@ -2,6 +2,7 @@
 #include "gateway/gateway_config.h"
 #include "gateway/gateway_log.h"
 #include "gateway/worklist_query.h"
+#include "gatewaylog/log_format.h"
 
 #include <QTest>
 
@@ -18,8 +19,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("keys"); // modality|date|station|id|name
         QTest::addColumn<QString>("conditions");
-        const auto row = [](const char *name, const QString &keys, const char *conditions) {
-            QTest::newRow(name) << keys << QString::fromUtf8(conditions);
+        QTest::addColumn<QString>("logged"); // as the log holds them; empty: the same
+        const auto row = [](const char *name, const QString &keys, const char *conditions, const char *logged = "") {
+            QTest::newRow(name) << keys << QString::fromUtf8(conditions) << QString::fromUtf8(logged);
         };
         row("empty keys ignored", u"||||"_s, "");
         row("universal * ignored", u"*||*||*"_s, "");
@@ -34,14 +36,28 @@ private Q_SLOTS:
         row("LIKE characters stand for themselves", u"|||A_%*|"_s, " AND patient_id LIKE 'A\\_\\%%' ESCAPE '\\'");
         row("quote doubled", u"|||O'1|"_s, " AND patient_id = 'O''1'");
         row("bracket stands for itself", u"||||A[B]*"_s, " AND patient_name LIKE 'A\\[B]%' ESCAPE '\\'");
+        // The log holds the statement that ran, each value escaped once.
+        row("markers in a LIKE value", u"||||Kim(A)*"_s, " AND patient_name LIKE 'Kim(A)%' ESCAPE '\\'",
+            " AND patient_name LIKE 'Kim\\x28A\\x29%' ESCAPE '\\'");
+        row("a backslash before what reads as an escape", u"|||\\x28|=김"_s,
+            " AND patient_id = '\\x28' AND patient_name = '=김'",
+            " AND patient_id = '\\x5Cx28' AND patient_name = '\\x3D김'");
+        row("the inspector's words in values", u"||||FROM X WHERE A AND B"_s,
+            " AND patient_name = 'FROM X WHERE A AND B'", " AND patient_name = '\\x46ROM X \\x57HERE A AND\\x20B'");
     }
 
     void queryToSql()
     {
         QFETCH(QString, keys);
         QFETCH(QString, conditions);
+        QFETCH(QString, logged);
         const QStringList k = keys.split(u'|');
-        QCOMPARE(gateway::worklistSql(u"V"_s, {k[0], k[1], k[2], k[3], k[4]}), head() + conditions);
+        const gateway::WorklistKeys w{k[0], k[1], k[2], k[3], k[4]};
+        const QString sql = gateway::worklistSql(u"V"_s, w);
+        QCOMPARE(sql, head() + conditions);
+        const QString log = gateway::loggedWorklistSql(u"V"_s, w);
+        QCOMPARE(log, head() + (logged.isEmpty() ? conditions : logged));
+        QCOMPARE(gatewaylog::format::unescape(log), sql);
     }
 
     void controlFile()
@@ -168,7 +184,8 @@ private Q_SLOTS:
         QFETCH(QString, fromPeer);
         QFETCH(QString, own);
         QCOMPARE(gateway::peerText(text), fromPeer);
-        QCOMPARE(gateway::printable(text), own);
+        QCOMPARE(gatewaylog::format::escapeControls(text), own);
+        QCOMPARE(gatewaylog::format::unescape(gateway::peerText(text)), text);
     }
 };
 

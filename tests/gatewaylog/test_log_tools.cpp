@@ -1,6 +1,8 @@
 #include "support/marked_lines_reference.h"
 #include "support/window_checks.h"
 
+#include "app/ask_device_dialog.h"
+
 #include "devicequery/character_sets.h"
 #include "devicequery/device_check.h"
 #include "devicequery/findings.h"
@@ -81,8 +83,8 @@ class TestLogTools : public QObject
                       fmt::queryLine(at(minute), u"SELECT a, b FROM "_s + view +
                                                      u" WHERE (1 = 1) AND modality = 'MR' AND x = 1"_s)};
         for (const QString &id : ids)
-            l << fmt::line(at(minute), fmt::element(u"(0010,0020)"_s, u"LO"_s, u"["_s + id + u"]"_s, int(id.size()), 1,
-                                                    u"PatientID"_s));
+            l << fmt::line(at(minute), fmt::element(u"(0010,0020)"_s, u"LO"_s, u"["_s + fmt::escape(id) + u"]"_s,
+                                                    int(id.size()), 1, u"PatientID"_s));
         l << fmt::responseLine(at(minute), int(ids.size()) + 1) << fmt::endLine(at(minute));
         return l;
     }
@@ -145,6 +147,42 @@ private Q_SLOTS:
         QCOMPARE(response.left(23) + response.mid(52), u"<2019-09-16 14:49:19> : 3 (Success)"_s);
     }
 
+    // A value from outside as a log line holds it, and back; what a gateway
+    // that escapes nothing wrote reads as it stands.
+    void escapes_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("logged"); // empty: only read, as another gateway wrote it
+        const auto row = [](const char *name, const QString &value, const QString &logged) {
+            QTest::newRow(name) << value << logged;
+        };
+        row("markers of the log", u"CT(1): A=B #2"_s, u"CT\\x281\\x29\\x3A A\\x3DB \\x232"_s);
+        row("markers of an entry", u"+//+-///-"_s, u"+\\x2F\\x2F+-\\x2F\\x2F\\x2F-"_s);
+        row("the inspector's words only", u"FROM WHERE AND X FROG WHEN ANDY"_s,
+            u"\\x46ROM \\x57HERE AND\\x20X FROG WHEN ANDY"_s);
+        row("line ends, tab, DEL", u"a\r\n\t\x7f"_s, u"a\\x0D\\x0A\\x09\\x7F"_s);
+        row("a backslash stands for itself", u"\\ISO 2022 IR 149 \\x41 \\x2 \\"_s,
+            u"\\ISO 2022 IR 149 \\x41 \\x2 \\"_s);
+        row("a backslash before a sequence", u"\\x28\\\\x5C"_s, u"\\x5Cx28\\\\x5Cx5C"_s);
+        row("Hangul as it stands", u"홍^길동 똠"_s, u"홍^길동 똠"_s);
+        row("what the code page cannot write", u"Müller 😀"_s, u"M\\u00FCller \\uD83D\\uDE00"_s);
+        for (const char *foreign : {"ESCAPE '\\'", "A\\_%", "\\x3a \\xZZ \\x41 \\x", "\\u0041 \\uAC00 \\u00fc"})
+            row(foreign, QString::fromUtf8(foreign), QString());
+    }
+
+    void escapes()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, logged);
+        if (logged.isEmpty()) {
+            QCOMPARE(fmt::unescape(value), value);
+            return;
+        }
+        QCOMPARE(fmt::escape(value), logged);
+        QCOMPARE(fmt::unescape(logged), value);
+        QVERIFY(platform::toAnsiExact(logged).has_value());
+    }
+
     void scanner_data()
     {
         QTest::addColumn<QList<QByteArray>>("files");
@@ -183,6 +221,12 @@ private Q_SLOTS:
             {file({u"<2019-09-16 14:49:19> : (0008,0005) CS [ISO_IR 100]"_s, fmt::endLine(at(1))})},
             {u"*//*[ISO_IR 100]*///*"_s});
         row("fragments after the last end are dropped", {file(mrLines.mid(0, 3))}, {});
+        row("blanks trimmed, not tabs nor ideographic spaces",
+            {file({u"<2019-09-16 14:49:19> : Calling AP Title:  \tCT01\u3000 "_s,
+                   u"<2019-09-16 14:49:19> : (0008,0005) CS \t[ISO_IR 100]\u3000 # 10"_s, fmt::endLine(at(1))})},
+            {u"+//+\tCT01\u3000+///+*//*\t[ISO_IR 100]\u3000*///*"_s});
+        row("values as logged", {file({fmt::callingLine(at(1), u"CT(1)+///+"_s), fmt::endLine(at(1))})},
+            {u"+//+CT\\x281\\x29+\\x2F\\x2F\\x2F++///+"_s});
     }
 
     void scanner()
@@ -225,6 +269,16 @@ private Q_SLOTS:
             u"<kept>"_s);
         row("unclosed query", u"+//+A+///+-//-FROM V WHERE (1 = 1) AND a = 1"_s,
             u"장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : V\r\n\r\na = 1"_s, u"A"_s, u"V"_s);
+        // What the gateway escaped is shown as the device sent it; the words
+        // the entry is cut at are cut only where the gateway wrote them.
+        row("escaped values",
+            u"+//+\\x46ROM(1)+\\x2F\\x2F\\x2F+x+///+*//*[\\ISO 2022 IR 149\\x0D]*///*-//-FROM VMWL WHERE (1 = 1) AND "
+            "patient_name LIKE 'Kim\\x28A\\x29 AND\\x20\\x57HERE%' ESCAPE '\\' AND patient_id = '\\x5Cx28'-///-"_s,
+            u"장비 Ae Title : FROM(1)+///+x\r\n\r\nCharacter_Set : [\\ISO 2022 IR 149\r]\r\n\r\nTable 명 : "
+            "VMWL\r\n\r\npatient_name LIKE 'Kim(A) AND WHERE%' ESCAPE '\\' \r\npatient_id = '\\x28'"_s,
+            u"FROM(1)+///+x"_s, u"VMWL"_s);
+        row("view: blanks trimmed, not a tab", u"+//+A+///+-//-FROM \tV  WHERE (1 = 1) AND a = 1-///-"_s,
+            u"장비 Ae Title : A\r\n\r\nCharacter_Set : \r\n\r\nTable 명 : \tV\r\n\r\na = 1"_s, u"A"_s, u"\tV"_s);
     }
 
     void inspector()
@@ -269,6 +323,16 @@ private Q_SLOTS:
         row("empty view name", {file({fmt::callingLine(at(1), u"MR01"_s), p9, u""_s, p9, fmt::endLine(at(1))})},
             u"MR01"_s, u""_s, u"    환자 번호 : [P9]\r\n"_s);
         row("nothing found", {file({u"a"_s, u"b"_s})}, u"MR01"_s, u"V"_s, u""_s);
+        // The title as the device sends it, in this gateway's log and in one
+        // that escapes nothing; the patient IDs as the archive holds them.
+        const QStringList escaped = association(u"CT(1)"_s, u"X"_s, u"VMWL"_s, {u"P(1)"_s, u"\\x28"_s});
+        QVERIFY(escaped.first().endsWith(u"CT\\x281\\x29"_s));
+        row("escaped title", {file(escaped)}, u"CT(1)"_s, u"VMWL"_s,
+            u"    환자 번호 : [P(1)]\r\n    환자 번호 : [\\x28]\r\n<2019-09-16 14:01:19> : 3 (Success)\r\n\r\n"_s);
+        QStringList plain = association(u"CT"_s, u"X"_s, u"VMWL"_s, {u"P1"_s});
+        plain.first() += u"(1)"_s;
+        row("title as it stands", {file(plain)}, u"CT(1)"_s, u"VMWL"_s,
+            u"    환자 번호 : [P1]\r\n<2019-09-16 14:01:19> : 2 (Success)\r\n\r\n"_s);
     }
 
     void lookup()
@@ -349,6 +413,36 @@ private Q_SLOTS:
         QVERIFY(orders.contains(u"<2026-12-05 08:12:05> : 4 (Success)\r\n\r\n"_s));
         QVERIFY(app.text(u"Label3"_s).startsWith(u"로그가 아래와 같으면 장비는 2건만 조회됨\r\n"_s));
         QVERIFY(app.text(u"Label3"_s).endsWith(u"<2019-09-16 14:49:19> : 3 (Success)"_s));
+        // A device whose title and keys hold the log's markers is listed,
+        // shown, looked up and asked as with what it sent.
+        const QDateTime when(QDate(2026, 12, 7), QTime(9, 0));
+        const QString pattern = u"'Kim(A)%' ESCAPE '\\'"_s;
+        app.site().writeBytes(
+            u"drives/c/RUDIVUV/Log/ZORadoDidService_20261207.log"_s,
+            file({fmt::line(when, u"Association Received"_s), fmt::callingLine(when, u"CT(1)"_s),
+                  fmt::viewLine(when, u"VMWL"_s),
+                  fmt::queryLine(when, u"SELECT * FROM VMWL WHERE (1 = 1) AND patient_name LIKE '"_s +
+                                           fmt::escape(u"Kim(A)%"_s) + u"' ESCAPE '\\'"_s),
+                  fmt::line(when, fmt::element(u"(0010,0020)"_s, u"LO"_s, u"["_s + fmt::escape(u"P(9)"_s) + u']', 4, 1,
+                                               u"PatientID"_s)),
+                  fmt::responseLine(when, 2), fmt::endLine(when)}));
+        app.act(u"click Command7"_s);
+        QCOMPARE(app.items(u"List3"_s).value(6),
+                 u"+//+CT(1)+///+-//-FROM VMWL WHERE (1 = 1) AND patient_name LIKE "_s + pattern + u"-///-"_s);
+        app.act(u"pick List3 6"_s);
+        QCOMPARE(app.text(u"Text10"_s) + u'|' + app.text(u"Text11"_s), u"CT(1)|VMWL"_s);
+        QVERIFY(app.text(u"Text8"_s).endsWith(u"\r\npatient_name LIKE "_s + pattern));
+        app.act(u"click Command11"_s);
+        QCOMPARE(app.text(u"Text8"_s), u"    환자 번호 : [P(9)]\r\n<2026-12-07 09:00:00> : 2 (Success)\r\n\r\n"_s);
+        const qsizetype told = app.messages().size();
+        AskDeviceDialog *dialog = askDeviceFromList(app.form(), app.form().ui().List3, 6);
+        QVERIFY(dialog);
+        QCOMPARE(app.messages().size(), told);
+        const QJsonObject asked = dialog->record();
+        QCOMPARE(asked.value(u"aeTitle"_s).toString(), u"CT(1)"_s);
+        QCOMPARE(asked.value(u"keys"_s).toObject().value(u"PatientName"_s).toString(), u"Kim(A)*"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->running(), 30000);
+        dialog->close();
     }
 
     void onlyTheGatewaysFilesAreRead()
@@ -618,31 +712,63 @@ private Q_SLOTS:
         QCOMPARE(hasError(found), !notError);
     }
 
+    // The keys of a logged query, as the device sent them, its dates moved to
+    // today (2026-12-06) when it was logged on an earlier day.
     void keysOfLogEntries_data()
     {
         QTest::addColumn<QString>("entry");
-        QTest::addColumn<QStringList>("keys"); // cs, modality, date, station, id, name
+        QTest::addColumn<QDate>("loggedOn");
+        QTest::addColumn<QStringList>("keys"); // cs, modality, date, station, id, name, AE title, date as logged
 
         QTest::newRow("gateway's query")
             << u"+//+CT09+///+*//*[\\ISO 2022 IR 149]*///*-//-FROM VMWL_KK_CT09 WHERE (1 = 1) AND modality = "
                "'CT' AND SCHEDULED_PROCEDURE_DATE = '20261206' AND scheduled_station_aetitle = 'CT09' AND "
                "specific_character_set = '\\ISO 2022 IR 149'-///-"_s
-            << QStringList{u"\\ISO 2022 IR 149"_s, u"CT"_s, u"20261206"_s, u"CT09"_s, QString(), QString()};
-        QTest::newRow("range, wildcards, quotes")
+            << QDate(2026, 12, 6) << QStringList{u"\\ISO 2022 IR 149"_s,
+                                                 u"CT"_s,
+                                                 u"20261206"_s,
+                                                 u"CT09"_s,
+                                                 QString(),
+                                                 QString(),
+                                                 u"CT09"_s,
+                                                 QString()};
+        QTest::newRow("range, wildcards, quotes, two days old")
             << u"+//+MR01+///+-//-FROM VMWL WHERE (1 = 1) AND SCHEDULED_PROCEDURE_DATE >= '20261201' AND "
-               "SCHEDULED_PROCEDURE_DATE <= '20261206' AND patient_id LIKE 'A\\_%' ESCAPE '\\' AND "
+               "SCHEDULED_PROCEDURE_DATE <= '20261204' AND patient_id LIKE 'A\\_%' ESCAPE '\\' AND "
                "patient_name = 'O''BRIEN'-///-"_s
-            << QStringList{QString(), QString(), u"20261201-20261206"_s, QString(), u"A_*"_s, u"O'BRIEN"_s};
-        QTest::newRow("no query") << u"+//+DR01+///+"_s
-                                  << QStringList{QString(), QString(), QString(), QString(), QString(), QString()};
+            << QDate(2026, 12, 4) << QStringList{QString(),    QString(), u"20261203-20261206"_s, QString(), u"A_*"_s,
+                                                 u"O'BRIEN"_s, u"MR01"_s, u"20261201-20261204"_s};
+        QTest::newRow("escaped values, yesterday's")
+            << u"+//+CT\\x281\\x29+///+*//*[ISO_IR 100\\x3D]*///*-//-FROM VMWL WHERE (1 = 1) AND "
+               "SCHEDULED_PROCEDURE_DATE = '20261205' AND patient_id = '\\x5Cx28' AND patient_name LIKE '\\x3D김%' "
+               "ESCAPE '\\'-///-"_s
+            << QDate(2026, 12, 5) << QStringList{u"ISO_IR 100="_s, QString(), u"20261206"_s, QString(),
+                                                 u"\\x28"_s,       u"=김*"_s, u"CT(1)"_s,    u"20261205"_s};
+        QTest::newRow("open range")
+            << u"+//+DR01+///+-//-FROM V WHERE (1 = 1) AND SCHEDULED_PROCEDURE_DATE >= '20261205'-///-"_s
+            << QDate(2026, 12, 5) << QStringList{QString(), QString(), u"20261206-"_s, QString(),
+                                                 QString(), QString(), u"DR01"_s,      u"20261205-"_s};
+        QTest::newRow("logged on a later day: as logged")
+            << u"+//+DR01+///+-//-FROM V WHERE (1 = 1) AND SCHEDULED_PROCEDURE_DATE = '20261207'-///-"_s
+            << QDate(2026, 12, 7)
+            << QStringList{QString(), QString(), u"20261207"_s, QString(), QString(), QString(), u"DR01"_s, QString()};
+        QTest::newRow("no query") << u"+//+DR01+///+"_s << QDate(2026, 12, 1)
+                                  << QStringList{QString(), QString(), QString(), QString(),
+                                                 QString(), QString(), u"DR01"_s, QString()};
     }
 
     void keysOfLogEntries()
     {
         QFETCH(QString, entry);
+        QFETCH(QDate, loggedOn);
         QFETCH(QStringList, keys);
-        const QueryKeys k = keysFromEntry(entry);
-        QCOMPARE((QStringList{k.characterSet, k.modality, k.date, k.stationAeTitle, k.patientId, k.patientName}), keys);
+        QueryKeys k = keysFromEntry(entry);
+        replayDates(k, loggedOn, QDate(2026, 12, 6));
+        QCOMPARE((QStringList{k.characterSet, k.modality, k.date, k.stationAeTitle, k.patientId, k.patientName,
+                              entryAeTitle(entry), k.loggedDate}),
+                 keys);
+        QCOMPARE(keysText(k).contains(u"(로그의 "_s + k.loggedDate + u"를 오늘 기준으로 바꿈)"_s),
+                 !k.loggedDate.isEmpty());
     }
 
     void keysSetByHand_data()

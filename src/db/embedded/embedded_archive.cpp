@@ -233,9 +233,34 @@ int siteCollation(void *, int bytesA, const void *a, int bytesB, const void *b)
     return collationKey(a, bytesA).compare(collationKey(b, bytesB));
 }
 
+// A set in brackets at pattern[p] ("[" included): whether it holds c, and
+// where the pattern goes on after it; nothing when the "]" is missing, which
+// matches nothing, as on the server. "[^…]" is the set's complement, "a-c"
+// a range (by code point, after case folding).
+std::optional<std::pair<bool, qsizetype>> bracketSet(const QString &pattern, qsizetype p, QChar c)
+{
+    qsizetype i = p + 1;
+    const bool negated = i < pattern.size() && pattern.at(i) == QLatin1Char('^');
+    if (negated)
+        ++i;
+    bool in = false;
+    for (; i < pattern.size() && pattern.at(i) != QLatin1Char(']'); ++i) {
+        const QChar from = pattern.at(i);
+        if (i + 2 < pattern.size() && pattern.at(i + 1) == QLatin1Char('-') && pattern.at(i + 2) != QLatin1Char(']')) {
+            in = in || (c >= from && c <= pattern.at(i + 2));
+            i += 2;
+        } else {
+            in = in || c == from;
+        }
+    }
+    if (i >= pattern.size())
+        return std::nullopt;
+    return std::make_pair(in != negated, i + 1);
+}
+
 // LIKE with letter case ignored beyond ASCII too, as on the server: "%" any
-// run of characters, "_" one character, the escape character (when given)
-// taking the next one as it stands.
+// run of characters, "_" one character, "[…]" one character of a set or
+// range, the escape character (when given) taking the next one as it stands.
 bool likeMatches(const QString &pattern, const QString &text, std::optional<QChar> escape)
 {
     qsizetype p = 0, t = 0, starP = -1, starT = 0;
@@ -252,6 +277,15 @@ bool likeMatches(const QString &pattern, const QString &text, std::optional<QCha
                 starP = p++;
                 starT = t;
                 continue;
+            } else if (c == QLatin1Char('[')) {
+                const auto set = bracketSet(pattern, p, text.at(t));
+                if (!set)
+                    return false;
+                if (set->first) {
+                    p = set->second;
+                    ++t;
+                    continue;
+                }
             } else if (c == QLatin1Char('_') || c == text.at(t)) {
                 ++p;
                 ++t;

@@ -748,14 +748,6 @@ void Translator::rewriteLevel(const Nodes &level)
         if (n.type == Node::Type::Begin)
             refuse(QStringLiteral("BEGIN … END is known only after IF NOT EXISTS"));
     }
-    for (size_t k = 0; k + 1 < level.size(); ++k) {
-        // T-SQL reads [abc] in a LIKE pattern as a set of characters, SQLite as the characters themselves.
-        const Node &pattern = level[k + 1];
-        if (isWord(level, k, "LIKE") && pattern.type == Node::Type::Leaf &&
-            (token(pattern).kind == Token::Kind::String || token(pattern).kind == Token::Kind::UnicodeString) &&
-            token(pattern).text.contains(u'['))
-            refuse(QStringLiteral("LIKE patterns with [ ] are not known to the embedded archive"));
-    }
     rewriteTop(level);
     rewriteNames(level);
     rewriteConcatenation(level);
