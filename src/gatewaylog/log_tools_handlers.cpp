@@ -36,6 +36,8 @@ void Form1::Command7_Click()
             [&](QByteArrayView line, bool adjacent, quint32 found) { scanner.feed(line, adjacent, found); }, progress);
     });
     m_ui.List3->addItems(scanner.entries());
+    if (scanner.cut())
+        m_ui.Label3->setText(gatewaylog::cutNote());
 }
 
 // A scanned entry taken apart into Text8, with its AE title and view handed to
@@ -67,7 +69,8 @@ void Form1::Command11_Click()
             [&](QByteArrayView line, bool adjacent, quint32 found) { lookup.feed(line, adjacent, found); }, progress);
     });
     setBoxText(m_ui.Text8, lookup.text());
-    m_ui.Label3->setText(gatewaylog::OrderLookup::helpText());
+    m_ui.Label3->setText(gatewaylog::OrderLookup::helpText() +
+                         (lookup.cut() ? QStringLiteral("\r\n") + gatewaylog::cutNote() : QString()));
 }
 
 // "로그 삭제": the gateway's log files go, with the gateway stopped meanwhile.

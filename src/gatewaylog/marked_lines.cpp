@@ -151,7 +151,7 @@ void MarkedLineReader::Impl::fill(Split &s, Block &b, bool first)
                 if (next < size && data[next] == '\n')
                     ++next;
             }
-            b.hasLong = true;
+            b.hasLong = d.everyLine || s.longFound != 0;
             b.longHead = std::move(s.longHead);
             b.longFound = s.longFound | MarkedLineReader::kCut;
             b.longStart = s.longStart;

@@ -1,6 +1,7 @@
 #include "order_lookup.h"
 
 #include "log_scanner.h"
+#include "marked_lines.h"
 
 #include "platform/codepage.h"
 
@@ -13,11 +14,16 @@ OrderLookup::OrderLookup(QString aeTitle, QString viewName)
 
 QList<QByteArray> OrderLookup::markers() const
 {
-    return {platform::toAnsi(m_calling), platform::toAnsi(m_view), kPatientIdMarker, kResponseMarker, kEndMarker};
+    return {platform::toAnsi(m_calling),
+            platform::toAnsi(m_view),
+            kPatientIdMarker,
+            kResponseMarker,
+            kEndMarker,
+            kSuccessMarker};
 }
 
 namespace {
-enum : quint32 { Calling = 1, View = 2, PatientId = 4, Response = 8, End = 16 };
+enum : quint32 { Calling = 1, View = 2, PatientId = 4, Response = 8, End = 16, Success = 32 };
 }
 
 void OrderLookup::feed(QByteArrayView raw, bool adjacent, quint32 found)
@@ -33,9 +39,13 @@ void OrderLookup::feed(QByteArrayView raw, bool adjacent, quint32 found)
             const QString line = platform::fromAnsi(raw.toByteArray());
             m_text += QStringLiteral("    환자 번호 : ") + line.mid(39, 35).trimmed() + QStringLiteral("\r\n");
         }
-        if (m_tally == 2 && (found & Response) && raw.contains(kSuccessMarker)) {
+        // "(Success)" anywhere in the line, also past the head of a cut one.
+        if (m_tally == 2 && (found & Response) && (found & Success)) {
             const QString line = platform::fromAnsi(raw.toByteArray());
-            m_text += line.left(23) + line.mid(52) + QStringLiteral("\r\n\r\n");
+            const bool cut = found & MarkedLineReader::kCut;
+            m_text += line.left(23) + line.mid(52) + (cut ? QString::fromUtf16(kCutMark) : QString()) +
+                      QStringLiteral("\r\n\r\n");
+            m_cut = m_cut || cut;
         }
     }
     m_skip = false;

@@ -183,13 +183,34 @@ private Q_SLOTS:
             {file({u"<2019-09-16 14:49:19> : (0008,0005) CS [ISO_IR 100]"_s, fmt::endLine(at(1))})},
             {u"*//*[ISO_IR 100]*///*"_s});
         row("fragments after the last end are dropped", {file(mrLines.mid(0, 3))}, {});
+        // A line longer than the bound: its fragment is cut there and says so.
+        const qsizetype bound = gatewaylog::MarkedLineReader::kLineBound;
+        QStringList longQuery = mrLines;
+        const QString conditions = u" AND x = 'ABCDEFGHIJ'"_s.repeated(bound / 10);
+        longQuery[3] += conditions;
+        const QString head = longQuery[3].left(bound);
+        row("a long line is cut", {file(longQuery)},
+            {mr.left(mr.indexOf(u"-//-"_s)) + u"-//-"_s + head.mid(head.indexOf(u"FROM"_s)) + u"…-///-"_s});
+        // Without CR the whole file is one line, of which the head is read.
+        QStringList lfOnly;
+        for (int i = 0; lfOnly.join(u'\n').size() <= bound; ++i)
+            lfOnly << mrLines;
+        const QString oneLine = lfOnly.join(u'\n');
+        const QString afterCalling = oneLine.left(bound).mid(oneLine.indexOf(u"Calling AP Title:"_s) + 17);
+        row("a file without CR", {file({oneLine}, "")}, {u"+//+"_s + afterCalling.trimmed() + u"…+///+"_s});
+        const QString shortFile = mrLines.join(u'\n');
+        row("a short file without CR is read whole", {file(mrLines, "\n")},
+            {u"+//+"_s + shortFile.mid(shortFile.indexOf(u"Calling AP Title:"_s) + 17).trimmed() + u"+///+"_s});
     }
 
     void scanner()
     {
         QFETCH(QList<QByteArray>, files);
         QFETCH(QStringList, entries);
-        QCOMPARE(scan(files), entries);
+        gatewaylog::Scanner scanner;
+        run(scanner, gatewaylog::Scanner::markers(), files);
+        QCOMPARE(scanner.entries(), entries);
+        QCOMPARE(scanner.cut(), entries.join(QString()).contains(u"…"_s));
     }
 
     void inspector_data()
@@ -269,6 +290,13 @@ private Q_SLOTS:
         row("empty view name", {file({fmt::callingLine(at(1), u"MR01"_s), p9, u""_s, p9, fmt::endLine(at(1))})},
             u"MR01"_s, u""_s, u"    환자 번호 : [P9]\r\n"_s);
         row("nothing found", {file({u"a"_s, u"b"_s})}, u"MR01"_s, u"V"_s, u""_s);
+        // "(Success)" past the bound still counts; the line is listed up to the bound.
+        QStringList longResponse = mr;
+        const qsizetype bound = gatewaylog::MarkedLineReader::kLineBound;
+        longResponse[6] = fmt::line(at(1), fmt::responseText(3, u"x"_s.repeated(bound) + u") (Success"_s));
+        row("a long response line is cut", {file(longResponse)}, u"MR01"_s, u"VMWL_KK_MR01"_s,
+            u"    환자 번호 : [P1]\r\n    환자 번호 : [P2]\r\n<2019-09-16 14:01:19> : 3 ("_s +
+                u"x"_s.repeated(bound - 56) + u"…\r\n\r\n"_s);
     }
 
     void lookup()
@@ -280,6 +308,7 @@ private Q_SLOTS:
         gatewaylog::OrderLookup lookup(ae, view);
         run(lookup, lookup.markers(), files, lookup.needsEveryLine());
         QCOMPARE(lookup.text(), expected);
+        QCOMPARE(lookup.cut(), expected.contains(u"…"_s));
     }
 
     // The streaming reader against the plain reference, in blocks of every size.
@@ -297,6 +326,9 @@ private Q_SLOTS:
         QTest::newRow("two markers, one line") << QList<QByteArray>{"MARK END MARK\r\nMARK\r\n"};
         QTest::newRow("empty lines") << QList<QByteArray>{"\r\n\r\nEND\r\n\r\nMARK\r\n\r"};
         QTest::newRow("starts with LF") << QList<QByteArray>{"\nMARK\r\n"};
+        QTest::newRow("long lines, markers past the head")
+            << QList<QByteArray>{"0123456789 END\r\nshort MARK\r\n0123456789MARK", "\nMA", "RK 0123456789\r\nMARK\r"};
+        QTest::newRow("no CR at all") << QList<QByteArray>{"MARK\n0123456789\nEND\n0123456789\n"};
     }
 
     void examples()
@@ -306,10 +338,14 @@ private Q_SLOTS:
         // of a line end.
         const QList<QByteArray> markers{"MARK", "END", "", "\rMARK", "END\r", "\nMARK"};
         for (bool everyLine : {false, true}) {
-            const auto expected = testsupport::referenceLines(files, markers, everyLine);
-            for (qint64 block : {1, 2, 3, 5, 8, 4096}) {
-                const auto actual = testsupport::streamedLines(files, markers, everyLine, block);
-                QVERIFY2(actual == expected, qPrintable(u"block %1, every line %2"_s.arg(block).arg(everyLine)));
+            for (qint64 bound : {qint64(1), qint64(5), qint64(12), gatewaylog::MarkedLineReader::kLineBound}) {
+                const auto expected = testsupport::referenceLines(files, markers, everyLine, bound);
+                for (qint64 block : {1, 2, 3, 5, 8, 4096}) {
+                    const auto actual = testsupport::streamedLines(files, markers, everyLine, block, bound);
+                    QVERIFY2(
+                        actual == expected,
+                        qPrintable(u"block %1, every line %2, line bound %3"_s.arg(block).arg(everyLine).arg(bound)));
+                }
             }
         }
     }
