@@ -399,6 +399,20 @@ private Q_SLOTS:
         QVERIFY(app.messages().isEmpty());
     }
 
+    // A log line past the bound: the scan cuts its entry there and says so in Label3.
+    void cutLineSaid()
+    {
+        AppHarness app(AppHarness::LoggedIn);
+        const QString ae = u"LONG"_s + u"x"_s.repeated(gatewaylog::MarkedLineReader::kLineBound);
+        app.site().writeBytes(u"drives/c/RUDIVUV/Log/ZORadoDidService_20261207.log"_s,
+                              file({u"started"_s, fmt::callingLine(at(1), ae), fmt::endLine(at(1))}));
+        app.act(u"click Command7"_s);
+        const QStringList cut = app.items(u"List3"_s).filter(u"+//+LONG"_s);
+        QCOMPARE(cut.size(), 1);
+        QVERIFY(cut.at(0).endsWith(u"x…+///+"_s));
+        QCOMPARE(app.text(u"Label3"_s), gatewaylog::cutNote());
+    }
+
     // "로그 삭제": which files go, and whether the gateway is restarted around it.
     void deletion_data()
     {
