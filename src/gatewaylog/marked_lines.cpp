@@ -23,6 +23,7 @@ namespace {
 constexpr qint64 kLeadsIntoNextFile = -2;
 // How much of the first block chooses the bytes the markers are looked for by.
 constexpr qint64 kSample = 64 * 1024;
+constexpr qint64 kThreadedBlock = 1024;
 
 struct Line
 {
@@ -41,11 +42,16 @@ struct Block
     qint64 offset = 0; // in the file, of bytes[0]
     qint64 begin = 0, usable = 0;
     qint64 readTotal = 0; // of the file, once this block is read
-    // A line too long to be held, which ends in this block: its head.
-    bool hasLong = false;
+    // A line too long to be held: the part of it in [0, continuedTo) when it
+    // began in a block before, its head when it ends here, and the part in
+    // [startsFrom, startsTo) when one begins here. The markers of each part
+    // are found outside the lock, like those of the whole lines.
+    qint64 continuedTo = -1;
+    bool longEnds = false;
     QByteArray longHead;
-    quint32 longFound = 0;
     qint64 longStart = 0, longNext = 0;
+    qint64 startsFrom = 0, startsTo = -1;
+    quint32 continuedFound = 0, startsFound = 0;
     std::vector<Line> lines;
     std::vector<std::pair<qint64, int>> hits;
 
@@ -77,7 +83,6 @@ struct Split
     qint64 carryOffset = 0;
     bool inLong = false;
     QByteArray longHead;
-    quint32 longFound = 0;
     qint64 longStart = 0;
     qint64 readTotal = 0;
     bool eof = false;
@@ -130,7 +135,9 @@ void MarkedLineReader::Impl::fill(Split &s, Block &b, bool first)
     s.readTotal += got;
     b.readTotal = s.readTotal;
     b.offset = s.carryOffset;
-    b.hasLong = false;
+    b.continuedTo = -1;
+    b.longEnds = false;
+    b.startsTo = -1;
     const qint64 size = keep + got;
     s.carry.clear();
     if (first && !d.tuned && size >= 4096) {
@@ -143,7 +150,7 @@ void MarkedLineReader::Impl::fill(Split &s, Block &b, bool first)
         // Only the markers are looked for until the line ends.
         const char *cr = static_cast<const char *>(std::memchr(data, '\r', size_t(size)));
         const qint64 c = cr ? cr - data : size;
-        d.findMarkers(data, c, s.longFound);
+        b.continuedTo = c;
         if ((cr && (c < size - 1 || atEnd)) || atEnd) {
             qint64 next = c;
             if (cr) {
@@ -151,9 +158,8 @@ void MarkedLineReader::Impl::fill(Split &s, Block &b, bool first)
                 if (next < size && data[next] == '\n')
                     ++next;
             }
-            b.hasLong = d.everyLine || s.longFound != 0;
+            b.longEnds = true;
             b.longHead = std::move(s.longHead);
-            b.longFound = s.longFound | MarkedLineReader::kCut;
             b.longStart = s.longStart;
             b.longNext = b.offset + next;
             s.inLong = false;
@@ -190,8 +196,8 @@ void MarkedLineReader::Impl::fill(Split &s, Block &b, bool first)
         s.inLong = true;
         s.longStart = b.offset + usable;
         s.longHead = QByteArray(data + usable, d.lineBound);
-        s.longFound = 0;
-        d.findMarkers(data + usable, content, s.longFound);
+        b.startsFrom = usable;
+        b.startsTo = usable + content;
         const qint64 kept = endsInCr ? 1 : qMin(d.overlap, content);
         s.carry.assign(data + size - kept, data + size);
         s.carryOffset = b.offset + size - kept;
@@ -208,6 +214,11 @@ void MarkedLineReader::Impl::cutIntoLines(Block &b) const
     const char *data = b.bytes.get();
     b.lines.clear();
     b.hits.clear();
+    b.continuedFound = b.startsFound = 0;
+    if (b.continuedTo >= 0)
+        findMarkers(data, b.continuedTo, b.continuedFound);
+    if (b.startsTo >= 0)
+        findMarkers(data + b.startsFrom, b.startsTo - b.startsFrom, b.startsFound);
     if (b.usable > b.begin) {
         search.forEach(data + b.begin, size_t(b.usable - b.begin), [&](size_t at, int i) {
             const qint64 h = b.begin + qint64(at);
@@ -304,6 +315,44 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
     while (d.pool.size() < size_t(d.workers + 2))
         d.pool.push_back(std::make_unique<Block>());
 
+    const auto handOver = [&](QByteArrayView line, qint64 start, qint64 next, quint32 found) {
+        onLine(line, start == d.afterLast, found);
+        d.afterLast = next;
+    };
+    quint32 longFound = 0; // the markers of the long line being read, so far
+    const auto deliver = [&](Block &b) {
+        if (b.continuedTo >= 0)
+            longFound |= b.continuedFound;
+        if (b.longEnds && (longFound || d.everyLine))
+            handOver(QByteArrayView(b.longHead), b.longStart, b.longNext, longFound | kCut);
+        for (const Line &l : b.lines)
+            handOver(QByteArrayView(b.bytes.get() + l.start, l.length), l.fileStart, l.fileNext, l.found);
+        if (b.startsTo >= 0)
+            longFound = b.startsFound;
+        if (progress)
+            progress(b.readTotal);
+        b.longHead = QByteArray();
+    };
+    const auto finish = [&] {
+        if (split.readTotal == 0)
+            d.afterLast = carried; // an empty file leaves the lines before it as they were
+        else
+            d.afterLast = d.afterLast == split.readTotal ? kLeadsIntoNextFile : -1;
+    };
+
+    // Blocks so small that handing them between threads costs more than
+    // searching them (tests) are read on this thread alone.
+    if (d.blockSize < kThreadedBlock) {
+        Block &b = *d.pool.front();
+        for (qint64 k = 0; !split.eof; ++k) {
+            d.fill(split, b, k == 0);
+            d.cutIntoLines(b);
+            deliver(b);
+        }
+        finish();
+        return;
+    }
+
     const auto work = [&] {
         std::unique_lock lock(mutex);
         for (;;) {
@@ -354,10 +403,6 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
     for (int i = 0; i < d.workers; ++i)
         threads.emplace_back(work);
 
-    const auto handOver = [&](QByteArrayView line, qint64 start, qint64 next, quint32 found) {
-        onLine(line, start == d.afterLast, found);
-        d.afterLast = next;
-    };
     for (qint64 k = 0;; ++k) {
         std::unique_ptr<Block> b;
         {
@@ -370,13 +415,7 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
             b = std::move(ready[k]);
             ready.erase(k);
         }
-        if (b->hasLong)
-            handOver(QByteArrayView(b->longHead), b->longStart, b->longNext, b->longFound);
-        for (const Line &l : b->lines)
-            handOver(QByteArrayView(b->bytes.get() + l.start, l.length), l.fileStart, l.fileNext, l.found);
-        if (progress)
-            progress(b->readTotal);
-        b->longHead = QByteArray();
+        deliver(*b);
         std::lock_guard lock(mutex);
         d.pool.push_back(std::move(b));
         toWorkers.notify_one();
@@ -392,10 +431,7 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
     for (auto &[index, b] : ready)
         d.pool.push_back(std::move(b));
 
-    if (split.readTotal == 0)
-        d.afterLast = carried; // an empty file leaves the lines before it as they were
-    else
-        d.afterLast = d.afterLast == split.readTotal ? kLeadsIntoNextFile : -1;
+    finish();
 }
 
 } // namespace gatewaylog
