@@ -104,7 +104,7 @@ void writeDemoLogs(const QString &folder)
     writeFile(QDir(folder).filePath(QStringLiteral("ZORadoDidService_20261206.log")), second);
 }
 
-QStringList writeLargeLogs(const QString &folder, qint64 totalBytes, qint64 fileBytes)
+QStringList writeLargeLogs(const QString &folder, qint64 totalBytes, qint64 fileBytes, const QByteArray &lineEnd)
 {
     QDir().mkpath(folder);
     QRandomGenerator random(20261206);
@@ -135,7 +135,7 @@ QStringList writeLargeLogs(const QString &folder, qint64 totalBytes, qint64 file
             const int responses = int(random.bounded(12));
             QByteArray chunk;
             for (const QString &line : association(d, when, ids.mid(int(random.bounded(450))), responses))
-                chunk += platform::toAnsi(line) + "\r\n";
+                chunk += platform::toAnsi(line) + lineEnd;
             f.write(chunk);
             size += chunk.size();
             when = when.addSecs(17);

@@ -24,7 +24,8 @@ QStringList association(const Device &device, const QDateTime &when, const QStri
 void writeDemoLogs(const QString &folder);
 
 // Writes about totalBytes of logs into folder, spread over files of about
-// fileBytes each. Returns the files written.
-QStringList writeLargeLogs(const QString &folder, qint64 totalBytes, qint64 fileBytes);
+// fileBytes each, each line ended with lineEnd. Returns the files written.
+QStringList writeLargeLogs(const QString &folder, qint64 totalBytes, qint64 fileBytes,
+                           const QByteArray &lineEnd = QByteArrayLiteral("\r\n"));
 
 } // namespace bench

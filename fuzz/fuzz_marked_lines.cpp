@@ -1,7 +1,8 @@
-// Any log bytes, any block size, any line ends, over one to four files: the
-// streaming reader hands over exactly the lines the plain line-by-line
-// reference does, and the scanner fed from it lists the same entries as when
-// it is fed every line and finds the markers itself.
+// Any log bytes, any block size, any line ends, any line bound, over one to
+// four files: the streaming reader hands over exactly the lines the plain
+// line-by-line reference does (a line past the bound as its head), and the
+// scanner fed from it lists the same entries as when it is fed every line and
+// finds the markers itself.
 #include "fuzz_support.h"
 
 #include "gatewaylog/log_scanner.h"
@@ -13,9 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FuzzedDataProvider in(data, size);
     const qint64 block =
         in.ConsumeBool() ? in.ConsumeIntegralInRange<qint64>(1, 16) : in.ConsumeIntegralInRange<qint64>(1, 4096);
+    // Small bounds cut lines of any input; the usual one cuts none of these.
+    const qint64 bound =
+        in.ConsumeBool() ? in.ConsumeIntegralInRange<qint64>(1, 64) : gatewaylog::MarkedLineReader::kLineBound;
     const bool scannerMarkers = in.ConsumeBool();
     QList<QByteArray> markers;
-    if (scannerMarkers) {
+    if (scannerMarkers && bound == gatewaylog::MarkedLineReader::kLineBound) {
         markers = gatewaylog::Scanner::markers();
     } else {
         const int n = in.ConsumeIntegralInRange(0, 4);
@@ -30,16 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     QList<SeenLine> marked;
     for (const bool everyLine : {false, true}) {
-        const QList<SeenLine> expected = testsupport::referenceLines(files, markers, everyLine);
-        const QList<SeenLine> actual = testsupport::streamedLines(files, markers, everyLine, block);
+        const QList<SeenLine> expected = testsupport::referenceLines(files, markers, everyLine, bound);
+        const QList<SeenLine> actual = testsupport::streamedLines(files, markers, everyLine, block, bound);
         if (!everyLine)
             marked = actual;
         if (actual != expected) {
-            QString detail = QStringLiteral("block %1, every line %2: %3 lines, the reference %4")
+            QString detail = QStringLiteral("block %1, line bound %5, every line %2: %3 lines, the reference %4")
                                  .arg(block)
                                  .arg(everyLine)
                                  .arg(actual.size())
-                                 .arg(expected.size());
+                                 .arg(expected.size())
+                                 .arg(bound);
             const auto show = [](const QList<SeenLine> &lines, qsizetype i) {
                 return i < lines.size() ? QStringLiteral("%1 %2 [%3]")
                                               .arg(lines[i].adjacent)
@@ -57,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
     }
 
-    if (scannerMarkers) {
+    if (scannerMarkers && bound == gatewaylog::MarkedLineReader::kLineBound) {
         gatewaylog::Scanner fromMarked;
         for (const SeenLine &s : marked)
             fromMarked.feed(s.line, s.adjacent, s.found);

@@ -12,6 +12,10 @@
 
 namespace gatewaylog {
 
+// Ends a fragment taken to the end of a line that was too long to be read
+// whole (MarkedLineReader::kLineBound): the rest of the line is not in it.
+inline constexpr char16_t kCutMark[] = u"\u2026";
+
 // One entry per distinct association: the calling AE title, the character set
 // of the query and the query text, each wrapped in its marker pair, in the
 // order their lines occur: "+//+AE+///+", "*//*[CS]*///*", "-//-FROM …-///-".
@@ -36,18 +40,25 @@ public:
     // The day of the entry's newest association, from its end line's time
     // stamp; invalid when no end line of it had one.
     QDate lastDay(const QString &entry) const { return m_lastDay.value(entry); }
+    // A fragment was cut at the end of a line too long to be read whole.
+    bool cut() const { return m_cut; }
 
 private:
     QString m_entry;
     bool m_charsetTaken = false;
     bool m_skip = false;
+    bool m_cut = false;
     QStringList m_entries;
     QHash<QString, QDate> m_lastDay; // also the set of entries seen
 };
 
-// The fragments of one line: pure text rules, also for tests.
-QString callingFragment(const QString &line);
-QString charsetFragment(const QString &line);
-QString queryFragment(const QString &line);
+// The fragments of one line: pure text rules, also for tests. cut: the line
+// is the head of a longer one, so a fragment that runs to its end says so.
+QString callingFragment(const QString &line, bool cut = false);
+QString charsetFragment(const QString &line, bool cut = false);
+QString queryFragment(const QString &line, bool cut = false);
+
+// What Label3 says after reading lines too long to be read whole.
+QString cutNote();
 
 } // namespace gatewaylog

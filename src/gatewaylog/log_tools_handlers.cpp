@@ -40,6 +40,8 @@ void Form1::Command7_Click()
         item->setData(kLoggedEntryRole, entry);
         item->setData(kLoggedDayRole, scanner.lastDay(entry));
     }
+    if (scanner.cut())
+        m_ui.Label3->setText(gatewaylog::cutNote());
 }
 
 QString Form1::loggedEntry(const QListWidgetItem *item)
@@ -77,7 +79,8 @@ void Form1::Command11_Click()
             [&](QByteArrayView line, bool adjacent, quint32 found) { lookup.feed(line, adjacent, found); }, progress);
     });
     setBoxText(m_ui.Text8, lookup.text());
-    m_ui.Label3->setText(gatewaylog::OrderLookup::helpText());
+    m_ui.Label3->setText(gatewaylog::OrderLookup::helpText() +
+                         (lookup.cut() ? QStringLiteral("\r\n") + gatewaylog::cutNote() : QString()));
 }
 
 // "로그 삭제": the gateway's log files go, with the gateway stopped meanwhile.

@@ -1,61 +1,70 @@
 #include "marked_lines.h"
 
-#include "platform/bytes.h"
+#include "literal_search.h"
+
 #include "platform/error.h"
 
-#include <QFileDevice>
 #include <QIODevice>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace gatewaylog {
 
+namespace {
+
 // The last line handed over was the last line of its file.
-static constexpr qint64 kLeadsIntoNextFile = -2;
+constexpr qint64 kLeadsIntoNextFile = -2;
+// How much of the first block chooses the bytes the markers are looked for by.
+constexpr qint64 kSample = 64 * 1024;
+constexpr qint64 kThreadedBlock = 1024;
 
-struct MarkedLineReader::Impl
+struct Line
 {
-    std::vector<QByteArray> markers;
-    bool everyLine = false;
-    qint64 blockSize = 0;
-    std::vector<char> buffer;
-    // Where the line after the last one handed over begins, as an offset in
-    // the file being read; -1 when that line is not in this file. At the start
-    // of a file it is 0 when the last line handed over ended the file before.
-    qint64 afterLast = -1;
+    qint64 start;               // in the block's bytes
+    qint64 length;              // at most the line bound
+    qint64 fileStart, fileNext; // where it and the line after it begin in the file
+    quint32 found;
+};
 
-    // The line data[start, end); usable: where the whole lines in data end.
-    void handOver(const char *data, qint64 offset, qint64 start, qint64 end, qint64 usable, quint32 found,
-                  const LineHandler &onLine)
+// Bytes read at once from one file: the whole lines in [begin, usable), found
+// and cut into lines by one thread while others read and search the next.
+struct Block
+{
+    std::unique_ptr<char[]> bytes;
+    qint64 capacity = 0;
+    qint64 offset = 0; // in the file, of bytes[0]
+    qint64 begin = 0, usable = 0;
+    qint64 readTotal = 0; // of the file, once this block is read
+    // A line too long to be held: the part of it in [0, continuedTo) when it
+    // began in a block before, its head when it ends here, and the part in
+    // [startsFrom, startsTo) when one begins here. The markers of each part
+    // are found outside the lock, like those of the whole lines.
+    qint64 continuedTo = -1;
+    bool longEnds = false;
+    QByteArray longHead;
+    qint64 longStart = 0, longNext = 0;
+    qint64 startsFrom = 0, startsTo = -1;
+    quint32 continuedFound = 0, startsFound = 0;
+    std::vector<Line> lines;
+    std::vector<std::pair<qint64, int>> hits;
+
+    void reserve(qint64 size)
     {
-        onLine(QByteArrayView(data + start, end - start), offset + start == afterLast, found);
-        qint64 next = end; // the file's last line, without a line end
-        if (end < usable) {
-            next = end + 1;
-            if (next < usable && data[next] == '\n')
-                ++next;
+        if (size > capacity) {
+            bytes.reset(new char[size_t(size)]);
+            capacity = size;
         }
-        afterLast = offset + next;
     }
 };
 
-MarkedLineReader::MarkedLineReader(const QList<QByteArray> &markers, bool everyLine, qint64 blockSize)
-    : m_impl(std::make_unique<Impl>())
-{
-    m_impl->everyLine = everyLine;
-    m_impl->blockSize = qMax<qint64>(blockSize, 1);
-    // A line never holds a CR, so a marker with one is never found, like an
-    // empty one.
-    for (const QByteArray &m : markers)
-        m_impl->markers.push_back(m.contains('\r') ? QByteArray() : m);
-}
-
-MarkedLineReader::~MarkedLineReader() = default;
-
-// The last CR in data[from, size), or nullptr.
-static const char *lastCr(const char *data, qint64 from, qint64 size)
+const char *lastCr(const char *data, qint64 from, qint64 size)
 {
     for (qint64 i = size - 1; i >= from; --i) {
         if (data[i] == '\r')
@@ -64,115 +73,365 @@ static const char *lastCr(const char *data, qint64 from, qint64 size)
     return nullptr;
 }
 
+// The reading of one file: one thread at a time takes the next block of the
+// file (carrying the unfinished line over from the block before); the search
+// runs on the block outside the lock.
+struct Split
+{
+    QIODevice *file = nullptr;
+    std::vector<char> carry; // the unfinished line (it may end in the CR of its line end), or the end of a long one
+    qint64 carryOffset = 0;
+    bool inLong = false;
+    QByteArray longHead;
+    qint64 longStart = 0;
+    qint64 readTotal = 0;
+    bool eof = false;
+};
+
+} // namespace
+
+struct MarkedLineReader::Impl
+{
+    std::vector<QByteArray> markers;
+    LiteralSearch search;
+    bool everyLine = false;
+    qint64 blockSize = 0;
+    qint64 lineBound = 0;
+    qint64 overlap = 0; // the longest marker less one: what a marker may span from one block into the next
+    bool tuned = false;
+    int workers = 1;
+    std::vector<std::unique_ptr<Block>> pool; // kept from file to file
+    // Where the line after the last one handed over begins, as an offset in
+    // the file being read; -1 when that line is not in this file. At the start
+    // of a file it is 0 when the last line handed over ended the file before.
+    qint64 afterLast = -1;
+
+    Impl(std::vector<QByteArray> m) : markers(std::move(m)), search(markers) {}
+
+    void findMarkers(const char *data, qint64 size, quint32 &found) const
+    {
+        search.forEach(data, size_t(size), [&](size_t at, int i) {
+            if (!(data[at] == '\n' && at > 0 && data[at - 1] == '\r'))
+                found |= 1u << i;
+        });
+    }
+
+    void fill(Split &s, Block &b, bool first);
+    void cutIntoLines(Block &b) const;
+};
+
+void MarkedLineReader::Impl::fill(Split &s, Block &b, bool first)
+{
+    Impl &d = *this;
+    const qint64 keep = qint64(s.carry.size());
+    b.reserve(keep + d.blockSize);
+    char *data = b.bytes.get();
+    if (keep)
+        std::memcpy(data, s.carry.data(), size_t(keep));
+    const qint64 got = s.file->read(data + keep, d.blockSize);
+    if (got < 0)
+        throw platform::Error(QStringLiteral("로그 파일을 읽을 수 없습니다: %1").arg(s.file->errorString()));
+    const bool atEnd = got == 0;
+    s.readTotal += got;
+    b.readTotal = s.readTotal;
+    b.offset = s.carryOffset;
+    b.continuedTo = -1;
+    b.longEnds = false;
+    b.startsTo = -1;
+    const qint64 size = keep + got;
+    s.carry.clear();
+    if (first && !d.tuned && size >= 4096) {
+        d.search.tune(data, size_t(qMin(size, kSample)));
+        d.tuned = true;
+    }
+
+    qint64 pos = 0;
+    if (s.inLong) {
+        // Only the markers are looked for until the line ends.
+        const char *cr = static_cast<const char *>(std::memchr(data, '\r', size_t(size)));
+        const qint64 c = cr ? cr - data : size;
+        b.continuedTo = c;
+        if ((cr && (c < size - 1 || atEnd)) || atEnd) {
+            qint64 next = c;
+            if (cr) {
+                next = c + 1;
+                if (next < size && data[next] == '\n')
+                    ++next;
+            }
+            b.longEnds = true;
+            b.longHead = std::move(s.longHead);
+            b.longStart = s.longStart;
+            b.longNext = b.offset + next;
+            s.inLong = false;
+            s.longHead = QByteArray();
+            pos = next;
+        } else {
+            // A CR at the very end may be followed by the LF of its line end.
+            const qint64 tail = cr ? 1 : qMin(d.overlap, size);
+            s.carry.assign(data + size - tail, data + size);
+            s.carryOffset = b.offset + size - tail;
+            b.begin = b.usable = size;
+            return;
+        }
+    }
+
+    // Only whole lines are searched; the rest waits for the next block.
+    qint64 usable = size;
+    if (!atEnd) {
+        const char *cr = lastCr(data, pos, size);
+        if (cr == data + size - 1)
+            cr = lastCr(data, pos, size - 1);
+        usable = cr ? cr - data + 1 : pos;
+        if (cr && data[usable] == '\n')
+            ++usable;
+    }
+    b.begin = pos;
+    b.usable = usable;
+    const qint64 tail = size - usable;
+    const bool endsInCr = tail > 0 && data[size - 1] == '\r';
+    const qint64 content = tail - (endsInCr ? 1 : 0);
+    if (content > d.lineBound) {
+        // Too long to hold: its head is kept, and from here on only the
+        // markers in it are looked for.
+        s.inLong = true;
+        s.longStart = b.offset + usable;
+        s.longHead = QByteArray(data + usable, d.lineBound);
+        b.startsFrom = usable;
+        b.startsTo = usable + content;
+        const qint64 kept = endsInCr ? 1 : qMin(d.overlap, content);
+        s.carry.assign(data + size - kept, data + size);
+        s.carryOffset = b.offset + size - kept;
+    } else {
+        s.carry.assign(data + usable, data + size);
+        s.carryOffset = b.offset + usable;
+    }
+    if (atEnd)
+        s.eof = true;
+}
+
+void MarkedLineReader::Impl::cutIntoLines(Block &b) const
+{
+    const char *data = b.bytes.get();
+    b.lines.clear();
+    b.hits.clear();
+    b.continuedFound = b.startsFound = 0;
+    if (b.continuedTo >= 0)
+        findMarkers(data, b.continuedTo, b.continuedFound);
+    if (b.startsTo >= 0)
+        findMarkers(data + b.startsFrom, b.startsTo - b.startsFrom, b.startsFound);
+    if (b.usable > b.begin) {
+        search.forEach(data + b.begin, size_t(b.usable - b.begin), [&](size_t at, int i) {
+            const qint64 h = b.begin + qint64(at);
+            // A marker that starts with a LF may match across a CR LF, the
+            // end of a line, not in it.
+            if (!(data[h] == '\n' && h > 0 && data[h - 1] == '\r'))
+                b.hits.emplace_back(h, i);
+        });
+    }
+    const qint64 usable = b.usable;
+    const auto add = [&](qint64 start, qint64 end, quint32 found) {
+        qint64 next = end; // the file's last line, without a line end
+        if (end < usable) {
+            next = end + 1;
+            if (next < usable && data[next] == '\n')
+                ++next;
+        }
+        qint64 length = end - start;
+        if (length > lineBound) {
+            length = lineBound;
+            found |= kCut;
+        }
+        b.lines.push_back({start, length, b.offset + start, b.offset + next, found});
+        return next;
+    };
+    const auto lineEnd = [&](qint64 from) {
+        const void *cr = std::memchr(data + from, '\r', size_t(usable - from));
+        return cr ? static_cast<const char *>(cr) - data : usable;
+    };
+    size_t h = 0;
+    if (everyLine) {
+        for (qint64 start = b.begin; start < usable;) {
+            const qint64 end = lineEnd(start);
+            quint32 found = 0;
+            for (; h < b.hits.size() && b.hits[h].first < end; ++h)
+                found |= 1u << b.hits[h].second;
+            start = add(start, end, found);
+            if (end >= usable)
+                break;
+        }
+        return;
+    }
+    while (h < b.hits.size()) {
+        const qint64 hit = b.hits[h].first;
+        qint64 start = hit;
+        while (start > b.begin && data[start - 1] != '\r' &&
+               !(data[start - 1] == '\n' && start >= 2 && data[start - 2] == '\r'))
+            --start;
+        const qint64 end = lineEnd(hit);
+        quint32 found = 0;
+        for (; h < b.hits.size() && b.hits[h].first < end; ++h)
+            found |= 1u << b.hits[h].second; // every marker of the line
+        add(start, end, found);
+    }
+}
+
+MarkedLineReader::MarkedLineReader(const QList<QByteArray> &markers, bool everyLine, qint64 blockSize, qint64 lineBound)
+    : m_impl([&] {
+          // A line never holds a CR, so a marker with one is never found, like
+          // an empty one.
+          std::vector<QByteArray> kept;
+          for (qsizetype i = 0; i < markers.size() && i < 31; ++i)
+              kept.push_back(markers[i].contains('\r') ? QByteArray() : markers[i]);
+          return std::make_unique<Impl>(std::move(kept));
+      }())
+{
+    m_impl->everyLine = everyLine;
+    m_impl->blockSize = qMax<qint64>(blockSize, 1);
+    m_impl->lineBound = qMax<qint64>(lineBound, 1);
+    for (const QByteArray &m : m_impl->markers)
+        m_impl->overlap = qMax<qint64>(m_impl->overlap, m.size() - 1);
+    m_impl->workers = int(qBound(1u, std::thread::hardware_concurrency(), 4u));
+}
+
+MarkedLineReader::~MarkedLineReader() = default;
+
 void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Progress &progress)
 {
     Impl &d = *m_impl;
     // A line handed over at the very end of the file before leads into this one.
     const qint64 carried = d.afterLast;
     d.afterLast = carried == kLeadsIntoNextFile ? 0 : -1;
-    // One buffer for all the files: the unfinished line at the end of a block
-    // moves to the front and the next block is read behind it.
-    std::vector<char> &buffer = d.buffer;
-    qint64 held = 0;   // bytes in the buffer
-    qint64 offset = 0; // file offset of buffer[0]
-    qint64 readTotal = 0;
-    std::vector<std::pair<qint64, int>> hits; // position, marker
 
-    for (;;) {
-        if (held + d.blockSize > qint64(buffer.size()))
-            buffer.resize(static_cast<size_t>(held + d.blockSize));
-        // What was held back holds no CR but perhaps its last byte, so only
-        // from there on can a line end be new: a long line read in many
-        // blocks is searched once, not once a block.
-        const qint64 fresh = qMax<qint64>(held - 1, 0);
-        const qint64 got = file.read(buffer.data() + held, d.blockSize);
-        if (got < 0)
-            throw platform::Error(QStringLiteral("로그 파일을 읽을 수 없습니다: %1").arg(file.errorString()));
-        const bool atEnd = got == 0;
-        readTotal += got;
-        held += got;
-        const char *data = buffer.data();
-        const qint64 size = held;
+    Split split;
+    split.file = &file;
+    std::mutex mutex;
+    std::condition_variable toWorkers, toReader;
+    std::map<qint64, std::unique_ptr<Block>> ready;
+    qint64 nextIndex = 0;
+    qint64 blockCount = -1; // known once the end of the file is read
+    bool stop = false;
+    std::exception_ptr failure;
+    // Blocks in use at once: one a thread, and one more to hand over from.
+    while (d.pool.size() < size_t(d.workers + 2))
+        d.pool.push_back(std::make_unique<Block>());
 
-        // Only whole lines are searched; the rest waits for the next block.
-        qint64 usable = size;
-        if (!atEnd) {
-            const char *cr = lastCr(data, fresh, size);
-            if (!cr || cr == data + size - 1) {
-                // A CR at the very end may be followed by the LF of its line end.
-                cr = cr ? lastCr(data, fresh, size - 1) : nullptr;
-                if (!cr) {
-                    if (progress)
-                        progress(readTotal);
-                    continue;
-                }
-            }
-            usable = cr - data + 1;
-            if (data[usable] == '\n')
-                ++usable;
-        }
-
-        if (d.everyLine) {
-            for (qint64 start = 0; start < usable;) {
-                const void *cr = std::memchr(data + start, '\r', static_cast<size_t>(usable - start));
-                const qint64 end = cr ? static_cast<const char *>(cr) - data : usable;
-                quint32 found = 0;
-                for (size_t i = 0; i < d.markers.size(); ++i) {
-                    const QByteArray &m = d.markers[i];
-                    if (!m.isEmpty() && platform::findBytes(data + start, static_cast<size_t>(end - start),
-                                                            m.constData(), static_cast<size_t>(m.size())))
-                        found |= 1u << i;
-                }
-                d.handOver(data, offset, start, end, usable, found, onLine);
-                start = d.afterLast - offset;
-                if (end >= usable)
-                    break;
-            }
-        } else {
-            hits.clear();
-            for (size_t i = 0; i < d.markers.size(); ++i) {
-                const QByteArray &marker = d.markers[i];
-                if (marker.isEmpty())
-                    continue;
-                for (const char *from = data;;) {
-                    const char *hit = platform::findBytes(from, static_cast<size_t>(data + usable - from),
-                                                          marker.constData(), static_cast<size_t>(marker.size()));
-                    if (!hit)
-                        break;
-                    // A marker that starts with a LF may match across a CR LF,
-                    // the end of a line, not in it.
-                    if (!(*hit == '\n' && hit > data && hit[-1] == '\r'))
-                        hits.emplace_back(hit - data, int(i));
-                    from = hit + 1;
-                }
-            }
-            std::sort(hits.begin(), hits.end());
-            for (size_t h = 0; h < hits.size();) {
-                const qint64 hit = hits[h].first;
-                qint64 start = hit;
-                while (start > 0 && data[start - 1] != '\r' &&
-                       !(data[start - 1] == '\n' && start >= 2 && data[start - 2] == '\r'))
-                    --start;
-                const void *cr = std::memchr(data + hit, '\r', static_cast<size_t>(usable - hit));
-                const qint64 end = cr ? static_cast<const char *>(cr) - data : usable;
-                quint32 found = 0;
-                for (; h < hits.size() && hits[h].first < end; ++h)
-                    found |= 1u << hits[h].second; // every marker of the line
-                d.handOver(data, offset, start, end, usable, found, onLine);
-            }
-        }
+    const auto handOver = [&](QByteArrayView line, qint64 start, qint64 next, quint32 found) {
+        onLine(line, start == d.afterLast, found);
+        d.afterLast = next;
+    };
+    quint32 longFound = 0; // the markers of the long line being read, so far
+    const auto deliver = [&](Block &b) {
+        if (b.continuedTo >= 0)
+            longFound |= b.continuedFound;
+        if (b.longEnds && (longFound || d.everyLine))
+            handOver(QByteArrayView(b.longHead), b.longStart, b.longNext, longFound | kCut);
+        for (const Line &l : b.lines)
+            handOver(QByteArrayView(b.bytes.get() + l.start, l.length), l.fileStart, l.fileNext, l.found);
+        if (b.startsTo >= 0)
+            longFound = b.startsFound;
         if (progress)
-            progress(readTotal);
-        if (atEnd)
-            break;
-        std::memmove(buffer.data(), buffer.data() + usable, static_cast<size_t>(held - usable));
-        held -= usable;
-        offset += usable;
+            progress(b.readTotal);
+        b.longHead = QByteArray();
+    };
+    const auto finish = [&] {
+        if (split.readTotal == 0)
+            d.afterLast = carried; // an empty file leaves the lines before it as they were
+        else
+            d.afterLast = d.afterLast == split.readTotal ? kLeadsIntoNextFile : -1;
+    };
+
+    // Blocks so small that handing them between threads costs more than
+    // searching them (tests) are read on this thread alone.
+    if (d.blockSize < kThreadedBlock) {
+        Block &b = *d.pool.front();
+        for (qint64 k = 0; !split.eof; ++k) {
+            d.fill(split, b, k == 0);
+            d.cutIntoLines(b);
+            deliver(b);
+        }
+        finish();
+        return;
     }
-    if (readTotal == 0)
-        d.afterLast = carried; // an empty file leaves the lines before it as they were
-    else
-        d.afterLast = d.afterLast == readTotal ? kLeadsIntoNextFile : -1;
+
+    const auto work = [&] {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            toWorkers.wait(lock, [&] { return stop || split.eof || !d.pool.empty(); });
+            if (stop || split.eof)
+                return;
+            std::unique_ptr<Block> b = std::move(d.pool.back());
+            d.pool.pop_back();
+            const qint64 index = nextIndex++;
+            try {
+                d.fill(split, *b, index == 0);
+                if (split.eof)
+                    blockCount = nextIndex;
+                lock.unlock();
+                d.cutIntoLines(*b);
+                lock.lock();
+            } catch (...) {
+                if (!lock.owns_lock())
+                    lock.lock();
+                if (!failure)
+                    failure = std::current_exception();
+                stop = true;
+            }
+            ready[index] = std::move(b);
+            toReader.notify_all();
+            toWorkers.notify_all();
+        }
+    };
+    std::vector<std::thread> threads;
+    // Whatever ends the reading, the threads end before it goes on.
+    struct Join
+    {
+        std::vector<std::thread> &threads;
+        std::mutex &mutex;
+        bool &stop;
+        std::condition_variable &toWorkers;
+        ~Join()
+        {
+            {
+                std::lock_guard lock(mutex);
+                stop = true;
+            }
+            toWorkers.notify_all();
+            for (std::thread &t : threads)
+                t.join();
+        }
+    } join{threads, mutex, stop, toWorkers};
+    for (int i = 0; i < d.workers; ++i)
+        threads.emplace_back(work);
+
+    for (qint64 k = 0;; ++k) {
+        std::unique_ptr<Block> b;
+        {
+            std::unique_lock lock(mutex);
+            toReader.wait(lock, [&] { return failure || ready.count(k) || (blockCount >= 0 && k >= blockCount); });
+            if (failure)
+                std::rethrow_exception(failure);
+            if (!ready.count(k))
+                break;
+            b = std::move(ready[k]);
+            ready.erase(k);
+        }
+        deliver(*b);
+        std::lock_guard lock(mutex);
+        d.pool.push_back(std::move(b));
+        toWorkers.notify_one();
+    }
+    {
+        std::lock_guard lock(mutex);
+        stop = true;
+    }
+    toWorkers.notify_all();
+    for (std::thread &t : threads)
+        t.join();
+    threads.clear();
+    for (auto &[index, b] : ready)
+        d.pool.push_back(std::move(b));
+
+    finish();
 }
 
 } // namespace gatewaylog

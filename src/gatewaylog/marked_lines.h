@@ -12,31 +12,40 @@ class QIODevice;
 namespace gatewaylog {
 
 // Streams the gateway's log files and hands over, raw, the lines that hold one
-// of a few ASCII markers. The blocks read are searched for each marker as a
-// whole, so the lines between hits are never looked at one by one, and the
-// memory used does not grow with the files.
+// of a few ASCII markers. The blocks read are searched for all the markers in
+// one pass, on as many threads as the machine has cores (up to a few), and the
+// lines are handed over on the caller's thread in file order; only the lines
+// that hold a marker are looked at one by one. Memory stays bounded whatever
+// the files hold, a file without any line end included.
 //
 // A line ends at CR LF or at a lone CR. For each line handed over, `adjacent`
 // tells whether it directly follows the line handed over before it (also
 // across the end of one file and the start of the next), which is all the
 // readers need to know about the lines in between; `found` has bit i set when
-// the line holds marker i.
+// the line holds marker i anywhere, and kCut when the line is longer than the
+// line bound: then only its first lineBound bytes are handed over.
 class MarkedLineReader final
 {
 public:
-    static constexpr qint64 kBlockSize = 4 * 1024 * 1024;
+    static constexpr qint64 kBlockSize = 256 * 1024; // read while the last block is still in the cache
+    // No line the gateway writes comes near it.
+    static constexpr qint64 kLineBound = 64 * 1024;
+    static constexpr quint32 kCut = 1u << 31;
 
     using LineHandler = std::function<void(QByteArrayView line, bool adjacent, quint32 found)>;
     using Progress = std::function<void(qint64 bytes)>;
 
     // everyLine: hand over every line, marked or not. An empty marker, or one
-    // that holds a CR, is never found. At most 32 markers.
-    // blockSize: how much is read at a time (tests use small blocks).
-    MarkedLineReader(const QList<QByteArray> &markers, bool everyLine, qint64 blockSize = kBlockSize);
+    // that holds a CR, is never found. At most 31 markers.
+    // blockSize: how much is read at a time; lineBound: the longest line
+    // handed over whole (tests use small ones of both).
+    MarkedLineReader(const QList<QByteArray> &markers, bool everyLine, qint64 blockSize = kBlockSize,
+                     qint64 lineBound = kLineBound);
     ~MarkedLineReader();
 
     // Reads one file to the end it has now. progress is told the bytes read
-    // after each block. Throws platform::Error when the file cannot be read.
+    // after each block. Throws platform::Error when the file cannot be read;
+    // what onLine throws ends the reading and goes on to the caller.
     void read(QIODevice &file, const LineHandler &onLine, const Progress &progress = {});
 
 private:

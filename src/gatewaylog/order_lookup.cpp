@@ -1,6 +1,8 @@
 #include "order_lookup.h"
 
 #include "log_format.h"
+#include "log_scanner.h"
+#include "marked_lines.h"
 
 #include "platform/codepage.h"
 
@@ -21,11 +23,12 @@ QList<QByteArray> OrderLookup::markers() const
             kPatientIdMarker,
             kResponseMarker,
             kEndMarker,
+            kSuccessMarker,
             m_escapedCalling == m_calling ? QByteArray() : platform::toAnsi(m_escapedCalling)};
 }
 
 namespace {
-enum : quint32 { Calling = 1, View = 2, PatientId = 4, Response = 8, End = 16, EscapedCalling = 32 };
+enum : quint32 { Calling = 1, View = 2, PatientId = 4, Response = 8, End = 16, Success = 32, EscapedCalling = 64 };
 }
 
 void OrderLookup::feed(QByteArrayView raw, bool adjacent, quint32 found)
@@ -42,9 +45,13 @@ void OrderLookup::feed(QByteArrayView raw, bool adjacent, quint32 found)
             m_text += QStringLiteral("    환자 번호 : ") + format::unescape(format::trimBlanks(line.mid(39, 35))) +
                       QStringLiteral("\r\n");
         }
-        if (m_tally == 2 && (found & Response) && raw.contains(kSuccessMarker)) {
+        // "(Success)" anywhere in the line, also past the head of a cut one.
+        if (m_tally == 2 && (found & Response) && (found & Success)) {
             const QString line = platform::fromAnsi(raw.toByteArray());
-            m_text += line.left(23) + line.mid(52) + QStringLiteral("\r\n\r\n");
+            const bool cut = found & MarkedLineReader::kCut;
+            m_text += line.left(23) + line.mid(52) + (cut ? QString::fromUtf16(kCutMark) : QString()) +
+                      QStringLiteral("\r\n\r\n");
+            m_cut = m_cut || cut;
         }
     }
     m_skip = false;

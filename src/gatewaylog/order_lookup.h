@@ -24,6 +24,8 @@ public:
     // found: which of markers() the line holds (bit i for marker i).
     void feed(QByteArrayView line, bool adjacent, quint32 found);
     const QString &text() const { return m_text; }
+    // A response line listed was cut at the end of a line too long to be read whole.
+    bool cut() const { return m_cut; }
 
     static QString helpText();
 
@@ -33,6 +35,7 @@ private:
     QString m_view;
     int m_tally = -1; // -1: not the device; else the lines naming the view so far
     bool m_skip = false;
+    bool m_cut = false;
     QString m_text;
 };
 

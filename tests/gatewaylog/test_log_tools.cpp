@@ -227,13 +227,34 @@ private Q_SLOTS:
             {u"+//+\tCT01\u3000+///+*//*\t[ISO_IR 100]\u3000*///*"_s});
         row("values as logged", {file({fmt::callingLine(at(1), u"CT(1)+///+"_s), fmt::endLine(at(1))})},
             {u"+//+CT\\x281\\x29+\\x2F\\x2F\\x2F++///+"_s});
+        // A line longer than the bound: its fragment is cut there and says so.
+        const qsizetype bound = gatewaylog::MarkedLineReader::kLineBound;
+        QStringList longQuery = mrLines;
+        const QString conditions = u" AND x = 'ABCDEFGHIJ'"_s.repeated(bound / 10);
+        longQuery[3] += conditions;
+        const QString head = longQuery[3].left(bound);
+        row("a long line is cut", {file(longQuery)},
+            {mr.left(mr.indexOf(u"-//-"_s)) + u"-//-"_s + head.mid(head.indexOf(u"FROM"_s)) + u"…-///-"_s});
+        // Without CR the whole file is one line, of which the head is read.
+        QStringList lfOnly;
+        for (int i = 0; lfOnly.join(u'\n').size() <= bound; ++i)
+            lfOnly << mrLines;
+        const QString oneLine = lfOnly.join(u'\n');
+        const QString afterCalling = oneLine.left(bound).mid(oneLine.indexOf(u"Calling AP Title:"_s) + 17);
+        row("a file without CR", {file({oneLine}, "")}, {u"+//+"_s + afterCalling.trimmed() + u"…+///+"_s});
+        const QString shortFile = mrLines.join(u'\n');
+        row("a short file without CR is read whole", {file(mrLines, "\n")},
+            {u"+//+"_s + shortFile.mid(shortFile.indexOf(u"Calling AP Title:"_s) + 17).trimmed() + u"+///+"_s});
     }
 
     void scanner()
     {
         QFETCH(QList<QByteArray>, files);
         QFETCH(QStringList, entries);
-        QCOMPARE(scan(files), entries);
+        gatewaylog::Scanner scanner;
+        run(scanner, gatewaylog::Scanner::markers(), files);
+        QCOMPARE(scanner.entries(), entries);
+        QCOMPARE(scanner.cut(), entries.join(QString()).contains(u"…"_s));
     }
 
     void inspector_data()
@@ -333,6 +354,13 @@ private Q_SLOTS:
         plain.first() += u"(1)"_s;
         row("title as it stands", {file(plain)}, u"CT(1)"_s, u"VMWL"_s,
             u"    환자 번호 : [P1]\r\n<2019-09-16 14:01:19> : 2 (Success)\r\n\r\n"_s);
+        // "(Success)" past the bound still counts; the line is listed up to the bound.
+        QStringList longResponse = mr;
+        const qsizetype bound = gatewaylog::MarkedLineReader::kLineBound;
+        longResponse[6] = fmt::line(at(1), fmt::responseText(3, u"x"_s.repeated(bound) + u") (Success"_s));
+        row("a long response line is cut", {file(longResponse)}, u"MR01"_s, u"VMWL_KK_MR01"_s,
+            u"    환자 번호 : [P1]\r\n    환자 번호 : [P2]\r\n<2019-09-16 14:01:19> : 3 ("_s +
+                u"x"_s.repeated(bound - 56) + u"…\r\n\r\n"_s);
     }
 
     void lookup()
@@ -344,6 +372,7 @@ private Q_SLOTS:
         gatewaylog::OrderLookup lookup(ae, view);
         run(lookup, lookup.markers(), files, lookup.needsEveryLine());
         QCOMPARE(lookup.text(), expected);
+        QCOMPARE(lookup.cut(), expected.contains(u"…"_s));
     }
 
     // The streaming reader against the plain reference, in blocks of every size.
@@ -361,6 +390,9 @@ private Q_SLOTS:
         QTest::newRow("two markers, one line") << QList<QByteArray>{"MARK END MARK\r\nMARK\r\n"};
         QTest::newRow("empty lines") << QList<QByteArray>{"\r\n\r\nEND\r\n\r\nMARK\r\n\r"};
         QTest::newRow("starts with LF") << QList<QByteArray>{"\nMARK\r\n"};
+        QTest::newRow("long lines, markers past the head")
+            << QList<QByteArray>{"0123456789 END\r\nshort MARK\r\n0123456789MARK", "\nMA", "RK 0123456789\r\nMARK\r"};
+        QTest::newRow("no CR at all") << QList<QByteArray>{"MARK\n0123456789\nEND\n0123456789\n"};
     }
 
     void examples()
@@ -370,10 +402,14 @@ private Q_SLOTS:
         // of a line end.
         const QList<QByteArray> markers{"MARK", "END", "", "\rMARK", "END\r", "\nMARK"};
         for (bool everyLine : {false, true}) {
-            const auto expected = testsupport::referenceLines(files, markers, everyLine);
-            for (qint64 block : {1, 2, 3, 5, 8, 4096}) {
-                const auto actual = testsupport::streamedLines(files, markers, everyLine, block);
-                QVERIFY2(actual == expected, qPrintable(u"block %1, every line %2"_s.arg(block).arg(everyLine)));
+            for (qint64 bound : {qint64(1), qint64(5), qint64(12), gatewaylog::MarkedLineReader::kLineBound}) {
+                const auto expected = testsupport::referenceLines(files, markers, everyLine, bound);
+                for (qint64 block : {1, 2, 3, 5, 8, 4096}) {
+                    const auto actual = testsupport::streamedLines(files, markers, everyLine, block, bound);
+                    QVERIFY2(
+                        actual == expected,
+                        qPrintable(u"block %1, every line %2, line bound %3"_s.arg(block).arg(everyLine).arg(bound)));
+                }
             }
         }
     }
@@ -455,6 +491,20 @@ private Q_SLOTS:
         app.act(u"click Command7"_s);
         QVERIFY(app.items(u"List3"_s).isEmpty());
         QVERIFY(app.messages().isEmpty());
+    }
+
+    // A log line past the bound: the scan cuts its entry there and says so in Label3.
+    void cutLineSaid()
+    {
+        AppHarness app(AppHarness::LoggedIn);
+        const QString ae = u"LONG"_s + u"x"_s.repeated(gatewaylog::MarkedLineReader::kLineBound);
+        app.site().writeBytes(u"drives/c/RUDIVUV/Log/ZORadoDidService_20261207.log"_s,
+                              file({u"started"_s, fmt::callingLine(at(1), ae), fmt::endLine(at(1))}));
+        app.act(u"click Command7"_s);
+        const QStringList cut = app.items(u"List3"_s).filter(u"+//+LONG"_s);
+        QCOMPARE(cut.size(), 1);
+        QVERIFY(cut.at(0).endsWith(u"x…+///+"_s));
+        QCOMPARE(app.text(u"Label3"_s), gatewaylog::cutNote());
     }
 
     // "로그 삭제": which files go, and whether the gateway is restarted around it.

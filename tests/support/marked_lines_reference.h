@@ -9,7 +9,8 @@
 
 // The streaming marked-line reader, and the plain reference it must agree
 // with: split every file into lines, number them across files, hand over the
-// marked ones. The reader's tests and its fuzzer both compare the two.
+// marked ones, a line longer than the bound as its head with the markers of
+// the whole line. The reader's tests and its fuzzer both compare the two.
 namespace testsupport {
 
 struct SeenLine
@@ -20,7 +21,8 @@ struct SeenLine
     bool operator==(const SeenLine &o) const = default;
 };
 
-inline QList<SeenLine> referenceLines(const QList<QByteArray> &files, const QList<QByteArray> &markers, bool everyLine)
+inline QList<SeenLine> referenceLines(const QList<QByteArray> &files, const QList<QByteArray> &markers, bool everyLine,
+                                      qint64 lineBound = gatewaylog::MarkedLineReader::kLineBound)
 {
     QList<SeenLine> seen;
     qint64 number = 0;
@@ -33,7 +35,10 @@ inline QList<SeenLine> referenceLines(const QList<QByteArray> &files, const QLis
                     found |= 1u << i;
             }
             if (found || everyLine) {
-                seen.append({line, number == last + 1, found});
+                if (line.size() > lineBound)
+                    seen.append({line.left(lineBound), number == last + 1, found | gatewaylog::MarkedLineReader::kCut});
+                else
+                    seen.append({line, number == last + 1, found});
                 last = number;
             }
             ++number;
@@ -43,10 +48,10 @@ inline QList<SeenLine> referenceLines(const QList<QByteArray> &files, const QLis
 }
 
 inline QList<SeenLine> streamedLines(const QList<QByteArray> &files, const QList<QByteArray> &markers, bool everyLine,
-                                     qint64 block)
+                                     qint64 block, qint64 lineBound = gatewaylog::MarkedLineReader::kLineBound)
 {
     QList<SeenLine> seen;
-    gatewaylog::MarkedLineReader reader(markers, everyLine, block);
+    gatewaylog::MarkedLineReader reader(markers, everyLine, block, lineBound);
     for (QByteArray file : files) {
         QBuffer device(&file);
         device.open(QIODevice::ReadOnly);
