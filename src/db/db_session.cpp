@@ -72,12 +72,20 @@ Backend &DbSession::backend()
     return *m_backend;
 }
 
-StatementError::StatementError(const QString &text, QString statement)
-    : platform::Error(text), m_serverText(text), m_statement(std::move(statement))
+// The server's own words without the statement: the embedded archive names it
+// in its text, SQL Server never does.
+static QString withoutStatement(QString text, const QString &statement)
 {
-    const QString tail = QStringLiteral("\n") + m_statement;
-    if (m_serverText.endsWith(tail))
-        m_serverText.chop(tail.size());
+    const QString tail = QStringLiteral("\n") + statement;
+    if (text.endsWith(tail))
+        text.chop(tail.size());
+    return text;
+}
+
+StatementError::StatementError(const QString &text, QString statement)
+    : platform::Error(withoutStatement(text, statement) + QStringLiteral("\n") + statement),
+      m_serverText(withoutStatement(text, statement)), m_statement(std::move(statement))
+{
 }
 
 Recordset DbSession::open(const QString &sql)

@@ -72,7 +72,7 @@ private:
 };
 
 // A statement the database refused: its text() is the database's text followed
-// by the statement, as the backends report it.
+// by the statement, whichever backend refused it.
 class StatementError final : public platform::Error
 {
 public:
