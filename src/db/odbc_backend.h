@@ -2,6 +2,8 @@
 
 #include "backend.h"
 
+class QSqlError;
+
 namespace db {
 
 // SQL Server through Qt's ODBC driver.
@@ -19,9 +21,13 @@ public:
     void rollback() override;
     bool isOpen() const override;
     void close() override;
+    bool lost() const override { return m_lost; }
 
 private:
+    [[noreturn]] void fail(const QSqlError &error);
+
     QString m_name;
+    bool m_lost = false;
 };
 
 } // namespace db

@@ -87,7 +87,8 @@ void TestSite::writeWireDbIni(const QByteArray &embeddedIni) const
 
 void TestSite::setWireFaults(const QByteArray &lines) const
 {
-    writeBytes(QStringLiteral(".wire/faults"), lines);
+    if (m_wire)
+        writeBytes(QStringLiteral(".wire/faults"), lines);
 }
 
 QString TestSite::file(const QString &relative) const

@@ -25,6 +25,7 @@ public:
     bool wire() const { return m_wire != nullptr; }
     static bool wireRun() { return qEnvironmentVariable("KZ_WIRE") == QLatin1String("1"); }
     // Faults for the server, one a line (see tests/tds/tds_server.cpp); empty: none.
+    // Nothing on a site opened directly.
     void setWireFaults(const QByteArray &lines) const;
 
     const QString &dir() const { return m_dirPath; }

@@ -15,6 +15,7 @@
 //   drop-after-rows N [TEXT]    the connection closes after N rows of a result
 //   drop-at-batch [TEXT]        the connection closes when such a batch arrives
 //   silent-login                a login is read and never answered
+//   no-database                 a login is refused: the archive cannot be opened (error 4060)
 //   delay-ms N                  every answer waits N ms (an attention cuts it short)
 // where TEXT, when given, limits the fault to batches containing it.
 
@@ -70,6 +71,7 @@ struct Faults
     int dropAfterRows = -1;
     bool dropAtBatch = false;
     bool silentLogin = false;
+    bool noDatabase = false;
     int delayMs = 0;
 };
 
@@ -98,6 +100,8 @@ Faults readFaults(const QString &batch)
             faults.dropAtBatch = true;
         else if (name == QLatin1String("silent-login"))
             faults.silentLogin = true;
+        else if (name == QLatin1String("no-database"))
+            faults.noDatabase = true;
         else if (name == QLatin1String("delay-ms"))
             faults.delayMs = number.toInt();
     }
@@ -424,7 +428,8 @@ private:
             reply(out.bytes);
             return false;
         }
-        if (!database.isEmpty() && database.compare(QStringLiteral("QoRVA_Clinic"), Qt::CaseInsensitive) != 0) {
+        if (readFaults(QString()).noDatabase ||
+            (!database.isEmpty() && database.compare(QStringLiteral("QoRVA_Clinic"), Qt::CaseInsensitive) != 0)) {
             message(
                 out, true, 4060, 1, 11,
                 QStringLiteral("Cannot open database \"%1\" requested by the login. The login failed.").arg(database));
