@@ -18,6 +18,9 @@ public:
     virtual void commit() = 0;
     virtual void rollback() = 0;
     virtual bool isOpen() const = 0;
+    // The link to the server broke (it dropped the connection): nothing more
+    // can run on this connection.
+    virtual bool lost() const { return false; }
     virtual void close() = 0;
 };
 

@@ -20,6 +20,9 @@ bool DbSession::connect(const QString &appDir, const QDate &today, OpenMode mode
 {
     m_backend.reset();
     m_lastError.clear();
+    m_appDir = appDir;
+    m_today = today;
+    m_mode = mode;
     try {
         const QString server = readDbIniLine(appDir, 1);
         const QString password = readDbIniLine(appDir, 2);
@@ -67,17 +70,29 @@ bool DbSession::isOpen() const
 
 Backend &DbSession::backend()
 {
+    // The statement that met the broken link failed with the server's words;
+    // the next one gets a new connection (the statement is never sent twice).
+    if (m_backend && m_backend->lost() && !m_appDir.isEmpty() && !connect(m_appDir, m_today, m_mode))
+        throw platform::Error(QStringLiteral("데이터베이스 연결이 끊어져 다시 연결하지 못했습니다.\n") + m_lastError);
     if (!isOpen())
         throw platform::Error(QStringLiteral("데이터베이스에 연결되어 있지 않습니다."));
     return *m_backend;
 }
 
-StatementError::StatementError(const QString &text, QString statement)
-    : platform::Error(text), m_serverText(text), m_statement(std::move(statement))
+// The server's own words without the statement: the embedded archive names it
+// in its text, SQL Server never does.
+static QString withoutStatement(QString text, const QString &statement)
 {
-    const QString tail = QStringLiteral("\n") + m_statement;
-    if (m_serverText.endsWith(tail))
-        m_serverText.chop(tail.size());
+    const QString tail = QStringLiteral("\n") + statement;
+    if (text.endsWith(tail))
+        text.chop(tail.size());
+    return text;
+}
+
+StatementError::StatementError(const QString &text, QString statement)
+    : platform::Error(withoutStatement(text, statement) + QStringLiteral("\n") + statement),
+      m_serverText(withoutStatement(text, statement)), m_statement(std::move(statement))
+{
 }
 
 Recordset DbSession::open(const QString &sql)

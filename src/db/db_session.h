@@ -37,6 +37,7 @@ public:
     bool connect(const QString &appDir, const QDate &today, OpenMode mode = OpenMode::CreateDemo);
     // CloseDatabase.
     void close();
+    // Open, or lost by the server and made anew before the next statement.
     bool isOpen() const;
 
     // ExecuteSql: runs a statement; rows it returns are discarded.
@@ -65,6 +66,12 @@ public:
 private:
     Backend &backend();
 
+    // Where connect() found the archive: a connection the server dropped is
+    // made anew from there before the next statement.
+    QString m_appDir;
+    QDate m_today;
+    OpenMode m_mode = OpenMode::CreateDemo;
+
     std::unique_ptr<Backend> m_backend;
     QStringList m_journal;
     QString m_connectionString;
@@ -72,7 +79,7 @@ private:
 };
 
 // A statement the database refused: its text() is the database's text followed
-// by the statement, as the backends report it.
+// by the statement, whichever backend refused it.
 class StatementError final : public platform::Error
 {
 public:

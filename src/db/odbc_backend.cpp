@@ -3,6 +3,7 @@
 #include "platform/error.h"
 
 #include <QAtomicInt>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -18,6 +19,31 @@ static QString errorText(const QSqlError &error)
     if (!error.driverText().isEmpty() && !text.contains(error.driverText()))
         text += QStringLiteral("\n") + error.driverText();
     return text;
+}
+
+// The connection is gone. QODBC hands over the driver's native error number and
+// text, not the SQLSTATE (08S01), so the drivers' own numbers are named: FreeTDS's
+// read, write, end-of-file and dead-connection errors, the native client's TCP
+// provider (10053, 10054, 233), and the text every driver gives a dead link.
+static bool isLinkFailure(const QSqlError &error)
+{
+    static const QStringList numbers{QStringLiteral("20002"), QStringLiteral("20004"), QStringLiteral("20006"),
+                                     QStringLiteral("20009"), QStringLiteral("20017"), QStringLiteral("20047"),
+                                     QStringLiteral("10053"), QStringLiteral("10054"), QStringLiteral("233")};
+    const QStringList codes = error.nativeErrorCode().split(QRegularExpression(QStringLiteral("[ ;]")));
+    for (const QString &code : codes) {
+        if (numbers.contains(code))
+            return true;
+    }
+    return error.databaseText().contains(QLatin1String("Communication link failure"), Qt::CaseInsensitive) ||
+           error.databaseText().contains(QLatin1String("TCP Provider"), Qt::CaseInsensitive);
+}
+
+void OdbcBackend::fail(const QSqlError &error)
+{
+    if (isLinkFailure(error))
+        m_lost = true;
+    throw platform::Error(errorText(error));
 }
 
 OdbcBackend::OdbcBackend(const QString &odbcConnectionString, int loginTimeoutSeconds)
@@ -116,30 +142,36 @@ Recordset OdbcBackend::execute(const QString &sql)
     QSqlQuery query(database);
     query.setForwardOnly(true);
     if (!query.exec(sql))
-        throw platform::Error(errorText(query.lastError()));
+        fail(query.lastError());
     QueryCursor cursor(query);
-    return readResults(cursor);
+    try {
+        return readResults(cursor);
+    } catch (const platform::Error &) {
+        if (isLinkFailure(query.lastError()))
+            m_lost = true;
+        throw;
+    }
 }
 
 void OdbcBackend::begin()
 {
     QSqlDatabase database = QSqlDatabase::database(m_name, false);
     if (!database.transaction())
-        throw platform::Error(errorText(database.lastError()));
+        fail(database.lastError());
 }
 
 void OdbcBackend::commit()
 {
     QSqlDatabase database = QSqlDatabase::database(m_name, false);
     if (!database.commit())
-        throw platform::Error(errorText(database.lastError()));
+        fail(database.lastError());
 }
 
 void OdbcBackend::rollback()
 {
     QSqlDatabase database = QSqlDatabase::database(m_name, false);
     if (!database.rollback())
-        throw platform::Error(errorText(database.lastError()));
+        fail(database.lastError());
 }
 
 bool OdbcBackend::isOpen() const

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+class QSqlError;
+
 namespace db {
 
 // A statement's answer as the driver hands it over: results one after the
@@ -42,9 +44,13 @@ public:
     void rollback() override;
     bool isOpen() const override;
     void close() override;
+    bool lost() const override { return m_lost; }
 
 private:
+    [[noreturn]] void fail(const QSqlError &error);
+
     QString m_name;
+    bool m_lost = false;
 };
 
 } // namespace db

@@ -448,6 +448,39 @@ private Q_SLOTS:
         QVERIFY(app.items(u"List4"_s).isEmpty());
     }
 
+    // Through the wire, faults of the server at the window: an error after some
+    // rows leaves the lists empty, never short; a dropped connection is said and
+    // the next operation works; a login never answered is "DB 연결 실패".
+    void wireFaults()
+    {
+        if (!TestSite::wireRun())
+            QSKIP("the archive is opened directly in this run");
+        {
+            AppHarness app(AppHarness::AtLogin,
+                           [](TestSite &site) { site.setWireFaults("error-after-rows 3 Tuser\n"); });
+            app.login();
+            QVERIFY(!app.messages().isEmpty());
+            QVERIFY2(lastMessage(app).contains(u"계정"_s), qPrintable(lastMessage(app)));
+            QVERIFY(app.items(u"Combo1"_s).isEmpty());
+            QVERIFY(app.items(u"List1"_s).isEmpty());
+
+            app.site().setWireFaults("drop-at-batch THANCONVERT\n");
+            app.act(u"type Text16 마이클\nclick Command9"_s);
+            const qsizetype shown = app.messages().size();
+            QVERIFY(shown >= 2);
+            QCOMPARE(app.text(u"Text18"_s), QString());
+            app.site().setWireFaults({});
+            app.act(u"click Command9"_s);
+            QCOMPARE(app.messages().size(), shown);
+            QCOMPARE(app.text(u"Text18"_s), u"MICHAEL"_s);
+            QVERIFY(!app.ended());
+        }
+        AppHarness app(AppHarness::AtLogin, [](TestSite &site) { site.setWireFaults("silent-login\n"); });
+        app.login();
+        QCOMPARE(lastMessage(app), u"DB 연결 실패"_s);
+        QVERIFY(app.ended());
+    }
+
     // The first account is listed nowhere, the second as a source only, however few there are.
     void fewAccounts()
     {

@@ -62,6 +62,17 @@ class TestConnection : public QObject
 {
     Q_OBJECT
 
+    static bool wireAvailable()
+    {
+#ifdef KZ_ODBC_SYSINI
+        qputenv("ODBCSYSINI", KZ_ODBC_SYSINI);
+        qputenv("KALDEN_ODBC_DRIVER", "FreeTDS");
+        return QSqlDatabase::isDriverAvailable(u"QODBC"_s);
+#else
+        return false;
+#endif
+    }
+
 private Q_SLOTS:
     // A fetch that fails is a failure, never a shorter answer.
     void odbcResults_data()
@@ -169,6 +180,102 @@ private Q_SLOTS:
         QCOMPARE(db::odbcDriverName(), u"ODBC Driver 18 for SQL Server"_s);
         qunsetenv("KALDEN_ODBC_DRIVER");
         QCOMPARE(db::odbcDriverName(), u"FreeTDS"_s);
+    }
+
+    // The production path (QODBC, unixODBC, FreeTDS) against the TDS server in
+    // front of the demo archive, with faults it is told to inject. A failed
+    // statement never gives a short result; the session works again after it.
+    void wireFaults_data()
+    {
+        QTest::addColumn<QByteArray>("faults");
+        QTest::addColumn<QString>("serverText"); // what the failure says; empty: no failure
+        QTest::newRow("none") << QByteArray() << QString();
+        QTest::newRow("error after 2 rows")
+            << QByteArray("error-after-rows 2 Tuser\n") << u"Injected failure after 2 rows."_s;
+        QTest::newRow("error before the first row")
+            << QByteArray("error-after-rows 0 Tuser\n") << u"Injected failure after 0 rows."_s;
+        QTest::newRow("dropped after 2 rows") << QByteArray("drop-after-rows 2 Tuser\n") << u"[FreeTDS]"_s;
+        QTest::newRow("dropped between statements") << QByteArray("drop-at-batch Tuser\n") << u"[FreeTDS]"_s;
+    }
+
+    void wireFaults()
+    {
+        QFETCH(QByteArray, faults);
+        QFETCH(QString, serverText);
+        if (!wireAvailable())
+            QSKIP("no TDS server or FreeTDS here");
+        TestSite site;
+        site.startWire();
+        db::DbSession session;
+        QVERIFY2(session.connect(site.dir(), site.today()), qPrintable(session.lastError()));
+        const QString list = u"Select user_key, user_name From Tuser Order by user_key"_s;
+        const int users = session.open(list).recordCount();
+        QVERIFY(users > 3);
+
+        site.setWireFaults(faults);
+        try {
+            const db::Recordset result = session.open(list);
+            QVERIFY2(serverText.isEmpty(), "a failed result was returned as a success");
+            QCOMPARE(result.recordCount(), users);
+        } catch (const db::StatementError &e) {
+            QVERIFY2(!serverText.isEmpty(), qPrintable(e.text()));
+            QVERIFY2(e.serverText().contains(serverText), qPrintable(e.serverText()));
+            QCOMPARE(e.statement(), list);
+        }
+        site.setWireFaults({});
+        // Whatever came before, the next statement runs; a transaction too.
+        QCOMPARE(session.open(list).recordCount(), users);
+        {
+            db::Transaction transaction(session);
+            session.executeSql(u"Update Tuser Set user_name = '변경' Where user_key = 1"_s);
+        }
+        QVERIFY(session.queryScalar(u"Select user_name From Tuser Where user_key = 1"_s) != u"변경"_s);
+        db::Transaction transaction(session);
+        session.executeSql(u"Update Tuser Set user_name = '변경' Where user_key = 1"_s);
+        transaction.commit();
+        QCOMPARE(session.queryScalar(u"Select user_name From Tuser Where user_key = 1"_s), u"변경"_s);
+    }
+
+    // Names through varchar in code page 949: what it holds comes back as sent,
+    // a character it cannot hold is stored as '?', as SQL Server stores it.
+    void wireCodePage_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("hangul") << u"홍길동"_s << u"홍길동"_s;
+        QTest::newRow("syllable only in CP949") << u"똠방각하"_s << u"똠방각하"_s;
+        QTest::newRow("hanja and symbols") << u"洪吉童 ㈜ ※"_s << u"洪吉童 ㈜ ※"_s;
+        QTest::newRow("outside CP949") << u"Zoë 홍"_s << u"Zo? 홍"_s;
+        QTest::newRow("emoji") << u"김😀"_s << u"김?"_s;
+    }
+
+    void wireCodePage()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, stored);
+        if (!wireAvailable())
+            QSKIP("no TDS server or FreeTDS here");
+        TestSite site;
+        site.startWire();
+        db::DbSession session;
+        QVERIFY2(session.connect(site.dir(), site.today()), qPrintable(session.lastError()));
+        session.executeSql(u"Update Tuser Set user_name = '%1' Where user_key = 1"_s.arg(name));
+        QCOMPARE(session.queryScalar(u"Select user_name From Tuser Where user_key = 1"_s), stored);
+        QCOMPARE(session.queryScalar(u"Select Count(*) From Tuser Where user_name = '%1'"_s.arg(stored)), u"1"_s);
+    }
+
+    // A wrong password gets SQL Server's login failure.
+    void wireLoginRefused()
+    {
+        if (!wireAvailable())
+            QSKIP("no TDS server or FreeTDS here");
+        TestSite site;
+        site.startWire();
+        const QByteArray ini = site.readBytes(u"DB.ini"_s);
+        site.writeBytes(u"DB.ini"_s, ini.left(ini.indexOf('\n') + 1) + "wrong\r\n");
+        db::DbSession session;
+        QVERIFY(!session.connect(site.dir(), site.today()));
+        QVERIFY2(session.lastError().contains(u"Login failed for user 'sa'"_s), qPrintable(session.lastError()));
     }
 
     // A server that takes the connection but never answers must not hold the

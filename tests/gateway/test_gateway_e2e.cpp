@@ -572,9 +572,12 @@ private Q_SLOTS:
             poll::until([&] { return logOf(site); },
                         [](const QString &log) { return log.contains(u"ZORadoDidService started"_s); });
         QVERIFY2(started.ok, qPrintable(started.last));
+        // Through the wire, the server cannot open the database meanwhile.
+        site.setWireFaults("no-database\n");
         const Answer down = ask(u"CT01"_s, u"ISO_IR 100"_s, u"CT"_s, {}, port);
         QVERIFY2(down.failed && down.responses == 0, qPrintable(down.output));
         QVERIFY(!QFile::exists(site.file(u"archive.db"_s)));
+        site.setWireFaults({});
         {
             db::DbSession made;
             QVERIFY(made.connect(site.dir(), QDate(2026, 12, 6)));

@@ -6,12 +6,27 @@
 
 #include <memory>
 
+class QProcess;
+
 // A fresh copy of the site folder in a temporary folder, for tests that need
 // the files beside the executable (DB.ini, archive scripts, templates).
 class TestSite final
 {
 public:
     explicit TestSite(const QDate &today = QDate(2026, 12, 6));
+    ~TestSite();
+
+    // The archive behind the TDS server (tests/tds) instead of opened directly:
+    // DB.ini names 127.0.0.1 and the server's port, and the server answers from
+    // the embedded archive DB.ini named. Every site of a test run with KZ_WIRE=1
+    // starts so; a later DB.ini naming an embedded archive is taken the same way.
+    // Throws platform::Error when the server does not start.
+    void startWire();
+    bool wire() const { return m_wire != nullptr; }
+    static bool wireRun() { return qEnvironmentVariable("KZ_WIRE") == QLatin1String("1"); }
+    // Faults for the server, one a line (see tests/tds/tds_server.cpp); empty: none.
+    // Nothing on a site opened directly.
+    void setWireFaults(const QByteArray &lines) const;
 
     const QString &dir() const { return m_dirPath; }
     QString file(const QString &relative) const;
@@ -28,7 +43,11 @@ public:
     static QString testData(const QString &relative);
 
 private:
+    void writeWireDbIni(const QByteArray &embeddedIni) const;
+
     std::unique_ptr<QTemporaryDir> m_temp;
+    std::unique_ptr<QProcess> m_wire;
+    int m_wirePort = 0;
     QString m_dirPath;
     QDate m_today;
 };
