@@ -242,9 +242,9 @@ private Q_SLOTS:
         const QString oneLine = lfOnly.join(u'\n');
         const QString afterCalling = oneLine.left(bound).mid(oneLine.indexOf(u"Calling AP Title:"_s) + 17);
         row("a file without CR", {file({oneLine}, "")}, {u"+//+"_s + afterCalling.trimmed() + u"…+///+"_s});
-        const QString shortFile = mrLines.join(u'\n');
+        const QString shortFile = mrLines.join(u'\n') + u'\n'; // LF ends no line: the last one is in the value
         row("a short file without CR is read whole", {file(mrLines, "\n")},
-            {u"+//+"_s + shortFile.mid(shortFile.indexOf(u"Calling AP Title:"_s) + 17).trimmed() + u"+///+"_s});
+            {u"+//+"_s + shortFile.mid(shortFile.indexOf(u"Calling AP Title: "_s) + 18) + u"+///+"_s});
     }
 
     void scanner()
