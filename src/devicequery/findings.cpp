@@ -74,9 +74,9 @@ void refusalFindings(const Situation &s, const QString &where, QList<Finding> &o
                  .arg(where, s.aeTitle)});
     } else {
         out.append({Severity::Error, QStringLiteral("refused"),
-                    QStringLiteral("게이트웨이(%1)가 연결을 거부했습니다 (출처 %2, 이유 %3%4): 게이트웨이 로그를 "
-                                   "확인하십시오.")
-                        .arg(where)
+                    QStringLiteral("게이트웨이(%1)가 AE Title '%2'의 연결을 거부했습니다 (출처 %3, 이유 %4%5): "
+                                   "게이트웨이 로그를 확인하십시오.")
+                        .arg(where, s.aeTitle)
                         .arg(r.source)
                         .arg(r.reason)
                         .arg(s.answer.detail.isEmpty() ? QString() : QStringLiteral(", ") + s.answer.detail)});

@@ -52,10 +52,10 @@ struct Rejection
 struct Answer
 {
     Outcome outcome = Outcome::Answered;
-    Rejection rejection; // for a refused association
-    quint16 status = 0;  // the final C-FIND status
-    QString detail;      // the network's own words for a failure
+    quint16 status = 0; // the final C-FIND status
+    QString detail;     // the network's own words for a failure
     QList<Item> items;
+    Rejection rejection; // for a refused association
 };
 
 struct Situation

@@ -25,7 +25,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
+#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -146,8 +146,7 @@ private:
     {
         QDeadlineTimer deadline(ms);
         for (;;) {
-            pollfd p{m_fd, POLLIN, 0};
-            if (::poll(&p, 1, int(deadline.remainingTime())) <= 0)
+            if (!readable(deadline))
                 return false;
             char buf[512];
             if (::recv(m_fd, buf, sizeof buf, 0) <= 0)
@@ -155,13 +154,22 @@ private:
         }
     }
 
+    bool readable(const QDeadlineTimer &deadline) const
+    {
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(m_fd, &set);
+        const qint64 ms = deadline.remainingTime();
+        timeval wait{long(ms / 1000), long(ms % 1000) * 1000};
+        return ::select(m_fd + 1, &set, nullptr, nullptr, &wait) > 0;
+    }
+
     QByteArray read(qsizetype n, int ms) const
     {
         QByteArray out;
         QDeadlineTimer deadline(ms);
         while (out.size() < n && !deadline.hasExpired()) {
-            pollfd p{m_fd, POLLIN, 0};
-            if (::poll(&p, 1, int(deadline.remainingTime())) <= 0)
+            if (!readable(deadline))
                 break;
             char buf[4096];
             const ssize_t got = ::recv(m_fd, buf, size_t(std::min<qsizetype>(n - out.size(), sizeof buf)), 0);
@@ -559,8 +567,7 @@ private Q_SLOTS:
         QVERIFY2(next.success, qPrintable(next.output));
         // Its lines are written when the association ends.
         peer.close();
-        QVERIFY2(gatewayrun::waitUntil([&] { return logs().contains(u"Find refused: "_s + why); }, 30),
-                 qPrintable(logs().right(800)));
+        QVERIFY_LOG_SHOWS({u"Find refused: "_s + why});
     }
 
     // Peers that send an association request or a message a byte at a time
@@ -595,10 +602,13 @@ private Q_SLOTS:
         QVERIFY(associated);
         QVERIFY(messageCut);
         QVERIFY(ask(u"XX11"_s, u"ISO_IR 100"_s, u"CT"_s).success);
-        const QString log = logs();
-        QVERIFY2(log.count(u"Association Timed Out: the association request from"_s) >= 4, qPrintable(log.right(1500)));
-        QVERIFY2(log.contains(u"Association Timed Out: a message not complete 30 s after its first byte"_s),
-                 qPrintable(log.right(1500)));
+        const poll::Seen log = poll::until(
+            [&] { return logs(); },
+            [](const QString &log) {
+                return log.count(u"Association Timed Out: the association request from"_s) >= 4 &&
+                       log.contains(u"Association Timed Out: a message not complete 30 s after its first byte"_s);
+            });
+        QVERIFY2(log.ok, qPrintable(poll::tail(log.last)));
     }
 
     // MaxAssociations devices that each associate again as soon as they have
@@ -613,7 +623,7 @@ private Q_SLOTS:
             QVERIFY(made.connect(site.dir(), QDate(2026, 12, 6)));
         }
         QProcess gateway;
-        QVERIFY2(gatewayrun::start(gateway, site.dir(), port), qPrintable(logOf(site, gateway)));
+        QVERIFY2(gatewayrun::start(gateway, site.dir(), port), qPrintable(logOf(site)));
         std::atomic<int> refused{0}, served{0};
         const auto device = [&](const QString &ae) {
             for (int i = 0; i < 15; ++i) {
@@ -647,7 +657,7 @@ private Q_SLOTS:
                      qPrintable(busy.codes.join(u' ')));
         }
         // Released by closing: served again once the gateway has noticed.
-        QVERIFY(gatewayrun::waitUntil([&] { return ask(u"DEV3"_s, u"ISO_IR 100"_s, u"CT"_s, {}, port).success; }));
+        QVERIFY(poll::ready([&] { return ask(u"DEV3"_s, u"ISO_IR 100"_s, u"CT"_s, {}, port).success; }));
         // The control file names another title than the running gateway answers to.
         site.writeBytes(kControl, site.readBytes(kControl) + "AETitle=OTHER\r\n");
         const Run wrongTitle = askAs({u"--ask-as"_s, u"DEV3"_s}, site.dir());
