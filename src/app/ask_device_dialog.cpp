@@ -55,6 +55,7 @@ void AskDeviceDialog::ask()
         m_situation.timeoutSeconds = 15;
     devicequery::Request request;
     request.callingAeTitle = m_situation.aeTitle;
+    request.calledAeTitle = m_situation.calledAeTitle;
     request.host = m_situation.host;
     request.port = m_situation.port;
     request.keys = m_situation.keys;

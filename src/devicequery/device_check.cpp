@@ -91,6 +91,9 @@ ControlFile readControlFile(const platform::Paths &paths)
     control.lines = platform::readLines(path);
     control.port = controlPort(control.lines);
     control.logFolder = controlLogFolder(control.lines);
+    const QString aeTitle = valueOf(control.lines, QStringLiteral("AETitle="));
+    if (!aeTitle.isEmpty())
+        control.aeTitle = aeTitle;
     return control;
 }
 
@@ -145,11 +148,13 @@ QList<ViewRow> readViewRows(db::DbSession &database, const QString &view, const 
     const QDate day = QDate::fromString(keys.date.trimmed(), QStringLiteral("yyyyMMdd"));
     const QString sql = worklist::preview::statement(
         QStringLiteral("patient_Id, Patient_Name, SCHEDULED_PROCEDURE_DATE, SCHEDULED_PROCEDURE_TIME, Modality, "
-                       "scheduled_station_aetitle, specific_character_set"),
+                       "scheduled_station_aetitle, specific_character_set, referring_physician, "
+                       "scheduled_procedure_desc, requested_procedure_desc"),
         view, false, day.isValid(), day.isValid() ? day : today);
     QList<ViewRow> rows;
     for (db::Recordset r = database.open(sql); !r.eof(); r.moveNext())
-        rows.append({r.text(0), r.text(1), r.text(2), r.text(3), r.text(4), r.text(5), r.text(6)});
+        rows.append({r.text(0), r.text(1), r.text(2), r.text(3), r.text(4), r.text(5), r.text(6), r.text(7).trimmed(),
+                     r.text(8).trimmed(), r.text(9).trimmed()});
     return rows;
 }
 
@@ -162,6 +167,7 @@ Situation prepare(const platform::Paths &paths, db::DbSession *database, const Q
     const ControlFile control = readControlFile(paths);
     s.controlFileFound = control.found;
     s.port = control.port;
+    s.calledAeTitle = control.aeTitle;
     s.registeredView = registeredView(control.lines, aeTitle);
     s.view = s.registeredView.value_or(QStringLiteral("VMWL"));
     if (const auto entry = newestEntryOf(logEntries, aeTitle)) {
@@ -181,9 +187,14 @@ Situation prepare(const platform::Paths &paths, db::DbSession *database, const Q
             s.rowsError = e.text();
         }
     }
-    // A typical device asks for the modality its view's orders carry.
-    if (!s.keys.fromLog && s.keys.modality.isEmpty() && s.rows && !s.rows->isEmpty())
-        s.keys.modality = s.rows->first().modality.trimmed();
+    // A typical device asks for the modality its view's orders carry, in the
+    // character set its view answers in.
+    if (!s.keys.fromLog && s.rows && !s.rows->isEmpty()) {
+        if (s.keys.modality.isEmpty())
+            s.keys.modality = s.rows->first().modality.trimmed();
+        if (s.keys.characterSet.isEmpty())
+            s.keys.characterSet = s.rows->first().characterSet.trimmed();
+    }
     return s;
 }
 
@@ -278,6 +289,7 @@ QJsonObject toJson(const Situation &s, const QList<Finding> &findings)
                                  {QStringLiteral("code"), f.code},
                                  {QStringLiteral("text"), f.text}});
     return QJsonObject{{QStringLiteral("aeTitle"), s.aeTitle},
+                       {QStringLiteral("calledAeTitle"), s.calledAeTitle},
                        {QStringLiteral("host"), s.host},
                        {QStringLiteral("port"), s.port},
                        {QStringLiteral("registered"), bool(s.registeredView)},
@@ -370,6 +382,7 @@ int askCommand(const QStringList &arguments)
 
     Request request;
     request.callingAeTitle = ae;
+    request.calledAeTitle = s.calledAeTitle;
     request.host = s.host;
     request.port = s.port;
     request.keys = s.keys;

@@ -28,6 +28,7 @@ struct ControlFile
     bool found = false;
     int port = 104;
     QString logFolder = QStringLiteral("C:\\RUDIVUV\\Log\\");
+    QString aeTitle = QStringLiteral("KALDEN1"); // the gateway's own, which devices call
     QStringList lines;
 };
 ControlFile readControlFile(const platform::Paths &paths);

@@ -47,6 +47,42 @@ QString dateText(const QString &key)
     return matchesAll(key) ? QStringLiteral("모든 날짜") : key.trimmed();
 }
 
+// What the A-ASSOCIATE-RJ's source and reason say was at fault.
+void refusalFindings(const Situation &s, const QString &where, QList<Finding> &out)
+{
+    const Rejection &r = s.answer.rejection;
+    const bool byUser = r.source == 1;
+    const bool byPresentation = r.source == 3;
+    if (byUser && r.reason == 7) {
+        out.append(
+            {Severity::Error, QStringLiteral("called-ae"),
+             QStringLiteral("게이트웨이(%1)가 호출된 AE Title '%2'을(를) 거부했습니다: 장비에 설정된 게이트웨이의 "
+                            "AE Title이 설정 파일의 AETitle= 값과 같은지(대소문자 포함) 확인하십시오.")
+                 .arg(where, s.calledAeTitle)});
+    } else if (byPresentation && (r.reason == 1 || r.reason == 2)) {
+        out.append({Severity::Error, QStringLiteral("gateway-busy"),
+                    QStringLiteral("게이트웨이(%1)가 동시 연결 한도에 걸려 연결을 거부했습니다: 다른 장비들이 연결을 "
+                                   "모두 쓰고 있습니다. 잠시 뒤 다시 조회하거나 설정 파일의 MaxAssociations= 값을 "
+                                   "늘리고, 연결을 끊지 않는 장비가 있는지 게이트웨이 로그를 확인하십시오.")
+                        .arg(where)});
+    } else if (byUser && r.reason == 3) {
+        out.append(
+            {Severity::Error, QStringLiteral("refused"),
+             QStringLiteral("게이트웨이(%1)가 AE Title '%2'의 연결을 거부했습니다. 알 수 없는 호출 AE Title이거나 "
+                            "설정 파일의 이 장비 항목을 읽지 못한 경우입니다: 게이트웨이 로그와 설정 파일을 "
+                            "확인하십시오.")
+                 .arg(where, s.aeTitle)});
+    } else {
+        out.append({Severity::Error, QStringLiteral("refused"),
+                    QStringLiteral("게이트웨이(%1)가 AE Title '%2'의 연결을 거부했습니다 (출처 %3, 이유 %4%5): "
+                                   "게이트웨이 로그를 확인하십시오.")
+                        .arg(where, s.aeTitle)
+                        .arg(r.source)
+                        .arg(r.reason)
+                        .arg(s.answer.detail.isEmpty() ? QString() : QStringLiteral(", ") + s.answer.detail)});
+    }
+}
+
 void failureFindings(const Situation &s, QList<Finding> &out)
 {
     const QString where = s.host + QLatin1Char(':') + QString::number(s.port);
@@ -67,11 +103,7 @@ void failureFindings(const Situation &s, QList<Finding> &out)
                  .arg(s.timeoutSeconds)});
         break;
     case Outcome::Refused:
-        out.append(
-            {Severity::Error, QStringLiteral("refused"),
-             QStringLiteral("게이트웨이(%1)가 AE Title '%2'의 연결을 거부했습니다. 알 수 없는 호출 AE Title이거나 "
-                            "설정 파일을 읽지 못한 경우입니다: 게이트웨이 로그와 설정 파일을 확인하십시오.")
-                 .arg(where, s.aeTitle)});
+        refusalFindings(s, where, out);
         break;
     case Outcome::Aborted:
         out.append({Severity::Error, QStringLiteral("aborted"),
@@ -239,6 +271,18 @@ QList<Finding> findings(const Situation &s)
         out.append({Severity::Warning, QStringLiteral("view-unreadable"),
                     QStringLiteral("View %1을 읽지 못해 처방과 비교하지 못했습니다: %2").arg(s.view, s.rowsError)});
     }
+    // A key the device's set cannot write goes as "?", which matches any character.
+    const QList<QPair<QString, QString>> textKeys = {{QStringLiteral("PatientName"), s.keys.patientName},
+                                                     {QStringLiteral("PatientID"), s.keys.patientId}};
+    for (const auto &[name, value] : textKeys) {
+        if (!value.isEmpty() && !fits(value, s.keys.characterSet))
+            out.append(
+                {Severity::Error, QStringLiteral("key-unfit"),
+                 QStringLiteral("조회 키 %1 '%2'은(는) 장비의 Character Set '%3'로 쓸 수 없어 '?'(아무 한 "
+                                "글자)로 보내집니다: 장비의 Character Set을 한글을 쓸 수 있는 것으로 바꾸십시오.")
+                     .arg(name, value,
+                          s.keys.characterSet.isEmpty() ? QStringLiteral("(없음)") : s.keys.characterSet)});
+    }
     const bool answered = s.answer.outcome == Outcome::Answered || s.answer.outcome == Outcome::Cancelled;
     if (!answered)
         return out;
@@ -254,21 +298,32 @@ QList<Finding> findings(const Situation &s)
                         .arg(expected.size())
                         .arg(s.answer.items.size())});
 
-    // Names the item's character set cannot hold reach the device as "?".
+    // Texts the item's character set cannot hold reach the device as "?".
     QSet<QString> unfit;
-    auto checkName = [&](const QString &name, const QString &cs) {
-        if (name.isEmpty() || fits(name, cs) || unfit.contains(name))
+    auto checkText = [&](const QString &what, const QString &text, const QString &cs) {
+        if (text.isEmpty() || fits(text, cs) || unfit.contains(text))
             return;
-        unfit.insert(name);
-        if (unfit.size() <= 3)
-            out.append({Severity::Error, QStringLiteral("charset-unfit"),
-                        QStringLiteral("환자 이름 '%1'은 View의 Character Set '%2'로 쓸 수 없어 장비에는 '?'로 "
-                                       "보입니다: 한글 이름에는 Character_set '\\ISO 2022 IR 149'를 골라 다시 "
-                                       "등록하거나 영문 이름 View를 쓰십시오.")
-                            .arg(name, cs)});
+        unfit.insert(text);
+        if (unfit.size() > 3)
+            return;
+        // KS X 1001 holds the common Hangul syllables; anything beyond it needs UTF-8.
+        const bool korean = fits(text, QStringLiteral("ISO 2022 IR 149"));
+        const QString remedy =
+            korean && !normalizedSet(cs).contains(QLatin1String("IR 149"))
+                ? QStringLiteral("한글에는 Character_set '\\ISO 2022 IR 149'를 골라 다시 등록하거나 영문 View를 "
+                                 "쓰십시오")
+                : QStringLiteral("KS X 1001에 없는 글자가 있으니 Character_set 'ISO_IR 192'(UTF-8)를 골라 다시 "
+                                 "등록하십시오(장비가 UTF-8을 읽는지 확인)");
+        out.append({Severity::Error, QStringLiteral("charset-unfit"),
+                    QStringLiteral("%1 '%2'은(는) View의 Character Set '%3'로 쓸 수 없어 장비에는 '?'로 보입니다: %4.")
+                        .arg(what, text, cs, remedy)});
     };
-    for (const ViewRow &r : expected)
-        checkName(r.patientName.section(QLatin1Char('='), -1), r.characterSet);
+    for (const ViewRow &r : expected) {
+        checkText(QStringLiteral("환자 이름"), r.patientName.section(QLatin1Char('='), -1), r.characterSet);
+        checkText(QStringLiteral("의뢰 의사 이름"), r.referringPhysician, r.characterSet);
+        checkText(QStringLiteral("검사 이름"), r.scheduledDescription, r.characterSet);
+        checkText(QStringLiteral("검사 이름"), r.requestedDescription, r.characterSet);
+    }
 
     QSet<QString> reported;
     for (qsizetype i = 0; i < s.answer.items.size(); ++i) {

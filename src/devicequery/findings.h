@@ -23,6 +23,10 @@ struct ViewRow
     QString modality;
     QString stationAeTitle;
     QString characterSet;
+    // The other texts the view gives, which reach the device in the same set.
+    QString referringPhysician;
+    QString scheduledDescription;
+    QString requestedDescription;
 };
 
 // One worklist item the gateway sent, its texts decoded in its character set.
@@ -37,17 +41,27 @@ struct Item
 
 enum class Outcome { Answered, PortClosed, Timeout, Refused, Aborted, Failed, Cancelled };
 
+// What an A-ASSOCIATE-RJ said: its result, source and reason, as coded on the wire.
+struct Rejection
+{
+    int result = 0;
+    int source = 0;
+    int reason = 0;
+};
+
 struct Answer
 {
     Outcome outcome = Outcome::Answered;
     quint16 status = 0; // the final C-FIND status
     QString detail;     // the network's own words for a failure
     QList<Item> items;
+    Rejection rejection; // for a refused association
 };
 
 struct Situation
 {
     QString aeTitle;
+    QString calledAeTitle = QStringLiteral("KALDEN1"); // the gateway's AETitle=
     QString host;
     int port = 104;
     QueryKeys keys;

@@ -2,12 +2,16 @@
 
 #include "character_sets.h"
 
+#include "gateway/dicom_text.h"
+
 #include "dcmtk/config/osconfig.h"
 #include "dcmtk/dcmdata/dcdeftag.h"
+#include "dcmtk/dcmdata/dcelem.h"
 #include "dcmtk/dcmdata/dcitem.h"
 #include "dcmtk/dcmdata/dcuid.h"
+#include "dcmtk/dcmnet/assoc.h"
+#include "dcmtk/dcmnet/dimse.h"
 #include "dcmtk/dcmnet/diutil.h"
-#include "dcmtk/dcmnet/scu.h"
 #include "dcmtk/oflog/oflog.h"
 
 #include <QDeadlineTimer>
@@ -80,9 +84,8 @@ std::unique_ptr<DcmDataset> queryDataset(const QueryKeys &keys)
             value = keys.stationAeTitle;
         else if (s.tag == DCM_ScheduledProcedureStepStartDate)
             value = keys.date;
-        // Keys in another set than ASCII are sent as the device would: UTF-8 only for "ISO_IR 192".
-        const QByteArray bytes =
-            normalizedSet(keys.characterSet) == QLatin1String("ISO_IR 192") ? value.toUtf8() : value.toLatin1();
+        // As the device writes them: in its character set, Korean behind its escapes.
+        const QByteArray bytes = gateway::encodeValue(value, keys.characterSet, s.tag == DCM_PatientName);
         target.putAndInsertOFStringArray(s.tag, OFString(bytes.constData(), size_t(bytes.size())));
     }
     return query;
@@ -114,19 +117,29 @@ Item itemOf(DcmDataset &response)
     return item;
 }
 
-// The C-FIND loop is our own rather than DcmSCU::sendFINDRequest, so that a
-// wait for the next response can be broken off for a cancel or the deadline.
-struct Scu final : DcmSCU
-{
-    using DcmSCU::receiveDIMSECommand;
-    using DcmSCU::receiveDIMSEDataset;
-    using DcmSCU::sendDIMSEMessage;
-};
-
 bool isTimeout(const OFCondition &cond)
 {
     return cond == DUL_READTIMEOUT || cond == DIMSE_NODATAAVAILABLE || QByteArray(cond.text()).contains("imeout");
 }
+
+// The network, the parameters and the association of one query, let go in
+// the right order whatever happens.
+struct Link
+{
+    T_ASC_Network *net = nullptr;
+    T_ASC_Parameters *params = nullptr; // owned by `assoc` once it exists
+    T_ASC_Association *assoc = nullptr;
+
+    ~Link()
+    {
+        if (assoc)
+            ASC_destroyAssociation(&assoc);
+        else if (params)
+            ASC_destroyAssociationParameters(&params);
+        if (net)
+            ASC_dropNetwork(&net);
+    }
+};
 
 } // namespace
 
@@ -141,43 +154,48 @@ Answer askWorklist(const Request &request, const std::atomic<bool> &cancel, cons
     const QDeadlineTimer deadline(qint64(request.timeoutSeconds) * 1000);
     const Uint32 step = 1; // seconds between looks at the cancel flag and the deadline
 
-    Scu scu;
-    scu.setAETitle(ascii(request.callingAeTitle));
-    scu.setPeerAETitle(ascii(request.calledAeTitle));
-    scu.setPeerHostName(ascii(request.host));
-    scu.setPeerPort(Uint16(request.port));
     // The association is not cancellable once asked for, so it gets a short limit of its own.
     const int associating = qBound(1, request.timeoutSeconds, 5);
-    scu.setConnectionTimeout(Sint32(associating));
-    scu.setACSETimeout(Uint32(associating));
-    scu.setDIMSEBlockingMode(DIMSE_NONBLOCKING);
-    scu.setDIMSETimeout(Uint32(request.timeoutSeconds));
-    scu.setVerbosePCMode(OFFalse);
-    OFList<OFString> syntaxes;
-    syntaxes.push_back(UID_LittleEndianExplicitTransferSyntax);
-    syntaxes.push_back(UID_LittleEndianImplicitTransferSyntax);
-    scu.addPresentationContext(UID_FINDModalityWorklistInformationModel, syntaxes);
-
-    OFCondition cond = scu.initNetwork();
+    dcmConnectionTimeout.set(Sint32(associating));
+    Link link;
+    OFCondition cond = ASC_initializeNetwork(NET_REQUESTOR, 0, associating, &link.net);
     if (cond.good())
-        cond = scu.negotiateAssociation();
+        cond = ASC_createAssociationParameters(&link.params, ASC_DEFAULTMAXPDU);
+    if (cond.good())
+        cond = ASC_setAPTitles(link.params, ascii(request.callingAeTitle).c_str(), ascii(request.calledAeTitle).c_str(),
+                               nullptr);
+    if (cond.good())
+        cond = ASC_setPresentationAddresses(
+            link.params, "localhost", ascii(request.host + QLatin1Char(':') + QString::number(request.port)).c_str());
+    const char *syntaxes[] = {UID_LittleEndianExplicitTransferSyntax, UID_LittleEndianImplicitTransferSyntax};
+    if (cond.good())
+        cond = ASC_addPresentationContext(link.params, 1, UID_FINDModalityWorklistInformationModel, syntaxes, 2);
+    if (cond.good())
+        cond = ASC_requestAssociation(link.net, link.params, &link.assoc, nullptr, nullptr, DUL_NOBLOCK, associating);
     if (cond.bad()) {
         answer.detail = QString::fromLatin1(cond.text());
-        if (cond == DUL_ASSOCIATIONREJECTED)
+        if (cond == DUL_ASSOCIATIONREJECTED) {
+            T_ASC_RejectParameters rejected{};
+            ASC_getRejectParameters(link.params, &rejected);
             answer.outcome = Outcome::Refused;
-        else if (isTimeout(cond))
+            // The reason's high byte repeats the source.
+            answer.rejection = {int(rejected.result), int(rejected.source), int(rejected.reason) & 0xff};
+        } else if (isTimeout(cond)) {
             answer.outcome = Outcome::Timeout;
-        else if (answer.detail.contains(QLatin1String("refused"), Qt::CaseInsensitive))
+        } else if (answer.detail.contains(QLatin1String("refused"), Qt::CaseInsensitive)) {
             answer.outcome = Outcome::PortClosed;
-        else
+        } else {
             answer.outcome = Outcome::Aborted;
+        }
         return answer;
     }
-    const T_ASC_PresentationContextID pc = scu.findPresentationContextID(UID_FINDModalityWorklistInformationModel, "");
+    T_ASC_Association *assoc = link.assoc;
+    const T_ASC_PresentationContextID pc =
+        ASC_findAcceptedPresentationContextID(assoc, UID_FINDModalityWorklistInformationModel);
     if (pc == 0) {
         answer.outcome = Outcome::Refused;
         answer.detail = QStringLiteral("no Modality Worklist presentation context");
-        scu.releaseAssociation();
+        ASC_releaseAssociation(assoc);
         return answer;
     }
 
@@ -190,7 +208,7 @@ Answer askWorklist(const Request &request, const std::atomic<bool> &cancel, cons
                         sizeof rq.msg.CFindRQ.AffectedSOPClassUID);
     rq.msg.CFindRQ.Priority = DIMSE_PRIORITY_MEDIUM;
     rq.msg.CFindRQ.DataSetType = DIMSE_DATASET_PRESENT;
-    cond = scu.sendDIMSEMessage(pc, &rq, query.get());
+    cond = DIMSE_sendMessageUsingMemoryData(assoc, pc, &rq, nullptr, query.get(), nullptr, nullptr);
 
     bool cancelSent = false;
     while (cond.good()) {
@@ -199,7 +217,7 @@ Answer askWorklist(const Request &request, const std::atomic<bool> &cancel, cons
             cc.CommandField = DIMSE_C_CANCEL_RQ;
             cc.msg.CCancelRQ.MessageIDBeingRespondedTo = messageId;
             cc.msg.CCancelRQ.DataSetType = DIMSE_DATASET_NULL;
-            cond = scu.sendDIMSEMessage(pc, &cc, nullptr);
+            cond = DIMSE_sendMessageUsingMemoryData(assoc, pc, &cc, nullptr, nullptr, nullptr, nullptr);
             cancelSent = true;
             continue;
         }
@@ -210,7 +228,7 @@ Answer askWorklist(const Request &request, const std::atomic<bool> &cancel, cons
         T_ASC_PresentationContextID rpc = pc;
         T_DIMSE_Message rsp{};
         DcmDataset *detail = nullptr;
-        cond = scu.receiveDIMSECommand(&rpc, &rsp, &detail, nullptr, step);
+        cond = DIMSE_receiveCommand(assoc, DIMSE_NONBLOCKING, int(step), &rpc, &rsp, &detail);
         delete detail;
         if (cond == DIMSE_NODATAAVAILABLE) {
             cond = EC_Normal;
@@ -225,7 +243,8 @@ Answer askWorklist(const Request &request, const std::atomic<bool> &cancel, cons
         const T_DIMSE_C_FindRSP &find = rsp.msg.CFindRSP;
         if (find.DataSetType != DIMSE_DATASET_NULL) {
             DcmDataset *data = nullptr;
-            cond = scu.receiveDIMSEDataset(&rpc, &data);
+            cond = DIMSE_receiveDataSetInMemory(assoc, DIMSE_NONBLOCKING, request.timeoutSeconds, &rpc, &data, nullptr,
+                                                nullptr);
             std::unique_ptr<DcmDataset> owned(data);
             if (cond.bad())
                 break;
@@ -241,7 +260,7 @@ Answer askWorklist(const Request &request, const std::atomic<bool> &cancel, cons
                 answer.outcome = Outcome::Cancelled;
             else if (find.DimseStatus != STATUS_Success && (find.DimseStatus & 0xF000) != 0xB000)
                 answer.outcome = Outcome::Failed;
-            scu.releaseAssociation();
+            ASC_releaseAssociation(assoc);
             return answer;
         }
     }
@@ -252,7 +271,7 @@ Answer askWorklist(const Request &request, const std::atomic<bool> &cancel, cons
         answer.outcome = Outcome::Timeout;
     else
         answer.outcome = Outcome::Aborted;
-    scu.abortAssociation();
+    ASC_abortAssociation(assoc);
     return answer;
 }
 

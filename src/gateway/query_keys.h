@@ -3,6 +3,7 @@
 #include "worklist_query.h"
 
 #include <QString>
+#include <QStringList>
 
 class DcmItem;
 
@@ -14,6 +15,9 @@ struct DeviceQuery
 {
     WorklistKeys keys;
     QString characterSet;
+    // Attributes given a value that the gateway does not match on (by
+    // keyword, or tag): the device is told so with its pending responses.
+    QStringList unmatched;
 };
 
 DeviceQuery readQuery(DcmItem &query);

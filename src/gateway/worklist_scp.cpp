@@ -2,6 +2,7 @@
 
 #include "archive_service.h"
 #include "dicom_text.h"
+#include "peer_guard.h"
 #include "query_keys.h"
 #include "worklist_query.h"
 
@@ -9,12 +10,16 @@
 #include "platform/listener.h"
 
 #include "dcmtk/dcmdata/dcdeftag.h"
+#include "dcmtk/dcmdata/dcistrmb.h"
 #include "dcmtk/dcmdata/dcitem.h"
+#include "dcmtk/dcmdata/dcostrma.h"
 #include "dcmtk/dcmdata/dcuid.h"
+#include "dcmtk/dcmdata/dcxfer.h"
 #include "dcmtk/dcmnet/dcmtrans.h"
+#include "dcmtk/dcmnet/dimse.h"
 
-#include <chrono>
 #include <memory>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -73,6 +78,63 @@ void answerKeys(DcmItem &response, DcmItem &request)
             continue;
         delete response.remove(element);
     }
+}
+
+// Keeps what DCMTK receives of an identifier, up to one byte more than may be
+// served; the rest is read and dropped.
+class CappedConsumer final : public DcmConsumer
+{
+public:
+    OFBool good() const override { return OFTrue; }
+    OFCondition status() const override { return EC_Normal; }
+    OFBool isFlushed() const override { return OFTrue; }
+    offile_off_t avail() const override { return 1 << 30; }
+    offile_off_t write(const void *buf, offile_off_t buflen) override
+    {
+        const qsizetype room = kMaxIdentifierBytes + 1 - bytes.size();
+        if (room > 0)
+            bytes.append(static_cast<const char *>(buf), qsizetype(std::min<offile_off_t>(buflen, room)));
+        return buflen;
+    }
+    void flush() override {}
+
+    QByteArray bytes;
+};
+
+class CappedStream final : public DcmOutputStream
+{
+public:
+    CappedStream() : DcmOutputStream(&m_consumer) {}
+    const QByteArray &bytes() const { return m_consumer.bytes; }
+
+private:
+    CappedConsumer m_consumer;
+};
+
+bool dictionarySequence(quint16 group, quint16 element)
+{
+    return DcmTag(DcmTagKey(group, element)).getEVR() == EVR_SQ;
+}
+
+// The Type 1 attributes of an answer that are there but empty, by name.
+QString emptyTypeOne(DcmItem &response, DcmItem *step)
+{
+    static const DcmTagKey kTop[] = {DCM_PatientName, DCM_PatientID, DCM_StudyInstanceUID, DCM_RequestedProcedureID};
+    static const DcmTagKey kStep[] = {DCM_ScheduledStationAETitle, DCM_ScheduledProcedureStepStartDate,
+                                      DCM_ScheduledProcedureStepStartTime, DCM_Modality, DCM_ScheduledProcedureStepID};
+    QStringList empty;
+    auto check = [&empty](DcmItem &item, const DcmTagKey &tag) {
+        DcmElement *element = nullptr;
+        if (item.findAndGetElement(tag, element).good() && element && element->getLength() == 0)
+            empty.append(QString::fromLatin1(DcmTag(tag).getTagName()));
+    };
+    for (const DcmTagKey &tag : kTop)
+        check(response, tag);
+    if (step) {
+        for (const DcmTagKey &tag : kStep)
+            check(*step, tag);
+    }
+    return empty.join(QStringLiteral(", "));
 }
 
 QString refusal(DcmRefuseReasonType reason)
@@ -139,9 +201,38 @@ void WorklistScp::notifyAbortRequest()
     addError(QStringLiteral("Association Aborted by the peer"));
 }
 
+void WorklistScp::notifyReleaseRequest()
+{
+    freeSlot();
+}
+
+void WorklistScp::freeSlot()
+{
+    if (!m_freeSlot)
+        return;
+    const std::function<void()> free = std::move(m_freeSlot);
+    m_freeSlot = nullptr;
+    free();
+}
+
+OFCondition WorklistScp::serve(T_ASC_Association *assoc)
+{
+    m_association = assoc;
+    const OFCondition cond = run(assoc);
+    m_association = nullptr;
+    freeSlot();
+    return cond;
+}
+
 void WorklistScp::notifyDIMSEError(const OFCondition &cond)
 {
-    if (cond == DIMSE_NODATAAVAILABLE)
+    const PeerCut cut = takePeerCut();
+    if (cut.kind == PeerCut::Kind::Message)
+        addError(QStringLiteral("Association Timed Out: a message not complete %1 s after its first byte")
+                     .arg(kDimseTimeout));
+    else if (cut.kind == PeerCut::Kind::Command)
+        addError(QStringLiteral("Association Aborted: command refused: ") + cut.detail);
+    else if (cond == DIMSE_NODATAAVAILABLE)
         addError(QStringLiteral("Association Timed Out: nothing received for %1 s").arg(kDimseTimeout));
     else
         addError(QStringLiteral("Association Aborted: ") + QString::fromLatin1(cond.text()));
@@ -166,10 +257,10 @@ OFCondition WorklistScp::handleIncomingCommand(T_DIMSE_Message *message, const D
         T_DIMSE_C_FindRQ &request = message->msg.CFindRQ;
         if (info.abstractSyntax == OFString(UID_FINDModalityWorklistInformationModel) &&
             OFString(request.AffectedSOPClassUID) == OFString(UID_FINDModalityWorklistInformationModel))
-            return answerFind(request, info.presentationContextID);
-        DcmDataset *query = nullptr;
-        OFCondition cond = receiveFINDRequest(request, info.presentationContextID, query);
-        delete query;
+            return answerFind(request, info);
+        std::unique_ptr<DcmDataset> query;
+        QString problem;
+        OFCondition cond = receiveIdentifier(request, info, query, problem);
         if (cond.bad())
             return cond;
         addError(QStringLiteral("Find refused: SOP class ") +
@@ -180,14 +271,56 @@ OFCondition WorklistScp::handleIncomingCommand(T_DIMSE_Message *message, const D
     return DcmThreadSCP::handleIncomingCommand(message, info);
 }
 
-OFCondition WorklistScp::answerFind(T_DIMSE_C_FindRQ &request, T_ASC_PresentationContextID presentation)
+OFCondition WorklistScp::receiveIdentifier(const T_DIMSE_C_FindRQ &request, const DcmPresentationContextInfo &info,
+                                           std::unique_ptr<DcmDataset> &identifier, QString &problem)
 {
-    DcmDataset *query = nullptr;
-    OFCondition cond = receiveFINDRequest(request, presentation, query);
+    if (request.DataSetType == DIMSE_DATASET_NULL) {
+        problem = QStringLiteral("no identifier");
+        return EC_Normal;
+    }
+    CappedStream stream;
+    T_ASC_PresentationContextID presentation = 0;
+    const OFCondition cond = DIMSE_receiveDataSetInFile(m_association, DIMSE_NONBLOCKING, kDimseTimeout, &presentation,
+                                                        &stream, nullptr, nullptr);
     if (cond.bad())
         return cond;
-    std::unique_ptr<DcmDataset> owned(query);
+    const QByteArray &bytes = stream.bytes();
+    const DcmXfer xfer(info.acceptedTransferSyntax.c_str());
+    problem = identifierProblem(bytes, {xfer.isExplicitVR() != OFFalse, xfer.getByteOrder() == EBO_BigEndian},
+                                &dictionarySequence);
+    if (!problem.isEmpty())
+        return EC_Normal;
+    DcmInputBufferStream in;
+    in.setBuffer(bytes.constData(), offile_off_t(bytes.size()));
+    in.setEos();
+    auto dataset = std::make_unique<DcmDataset>();
+    dataset->transferInit();
+    const OFCondition read = dataset->read(in, xfer.getXfer());
+    dataset->transferEnd();
+    if (read.bad())
+        problem = QStringLiteral("identifier cannot be read: ") + QString::fromLatin1(read.text());
+    else
+        identifier = std::move(dataset);
+    return EC_Normal;
+}
+
+OFCondition WorklistScp::answerFind(T_DIMSE_C_FindRQ &request, const DcmPresentationContextInfo &info)
+{
+    const T_ASC_PresentationContextID presentation = info.presentationContextID;
+    std::unique_ptr<DcmDataset> owned;
+    QString problem;
+    OFCondition cond = receiveIdentifier(request, info, owned, problem);
+    if (cond.bad())
+        return cond;
     const OFString sopClass = request.AffectedSOPClassUID;
+    if (!owned) {
+        // Never parsed: the device is told its query cannot be served.
+        addError(QStringLiteral("Find refused: ") + problem);
+        add(gatewaylog::format::responseText(1, QStringLiteral("Failed")));
+        return sendFINDResponse(presentation, request.MessageID, sopClass, nullptr,
+                                STATUS_FIND_Failed_IdentifierDoesNotMatchSOPClass);
+    }
+    DcmDataset *query = owned.get();
     const Config &config = m_context.config;
     GatewayLog &log = m_context.log;
 
@@ -204,7 +337,8 @@ OFCondition WorklistScp::answerFind(T_DIMSE_C_FindRQ &request, T_ASC_Presentatio
             QStringLiteral("(0008,0005)"), QStringLiteral("CS"), QLatin1Char('[') + value + QLatin1Char(']'),
             int(askedIn.size()), int(askedIn.count(QLatin1Char('\\')) + 1), QStringLiteral("SpecificCharacterSet")));
     }
-    for (const QString &key : {keys.patientId, keys.patientName, keys.modality, keys.date, keys.stationAeTitle}) {
+    for (const QString &key : {keys.patientId, keys.patientName, keys.modality, keys.date, keys.stationAeTitle,
+                               keys.time, keys.performingPhysician}) {
         if (hasControl(key)) {
             addError(QStringLiteral("Find refused: a matching key holds control characters: ") + peerText(key));
             return sendFINDResponse(presentation, request.MessageID, sopClass, nullptr,
@@ -250,6 +384,11 @@ OFCondition WorklistScp::answerFind(T_DIMSE_C_FindRQ &request, T_ASC_Presentatio
         const QString cs = field("specific_character_set");
         const QString accession = field("accession_no");
         const QString patientId = field("patient_id");
+        const QString physician = field(kPerformingPhysicianColumn);
+        // The statement only narrowed the rows, by the server's own rules.
+        if (!matchesKeys(keys, {field("modality"), field("SCHEDULED_PROCEDURE_DATE"), field("SCHEDULED_PROCEDURE_TIME"),
+                                field("scheduled_station_aetitle"), patientId, field("patient_name"), physician}))
+            continue;
         auto text = [&cs](const QString &value, bool personName = false) { return encodeValue(value, cs, personName); };
         auto orAccession = [&](const char *column) {
             const QString value = field(column);
@@ -277,12 +416,23 @@ OFCondition WorklistScp::answerFind(T_DIMSE_C_FindRQ &request, T_ASC_Presentatio
             put(*item, DCM_ScheduledProcedureStepStartTime, field("SCHEDULED_PROCEDURE_TIME").toLatin1());
             put(*item, DCM_ScheduledProcedureStepDescription, text(field("scheduled_procedure_desc")));
             put(*item, DCM_ScheduledProcedureStepID, orAccession("scheduled_procedure_step_id"));
+            put(*item, DCM_ScheduledPerformingPhysicianName, text(physician, true));
             if (step && step->card() > 0)
                 answerKeys(*item, *step);
         }
         answerKeys(response, *query);
+        DcmItem *answeredStep = nullptr;
+        response.findAndGetSequenceItem(DCM_ScheduledProcedureStepSequence, answeredStep, 0);
+        const QString lacking = emptyTypeOne(response, answeredStep);
+        if (!lacking.isEmpty()) {
+            // A modality cannot take an order without it: the order is not sent.
+            addError(QStringLiteral("Worklist item left out (%1, patient %2, accession %3): %4 empty")
+                         .arg(view, peerText(patientId), peerText(accession), lacking));
+            continue;
+        }
         cond = sendFINDResponse(presentation, request.MessageID, sopClass, &response,
-                                STATUS_FIND_Pending_MatchesAreContinuing);
+                                asked.unmatched.isEmpty() ? STATUS_FIND_Pending_MatchesAreContinuing
+                                                          : STATUS_FIND_Pending_WarningUnsupportedOptionalKeys);
         if (cond.bad())
             return cond;
         ++sent;
@@ -293,30 +443,9 @@ OFCondition WorklistScp::answerFind(T_DIMSE_C_FindRQ &request, T_ASC_Presentatio
     return sendFINDResponse(presentation, request.MessageID, sopClass, nullptr, STATUS_Success);
 }
 
-// One association's worker: a thread of the pool with the server on it.
-class Worker final : public DcmBaseSCPPool::DcmBaseSCPWorker, private WorklistScp
-{
-public:
-    Worker(DcmBaseSCPPool &pool, const GatewayContext &context) : DcmBaseSCPWorker(pool), WorklistScp(context) {}
-
-    OFCondition setSharedConfig(const DcmSharedSCPConfig &config) override
-    {
-        return WorklistScp::setSharedConfig(config);
-    }
-    OFBool busy() override { return isConnected(); }
-
-protected:
-    OFCondition workerListen(T_ASC_Association *const assoc) override
-    {
-        // The pool deletes its workers when their association ends and never joins them.
-        platform::detachCurrentThread();
-        return WorklistScp::run(assoc);
-    }
-};
-
 WorklistPool::WorklistPool(const GatewayContext &context) : m_context(context)
 {
-    DcmSCPConfig &cfg = getConfig();
+    DcmSCPConfig cfg;
     cfg.setAETitle(context.config.aeTitle.toLatin1().constData());
     cfg.setPort(static_cast<Uint16>(context.config.port));
     cfg.setConnectionBlockingMode(DUL_NOBLOCK);
@@ -327,9 +456,8 @@ WorklistPool::WorklistPool(const GatewayContext &context) : m_context(context)
     cfg.setHostLookupEnabled(OFFalse);
     cfg.addPresentationContext(UID_FINDModalityWorklistInformationModel, transferSyntaxes());
     cfg.addPresentationContext(UID_VerificationSOPClass, transferSyntaxes());
-    setMaxThreads(static_cast<Uint16>(context.config.maxAssociations));
-    // DCMTK reads an association request with no limit of its own: a peer that
-    // sends part of one and stalls is cut off by the socket's own timeouts.
+    m_shared = DcmSharedSCPConfig(cfg);
+    // Each read's own limit; the connections bound each phase as a whole.
     dcmSocketReceiveTimeout.set(kAcseTimeout);
     dcmSocketSendTimeout.set(kDimseTimeout);
 }
@@ -340,15 +468,18 @@ WorklistPool::~WorklistPool()
         ASC_dropNetwork(&m_network);
 }
 
-DcmBaseSCPPool::DcmBaseSCPWorker *WorklistPool::createSCPWorker()
-{
-    return new Worker(*this, m_context);
-}
-
 OFCondition WorklistPool::open(QString &problem)
 {
     OFCondition cond = ASC_initializeNetwork(NET_ACCEPTOR, m_context.config.port, kAcseTimeout, &m_network);
     if (cond.bad()) {
+        m_network = nullptr;
+        problem = QString::fromLatin1(cond.text());
+        return cond;
+    }
+    m_layer = std::make_unique<TimedTransportLayer>([this] { accepted(); });
+    cond = ASC_setTransportLayer(m_network, m_layer.get(), 0);
+    if (cond.bad()) {
+        ASC_dropNetwork(&m_network);
         m_network = nullptr;
         problem = QString::fromLatin1(cond.text());
         return cond;
@@ -367,60 +498,130 @@ OFCondition WorklistPool::listen()
 {
     if (!m_network)
         return EC_IllegalCall;
-    const DcmSharedSCPConfig shared(getConfig());
-    std::vector<std::thread> acceptors;
-    for (int i = 0; i < kAcceptors; ++i)
-        acceptors.emplace_back([this, &shared] { accept(shared); });
-    for (std::thread &t : acceptors)
-        t.join();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (int i = 0; i < kAcceptors; ++i) {
+        if (!startAcceptor())
+            return EC_IllegalCall;
+    }
+    m_stopped.wait(lock, [this] { return m_stop; });
     return EC_Normal;
 }
 
-void WorklistPool::accept(const DcmSharedSCPConfig &shared)
+// With the mutex held.
+bool WorklistPool::startAcceptor()
 {
-    const DcmSCPConfig &cfg = getConfig();
-    while (!m_stop) {
+    ++m_acceptors;
+    ++m_waiting;
+    if (platform::startDetachedThread([this] { accept(); }, kThreadStack))
+        return true;
+    --m_acceptors;
+    --m_waiting;
+    return false;
+}
+
+namespace {
+thread_local bool t_accepted = false;
+}
+
+// A connection was accepted on this acceptor's thread: it reads the request
+// now, so another takes its place at the port when none is left there.
+void WorklistPool::accepted()
+{
+    t_accepted = true;
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    --m_waiting;
+    if (m_waiting == 0 && m_acceptors < kMaxAcceptors && !startAcceptor())
+        m_context.log.error(QStringLiteral("No thread for another acceptor"));
+}
+
+void WorklistPool::accept()
+{
+    for (;;) {
+        t_accepted = false;
         T_ASC_Association *assoc = nullptr;
-        const auto started = std::chrono::steady_clock::now();
-        OFCondition cond = ASC_receiveAssociation(m_network, &assoc, cfg.getMaxReceivePDULength(), nullptr, nullptr,
-                                                  OFFalse, DUL_NOBLOCK, 1);
-        if (cond == DUL_NOASSOCIATIONREQUEST) {
+        OFCondition cond = ASC_receiveAssociation(m_network, &assoc, m_shared->getMaxReceivePDULength(), nullptr,
+                                                  nullptr, OFFalse, DUL_NOBLOCK, 1);
+        const PeerCut cut = takePeerCut();
+        if (t_accepted) {
+            const QString peer = assoc && assoc->params
+                                     ? QString::fromLatin1(assoc->params->DULparams.callingPresentationAddress)
+                                     : QString();
+            // DCMTK may take a request cut off midway for a whole one: the cut counts.
+            if (cond.good() && cut.kind == PeerCut::Kind::None) {
+                hand(assoc);
+            } else {
+                // A port probe that closes at once is no association.
+                if (cut.kind == PeerCut::Kind::Request)
+                    m_context.log.error(
+                        QStringLiteral("Association Timed Out: the association request from %1 not complete in %2 s")
+                            .arg(peerText(peer))
+                            .arg(kAcseTimeout));
+                else if (cond != DUL_NETWORKCLOSED)
+                    m_context.log.error(QStringLiteral("Association request from %1 not received: %2")
+                                            .arg(peerText(peer), QString::fromLatin1(cond.text())));
+                ASC_dropAssociation(assoc);
+                ASC_destroyAssociation(&assoc);
+            }
+        } else {
             ASC_destroyAssociation(&assoc);
-            continue;
         }
-        const QString peer = assoc && assoc->params
-                                 ? QString::fromLatin1(assoc->params->DULparams.callingPresentationAddress)
-                                 : QString();
-        if (cond.bad()) {
-            // A port probe that closes at once is no association; a peer that
-            // stalls is cut off by the socket's timeout, which reads as closed.
-            const bool stalled = std::chrono::steady_clock::now() - started >= std::chrono::seconds(kAcseTimeout);
-            if (stalled)
-                m_context.log.error(QStringLiteral("Association Timed Out: no association request from %1 in %2 s")
-                                        .arg(peerText(peer))
-                                        .arg(kAcseTimeout));
-            else if (cond != DUL_NETWORKCLOSED)
-                m_context.log.error(QStringLiteral("Association request from %1 not received: %2")
-                                        .arg(peerText(peer), QString::fromLatin1(cond.text())));
-            dropAndDestroyAssociation(assoc);
-            continue;
-        }
-        cond = runAssociation(assoc, shared);
-        if (cond.bad()) {
-            const QString calling =
-                gatewaylog::format::trimBlanks(QString::fromLatin1(assoc->params->DULparams.callingAPTitle));
-            const QDateTime now = m_context.log.now();
-            m_context.log.writeBlock(
-                {{now, QStringLiteral("Association Refused from %1: %2 (at most %3 devices at once)")
-                           .arg(peerText(peer), refusal(DCMSCP_TOO_MANY_ASSOCIATIONS))
-                           .arg(m_context.config.maxAssociations)},
-                 {now, gatewaylog::format::callingText(calling)},
-                 {now, gatewaylog::format::endText()}});
-            rejectAssociation(assoc, cond == NET_EC_SCPBusy ? ASC_REASON_SP_PRES_LOCALLIMITEXCEEDED
-                                                            : ASC_REASON_SP_PRES_TEMPORARYCONGESTION);
-            dropAndDestroyAssociation(assoc);
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (t_accepted)
+            ++m_waiting;
+        // Acceptors started for a burst end once it is over.
+        if (m_waiting > kAcceptors) {
+            --m_waiting;
+            --m_acceptors;
+            return;
         }
     }
+}
+
+void WorklistPool::hand(T_ASC_Association *assoc)
+{
+    bool full = false;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        full = m_active >= m_context.config.maxAssociations;
+        if (!full)
+            ++m_active;
+    }
+    if (full) {
+        refuse(assoc, refusal(DCMSCP_TOO_MANY_ASSOCIATIONS) +
+                          QStringLiteral(" (at most %1 devices at once)").arg(m_context.config.maxAssociations));
+        return;
+    }
+    auto freeSlot = [this] {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        --m_active;
+    };
+    const bool started = platform::startDetachedThread(
+        [this, assoc, freeSlot] {
+            WorklistScp scp(m_context, freeSlot);
+            scp.setSharedConfig(m_shared);
+            scp.serve(assoc);
+        },
+        kThreadStack);
+    if (!started) {
+        freeSlot();
+        refuse(assoc, QStringLiteral("no thread for the association"));
+    }
+}
+
+void WorklistPool::refuse(T_ASC_Association *assoc, const QString &why)
+{
+    const QString peer = QString::fromLatin1(assoc->params->DULparams.callingPresentationAddress);
+    const QString calling =
+        gatewaylog::format::trimBlanks(QString::fromLatin1(assoc->params->DULparams.callingAPTitle));
+    const QDateTime now = m_context.log.now();
+    m_context.log.writeBlock({{now, QStringLiteral("Association Refused from %1: %2").arg(peerText(peer), why)},
+                              {now, gatewaylog::format::callingText(calling)},
+                              {now, gatewaylog::format::endText()}});
+    T_ASC_RejectParameters reject{ASC_RESULT_REJECTEDTRANSIENT, ASC_SOURCE_SERVICEPROVIDER_PRESENTATION_RELATED,
+                                  ASC_REASON_SP_PRES_LOCALLIMITEXCEEDED};
+    ASC_rejectAssociation(assoc, &reject);
+    ASC_dropSCPAssociation(assoc);
+    ASC_destroyAssociation(&assoc);
 }
 
 } // namespace gateway

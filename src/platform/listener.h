@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <cstddef>
+#include <functional>
+
 // What the gateway needs of the system's sockets and threads beyond DCMTK.
 namespace platform {
 
@@ -10,7 +13,8 @@ namespace platform {
 // cannot; the socket then stays as it was, or is closed when it was lost.
 bool restrictListener(int port, const QString &address, QString &error);
 
-// Lets the calling thread's resources go when it ends, without a join.
-void detachCurrentThread();
+// Runs `run` on a new thread with a stack of `stackBytes`, never joined: its
+// resources go when it ends. False when the system cannot start one.
+bool startDetachedThread(std::function<void()> run, std::size_t stackBytes);
 
 } // namespace platform

@@ -11,6 +11,7 @@
 #include "gatewaylog/log_format.h"
 #include "gatewaylog/order_lookup.h"
 #include "platform/codepage.h"
+#include "support/raw_dicom.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,8 +29,15 @@
 #include <QTest>
 #include <QThread>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/select.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <functional>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -80,6 +88,107 @@ QString logs(const TestSite &site)
     return all;
 }
 
+// A peer on a plain socket, sending what and as slowly as it likes.
+class RawPeer
+{
+public:
+    explicit RawPeer(int port)
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(quint16(port));
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (m_fd >= 0 && ::connect(m_fd, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~RawPeer()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    RawPeer(const RawPeer &) = delete;
+    RawPeer &operator=(const RawPeer &) = delete;
+
+    bool connected() const { return m_fd >= 0; }
+    void close()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+    bool send(const QByteArray &bytes) const
+    {
+        return m_fd >= 0 && ::send(m_fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL) == bytes.size();
+    }
+
+    // One PDU from the gateway within `ms` milliseconds; empty when none came.
+    QByteArray readPdu(int ms = 30000) const
+    {
+        QByteArray head = read(6, ms);
+        if (head.size() < 6)
+            return {};
+        const quint32 length = quint32(uchar(head[2])) << 24 | quint32(uchar(head[3])) << 16 |
+                               quint32(uchar(head[4])) << 8 | quint32(uchar(head[5]));
+        return head + read(qsizetype(length), ms);
+    }
+
+    // Sends the bytes one at a time, `gapMs` apart, and says whether the
+    // gateway closed the connection before they were all sent.
+    bool trickleUntilClosed(const QByteArray &bytes, int gapMs) const
+    {
+        for (const char byte : bytes) {
+            if (!send(QByteArray(1, byte)) || closedWithin(gapMs))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    // Waits up to `ms` for the gateway to close; what it sends meanwhile (an abort) is read and dropped.
+    bool closedWithin(int ms) const
+    {
+        QDeadlineTimer deadline(ms);
+        for (;;) {
+            if (!readable(deadline))
+                return false;
+            char buf[512];
+            if (::recv(m_fd, buf, sizeof buf, 0) <= 0)
+                return true;
+        }
+    }
+
+    bool readable(const QDeadlineTimer &deadline) const
+    {
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(m_fd, &set);
+        const qint64 ms = deadline.remainingTime();
+        timeval wait{long(ms / 1000), long(ms % 1000) * 1000};
+        return ::select(m_fd + 1, &set, nullptr, nullptr, &wait) > 0;
+    }
+
+    QByteArray read(qsizetype n, int ms) const
+    {
+        QByteArray out;
+        QDeadlineTimer deadline(ms);
+        while (out.size() < n && !deadline.hasExpired()) {
+            if (!readable(deadline))
+                break;
+            char buf[4096];
+            const ssize_t got = ::recv(m_fd, buf, size_t(std::min<qsizetype>(n - out.size(), sizeof buf)), 0);
+            if (got <= 0)
+                break;
+            out.append(buf, qsizetype(got));
+        }
+        return out;
+    }
+
+    int m_fd = -1;
+};
+
 } // namespace gatewayrun
 
 // Fails the test with the log's end when the log does not come to hold the texts.
@@ -116,11 +225,12 @@ class TestGatewayEndToEnd : public QObject
     }
 
     // The tool as a process of its own on the site: its exit code and what it printed.
-    std::pair<int, QByteArray> runTool(const QStringList &arguments)
+    std::pair<int, QByteArray> runTool(const QStringList &arguments, const QString &siteDir = QString())
     {
         QProcess p;
-        p.start(QStringLiteral(KZ_TOOL),
-                QStringList{u"--app-dir"_s, m_site->dir(), u"--today"_s, u"2026-12-06"_s} + arguments);
+        p.start(QStringLiteral(KZ_TOOL), QStringList{u"--app-dir"_s, siteDir.isEmpty() ? m_site->dir() : siteDir,
+                                                     u"--today"_s, u"2026-12-06"_s} +
+                                             arguments);
         p.waitForFinished(180000);
         return {p.exitCode(), p.readAllStandardOutput()};
     }
@@ -183,9 +293,9 @@ class TestGatewayEndToEnd : public QObject
     };
 
     // The tool's own device query, from its command line.
-    Run askAs(const QStringList &extra)
+    Run askAs(const QStringList &extra, const QString &siteDir = QString())
     {
-        const auto [exitCode, out] = runTool(QStringList{u"--json"_s, u"--timeout"_s, u"30"_s} + extra);
+        const auto [exitCode, out] = runTool(QStringList{u"--json"_s, u"--timeout"_s, u"30"_s} + extra, siteDir);
         Run r;
         r.exitCode = exitCode;
         r.json = QJsonDocument::fromJson(out).object();
@@ -470,6 +580,132 @@ private Q_SLOTS:
                  QJsonDocument(entries).toJson().constData());
     }
 
+    // Identifiers DCMTK could only read by recursing as deep as they nest are
+    // answered with a failure without being parsed, and the next device is served.
+    void nestedQuery_data()
+    {
+        QTest::addColumn<int>("levels");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("deeper than any query") << 1500 << u"sequences nested more than 8 deep"_s;
+        QTest::newRow("ten thousand levels") << 10000 << u"identifier of more than 65536 bytes"_s;
+    }
+
+    void nestedQuery()
+    {
+        QFETCH(int, levels);
+        QFETCH(QString, why);
+        QVERIFY2(gatewayUp(), "the gateway is not up");
+        gatewayrun::RawPeer peer(m_port);
+        QVERIFY(peer.connected());
+        QVERIFY(peer.send(rawdicom::associateRq("XX07")));
+        QCOMPARE(peer.readPdu().left(1), QByteArray(1, 0x02));
+        QVERIFY(peer.send(rawdicom::findRq(rawdicom::nested(levels, "", true))));
+        QCOMPARE(rawdicom::findStatus(peer.readPdu()), 0xA900);
+        const Answer next = ask(u"XX08"_s, u"ISO_IR 100"_s, u"CT"_s);
+        QVERIFY2(next.success, qPrintable(next.output));
+        // Its lines are written when the association ends.
+        peer.close();
+        QVERIFY_LOG_SHOWS({u"Find refused: "_s + why});
+    }
+
+    // Peers that send an association request or a message a byte at a time
+    // are cut off when the phase's time is up, however steadily the bytes
+    // come, and other devices are served meanwhile. The peers trickle together.
+    void slowPeers()
+    {
+        QVERIFY2(gatewayUp(), "the gateway is not up");
+        std::atomic<int> requestsCut{0};
+        std::atomic<bool> associated{false}, messageCut{false};
+        std::vector<std::thread> peers;
+        // A byte every 2 s: the first 30 bytes of a request would take a minute.
+        for (int i = 0; i < 4; ++i)
+            peers.emplace_back([&, i] {
+                const gatewayrun::RawPeer peer(m_port);
+                if (peer.connected() &&
+                    peer.trickleUntilClosed(rawdicom::associateRq("SLOW" + QByteArray::number(i)).left(30), 2000))
+                    ++requestsCut;
+            });
+        peers.emplace_back([&] {
+            const gatewayrun::RawPeer peer(m_port);
+            if (!peer.send(rawdicom::associateRq("SLOW9")) || peer.readPdu().left(1) != QByteArray(1, 0x02))
+                return;
+            associated = true;
+            messageCut = peer.trickleUntilClosed(rawdicom::findRq(rawdicom::nested(1, "", true)).left(40), 2000);
+        });
+        const Answer meanwhile = ask(u"XX10"_s, u"ISO_IR 100"_s, u"CT"_s);
+        for (std::thread &t : peers)
+            t.join();
+        QVERIFY2(meanwhile.success, qPrintable(meanwhile.output));
+        QCOMPARE(requestsCut.load(), 4);
+        QVERIFY(associated);
+        QVERIFY(messageCut);
+        QVERIFY(ask(u"XX11"_s, u"ISO_IR 100"_s, u"CT"_s).success);
+        const poll::Seen log = poll::until(
+            [&] { return logs(); },
+            [](const QString &log) {
+                return log.count(u"Association Timed Out: the association request from"_s) >= 4 &&
+                       log.contains(u"Association Timed Out: a message not complete 30 s after its first byte"_s);
+            });
+        QVERIFY2(log.ok, qPrintable(poll::tail(log.last)));
+    }
+
+    // MaxAssociations devices that each associate again as soon as they have
+    // released are all served; one more at once is refused, and the tool says
+    // which limit it met, or which title, when the gateway's own is not called.
+    void associationLimit()
+    {
+        TestSite site;
+        const int port = configure(site, "CustomAETitle=\r\nMaxAssociations=2\r\n");
+        {
+            db::DbSession made;
+            QVERIFY(made.connect(site.dir(), QDate(2026, 12, 6)));
+        }
+        QProcess gateway;
+        QVERIFY2(gatewayrun::start(gateway, site.dir(), port), qPrintable(logOf(site)));
+        std::atomic<int> refused{0}, served{0};
+        const auto device = [&](const QString &ae) {
+            for (int i = 0; i < 15; ++i) {
+                QProcess p;
+                p.start(m_findscu,
+                        {u"-v"_s, u"-W"_s, u"-to"_s, u"20"_s, u"-ta"_s, u"30"_s, u"-td"_s, u"30"_s, u"-aet"_s, ae,
+                         u"-aec"_s, u"KALDEN1"_s, u"127.0.0.1"_s, QString::number(port), u"-k"_s, u"PatientID=NONE"_s});
+                p.waitForFinished(60000);
+                const QByteArray out = p.readAllStandardError() + p.readAllStandardOutput();
+                if (out.contains("Association Rejected"))
+                    ++refused;
+                else if (out.contains("Received Final Find Response (Success)"))
+                    ++served;
+            }
+        };
+        std::thread one(device, u"DEV1"_s), two(device, u"DEV2"_s);
+        one.join();
+        two.join();
+        QCOMPARE(refused.load(), 0);
+        QCOMPARE(served.load(), 30);
+
+        {
+            gatewayrun::RawPeer first(port), second(port);
+            for (const gatewayrun::RawPeer *held : {&first, &second}) {
+                QVERIFY(held->send(rawdicom::associateRq("HOLD")));
+                QCOMPARE(held->readPdu().left(1), QByteArray(1, 0x02));
+            }
+            QVERIFY(ask(u"DEV3"_s, u"ISO_IR 100"_s, u"CT"_s, {}, port).rejected);
+            const Run busy = askAs({u"--ask-as"_s, u"DEV3"_s}, site.dir());
+            QVERIFY2(busy.codes.contains(u"gateway-busy"_s) && !busy.codes.contains(u"refused"_s),
+                     qPrintable(busy.codes.join(u' ')));
+        }
+        // Released by closing: served again once the gateway has noticed.
+        QVERIFY(poll::ready([&] { return ask(u"DEV3"_s, u"ISO_IR 100"_s, u"CT"_s, {}, port).success; }));
+        // The control file names another title than the running gateway answers to.
+        site.writeBytes(kControl, site.readBytes(kControl) + "AETitle=OTHER\r\n");
+        const Run wrongTitle = askAs({u"--ask-as"_s, u"DEV3"_s}, site.dir());
+        QVERIFY2(wrongTitle.codes.contains(u"called-ae"_s) && !wrongTitle.codes.contains(u"refused"_s),
+                 qPrintable(wrongTitle.codes.join(u' ')));
+        QVERIFY(wrongTitle.texts.join(u'\n').contains(u"'OTHER'"_s));
+        gateway.kill();
+        gateway.waitForFinished();
+    }
+
     // The dialog asks with the keys of the device's last query in the gateway's log.
     void dialogShowsTheThreeColumns()
     {
@@ -496,7 +732,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("codes");
         QTest::addColumn<int>("exitCode");
         const auto row = [](const char *name, const char *arguments, const QStringList &codes, int exitCode) {
-            QTest::newRow(name) << QString::fromLatin1(arguments) << codes << exitCode;
+            QTest::newRow(name) << QString::fromUtf8(arguments) << codes << exitCode;
         };
         row("registered Korean-name device", "--ask-as CT09", {}, 0);
         // The base view's orders are for any station.
@@ -504,6 +740,11 @@ private Q_SLOTS:
             {u"not-registered"_s}, 0);
         row("names the view's set cannot hold", "--ask-as CT08", {u"charset-unfit"_s}, 1);
         row("modality the view does not carry", "--ask-as CT09 --key Modality=MR", {u"modality"_s}, 1);
+        // Sent in the device's set behind its escapes: that patient only, never "???" as wildcards
+        // (조현우 has a CT that day too).
+        row("a Korean name as the device sends it",
+            "--ask-as CT09 --key PatientName==정예준 --key Modality=CT --key ScheduledProcedureStepStartDate=20261204",
+            {}, 0);
         row("a refused command line", "--ask-as CT09 --key Foo=1", {}, 2);
         row("a time-out that is no number of seconds", "--ask-as CT09 --timeout 1x", {}, 2);
     }
@@ -515,7 +756,7 @@ private Q_SLOTS:
         QFETCH(QStringList, codes);
         QFETCH(int, exitCode);
         const Run r = askAs(arguments.split(u' '));
-        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(r.exitCode == exitCode, qPrintable(r.texts.join(u'\n')));
         if (exitCode == 2)
             return;
         QCOMPARE(r.codes, codes);
@@ -528,8 +769,10 @@ private Q_SLOTS:
             QStringList names, viewNames;
             for (const QJsonValue &v : items)
                 names.append(v[u"PatientName"_s].toString());
+            const QString name = r.json.value(u"keys"_s).toObject().value(u"PatientName"_s).toString();
             for (const QJsonValue &row : r.json.value(u"rows"_s).toArray())
-                if (row[u"Modality"_s].toString() == modality)
+                if (row[u"Modality"_s].toString() == modality &&
+                    (name.isEmpty() || row[u"PatientName"_s].toString() == name))
                     viewNames.append(row[u"PatientName"_s].toString());
             names.sort();
             viewNames.sort();

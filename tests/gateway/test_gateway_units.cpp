@@ -1,12 +1,16 @@
 #include "gateway/dicom_text.h"
 #include "gateway/gateway_config.h"
 #include "gateway/gateway_log.h"
+#include "gateway/peer_guard.h"
 #include "gateway/worklist_query.h"
 #include "gatewaylog/log_format.h"
+#include "support/raw_dicom.h"
 
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+
+using namespace rawdicom;
 
 class TestGatewayUnits : public QObject
 {
@@ -52,12 +56,164 @@ private Q_SLOTS:
         QFETCH(QString, conditions);
         QFETCH(QString, logged);
         const QStringList k = keys.split(u'|');
-        const gateway::WorklistKeys w{k[0], k[1], k[2], k[3], k[4]};
+        const gateway::WorklistKeys w{k[0], k[1], k[2], k[3], k[4], {}, {}};
         const QString sql = gateway::worklistSql(u"V"_s, w);
         QCOMPARE(sql, head() + conditions);
         const QString log = gateway::loggedWorklistSql(u"V"_s, w);
         QCOMPARE(log, head() + (logged.isEmpty() ? conditions : logged));
         QCOMPARE(gatewaylog::format::unescape(log), sql);
+    }
+
+    // What a device sends as its identifier is walked before DCMTK's parser,
+    // which reads nested sequences by recursion: too deep, too big or broken
+    // is refused, whatever the encoding says.
+    void identifierBounds_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("explicitVr");
+        QTest::addColumn<QString>("problem");
+        const auto row = [](const char *name, const QByteArray &bytes, bool explicitVr, const char *problem) {
+            QTest::newRow(name) << bytes << explicitVr << QString::fromLatin1(problem);
+        };
+        row("a worklist query", nested(1, "SQ", true), true, "");
+        row("defined lengths, eight levels", nested(8, "SQ", false), true, "");
+        row("nine levels", nested(9, "SQ", true), true, "nested more than 8");
+        row("fifteen hundred levels", nested(1500, "SQ", true), true, "nested more than 8");
+        row("implicit VR, defined lengths, known as a sequence", nested(20, "", false), false, "nested more than 8");
+        row("implicit VR, delimited", nested(9, "", true), false, "nested more than 8");
+        const QByteArray unknown = tag(0x0009, 0x1010) + "UN" + QByteArray(2, 0) + le32(0xffffffff) +
+                                   tag(0xfffe, 0xe000) + le32(0xffffffff) + nested(19, "", true) + tag(0xfffe, 0xe00d) +
+                                   le32(0) + tag(0xfffe, 0xe0dd) + le32(0);
+        row("unknown VR holding implicit items", unknown, true, "nested more than 8");
+        row("unknown VR, shallow",
+            tag(0x0009, 0x1010) + "UN" + QByteArray(2, 0) + le32(0xffffffff) + tag(0xfffe, 0xe000) + le32(0xffffffff) +
+                nested(1, "", true) + tag(0xfffe, 0xe00d) + le32(0) + tag(0xfffe, 0xe0dd) + le32(0),
+            true, "");
+        row("too big", attribute(0x0010, 0x0020, "OB", QByteArray(70000, 'x')), true, "more than 65536");
+        row("item longer than its sequence",
+            attribute(0x0040, 0x0100, "SQ", tag(0xfffe, 0xe000) + le32(100) + QByteArray(8, 0)), true,
+            "not well formed");
+        row("sequence never closed", nested(2, "SQ", true).chopped(8), true, "not well formed");
+        row("length past the end", attribute(0x0010, 0x0020, "LO", "ID").chopped(1), true, "not well formed");
+        row("item delimiter at the top", tag(0xfffe, 0xe00d) + le32(0), true, "not well formed");
+    }
+
+    void identifierBounds()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, explicitVr);
+        QFETCH(QString, problem);
+        const auto sequence = [](quint16 g, quint16 e) { return g == 0x0040 && e == 0x0100; };
+        const QString found = gateway::identifierProblem(bytes, {explicitVr, false}, sequence);
+        if (problem.isEmpty())
+            QCOMPARE(found, QString());
+        else
+            QVERIFY2(found.contains(problem), qPrintable(found));
+    }
+
+    // The phases of a peer's stream, fed in every split: the request ends with
+    // its PDU, a message with its command when no data set follows, else with
+    // the data set's last fragment; a command with a sequence is refused.
+    void streamPhases_data()
+    {
+        QTest::addColumn<QByteArray>("stream");
+        QTest::addColumn<int>("phase"); // 0 request, 1 between, 2 message
+        QTest::addColumn<int>("begun");
+        QTest::addColumn<bool>("refused");
+        const QByteArray request = pdu(0x01, QByteArray(68, 'r'));
+        const QByteArray find = pdv(true, true, command(0x0102));
+        const QByteArray echo = pdv(true, true, command(0x0101));
+        QTest::newRow("request begun") << request.chopped(1) << 0 << 0 << false;
+        QTest::newRow("request whole") << request << 1 << 0 << false;
+        QTest::newRow("find command, data to come") << request + find << 2 << 1 << false;
+        QTest::newRow("first data fragment") << request + find + pdv(false, false, "ab") << 2 << 1 << false;
+        QTest::newRow("last data fragment")
+            << request + find + pdv(false, false, "ab") + pdv(false, true, "cd") << 1 << 1 << false;
+        QTest::newRow("echo: command only") << request + echo << 1 << 1 << false;
+        QTest::newRow("command in two fragments")
+            << request + pdv(true, false, command(0x0101).left(5)) + pdv(true, true, command(0x0101).mid(5)) << 1 << 1
+            << false;
+        QTest::newRow("release request") << request + echo + pdu(0x05, QByteArray(4, 0)) << 1 << 2 << false;
+        QTest::newRow("next message begun") << request + echo + find.left(3) << 2 << 2 << false;
+        QTest::newRow("command with a sequence")
+            << request + pdv(true, true,
+                             command(0x0101) + attribute(0x0000, 0x0900, "", QByteArray()).chopped(4) +
+                                 le32(0xffffffff) + tag(0xfffe, 0xe0dd) + le32(0))
+            << 1 << 1 << true;
+    }
+
+    void streamPhases()
+    {
+        QFETCH(QByteArray, stream);
+        QFETCH(int, phase);
+        QFETCH(int, begun);
+        QFETCH(bool, refused);
+        for (const qsizetype chunk : {qsizetype(1), qsizetype(7), stream.size()}) {
+            gateway::PduPhases phases;
+            for (qsizetype i = 0; i < stream.size(); i += chunk)
+                phases.feed(stream.constData() + i, size_t(std::min(chunk, stream.size() - i)));
+            QCOMPARE(int(phases.phase()), phase);
+            QCOMPARE(int(phases.messagesBegun()), begun);
+            QCOMPARE(!phases.refused().isEmpty(), refused);
+        }
+    }
+
+    // Every required key of a worklist query against one order, as a device
+    // means it: text exact in its letter case except person names, date and
+    // time ranges as one range of instants.
+    void matching_data()
+    {
+        QTest::addColumn<QString>("key"); // field=value;…
+        QTest::addColumn<bool>("matches");
+        const auto row = [](const char *name, const char *key, bool matches) {
+            QTest::newRow(name) << QString::fromUtf8(key) << matches;
+        };
+        // The order: CT, 2026-12-06 09:00, station CT01, AUD0001, HONG^GILDONG, physician KIM^DOC.
+        row("no keys", "", true);
+        row("time range before the order", "time=000000-010000", false);
+        row("time range around it", "time=0800-0930", true);
+        row("time range ends where it starts", "time=-0900", true);
+        row("time single value, shorter form", "time=0900", true);
+        row("time single value, other", "time=1430", false);
+        row("combined range, ends on the day before", "date=20261201-20261206;time=1000-0800", false);
+        row("combined range spans the nights", "date=20261205-20261206;time=1000-0930", true);
+        row("combined range, time outside one day's window", "date=20261206-20261207;time=1000-1200", false);
+        row("date range, time open", "date=20261201-20261206;time=0800-", true);
+        row("date range without time", "date=20261201-20261205", false);
+        row("physician exact", "physician=KIM^DOC", true);
+        row("physician in other case", "physician=kim^doc", true);
+        row("physician nobody", "physician=NOBODY", false);
+        row("physician wildcard", "physician=KIM*", true);
+        row("patient ID in other case", "id=aud0001", false);
+        row("patient ID", "id=AUD0001", true);
+        row("modality in other case", "modality=ct", false);
+        row("station in other case", "station=ct01", false);
+        row("name in other case", "name=hong^gildong", true);
+        row("name wildcard in other case", "name=hong*", true);
+        row("name wildcard of another", "name=KIM*", false);
+        row("question mark is one character", "id=AUD000?", true);
+        row("universal", "id=*;name=*;physician=*", true);
+    }
+
+    void matching()
+    {
+        QFETCH(QString, key);
+        QFETCH(bool, matches);
+        gateway::WorklistKeys keys;
+        for (const QString &part : key.split(u';', Qt::SkipEmptyParts)) {
+            const QString field = part.section(u'=', 0, 0), value = part.section(u'=', 1);
+            QString *target = field == u"time"_s        ? &keys.time
+                              : field == u"date"_s      ? &keys.date
+                              : field == u"physician"_s ? &keys.performingPhysician
+                              : field == u"id"_s        ? &keys.patientId
+                              : field == u"name"_s      ? &keys.patientName
+                              : field == u"modality"_s  ? &keys.modality
+                                                        : &keys.stationAeTitle;
+            *target = value;
+        }
+        const gateway::OrderValues order{u"CT"_s,      u"20261206"_s,     u"090000"_s, u"CT01"_s,
+                                         u"AUD0001"_s, u"HONG^GILDONG"_s, u"KIM^DOC"_s};
+        QCOMPARE(gateway::matchesKeys(keys, order), matches);
     }
 
     void controlFile()

@@ -32,7 +32,7 @@ namespace {
 ViewRow row(const QString &id, const QString &name, const QString &modality, const QString &cs = u"ISO_IR 100"_s,
             const QString &station = u"CT09"_s)
 {
-    return {id, name, u"20261206"_s, u"0900"_s, modality, station, cs};
+    return {id, name, u"20261206"_s, u"0900"_s, modality, station, cs, u"KIM^DOC"_s, u"CHEST"_s, u"CHEST"_s};
 }
 
 Item item(const QString &id, const QString &name, const QString &cs = u"ISO_IR 100"_s)
@@ -695,14 +695,22 @@ private Q_SLOTS:
 
         QTest::newRow("all fits") << base() << QStringList() << QString();
         Situation s = base();
-        s.answer = {Outcome::PortClosed, 0, u"Connection refused"_s, {}};
+        s.answer = {Outcome::PortClosed, 0, u"Connection refused"_s, {}, {}};
         QTest::newRow("port closed") << s << QStringList{u"port-closed"_s} << u"localhost:11112"_s;
         s.answer.outcome = Outcome::Timeout;
         s.timeoutSeconds = 7;
         QTest::newRow("timeout") << s << QStringList{u"timeout"_s} << u"7초"_s;
         s.answer.outcome = Outcome::Refused;
-        QTest::newRow("refused") << s << QStringList{u"refused"_s} << u"'CT09'"_s;
-        s.answer = {Outcome::Failed, 0xC000, QString(), {}};
+        QTest::newRow("refused, no reason read") << s << QStringList{u"refused"_s} << u"'CT09'"_s;
+        // The A-ASSOCIATE-RJ's source and reason say which title or which limit.
+        s.answer.rejection = {1, 1, 3};
+        QTest::newRow("refused: calling title") << s << QStringList{u"refused"_s} << u"'CT09'"_s;
+        s.answer.rejection = {1, 1, 7};
+        QTest::newRow("refused: called title") << s << QStringList{u"called-ae"_s} << u"'KALDEN1'"_s;
+        s.answer.rejection = {2, 3, 2};
+        QTest::newRow("refused: all associations in use")
+            << s << QStringList{u"gateway-busy"_s} << u"MaxAssociations="_s;
+        s.answer = {Outcome::Failed, 0xC000, QString(), {}, {}};
         QTest::newRow("failure status") << s << QStringList{u"failed"_s} << u"C000"_s;
 
         s = base();
@@ -738,6 +746,23 @@ private Q_SLOTS:
         QTest::newRow("Korean set, either spelling") << s << QStringList() << QString();
         s.keys.characterSet = u"ISO_IR 100"_s;
         QTest::newRow("asked in another set") << s << QStringList{u"charset-differs"_s} << u"'ISO 2022 IR 149'"_s;
+
+        // Beyond KS X 1001 only UTF-8 helps; every text of the view is checked.
+        s.rows = QList<ViewRow>{row(u"P1"_s, u"=똠순이"_s, u"CT"_s, u"\\ISO 2022 IR 149"_s)};
+        s.answer.items = {item(u"P1"_s, u"=?순이"_s, u"\\ISO 2022 IR 149"_s)};
+        s.keys.characterSet = u"\\ISO 2022 IR 149"_s;
+        QTest::newRow("outside KS X 1001") << s << QStringList{u"charset-unfit"_s} << u"ISO_IR 192"_s;
+        s = base();
+        s.rows->first().referringPhysician = u"김내과"_s;
+        QTest::newRow("a physician's name in ISO_IR 100")
+            << s << QStringList{u"charset-unfit"_s} << u"의뢰 의사 이름 '김내과'"_s;
+        s = base();
+        s.rows->first().scheduledDescription = u"흉부 CT"_s;
+        QTest::newRow("an exam name in ISO_IR 100") << s << QStringList{u"charset-unfit"_s} << u"\\ISO 2022 IR 149"_s;
+        s = base();
+        s.keys.characterSet = u"ISO_IR 100"_s;
+        s.keys.patientName = u"=김민준"_s;
+        QTest::newRow("a key the device's set cannot write") << s << QStringList{u"key-unfit"_s} << u"'=김민준'"_s;
 
         s = base();
         s.answer.items = {item(QString(), u"HONG"_s), item(QString(), u"KIM"_s)};

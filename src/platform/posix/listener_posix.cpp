@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <netinet/in.h>
 #include <pthread.h>
 #include <sys/socket.h>
@@ -60,9 +61,28 @@ bool restrictListener(int port, const QString &address, QString &error)
     return true;
 }
 
-void detachCurrentThread()
+bool startDetachedThread(std::function<void()> run, std::size_t stackBytes)
 {
-    ::pthread_detach(::pthread_self());
+    pthread_attr_t attr;
+    if (::pthread_attr_init(&attr) != 0)
+        return false;
+    auto *task = new std::function<void()>(std::move(run));
+    pthread_t thread;
+    const bool started =
+        ::pthread_attr_setstacksize(&attr, stackBytes) == 0 &&
+        ::pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED) == 0 &&
+        ::pthread_create(
+            &thread, &attr,
+            [](void *arg) -> void * {
+                std::unique_ptr<std::function<void()>> owned(static_cast<std::function<void()> *>(arg));
+                (*owned)();
+                return nullptr;
+            },
+            task) == 0;
+    ::pthread_attr_destroy(&attr);
+    if (!started)
+        delete task;
+    return started;
 }
 
 } // namespace platform
