@@ -2,7 +2,8 @@
 
 #include "character_sets.h"
 
-#include <QRegularExpression>
+#include "gateway/dicom_text.h"
+
 #include <QSet>
 
 namespace devicequery {
@@ -215,16 +216,7 @@ bool matchesText(const QString &value, const QString &key)
     const QString pattern = key.trimmed();
     if (!pattern.contains(QLatin1Char('*')) && !pattern.contains(QLatin1Char('?')))
         return value.trimmed() == pattern;
-    QString re;
-    for (const QChar c : pattern) {
-        if (c == QLatin1Char('*'))
-            re += QStringLiteral(".*");
-        else if (c == QLatin1Char('?'))
-            re += QLatin1Char('.');
-        else
-            re += QRegularExpression::escape(QString(c));
-    }
-    return QRegularExpression(QRegularExpression::anchoredPattern(re)).match(value.trimmed()).hasMatch();
+    return gateway::matchesWildcard(value.trimmed(), pattern, Qt::CaseSensitive);
 }
 
 bool matchesDate(const QString &value, const QString &key)

@@ -3,6 +3,7 @@
 #include "platform/codepage.h"
 
 #include <QByteArrayList>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QUuid>
 
@@ -126,6 +127,27 @@ QString derivedStudyUid(const QString &accessionNumber, const QString &patientId
     for (qsizetype i = digits.size(); i-- > 0;)
         decimal += QChar(u'0' + digits.at(i));
     return QStringLiteral("2.25.") + decimal;
+}
+
+bool matchesWildcard(const QString &value, const QString &key, Qt::CaseSensitivity cs)
+{
+    // Runs between wildcards are escaped whole: one half of a surrogate pair
+    // alone is no pattern.
+    QString re;
+    QString run;
+    for (const QChar c : key) {
+        if (c != QLatin1Char('*') && c != QLatin1Char('?')) {
+            run += c;
+            continue;
+        }
+        re += QRegularExpression::escape(run) + (c == QLatin1Char('*') ? QStringLiteral(".*") : QStringLiteral("."));
+        run.clear();
+    }
+    re += QRegularExpression::escape(run);
+    QRegularExpression::PatternOptions options = QRegularExpression::DotMatchesEverythingOption;
+    if (cs == Qt::CaseInsensitive)
+        options |= QRegularExpression::CaseInsensitiveOption;
+    return QRegularExpression(QRegularExpression::anchoredPattern(re), options).match(value).hasMatch();
 }
 
 } // namespace gateway

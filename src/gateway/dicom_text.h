@@ -21,4 +21,8 @@ QString decodeValue(const QByteArray &bytes, const QString &characterSet);
 // name-based UUID of the order's keys, so every query gets the same one.
 QString derivedStudyUid(const QString &accessionNumber, const QString &patientId);
 
+// Whether a value matches a key holding DICOM's wildcards ("*" any run, "?" one
+// character, counted by code point so a character beyond the BMP is one).
+bool matchesWildcard(const QString &value, const QString &key, Qt::CaseSensitivity cs);
+
 } // namespace gateway

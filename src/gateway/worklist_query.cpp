@@ -1,9 +1,9 @@
 #include "worklist_query.h"
 
+#include "dicom_text.h"
+
 #include "db/sql_text.h"
 #include "gatewaylog/log_format.h"
-
-#include <QRegularExpression>
 
 namespace gateway {
 
@@ -97,19 +97,7 @@ bool matchesText(const QString &value, const QString &key, Qt::CaseSensitivity c
     const QString v = value.trimmed();
     if (!hasWildcard(pattern))
         return v.compare(pattern, cs) == 0;
-    QString re;
-    for (const QChar c : pattern) {
-        if (c == QLatin1Char('*'))
-            re += QStringLiteral(".*");
-        else if (c == QLatin1Char('?'))
-            re += QLatin1Char('.');
-        else
-            re += QRegularExpression::escape(QString(c));
-    }
-    QRegularExpression::PatternOptions options = QRegularExpression::DotMatchesEverythingOption;
-    if (cs == Qt::CaseInsensitive)
-        options |= QRegularExpression::CaseInsensitiveOption;
-    return QRegularExpression(QRegularExpression::anchoredPattern(re), options).match(v).hasMatch();
+    return matchesWildcard(v, pattern, cs);
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "log_format.h"
 
+#include <algorithm>
+
 #include "platform/codepage.h"
 
 namespace gatewaylog::format {
@@ -172,7 +174,10 @@ QString prefix(const QDateTime &when)
 QString element(const QString &tag, const QString &vr, const QString &value, int length, int multiplicity,
                 const QString &name)
 {
-    return tag + QLatin1Char(' ') + vr + QLatin1Char(' ') + value.leftJustified(40) + QStringLiteral(" # ") +
+    // Padded by the value as read back, so that a reader counts the columns
+    // after the escapes are undone as on a line that holds none.
+    const QString padding(std::max<qsizetype>(0, 40 - unescape(value).size()), QLatin1Char(' '));
+    return tag + QLatin1Char(' ') + vr + QLatin1Char(' ') + value + padding + QStringLiteral(" # ") +
            QString::number(length).rightJustified(3) + QStringLiteral(", ") + QString::number(multiplicity) +
            QLatin1Char(' ') + name;
 }

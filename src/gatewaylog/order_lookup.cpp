@@ -42,7 +42,8 @@ void OrderLookup::feed(QByteArrayView raw, bool adjacent, quint32 found)
             ++m_tally;
         if (m_tally == 2 && (found & PatientId)) {
             const QString line = platform::fromAnsi(raw.toByteArray());
-            m_text += QStringLiteral("    환자 번호 : ") + format::unescape(format::trimBlanks(line.mid(39, 35))) +
+            // The columns count as the archive's value stands, before the log's escapes.
+            m_text += QStringLiteral("    환자 번호 : ") + format::trimBlanks(format::unescape(line.mid(39)).left(35)) +
                       QStringLiteral("\r\n");
         }
         // "(Success)" anywhere in the line, also past the head of a cut one.

@@ -346,10 +346,12 @@ private Q_SLOTS:
         row("nothing found", {file({u"a"_s, u"b"_s})}, u"MR01"_s, u"V"_s, u""_s);
         // The title as the device sends it, in this gateway's log and in one
         // that escapes nothing; the patient IDs as the archive holds them.
-        const QStringList escaped = association(u"CT(1)"_s, u"X"_s, u"VMWL"_s, {u"P(1)"_s, u"\\x28"_s});
+        const QStringList escaped =
+            association(u"CT(1)"_s, u"X"_s, u"VMWL"_s, {u"P(1)"_s, u"\\x28"_s, u"((((((((((((#:/=)"_s});
         QVERIFY(escaped.first().endsWith(u"CT\\x281\\x29"_s));
         row("escaped title", {file(escaped)}, u"CT(1)"_s, u"VMWL"_s,
-            u"    환자 번호 : [P(1)]\r\n    환자 번호 : [\\x28]\r\n<2019-09-16 14:01:19> : 3 (Success)\r\n\r\n"_s);
+            u"    환자 번호 : [P(1)]\r\n    환자 번호 : [\\x28]\r\n    환자 번호 : [((((((((((((#:/=)]\r\n"
+            "<2019-09-16 14:01:19> : 4 (Success)\r\n\r\n"_s);
         QStringList plain = association(u"CT"_s, u"X"_s, u"VMWL"_s, {u"P1"_s});
         plain.first() += u"(1)"_s;
         row("title as it stands", {file(plain)}, u"CT(1)"_s, u"VMWL"_s,
