@@ -42,7 +42,8 @@ bool fitsViewName(QChar c)
 
 } // namespace
 
-std::optional<QString> aeTitleProblem(const QString &aeTitle)
+// What DICOM refuses in an AE title, worded for the field it came from.
+static std::optional<QString> dicomAeTitleProblem(const QString &aeTitle)
 {
     if (aeTitle.isEmpty() || aeTitle.size() > kMaxAeTitle)
         return QStringLiteral("AE Title은 1자에서 16자까지 입력하십시오. 입력한 AE Title은 %1자입니다.")
@@ -65,6 +66,22 @@ std::optional<QString> aeTitleProblem(const QString &aeTitle)
         return QStringLiteral("AE Title 앞에 공백이 있습니다. 공백을 지우고 입력하십시오.");
     if (aeTitle.endsWith(QLatin1Char(' ')))
         return QStringLiteral("AE Title 끝에 공백이 있습니다. 공백을 지우고 입력하십시오.");
+    return std::nullopt;
+}
+
+std::optional<QString> stationAeTitleProblem(const QString &aeTitle)
+{
+    if (aeTitle.isEmpty())
+        return std::nullopt;
+    if (const std::optional<QString> problem = dicomAeTitleProblem(aeTitle))
+        return QStringLiteral("Station_AE: ") + *problem;
+    return std::nullopt;
+}
+
+std::optional<QString> aeTitleProblem(const QString &aeTitle)
+{
+    if (const std::optional<QString> problem = dicomAeTitleProblem(aeTitle))
+        return problem;
     for (const QChar c : aeTitle) {
         if (c == QLatin1Char(' '))
             return QStringLiteral("AE Title 가운데에 공백이 있습니다. View 이름에는 공백을 쓸 수 없습니다.");

@@ -18,6 +18,10 @@ namespace worklist::checks {
 // or where the blank is.
 std::optional<QString> aeTitleProblem(const QString &aeTitle);
 
+// The station AE title the view hands to devices (Text5): empty, or a DICOM AE
+// title, its message naming the field.
+std::optional<QString> stationAeTitleProblem(const QString &aeTitle);
+
 // The start and length of the exam-name cut: unsigned decimal numbers, blanks
 // around them allowed, since they are written into the view as they stand.
 std::optional<QString> examNameCutProblem(const QString &start, const QString &length);

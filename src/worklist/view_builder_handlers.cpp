@@ -31,6 +31,8 @@ void Form1::Command6_Click()
     const QString ae = m_ui.Text2->text();
     if (!ae.isEmpty()) {
         std::optional<QString> problem = worklist::checks::aeTitleProblem(ae);
+        if (!problem)
+            problem = worklist::checks::stationAeTitleProblem(m_ui.Text5->text());
         if (!problem && m_ui.Check11->isChecked())
             problem = worklist::checks::examNameCutProblem(m_ui.Text14->text(), m_ui.Text15->text());
         const QString path = worklist::gateway::findControlFile(m_context.paths);

@@ -344,14 +344,22 @@ private Q_SLOTS:
         QTest::newRow("quote") << u"O'K"_s << u"'''"_s;
         QTest::newRow("statement") << u"X'); DROP TABLE T"_s << u"17자"_s;
         QTest::newRow("condition") << u"X') OR ('1'='1"_s << u"'''"_s;
+        // The station AE title the view hands to devices: a DICOM AE title too.
+        QTest::newRow("station, 17 characters") << u"US01|ABCDEFGHIJKLMNOPQ"_s << u"Station_AE: AE Title은"_s;
+        QTest::newRow("station, backslash") << u"US01|A\\B"_s << u"Station_AE: AE Title에는 역슬래시"_s;
+        QTest::newRow("station, Hangul") << u"US01|장비"_s << u"Station_AE: AE Title에는 영문"_s;
     }
 
     void aeTitles()
     {
         QFETCH(QString, ae);
         QFETCH(QString, refusal);
+        const QString station = ae.section(u'|', 1);
+        ae = ae.section(u'|', 0, 0);
         AppHarness app(AppHarness::LoggedIn);
         app.act(u"type Text2 "_s + ae + u"\ntype Text3 cr\ntype Text4 Che001\nfocus Command6"_s);
+        if (!station.isEmpty())
+            app.act(u"click Check3\ntype Text5 "_s + station + u"\nfocus Command6"_s);
         const auto archive = [&]() -> QByteArray {
             return app.site().readBytes(u"archive.db"_s) + app.site().readBytes(u"archive.db-wal"_s);
         };
@@ -386,6 +394,8 @@ private Q_SLOTS:
         QCOMPARE(controlFile(app), controlBefore);
         QCOMPARE(archive(), archiveBefore);
         QCOMPARE(app.text(u"Text2"_s) + app.text(u"Text3"_s) + app.text(u"Text4"_s), ae + u"crChe001"_s);
+        if (!station.isEmpty())
+            return; // "삭제" takes no station
 
         app.act(u"click Command5"_s);
         QCOMPARE(app.messages().size(), 2);
