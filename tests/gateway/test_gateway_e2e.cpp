@@ -587,7 +587,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("levels");
         QTest::addColumn<QString>("why");
         QTest::newRow("deeper than any query") << 1500 << u"sequences nested more than 8 deep"_s;
-        QTest::newRow("ten thousand levels") << 10000 << u"identifier of more than 65536 bytes"_s;
+        QTest::newRow("more than 64 KB") << 4000 << u"identifier of more than 65536 bytes"_s;
     }
 
     void nestedQuery()
@@ -600,8 +600,7 @@ private Q_SLOTS:
         QVERIFY(peer.send(rawdicom::associateRq("XX07")));
         QCOMPARE(peer.readPdu().left(1), QByteArray(1, 0x02));
         QVERIFY(peer.send(rawdicom::findRq(rawdicom::nested(levels, "", true))));
-        // The answer comes once the whole identifier has been read: a bound for a sanitizer build on a busy machine.
-        QCOMPARE(rawdicom::findStatus(peer.readPdu(180000)), 0xA900);
+        QCOMPARE(rawdicom::findStatus(peer.readPdu()), 0xA900);
         const Answer next = ask(u"XX08"_s, u"ISO_IR 100"_s, u"CT"_s);
         QVERIFY2(next.success, qPrintable(next.output));
         // Its lines are written when the association ends.
