@@ -18,24 +18,27 @@ bool isControl(char16_t c)
     return c < 0x20 || c == 0x7f;
 }
 
-// The characters escape() may write as "\xNN".
-bool escapedByte(char16_t c)
+// The characters escape() writes as "\xNN" wherever they stand.
+bool alwaysEscaped(char16_t c)
 {
     switch (c) {
-    case u' ':
     case u'#':
     case u'(':
     case u')':
     case u'/':
     case u':':
     case u'=':
-    case u'F':
-    case u'W':
-    case u'\\':
         return true;
     default:
         return isControl(c);
     }
+}
+
+// The characters escape() may write as "\xNN": those above, and those it
+// escapes only where a reader would take them for part of a marker.
+bool escapedByte(char16_t c)
+{
+    return alwaysEscaped(c) || c == u' ' || c == u'F' || c == u'W' || c == u'\\';
 }
 
 // The characters escape() writes as "\uNNNN": what the code page cannot write.
@@ -79,14 +82,6 @@ QString escape(const QString &value)
         const QStringView rest = QStringView(value).mid(i + 1);
         bool escaped = false;
         switch (c) {
-        case u'#':
-        case u'(':
-        case u')':
-        case u'/':
-        case u':':
-        case u'=':
-            escaped = true;
-            break;
         case u'F':
             escaped = rest.startsWith(u"ROM");
             break;
@@ -100,7 +95,7 @@ QString escape(const QString &value)
             escaped = sequenceAt(value, i).has_value();
             break;
         default:
-            escaped = isControl(c);
+            escaped = alwaysEscaped(c);
         }
         if (escaped)
             out += byteSequence(c);
