@@ -123,7 +123,7 @@ private Q_SLOTS:
         row("cast to text types", u"Select Cast(a As varchar(3)), CAST(b AS nchar), Cast(c As int)"_s,
             u"Select kz_text(a , 'VARCHAR', 3), kz_text(b , 'NCHAR', 30), Cast(c As int)"_s);
         row("a backslash ending a line inside a string", u"Select 'D:\\X\\\r\nY\\\nZ', N'\\\\\r\n', 'a\\' + '\r\nb'"_s,
-            u"Select 'D:\\XYZ', '\\', 'a\\' || '\r\nb'"_s);
+            u"Select 'D:\\XYZ', '\\', kz_text('a\\' || '\r\nb', 'VARCHAR', 8000)"_s);
         row("a string without N in code page 949", u"Select '한Ω😀é', N'한Ω😀é'"_s, u"Select '한Ω?\?', '한Ω😀é'"_s);
         row("top in a subquery",
             u"SELECT a FROM t WHERE a IN (SELECT DISTINCT TOP (5) b FROM u ORDER BY b) ORDER BY a"_s,
@@ -324,6 +324,24 @@ private Q_SLOTS:
             "N'가나다라마바사아자차카')",
             u"가나다라마바사아자차"_s);
         row("Select Count(*) From TORDER Where ORDER_DATE >= 20261201 And ORDER_DATE < 20261204.5", u"1"_s);
+        // Texts joined by + are cut at 8000 bytes (4000 characters for nvarchar) from the left, until a large
+        // value type joins: varchar(max), or a literal over the bound.
+        const auto joined = [](const char *name, std::initializer_list<QString> parts, int length) {
+            QTest::newRow(name) << u"Select Len("_s + QStringList(parts).join(u" + "_s) + u")"_s
+                                << QString::number(length);
+        };
+        const auto text = [](const char *prefix, QChar c, int n) -> QString {
+            return QString::fromLatin1(prefix) + u'\'' + QString(n, c) + u'\'';
+        };
+        const QString max = u"Cast('' As varchar(max))"_s;
+        joined("two texts over 8000 bytes", {text("", u'x', 5000), text("", u'y', 5000)}, 8000);
+        joined("Korean over 8000 bytes", {text("", u'가', 3000), text("", u'나', 3000)}, 4000);
+        joined("nvarchar over 4000 characters", {text("N", u'x', 3000), text("N", u'y', 3000)}, 4000);
+        joined("a large literal", {text("", u'x', 9000), text("", u'y', 1)}, 9001);
+        joined("varchar(max) first", {max, text("", u'x', 5000), text("", u'y', 5000)}, 10000);
+        joined("varchar(max) second", {text("", u'x', 5000), max, text("", u'y', 5000)}, 10000);
+        joined("cut before varchar(max) joins",
+               {text("", u'x', 5000), text("", u'y', 4000), max, text("", u'z', 1000)}, 9000);
     }
 
     void values()

@@ -133,10 +133,11 @@ struct Out
         for (const QChar c : s)
             u16(c.unicode());
     }
-    void bVarchar(const QString &s)
+    void bVarchar(const QString &s) // up to 255 characters: a longer text is cut there
     {
-        u8(quint8(s.size()));
-        ucs2(s);
+        const QString text = s.left(255);
+        u8(quint8(text.size()));
+        ucs2(text);
     }
     void usVarchar(const QString &s)
     {
@@ -202,6 +203,14 @@ void message(Out &out, bool error, quint32 number, quint8 state, quint8 cls, con
     out.u8(error ? 0xAA : 0xAB);
     out.u16(quint16(body.bytes.size()));
     out.bytes += body.bytes;
+}
+
+// A result column's name as SQL Server gives it: a name, up to 128
+// characters; an expression without an alias has none.
+QString columnName(const QString &archiveName)
+{
+    static const QRegularExpression plain(QStringLiteral("^[\\p{L}_#@][\\p{L}\\p{N}_#@$]{0,127}$"));
+    return plain.match(archiveName).hasMatch() ? archiveName : QString();
 }
 
 void done(Out &out, quint16 status, quint16 command, quint64 rows)
@@ -576,7 +585,7 @@ private:
         return reply(out.bytes);
     }
 
-    enum class Column { Int, BigInt, Float, Varchar };
+    enum class Column { Int, BigInt, Float, Varchar, VarcharMax };
 
     static Column columnType(const db::Recordset &result, int column)
     {
@@ -613,7 +622,12 @@ private:
         out.u8(0x81);
         out.u16(quint16(columns));
         for (int c = 0; c < columns; ++c) {
-            const Column type = columnType(result, c);
+            Column type = columnType(result, c);
+            // A text over 8000 bytes comes as varchar(max), its value in chunks.
+            for (const QVariantList &row : result.rows()) {
+                if (type == Column::Varchar && cp949(row.at(c).toString()).size() > 8000)
+                    type = Column::VarcharMax;
+            }
             types.push_back(type);
             out.u32(0);
             out.u16(0x0001); // nullable
@@ -628,12 +642,13 @@ private:
                 out.u8(8);
                 break;
             case Column::Varchar:
+            case Column::VarcharMax:
                 out.u8(0xA7);
-                out.u16(8000);
+                out.u16(type == Column::Varchar ? 8000 : 0xFFFF);
                 out.bytes += kCollation;
                 break;
             }
-            out.bVarchar(result.columnNames().at(c));
+            out.bVarchar(columnName(result.columnNames().at(c)));
         }
         quint64 sent = 0;
         for (const QVariantList &row : result.rows()) {
@@ -677,10 +692,24 @@ private:
                         break;
                     }
                     const QByteArray bytes = cp949(v.toString());
-                    if (bytes.size() > 8000)
-                        throw platform::Error(QStringLiteral("a value longer than 8000 bytes"));
                     out.u16(quint16(bytes.size()));
                     out.bytes += bytes;
+                    break;
+                }
+                case Column::VarcharMax: {
+                    // Its length, the bytes in chunks, and a chunk of none.
+                    if (null) {
+                        out.u64(~quint64(0));
+                        break;
+                    }
+                    const QByteArray bytes = cp949(v.toString());
+                    out.u64(quint64(bytes.size()));
+                    for (qsizetype at = 0; at < bytes.size(); at += 8000) {
+                        const QByteArray chunk = bytes.mid(at, 8000);
+                        out.u32(quint32(chunk.size()));
+                        out.bytes += chunk;
+                    }
+                    out.u32(0);
                     break;
                 }
                 }

@@ -39,6 +39,15 @@ using Span = std::pair<size_t, size_t>;  // node indexes, first and one past the
 // What an operand of + is in T-SQL, as far as the text shows it.
 enum class Sort { Text, Number, Unknown };
 
+// How long a text operand of + may be, as the server types it: bounded
+// (varchar up to 8000 bytes, nvarchar up to 4000 characters), a large value
+// type (max, or a literal longer than those), or not told by the text.
+struct TextWidth
+{
+    enum { Bounded, Max, Unknown } kind = Unknown;
+    bool national = false; // nvarchar, nchar, N'…'
+};
+
 struct Chain
 {
     std::vector<Range> operands;
@@ -290,6 +299,7 @@ private:
     size_t parsePrimary(const Nodes &level, size_t k) const;
     Chain parseChain(const Nodes &level, size_t &k) const;
     Sort operandSort(const Nodes &level, Range operand) const;
+    TextWidth textWidth(const Nodes &level, Range operand) const;
     Sort expressionSort(const Nodes &nodes) const;
     Sort caseSort(const Nodes &children) const;
 
@@ -413,14 +423,22 @@ void Translator::checkTokens()
     }
 }
 
+// A string literal's value as the server reads it: a backslash right before a
+// line end (LF, or CR LF) is removed with the line end (a line continuation).
+QString readValue(const Token &t)
+{
+    QString value = stringValue(t);
+    value.replace(QStringLiteral("\\\r\n"), QString()).replace(QStringLiteral("\\\n"), QString());
+    return value;
+}
+
 // A string literal as the server reads it: a backslash right before a line
 // end (LF, or CR LF) is removed with the line end (a line continuation), and a
 // literal without N holds only what code page 949 can, every other character
 // becoming '?'. SQLite strings are Unicode and have no continuation.
 QString Translator::literal(const Token &t)
 {
-    QString value = stringValue(t);
-    value.replace(QStringLiteral("\\\r\n"), QString()).replace(QStringLiteral("\\\n"), QString());
+    QString value = readValue(t);
     if (t.kind == Token::Kind::String)
         value = platform::fromCp949(platform::encodeReplacing(value, platform::toCp949));
     return u'\'' + db::quoted(value) + u'\'';
@@ -1251,7 +1269,62 @@ void Translator::rewriteConcatenation(const Nodes &level)
             cannotTell();
         for (size_t op : chain.operators)
             m_out[size_t(level[op].open)] = QStringLiteral("||");
+
+        // Texts joined without a large value type among them are cut at 8000
+        // bytes (4000 characters when one is nvarchar), from the left, until
+        // the first large one joins. Nothing is cut where an operand's type
+        // cannot be told.
+        std::vector<TextWidth> widths;
+        bool national = false;
+        bool known = true;
+        for (const Range &operand : chain.operands) {
+            widths.push_back(textWidth(level, operand));
+            known = known && widths.back().kind != TextWidth::Unknown;
+            national = national || widths.back().national;
+        }
+        size_t bounded = 0;
+        while (bounded < widths.size() && widths[bounded].kind == TextWidth::Bounded)
+            ++bounded;
+        if (!known || bounded < 2)
+            continue;
+        m_out[size_t(level[chain.operands.front().first].open)].prepend(QStringLiteral("kz_text("));
+        m_after[size_t(level[chain.operands[bounded - 1].second].last())].append(
+            national ? QStringLiteral(", 'NVARCHAR', 4000)") : QStringLiteral(", 'VARCHAR', 8000)"));
     }
+}
+
+TextWidth Translator::textWidth(const Nodes &level, Range operand) const
+{
+    const Node &n = level[operand.first];
+    if (operand.first == operand.second && n.type == Node::Type::Leaf &&
+        (token(n).kind == Token::Kind::String || token(n).kind == Token::Kind::UnicodeString)) {
+        const QString value = readValue(token(n));
+        const bool national = token(n).kind == Token::Kind::UnicodeString;
+        const qsizetype length =
+            national ? value.size() : platform::encodeReplacing(value, platform::toCp949).size();
+        return {length > (national ? 4000 : 8000) ? TextWidth::Max : TextWidth::Bounded, national};
+    }
+    static const QRegularExpression typed(QStringLiteral("^\\s*(N?)(VAR)?CHAR\\s*(\\(\\s*(\\d+|MAX)\\s*\\))?\\s*$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    QString type;
+    if (operand.second == operand.first + 1 && isName(n) && level[operand.second].type == Node::Type::Paren &&
+        identifierName(token(n)).toUpper() == u"CAST") {
+        const Nodes &args = level[operand.second].children;
+        size_t as = 0;
+        while (as < args.size() && !isWord(args, as, "AS"))
+            ++as;
+        for (size_t i = as + 1; i < args.size(); ++i)
+            type += original(args[i], args[i]);
+        if (!type.contains(u'('))
+            type += QStringLiteral("(30)");
+    } else if (m_columnType) {
+        type = declaredType(Nodes(level.begin() + qsizetype(operand.first), level.begin() + qsizetype(operand.second) + 1));
+    }
+    const QRegularExpressionMatch m = typed.match(type);
+    if (!m.hasMatch() || m.captured(3).isEmpty())
+        return {};
+    return {m.captured(4).compare(u"MAX", Qt::CaseInsensitive) == 0 ? TextWidth::Max : TextWidth::Bounded,
+            !m.captured(1).isEmpty()};
 }
 
 } // namespace
