@@ -11,11 +11,17 @@
 
 namespace db {
 
+// The server's text, its error number first as the server's own tools show
+// it ("Msg 8152: …"), then the driver's text.
 static QString errorText(const QSqlError &error)
 {
     QString text = error.databaseText();
     if (text.isEmpty())
         text = error.text();
+    static const QRegularExpression number(QStringLiteral("^\\d+"));
+    const QString code = number.match(error.nativeErrorCode()).captured();
+    if (!code.isEmpty() && code != u"0" && !text.startsWith(QStringLiteral("Msg ")))
+        text = QStringLiteral("Msg %1: ").arg(code) + text;
     if (!error.driverText().isEmpty() && !text.contains(error.driverText()))
         text += QStringLiteral("\n") + error.driverText();
     return text;

@@ -205,6 +205,20 @@ void message(Out &out, bool error, quint32 number, quint8 state, quint8 cls, con
     out.bytes += body.bytes;
 }
 
+// An error of the archive as the server sends it: its number ("Msg 8152: …"
+// in the archive's text; 50000 when it names none) apart from the text.
+void archiveError(Out &out, const QString &text)
+{
+    static const QRegularExpression numbered(QStringLiteral("^Msg (\\d+): "));
+    const QRegularExpressionMatch m = numbered.match(text);
+    if (!m.hasMatch()) {
+        message(out, true, 50000, 1, 16, text);
+        return;
+    }
+    const quint32 number = m.captured(1).toUInt();
+    message(out, true, number, 1, number == 1033 ? 15 : 16, text.mid(m.capturedLength()));
+}
+
 // A result column's name as SQL Server gives it: a name, up to 128
 // characters; an expression without an alias has none.
 QString columnName(const QString &archiveName)
@@ -571,7 +585,7 @@ private:
                     reason.chop(read.size() + 1);
                 else if (reason.endsWith(QStringLiteral("\n") + statement))
                     reason.chop(statement.size() + 1);
-                message(out, true, 50000, 1, 16, reason);
+                archiveError(out, reason);
                 done(out, quint16(more | kDoneError | inTran()), 0xC1, 0);
                 continue;
             }
@@ -757,7 +771,7 @@ private:
                         QStringLiteral("Transaction request %1 is not served.").arg(int(request)));
             }
         } catch (const platform::Error &e) {
-            message(out, true, 50000, 1, 16, e.text());
+            archiveError(out, e.text());
             done(out, kDoneError | inTran(), 0, 0);
             return reply(out.bytes);
         }
