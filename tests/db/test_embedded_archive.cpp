@@ -324,6 +324,12 @@ private Q_SLOTS:
             "N'가나다라마바사아자차카')",
             u"가나다라마바사아자차"_s);
         row("Select Count(*) From TORDER Where ORDER_DATE >= 20261201 And ORDER_DATE < 20261204.5", u"1"_s);
+        row("Select Cast(12 As varchar(1)) + Cast(12 As char(3)) + Cast(-5 As varchar(2)) + '|'", u"*12 -5|"_s);
+        row("Select IsNull(Cast(NULL As int), '12')", u"12"_s);
+        row("Select IsNull(Cast(NULL As varchar(3)), 'abcdef') + IsNull(Cast(NULL As char), 'x') + '|'",
+            u"abcx                             |"_s);
+        row("Select IsNull(NullIf(ITEM, ITEM), '가나다라마바사아자차카') From Tusersetting Where USERSETTING_KEY = 3",
+            u"가나다라마바사아자차"_s);
         // Texts joined by + are cut at 8000 bytes (4000 characters for nvarchar) from the left, until a large
         // value type joins: varchar(max), or a literal over the bound.
         const auto joined = [](const char *name, std::initializer_list<QString> parts, int length) {
@@ -466,6 +472,8 @@ private Q_SLOTS:
         refused("8152", "Update Tuser Set user_id = user_id + '12345678901234567' Where user_key = 5");
         refused("245", "Delete Tuser Where user_id > 5");
         refused("245", "Select user_key From Tuser Where 1 = user_id");
+        refused("245", "Select IsNull(Cast(NULL As int), 'abc')");
+        refused("8115", "Select Cast(123 As nvarchar(2))");
     }
 
     void failedStatementsChangeNothing()

@@ -212,6 +212,21 @@ void textFunction(sqlite3_context *context, int, sqlite3_value **argv)
         return;
     }
     const QString type = fromSqlite(sqlite3_value_text(argv[1]), sqlite3_value_bytes(argv[1])).toUpper();
+    const qint64 length = sqlite3_value_int64(argv[2]);
+    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER && length >= 0 &&
+        QByteArray::number(sqlite3_value_int64(argv[0])).size() > length) {
+        // A whole number too long for its text: "*" in varchar and char, an error in the national types.
+        if (type.startsWith(QLatin1Char('N'))) {
+            const QByteArray message = QStringLiteral("Msg 8115: Arithmetic overflow error converting expression "
+                                                      "to data type %1.")
+                                           .arg(type.toLower())
+                                           .toUtf8();
+            sqlite3_result_error(context, message.constData(), static_cast<int>(message.size()));
+            return;
+        }
+        resultText(context, typedText(QStringLiteral("*"), type, length));
+        return;
+    }
     resultText(context, typedText(fromSqlite(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0])), type,
                                   sqlite3_value_int64(argv[2])));
 }

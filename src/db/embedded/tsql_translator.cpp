@@ -288,6 +288,7 @@ private:
     void rewriteCast(const Nodes &level, size_t k);
     void rewriteIsNull(const Nodes &level, size_t k);
     QString declaredType(const Nodes &nodes) const;
+    QString valueType(const Nodes &nodes) const;
 
     void rewriteStatementHead(const Nodes &level);
     void rewriteLevel(const Nodes &level);
@@ -1029,24 +1030,58 @@ void Translator::rewriteCast(const Nodes &level, size_t k)
 }
 
 // ISNULL's value has the type of its first argument: the second is cut to
-// the first one's length, as the server does.
+// the first one's length, or converted to its number type (Msg 245 when it
+// is no number), as the server does.
 void Translator::rewriteIsNull(const Nodes &level, size_t k)
 {
-    if (!m_columnType)
-        return;
     const Node &group = level[k + 1];
     const std::vector<Span> parts = split(group.children, ",");
-    const QString type = declaredType(
+    const QString type = valueType(
         Nodes(group.children.begin() + qsizetype(parts[0].first), group.children.begin() + qsizetype(parts[0].second)));
     static const QRegularExpression sized(QStringLiteral("^\\s*(N?)(VAR)?CHAR\\s*\\(\\s*(\\d+)\\s*\\)"),
                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression whole(QStringLiteral("^\\s*(BIG|SMALL|TINY)?INT(EGER)?\\s*$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    if (whole.match(type).hasMatch() && parts.size() == 2 && parts[1].second > parts[1].first) {
+        m_out[size_t(group.children[parts[1].first].open)].prepend(QStringLiteral("kz_number("));
+        m_after[size_t(group.children[parts[1].second - 1].last())].append(QStringLiteral(", 'int')"));
+        return;
+    }
     const QRegularExpressionMatch m = sized.match(type);
     if (!m.hasMatch())
         return;
     m_out[size_t(level[k].open)] = QStringLiteral("kz_text(ifnull");
     m_after[size_t(group.close)].append(
-        QStringLiteral(", '%1', %2)")
-            .arg(m.captured(1).isEmpty() ? QStringLiteral("VARCHAR") : QStringLiteral("NVARCHAR"), m.captured(3)));
+        QStringLiteral(", '%1CHAR', %2)").arg((m.captured(1) + m.captured(2)).toUpper(), m.captured(3)));
+}
+
+// The type of a value as the server tells it from the text: a column's
+// declared type, CAST's type (a character type without a length has 30),
+// NULLIF's first argument's; empty when it cannot be told.
+QString Translator::valueType(const Nodes &nodes) const
+{
+    if (nodes.size() == 2 && isName(nodes[0]) && nodes[1].type == Node::Type::Paren) {
+        const QString name = identifierName(token(nodes[0])).toUpper();
+        const Nodes &args = nodes[1].children;
+        if (name == u"CAST") {
+            size_t as = 0;
+            while (as < args.size() && !isWord(args, as, "AS"))
+                ++as;
+            QString type;
+            for (size_t i = as + 1; i < args.size(); ++i)
+                type += original(args[i], args[i]);
+            if (type.contains(QLatin1String("CHAR"), Qt::CaseInsensitive) && !type.contains(u'('))
+                type += QStringLiteral("(30)");
+            return type;
+        }
+        if (name == u"NULLIF") {
+            const std::vector<Span> parts = split(args, ",");
+            return valueType(
+                Nodes(args.begin() + qsizetype(parts[0].first), args.begin() + qsizetype(parts[0].second)));
+        }
+        return {};
+    }
+    return m_columnType ? declaredType(nodes) : QString();
 }
 
 // The declared type of a column named alone, or as the only item of a
@@ -1306,20 +1341,8 @@ TextWidth Translator::textWidth(const Nodes &level, Range operand) const
     }
     static const QRegularExpression typed(QStringLiteral("^\\s*(N?)(VAR)?CHAR\\s*(\\(\\s*(\\d+|MAX)\\s*\\))?\\s*$"),
                                           QRegularExpression::CaseInsensitiveOption);
-    QString type;
-    if (operand.second == operand.first + 1 && isName(n) && level[operand.second].type == Node::Type::Paren &&
-        identifierName(token(n)).toUpper() == u"CAST") {
-        const Nodes &args = level[operand.second].children;
-        size_t as = 0;
-        while (as < args.size() && !isWord(args, as, "AS"))
-            ++as;
-        for (size_t i = as + 1; i < args.size(); ++i)
-            type += original(args[i], args[i]);
-        if (!type.contains(u'('))
-            type += QStringLiteral("(30)");
-    } else if (m_columnType) {
-        type = declaredType(Nodes(level.begin() + qsizetype(operand.first), level.begin() + qsizetype(operand.second) + 1));
-    }
+    const QString type =
+        valueType(Nodes(level.begin() + qsizetype(operand.first), level.begin() + qsizetype(operand.second) + 1));
     const QRegularExpressionMatch m = typed.match(type);
     if (!m.hasMatch() || m.captured(3).isEmpty())
         return {};
