@@ -104,7 +104,8 @@ private:
 
     // --- view reader and order preview (worklist/view_reader_handlers.cpp)
     void List2_Click();
-    void ParseViewDefinition();
+    QStringList ReadViewDefinition(const QString &name);
+    void ParseViewDefinition(const QStringList &rows);
     void Command2_Click();
     void Check10_Click();
     void Check1_Click();

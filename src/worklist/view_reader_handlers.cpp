@@ -9,13 +9,19 @@
 namespace reader = worklist::reader;
 
 // A click on a view: what it was built from goes back into the builder's
-// fields, and its orders are previewed.
+// fields, and its orders are previewed. The definition is read before any
+// field changes: a read that fails leaves the builder as it was, never the
+// name of the clicked view beside emptied fields (a "DB 등록" then would alter
+// that view without its filters).
 void Form1::List2_Click()
 {
     const QListWidgetItem *item = m_ui.List2->currentItem();
     if (!item)
         return;
     const QString name = item->text();
+    const bool baseView = name == QLatin1String("VMWL");
+    const QStringList definition = baseView ? QStringList() : ReadViewDefinition(name);
+
     m_ui.Text11->setText(name);
     const QString title = reader::titleOf(name);
     m_ui.Text2->setText(title);
@@ -31,29 +37,27 @@ void Form1::List2_Click()
     m_ui.Check9->setChecked(false);
     m_ui.Check10->setChecked(false);
 
-    if (name == QLatin1String("VMWL")) {
+    if (baseView) {
         message(QStringLiteral("해당 데이터는 수정 할 수 없습니다."));
         m_ui.Text10->clear();
     } else {
-        try {
-            ParseViewDefinition();
-        } catch (const platform::Error &) {
-            // A view dropped since the list was loaded: no listing of another
-            // view stays on screen beside its fields.
-            setBoxText(m_ui.Text8, QString());
-            throw;
-        }
+        ParseViewDefinition(definition);
     }
     Command2_Click();
 }
 
-void Form1::ParseViewDefinition()
+// The rows SP_HELPTEXT gives for a view, read whole.
+QStringList Form1::ReadViewDefinition(const QString &name)
 {
-    const QString name = m_ui.List2->currentItem()->text();
     db::Recordset definition = m_db.open(worklist::statements::definition(name));
     QStringList rows;
     for (; !definition.eof(); definition.moveNext())
         rows.append(definition.text(0));
+    return rows;
+}
+
+void Form1::ParseViewDefinition(const QStringList &rows)
+{
     const reader::DefinitionReading r = reader::readDefinition(reader::definitionLines(rows));
     if (r.stationAe)
         m_ui.Text5->setText(*r.stationAe);
