@@ -290,15 +290,38 @@ class TestGatewayEndToEnd : public QObject
         int exitCode = -1;
         QJsonObject json;
         QStringList codes, texts;
+        bool logged = true; // the gateway wrote the association it answered
     };
+
+    // How many associations of a calling AE title the gateway's logs hold.
+    int loggedAssociations(const QString &aeTitle) const
+    {
+        const QRegularExpression line(u"Calling AP Title: "_s + QRegularExpression::escape(aeTitle) + u"\\r?$"_s,
+                                      QRegularExpression::MultilineOption);
+        int n = 0;
+        for (auto it = line.globalMatch(logs()); it.hasNext(); it.next())
+            ++n;
+        return n;
+    }
+    // The gateway writes an association's lines when it ends, which may be after the device has gone: waits
+    // until they are there, so that they never land in the next case's logs.
+    bool associationLogged(const QString &aeTitle, int before, int more = 1)
+    {
+        return poll::ready([&] { return loggedAssociations(aeTitle) >= before + more; });
+    }
 
     // The tool's own device query, from its command line.
     Run askAs(const QStringList &extra, const QString &siteDir = QString())
     {
+        const qsizetype as = extra.indexOf(u"--ask-as"_s);
+        const QString aeTitle = as >= 0 ? extra.value(as + 1) : QString();
+        const int before = siteDir.isEmpty() ? loggedAssociations(aeTitle) : 0;
         const auto [exitCode, out] = runTool(QStringList{u"--json"_s, u"--timeout"_s, u"30"_s} + extra, siteDir);
         Run r;
         r.exitCode = exitCode;
         r.json = QJsonDocument::fromJson(out).object();
+        if (siteDir.isEmpty() && !aeTitle.isEmpty() && r.json.value(u"outcome"_s).toString() == u"answered"_s)
+            r.logged = associationLogged(aeTitle, before);
         for (const QJsonValue &f : r.json.value(u"findings"_s).toArray()) {
             r.codes.append(f.toObject().value(u"code"_s).toString());
             r.texts.append(f.toObject().value(u"text"_s).toString());
@@ -716,6 +739,7 @@ private Q_SLOTS:
         QVERIFY(dialog);
         QVERIFY(dialog->running());
         QTRY_VERIFY_WITH_TIMEOUT(!dialog->running(), 60000);
+        QVERIFY2(associationLogged(u"CT09"_s, 1), qPrintable(poll::tail(logs())));
         QVERIFY2(dialog->findings().isEmpty(), qPrintable(dialog->findings().value(0).text));
         const QString rows = dialog->ui().rowsText->toPlainText();
         const QString items = dialog->ui().itemsText->toPlainText();
@@ -761,6 +785,7 @@ private Q_SLOTS:
             return;
         QCOMPARE(r.codes, codes);
         QCOMPARE(r.json.value(u"outcome"_s).toString(), u"answered"_s);
+        QVERIFY2(r.logged, qPrintable(poll::tail(logs())));
         // What came over DICOM, decoded, is what the view holds.
         const QJsonArray items = r.json.value(u"items"_s).toArray();
         if (codes.isEmpty() || codes == QStringList{u"not-registered"_s}) {
