@@ -8,6 +8,8 @@
 #include "platform/paths.h"
 #include "platform/text_file.h"
 
+#include <QHash>
+
 namespace {
 
 const QString kChooseSource = QStringLiteral("복사할 계정을 선택 하십시오.");
@@ -69,15 +71,19 @@ bool Form1::copyToTargets(const QString &operation, const QList<AccountTarget> &
 
 // "계정 설정 초기(최초 설치한 설정 값으로 복원)": the selected accounts get the
 // nine settings rows of a fresh installation for their level.
+// A statement refused part way stops the run as the copies do: the operator
+// learns which accounts were reset, at which one it stopped, and which were
+// not reached.
 void Form1::Command1_Click()
 {
+    QHash<qint32, QString> levels;
     for (int i = 0; i < m_ui.List1->count(); ++i) {
-        const QListWidgetItem *item = m_ui.List1->item(i);
-        const qint32 key = accounts::accountKeyOf(item->text());
-        const QString caption = accounts::levelCaptionOf(item->text());
-        if (item->isSelected())
-            ResetUserSettings(key, caption);
+        const QString entry = m_ui.List1->item(i)->text();
+        levels.insert(accounts::accountKeyOf(entry), accounts::levelCaptionOf(entry));
     }
+    if (!copyToTargets(QStringLiteral("계정 설정 초기화"), targetAccounts(std::nullopt),
+                       [&](qint32 target, QStringList &) { ResetUserSettings(target, levels.value(target)); }))
+        return;
     LoadAccounts();
     message(QStringLiteral("완료되었습니다."));
 }

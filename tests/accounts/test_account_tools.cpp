@@ -491,6 +491,21 @@ private Q_SLOTS:
             QCOMPARE(app.text(u"Text18"_s), u"MICHAEL"_s);
             QVERIFY(!app.ended());
         }
+        {
+            // A reset of two accounts whose second is cut off: the first is reset, the second untouched, and
+            // the message says which is which.
+            AppHarness app(AppHarness::LoggedIn);
+            const QStringList before4 = settings(app, 4);
+            app.site().setWireFaults("drop-at-batch USER_KEY = 4\n");
+            app.act(picks(0, {3, 4}) + u"click Command1"_s);
+            app.site().setWireFaults({});
+            const QString said = lastMessage(app);
+            QVERIFY2(said.contains(u"완료된 계정: "_s) && !said.contains(u"완료된 계정: 없음"_s) &&
+                         said.contains(u"처리하지 못한 계정: "_s),
+                     qPrintable(said));
+            QCOMPARE(settings(app, 3).size(), 9);
+            QCOMPARE(settings(app, 4), before4);
+        }
         AppHarness app(AppHarness::AtLogin, [](TestSite &site) { site.setWireFaults("silent-login\n"); });
         app.login();
         QCOMPARE(lastMessage(app), u"DB 연결 실패"_s);
