@@ -550,8 +550,9 @@ void WorklistPool::accept()
             if (cond.good() && cut.kind == PeerCut::Kind::None) {
                 hand(assoc);
             } else {
-                // A port probe that closes at once is no association.
-                if (cut.kind == PeerCut::Kind::Request)
+                // A port probe that closes at once is no association. DCMTK's own
+                // read limit, as long as ours, may end a slow request first.
+                if (cut.kind == PeerCut::Kind::Request || cond == DUL_READTIMEOUT)
                     m_context.log.error(
                         QStringLiteral("Association Timed Out: the association request from %1 not complete in %2 s")
                             .arg(peerText(peer))
