@@ -277,6 +277,44 @@ private Q_SLOTS:
             u"110"_s);
     }
 
+    // However the transaction that drew a value ends, and whichever session
+    // on the file draws next, a value is handed out once.
+    void sequenceValuesAreNeverGivenBack_data()
+    {
+        QTest::addColumn<QString>("ending");
+        for (const char *ending : {"rollback", "failed statement and rollback", "connection closed", "second session"})
+            QTest::newRow(ending) << QString::fromLatin1(ending);
+    }
+
+    void sequenceValuesAreNeverGivenBack()
+    {
+        QFETCH(QString, ending);
+        const QString draw = u"Select Next Value For Seq_Tusersetting"_s;
+        db::DbSession other;
+        QVERIFY2(other.connect(m_site->dir(), m_site->today()), qPrintable(other.lastError()));
+        if (ending == u"second session"_s) {
+            QCOMPARE(session().queryScalar(draw), u"101"_s);
+            QCOMPARE(other.queryScalar(draw), u"102"_s);
+            QCOMPARE(other.queryScalar(draw), u"103"_s);
+            QCOMPARE(session().queryScalar(draw), u"104"_s);
+            return;
+        }
+        session().begin();
+        session().executeSql(u"Insert into Tusersetting (USERSETTING_KEY, USER_KEY, ITEM) "
+                             "(Select Next Value For Seq_Tusersetting, 7, ITEM From Tusersetting)"_s);
+        if (ending == u"failed statement and rollback"_s)
+            QVERIFY_THROWS_EXCEPTION(
+                platform::Error, session().executeSql(u"Insert into Tusersetting (USERSETTING_KEY, ITEM) Select "
+                                                      "Next Value For Seq_Tusersetting, '123456789012345678901'"_s));
+        if (ending == u"connection closed"_s)
+            session().close();
+        else
+            session().rollback();
+        const QString next = ending == u"failed statement and rollback"_s ? u"105"_s : u"104"_s;
+        QCOMPARE(other.queryScalar(draw), next);
+        QCOMPARE(other.queryScalar(u"Select Count(*) From Tusersetting"_s), u"3"_s);
+    }
+
     void brokenScriptLeavesNoFile()
     {
         TestSite site;
@@ -346,8 +384,8 @@ private Q_SLOTS:
         joined("a large literal", {text("", u'x', 9000), text("", u'y', 1)}, 9001);
         joined("varchar(max) first", {max, text("", u'x', 5000), text("", u'y', 5000)}, 10000);
         joined("varchar(max) second", {text("", u'x', 5000), max, text("", u'y', 5000)}, 10000);
-        joined("cut before varchar(max) joins",
-               {text("", u'x', 5000), text("", u'y', 4000), max, text("", u'z', 1000)}, 9000);
+        joined("cut before varchar(max) joins", {text("", u'x', 5000), text("", u'y', 4000), max, text("", u'z', 1000)},
+               9000);
     }
 
     void values()

@@ -445,6 +445,15 @@ void EmbeddedArchive::close()
         m_hanConvert = nullptr;
     }
     m_hanConvertPrepared = false;
+    if (m_db && !sqlite3_get_autocommit(m_db)) {
+        // A connection closed inside a transaction ends it as a rollback
+        // does, the drawn values kept.
+        try {
+            rollback();
+        } catch (const platform::Error &) {
+            // Closing goes on; SQLite rolls back what is left.
+        }
+    }
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -631,23 +640,26 @@ Recordset EmbeddedArchive::execute(const QString &sql)
     exec(QStringLiteral("SAVEPOINT ") + savepoint);
     try {
         Recordset result = run(statement, sql);
-        flushSequences();
         exec(QStringLiteral("RELEASE ") + savepoint);
         --m_savepoint;
+        if (sqlite3_get_autocommit(m_db))
+            m_drawn.clear();
         return result;
     } catch (...) {
-        // Values already drawn from a sequence stay drawn, as on the server.
-        sqlite3_exec(m_db,
-                     QString(QStringLiteral("ROLLBACK TO ") + savepoint + QStringLiteral("; RELEASE ") + savepoint)
-                         .toUtf8()
-                         .constData(),
-                     nullptr, nullptr, nullptr);
-        --m_savepoint;
+        // Values already drawn from a sequence stay drawn, as on the server:
+        // put back before the savepoint ends, while the file is still locked.
+        sqlite3_exec(m_db, QString(QStringLiteral("ROLLBACK TO ") + savepoint).toUtf8().constData(), nullptr, nullptr,
+                     nullptr);
         try {
-            flushSequences();
+            keepDrawnValues();
         } catch (const platform::Error &) {
-            m_sequences.clear(); // read afresh from the table next time
+            // The statement's own error is the one to report.
         }
+        sqlite3_exec(m_db, QString(QStringLiteral("RELEASE ") + savepoint).toUtf8().constData(), nullptr, nullptr,
+                     nullptr);
+        --m_savepoint;
+        if (sqlite3_get_autocommit(m_db))
+            m_drawn.clear();
         throw;
     }
 }
@@ -744,39 +756,48 @@ Recordset EmbeddedArchive::helpText(const QString &name)
     return Recordset({QStringLiteral("Text")}, std::move(rows));
 }
 
+// Read and advanced in one statement, under the file's write lock: no two
+// sessions on the file ever draw the same value.
 qint64 EmbeddedArchive::nextSequenceValue(const QString &name)
 {
-    const QString key = name.toUpper();
-    auto it = m_sequences.find(key);
-    if (it == m_sequences.end()) {
-        const QString sql = QStringLiteral("SELECT name, current_value, increment FROM kz_sequences WHERE name = %1")
-                                .arg(quoteText(name));
-        sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
-            throw platform::Error(QString::fromUtf8(sqlite3_errmsg(m_db)));
-        const bool found = sqlite3_step(stmt) == SQLITE_ROW;
-        if (found) {
-            m_sequenceNames.insert(key, fromSqlite(sqlite3_column_text(stmt, 0), sqlite3_column_bytes(stmt, 0)));
-            it = m_sequences.insert(key, sqlite3_column_int64(stmt, 1));
-            m_increments.insert(key, sqlite3_column_int64(stmt, 2));
-        }
-        sqlite3_finalize(stmt);
-        if (!found)
-            throw platform::Error(QStringLiteral("Invalid object name '%1'.").arg(name));
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db,
+                           "UPDATE kz_sequences SET current_value = current_value + increment WHERE name = ?1"
+                           " RETURNING name, current_value",
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        throw platform::Error(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    const QByteArray utf8 = name.toUtf8();
+    sqlite3_bind_text(stmt, 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    QString stored;
+    qint64 value = 0;
+    int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) {
+        stored = fromSqlite(sqlite3_column_text(stmt, 0), sqlite3_column_bytes(stmt, 0));
+        value = sqlite3_column_int64(stmt, 1);
+        rc = sqlite3_step(stmt);
     }
-    *it += m_increments.value(key, 1);
-    m_dirtySequences.insert(key);
-    return *it;
+    if (rc != SQLITE_DONE) {
+        const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
+        sqlite3_finalize(stmt);
+        throw platform::Error(text);
+    }
+    sqlite3_finalize(stmt);
+    if (stored.isEmpty())
+        throw platform::Error(QStringLiteral("Invalid object name '%1'.").arg(name));
+    m_drawn.insert(stored, value);
+    return value;
 }
 
-void EmbeddedArchive::flushSequences()
+// After a rollback: the values drawn in what was undone go back in, as the
+// server never gives a drawn value back.
+void EmbeddedArchive::keepDrawnValues()
 {
-    for (const QString &key : std::as_const(m_dirtySequences)) {
-        exec(QStringLiteral("UPDATE kz_sequences SET current_value = %1 WHERE name = %2")
-                 .arg(m_sequences.value(key))
-                 .arg(quoteText(m_sequenceNames.value(key))));
+    for (auto it = m_drawn.cbegin(); it != m_drawn.cend(); ++it) {
+        exec(QStringLiteral("UPDATE kz_sequences SET current_value = CASE WHEN increment < 0"
+                            " THEN min(current_value, %1) ELSE max(current_value, %1) END WHERE name = %2")
+                 .arg(it.value())
+                 .arg(quoteText(it.key())));
     }
-    m_dirtySequences.clear();
 }
 
 QVariant EmbeddedArchive::hanConvert(const QVariant &text, qint64 mode)
@@ -805,28 +826,34 @@ QVariant EmbeddedArchive::hanConvert(const QVariant &text, qint64 mode)
 
 void EmbeddedArchive::begin()
 {
-    exec(QStringLiteral("BEGIN"));
+    // The savepoint lets a rollback undo the work and still put the drawn
+    // values back before the file is unlocked.
+    exec(QStringLiteral("BEGIN; SAVEPOINT kz_transaction"));
 }
 
 void EmbeddedArchive::commit()
 {
     exec(QStringLiteral("COMMIT"));
+    m_drawn.clear();
 }
 
 void EmbeddedArchive::rollback()
 {
-    exec(QStringLiteral("ROLLBACK"));
-    // A value drawn from a sequence stays drawn, as on the server: the
-    // rollback took the sequences' table back, the values drawn go in again.
-    for (auto it = m_sequences.cbegin(); it != m_sequences.cend(); ++it)
-        m_dirtySequences.insert(it.key());
+    if (m_drawn.isEmpty() || sqlite3_get_autocommit(m_db)) {
+        m_drawn.clear();
+        exec(QStringLiteral("ROLLBACK"));
+        return;
+    }
     try {
-        flushSequences();
+        exec(QStringLiteral("ROLLBACK TO kz_transaction"));
+        keepDrawnValues();
+        exec(QStringLiteral("COMMIT"));
     } catch (const platform::Error &) {
-        m_sequences.clear(); // read afresh from the table next time
-        m_dirtySequences.clear();
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        m_drawn.clear();
         throw;
     }
+    m_drawn.clear();
 }
 
 } // namespace db
