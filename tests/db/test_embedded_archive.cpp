@@ -344,6 +344,8 @@ private Q_SLOTS:
         row("Select Replace('M8' + 'X', '8X' , 'X8')", u"MX8"_s);
         // All within code page 949 but the last, which a literal without N cannot hold.
         row("Select Upper(N'αβγ жёлтый 한글') + Upper('é')", u"ΑΒΓ ЖЁЛТЫЙ 한글?"_s);
+        // Beyond code page 949, an nvarchar comes back whole, through the wire too.
+        row("Select N'é€丂' + N'😀'", u"é€丂😀"_s);
         row("Select VUR_TCOMMON.F_HANCONVERT('흉부 CT', 1) + '^' + VUR_TCOMMON.F_HANCONVERT('뇌 MRI', 1)",
             u"CHEST CT^뇌 MRI"_s);
         row("Select 'u' + (Select top 1 user_id From Tuser Order by user_key Desc)", u"utech"_s);
@@ -410,7 +412,7 @@ private Q_SLOTS:
             "Substring(VUR_TCOMMON.F_HANCONVERT(a.ORDER_NAME,1), 1, 5) AS scheduled_procedure_desc,\r\n"
             " a.ORDER_DATE AS SCHEDULED_PROCEDURE_DATE\r\nFROM TORDER a\r\nWHERE 1 = 1\r\n"
             "And a.Order_Modality IN ('CT','MR') \r\n"_s +
-            u"/* "_s + QString(300, u'x') + u" */\r\n"_s;
+            u"/* ÀB001 "_s + QString(300, u'x') + u" */\r\n"_s;
         session().executeSql(create);
         QVERIFY(session().objectExists(u"vmwl_ke_ct01"_s, 1));
         QVERIFY(!session().objectExists(u"VMWL_KE_CT02"_s, 1));
