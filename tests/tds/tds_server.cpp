@@ -702,16 +702,23 @@ private:
             out.bVarchar(columnName(result.columnNames().at(c)));
         }
         quint64 sent = 0;
-        for (const QVariantList &row : result.rows()) {
+        // A fault after N rows, N up to the row count: after the last row too.
+        enum class Fault { None, Error, Drop };
+        const auto fault = [&]() {
             if (faults.errorAfterRows >= 0 && sent == quint64(faults.errorAfterRows)) {
                 message(out, true, 50000, 1, 16, QStringLiteral("Injected failure after %1 rows.").arg(sent));
                 done(out, quint16(more | kDoneError | inTran()), 0xC1, 0);
-                return true;
+                return Fault::Error;
             }
             if (faults.dropAfterRows >= 0 && sent == quint64(faults.dropAfterRows)) {
                 reply(out.bytes, false); // the rows so far reach the client, the end never does
-                return false;
+                return Fault::Drop;
             }
+            return Fault::None;
+        };
+        for (const QVariantList &row : result.rows()) {
+            if (const Fault f = fault(); f != Fault::None)
+                return f == Fault::Error;
             out.u8(0xD1);
             for (int c = 0; c < columns; ++c) {
                 const QVariant &v = row.at(c);
@@ -771,6 +778,8 @@ private:
             }
             ++sent;
         }
+        if (const Fault f = fault(); f != Fault::None)
+            return f == Fault::Error;
         done(out, quint16(more | kDoneCount | inTran()), 0xC1, sent);
         return true;
     }
