@@ -121,7 +121,7 @@ private Q_SLOTS:
             u"Select a From t Where kz_number(t.D, 'int') >= 20261201 And 5 < kz_number(length(rtrim(x)), 'int') "
             "And kz_number(n.K, 'numeric') <> -1.5 And 1 = 1 And a - 1 = 2"_s);
         row("cast to text types", u"Select Cast(a As varchar(3)), CAST(b AS nchar), Cast(c As int)"_s,
-            u"Select kz_text(a , 'VARCHAR', 3), kz_text(b , 'NCHAR', 30), Cast(c As int)"_s);
+            u"Select kz_text(a , 'VARCHAR', 3), kz_text(b , 'NCHAR', 30), kz_int(c )"_s);
         row("a backslash ending a line inside a string", u"Select 'D:\\X\\\r\nY\\\nZ', N'\\\\\r\n', 'a\\' + '\r\nb'"_s,
             u"Select 'D:\\XYZ', '\\', kz_text('a\\' || '\r\nb', 'VARCHAR', 8000)"_s);
         row("a string without N in code page 949", u"Select '한Ω😀é', N'한Ω😀é'"_s, u"Select '한Ω?\?', '한Ω😀é'"_s);
@@ -366,6 +366,7 @@ private Q_SLOTS:
         row("Select Count(*) From TORDER Where ORDER_DATE >= 20261201 And ORDER_DATE < 20261204.5", u"1"_s);
         row("Select Cast(12 As varchar(1)) + Cast(12 As char(3)) + Cast(-5 As varchar(2)) + '|'", u"*12 -5|"_s);
         row("Select IsNull(Cast(NULL As int), '12')", u"12"_s);
+        row("Select Cast(' 12 ' As int) + Cast(2.7 As int) + Cast(-2.7 As int) + Cast('' As int)", u"12"_s);
         row("Select IsNull(Cast(NULL As varchar(3)), 'abcdef') + IsNull(Cast(NULL As char), 'x') + '|'",
             u"abcx                             |"_s);
         row("Select IsNull(NullIf(ITEM, ITEM), '가나다라마바사아자차카') From Tusersetting Where USERSETTING_KEY = 3",
@@ -514,6 +515,12 @@ private Q_SLOTS:
         refused("245", "Select user_key From Tuser Where 1 = user_id");
         refused("245", "Select IsNull(Cast(NULL As int), 'abc')");
         refused("8115", "Select Cast(123 As nvarchar(2))");
+        refused("245", "Select Cast('abc' As int)");
+        refused("245", "Select Cast('2.5' As int)");
+        refused("8115", "Select Cast(3000000000 As int)");
+        refused("8115", "Select Cast(-2147483649.5 As int)");
+        refused("2627", "Insert into Tuser (user_key, user_id) Values (5, 'x')");
+        refused("15009", "SP_HELPTEXT VMWL_NO_SUCH");
     }
 
     void failedStatementsChangeNothing()
@@ -553,6 +560,8 @@ private Q_SLOTS:
             "user_id LIKE '[a-r]%1' Or user_id LIKE '[^a-z]%' Or user_id LIKE '[xyz]%' Order by 1", "5,11");
         row("LIKE [ escaped, in a set; unclosed matches nothing",
             "'[x' LIKE '\\[%' ESCAPE '\\' And '[' LIKE '[[]' And user_id = 'tech' Or user_id LIKE 'rad1['", "9");
+        row("LIKE ignores the value's trailing blanks, not the pattern's",
+            "'abc  ' LIKE 'abc' And 'abc' NOT LIKE 'abc ' And user_id + '  ' LIKE 'rad_'", "5");
         row("ordered without regard to case", "user_id <> 'rad1' Order by user_id", "1,10,9,11");
     }
 

@@ -13,6 +13,7 @@
 
 #include <QRegularExpression>
 
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -205,6 +206,45 @@ void numberFunction(sqlite3_context *context, int, sqlite3_value **argv)
     }
 }
 
+// CAST(x AS int) as the server does it: a fraction cut off, a value beyond
+// int an overflow (Msg 8115), a text that is no whole number an error.
+void intFunction(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    const auto overflow = [context] {
+        sqlite3_result_error(context, "Msg 8115: Arithmetic overflow error converting expression to data type int.",
+                             -1);
+    };
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL:
+        sqlite3_result_null(context);
+        return;
+    case SQLITE_INTEGER: {
+        const qint64 value = sqlite3_value_int64(argv[0]);
+        if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+            return overflow();
+        sqlite3_result_int64(context, value);
+        return;
+    }
+    case SQLITE_FLOAT: {
+        const double value = std::trunc(sqlite3_value_double(argv[0]));
+        if (!(value >= std::numeric_limits<qint32>::min() && value <= std::numeric_limits<qint32>::max()))
+            return overflow();
+        sqlite3_result_int64(context, static_cast<qint64>(value));
+        return;
+    }
+    default:
+        break;
+    }
+    QString error;
+    const std::optional<QVariant> value = numberOf(argText(argv[0]), QStringLiteral("int"), error);
+    if (!value) {
+        const QByteArray message = error.toUtf8();
+        sqlite3_result_error(context, message.constData(), static_cast<int>(message.size()));
+        return;
+    }
+    sqlite3_result_int64(context, value->toLongLong());
+}
+
 void textFunction(sqlite3_context *context, int, sqlite3_value **argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
@@ -334,8 +374,13 @@ void likeFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
         }
         escape = e.at(0).toCaseFolded();
     }
-    sqlite3_result_int(context, likeMatches(widthFolded(argText(argv[0])).toCaseFolded(),
-                                            widthFolded(argText(argv[1])).toCaseFolded(), escape));
+    // Trailing blanks of the value matched are ignored, those of the pattern are not.
+    QString text = widthFolded(argText(argv[1])).toCaseFolded();
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    text.truncate(end);
+    sqlite3_result_int(context, likeMatches(widthFolded(argText(argv[0])).toCaseFolded(), text, escape));
 }
 
 void nextValueFunction(sqlite3_context *context, int, sqlite3_value **argv)
@@ -407,6 +452,8 @@ EmbeddedArchive::EmbeddedArchive(const QString &file, const QString &siteDir, co
     sqlite3_create_function(m_db, tsql::kNextValue, 1, SQLITE_UTF8, this, nextValueFunction, nullptr, nullptr);
     sqlite3_create_function(m_db, tsql::kHanConvert, 2, SQLITE_UTF8, this, hanConvertFunction, nullptr, nullptr);
     sqlite3_create_function(m_db, "kz_number", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, numberFunction, nullptr,
+                            nullptr);
+    sqlite3_create_function(m_db, "kz_int", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, intFunction, nullptr,
                             nullptr);
     sqlite3_create_function(m_db, "kz_text", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, textFunction, nullptr,
                             nullptr);
@@ -581,9 +628,24 @@ void EmbeddedArchive::createColumnChecks()
     }
 }
 
+// SQLite's message for the last failure, as the server words it where the
+// tool may meet it.
+QString EmbeddedArchive::errorText() const
+{
+    const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
+    if (sqlite3_extended_errcode(m_db) == SQLITE_CONSTRAINT_PRIMARYKEY) {
+        static const QRegularExpression failed(QStringLiteral("constraint failed: ([^.,]+)\\."));
+        const QString table = failed.match(text).captured(1);
+        return QStringLiteral("Msg 2627: Violation of PRIMARY KEY constraint 'PK_%1'. Cannot insert duplicate key in "
+                              "object 'dbo.%1'.")
+            .arg(table);
+    }
+    return text;
+}
+
 [[noreturn]] void EmbeddedArchive::fail(const QString &original) const
 {
-    throw platform::Error(QString::fromUtf8(sqlite3_errmsg(m_db)) + QStringLiteral("\n") + original);
+    throw platform::Error(errorText() + QStringLiteral("\n") + original);
 }
 
 Recordset EmbeddedArchive::query(const QString &sql, const QString &original)
@@ -618,7 +680,7 @@ Recordset EmbeddedArchive::query(const QString &sql, const QString &original)
             rows.push_back(std::move(row));
         }
         if (rc != SQLITE_DONE) {
-            const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
+            const QString text = errorText();
             sqlite3_finalize(stmt);
             throw platform::Error(text + QStringLiteral("\n") + original);
         }
@@ -747,7 +809,8 @@ Recordset EmbeddedArchive::helpText(const QString &name)
             throw platform::Error(QStringLiteral("There is no text for object '%1'.").arg(name));
         throw platform::Error(
             QStringLiteral(
-                "The object '%1' does not exist in database 'QoRVA_Clinic' or is invalid for this operation.")
+                "Msg 15009: The object '%1' does not exist in database 'QoRVA_Clinic' or is invalid for this "
+                "operation.")
                 .arg(name));
     }
     std::vector<QVariantList> rows;

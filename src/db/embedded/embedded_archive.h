@@ -57,6 +57,7 @@ private:
     Recordset helpText(const QString &name);
     bool objectExists(const QString &name, const char *type = nullptr);
     void keepDrawnValues();
+    QString errorText() const;
     [[noreturn]] void fail(const QString &original) const;
 
     sqlite3 *m_db = nullptr;

@@ -1009,6 +1009,11 @@ void Translator::rewriteCast(const Nodes &level, size_t k)
     if (as + 1 >= args.size() || !isName(args[as + 1]))
         refuse(QStringLiteral("CAST takes a value, AS and a type"));
     const QString type = identifierName(token(args[as + 1])).toUpper();
+    if ((type == u"INT" || type == u"INTEGER") && as + 2 == args.size()) {
+        m_out[size_t(level[k].open)] = QStringLiteral("kz_int");
+        erase(args[as].open, args[as + 1].open);
+        return;
+    }
     if (type != u"VARCHAR" && type != u"CHAR" && type != u"NVARCHAR" && type != u"NCHAR")
         return;
     QString length = QStringLiteral("30");
@@ -1335,8 +1340,7 @@ TextWidth Translator::textWidth(const Nodes &level, Range operand) const
         (token(n).kind == Token::Kind::String || token(n).kind == Token::Kind::UnicodeString)) {
         const QString value = readValue(token(n));
         const bool national = token(n).kind == Token::Kind::UnicodeString;
-        const qsizetype length =
-            national ? value.size() : platform::encodeReplacing(value, platform::toCp949).size();
+        const qsizetype length = national ? value.size() : platform::encodeReplacing(value, platform::toCp949).size();
         return {length > (national ? 4000 : 8000) ? TextWidth::Max : TextWidth::Bounded, national};
     }
     static const QRegularExpression typed(QStringLiteral("^\\s*(N?)(VAR)?CHAR\\s*(\\(\\s*(\\d+|MAX)\\s*\\))?\\s*$"),
