@@ -111,11 +111,11 @@ private Q_SLOTS:
         row("catalogue quoted and spaced", u"select o.name from [sys] . [OBJECTS] o, SYS.sequences"_s,
             u"select o.name from kz_sys_objects o, kz_sys_sequences"_s);
         row("sequence over line ends", u"Select Next\r\n  value\tFOR [Seq_X], 'next value for y'"_s,
-            u"Select kz_next_value('Seq_X'), 'next value for y'"_s);
+            u"Select kz_next_value('Seq_X'), 'next value for y' COLLATE SITE_CI"_s);
         row("top at the end of its select",
             u"Select top 1 Group_key From Tgroup Where Upper(Group_name) = Upper('Chest') -- first\r\n"_s,
-            u"Select Group_key From Tgroup Where Upper(Group_name) COLLATE SITE_CI = Upper('Chest') COLLATE SITE_CI "
-            "LIMIT 1"_s);
+            u"Select Group_key From Tgroup Where Upper(Group_name) COLLATE SITE_CI = Upper('Chest' COLLATE "
+            "SITE_CI) COLLATE SITE_CI LIMIT 1"_s);
         row("text facing a bare number",
             u"Select a From t Where t.D >= 20261201 And 5 < Len(x) And n.K <> -1.5 And 1 = 1 And a - 1 = 2"_s,
             u"Select a From t Where kz_number(t.D, 'int') >= 20261201 And 5 < kz_number(length(rtrim(x)), 'int') "
@@ -123,15 +123,19 @@ private Q_SLOTS:
         row("cast to text types", u"Select Cast(a As varchar(3)), CAST(b AS nchar), Cast(c As int)"_s,
             u"Select kz_text(a , 'VARCHAR', 3), kz_text(b , 'NCHAR', 30), kz_int(c )"_s);
         row("a backslash ending a line inside a string", u"Select 'D:\\X\\\r\nY\\\nZ', N'\\\\\r\n', 'a\\' + '\r\nb'"_s,
-            u"Select 'D:\\XYZ', '\\', kz_text('a\\' || '\r\nb', 'VARCHAR', 8000)"_s);
-        row("a string without N in code page 949", u"Select '한Ω😀é', N'한Ω😀é'"_s, u"Select '한Ω?\?', '한Ω😀é'"_s);
+            u"Select 'D:\\XYZ' COLLATE SITE_CI, '\\' COLLATE SITE_CI, kz_text('a\\' COLLATE SITE_CI || '\r\nb' COLLATE "
+            u"SITE_CI, "
+            "'VARCHAR', 8000)"_s);
+        row("a string without N in code page 949", u"Select '한Ω😀é', N'한Ω😀é'"_s,
+            u"Select '한Ω?\?' COLLATE SITE_CI, '한Ω😀é' COLLATE SITE_CI"_s);
         row("top in a subquery",
             u"SELECT a FROM t WHERE a IN (SELECT DISTINCT TOP (5) b FROM u ORDER BY b) ORDER BY a"_s,
             u"SELECT a FROM t WHERE a IN (SELECT DISTINCT b FROM u ORDER BY b LIMIT 5) ORDER BY a"_s);
         row("insert select in parentheses", u"Insert into T (A, B) \r\n(Select Next Value For S, 'x\r\n  y')"_s,
-            u"Insert into T (A, B) \r\nSelect kz_next_value('S'), 'x\r\n  y'"_s);
+            u"Insert into T (A, B) \r\nSelect kz_next_value('S'), 'x\r\n  y' COLLATE SITE_CI"_s);
         row("joins, keeps sums", u"Select '=' + p.NAME AS n,  p.A + '^' + p.B, 1 + 2.5, 'a+b' + x From p"_s,
-            u"Select '=' || p.NAME AS n,  p.A || '^' || p.B, 1 + 2.5, 'a+b' || x From p"_s);
+            u"Select '=' COLLATE SITE_CI || p.NAME AS n,  p.A || '^' COLLATE SITE_CI || p.B, 1 + 2.5, "
+            "'a+b' COLLATE SITE_CI || x From p"_s);
         row("names", u"Select [MACRO_NAME], \"KEY_TEXT\", [a]]b] From t"_s,
             u"Select [MACRO_NAME], [KEY_TEXT], \"a]b\" From t"_s);
         row("nested comment", u"Select 1 /* a /* b */ c */ + 2"_s, u"Select 1 /* a / * b * / c */ + 2"_s);
@@ -560,6 +564,15 @@ private Q_SLOTS:
             "user_id LIKE '[a-r]%1' Or user_id LIKE '[^a-z]%' Or user_id LIKE '[xyz]%' Order by 1", "5,11");
         row("LIKE [ escaped, in a set; unclosed matches nothing",
             "'[x' LIKE '\\[%' ESCAPE '\\' And '[' LIKE '[[]' And user_id = 'tech' Or user_id LIKE 'rad1['", "9");
+        row("literals by the collation", "'abc' = 'ABC' And N'abc' = N'ABC' And 'abc' = 'ABC   ' And user_id = 'tech'",
+            "9");
+        row("literals joined and through a function",
+            "'a' + 'b' = 'AB' And IsNull(NULL, 'x') = 'X' And Cast('q' As varchar(3)) = 'Q' And user_key = 1", "1");
+        row("DISTINCT over a view's literals",
+            "user_key = 1 And 1 = (Select Count(Distinct n) From VMWL_NAMES Where n Like 'a')", "1");
+        row("a view's column made by + and a subquery",
+            "user_key In (Select k From VMWL_NAMES Where n = 'RAD1' Or n = 'X^TECH' Or m = 'ADMIN') Order by 1",
+            "1,5,9");
         row("LIKE ignores the value's trailing blanks, not the pattern's",
             "'abc  ' LIKE 'abc' And 'abc' NOT LIKE 'abc ' And user_id + '  ' LIKE 'rad_'", "5");
         row("ordered without regard to case", "user_id <> 'rad1' Order by user_id", "1,10,9,11");
@@ -571,6 +584,10 @@ private Q_SLOTS:
         QFETCH(QString, keys);
         session().executeSql(u"Insert Into Tuser Values (10, 'Eve', N'éve', 300)"_s);
         session().executeSql(u"Insert Into Tuser Values (11, N'Ω😀', N'Ω😀', 300)"_s);
+        session().executeSql(u"Create View VMWL_NAMES(k, n, m) AS Select user_key, IsNull((Select top 1 'x' + '^' + "
+                             "u.user_id From Tuser u Where u.user_key = t.user_key And u.user_key = 9), t.user_id), "
+                             "Case When user_key = 1 Then 'admin' Else '' End From Tuser t Union All Select 0, 'a', '' "
+                             "Union All Select -1, 'A ', ''"_s);
         db::Recordset r = session().open(u"Select user_key From Tuser Where "_s + where);
         QStringList found;
         for (; !r.eof(); r.moveNext())

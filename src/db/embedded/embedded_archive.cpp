@@ -753,6 +753,19 @@ Recordset EmbeddedArchive::run(const tsql::Statement &statement, const QString &
     return Recordset();
 }
 
+QStringList EmbeddedArchive::columnNames(const QString &sql, const QString &original)
+{
+    sqlite3_stmt *stmt = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), static_cast<int>(utf8.size()), &stmt, nullptr) != SQLITE_OK)
+        fail(original);
+    QStringList names;
+    for (int i = 0; stmt && i < sqlite3_column_count(stmt); ++i)
+        names.append(QString::fromUtf8(sqlite3_column_name(stmt, i)));
+    sqlite3_finalize(stmt);
+    return names;
+}
+
 bool EmbeddedArchive::objectExists(const QString &name, const char *type)
 {
     QString sql = QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = %1 COLLATE NOCASE").arg(quoteText(name));
@@ -779,7 +792,15 @@ void EmbeddedArchive::createView(const tsql::Statement &statement, const QString
             quoted.append(quoteName(column));
         create += QLatin1Char('(') + quoted.join(QStringLiteral(", ")) + QLatin1Char(')');
     }
-    create += QStringLiteral(" AS ") + statement.sql;
+    // On the server every text column of a view has the database's
+    // collation, whatever made it (a literal, +, a subquery); SQLite keeps a
+    // collation only where a column or COLLATE gives it, so each column is
+    // given it.
+    const QString body = QStringLiteral("(") + statement.sql + QStringLiteral("\n)");
+    QStringList collated;
+    for (const QString &column : columnNames(QStringLiteral("SELECT * FROM ") + body, original))
+        collated.append(QStringLiteral("%1 COLLATE SITE_CI AS %1").arg(quoteName(column)));
+    create += QStringLiteral(" AS SELECT ") + collated.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + body;
     query(create, original);
     // The server checks a view's body when it is made; so does the archive.
     query(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(quoteName(name)), original);

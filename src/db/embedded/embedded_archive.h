@@ -52,6 +52,7 @@ private:
     void exec(const QString &sql);
     Recordset query(const QString &sql, const QString &original);
     Recordset run(const tsql::Statement &statement, const QString &original);
+    QStringList columnNames(const QString &sql, const QString &original);
     void createView(const tsql::Statement &statement, const QString &original, bool replace);
     void dropView(const QString &name, const QString &original);
     Recordset helpText(const QString &name);

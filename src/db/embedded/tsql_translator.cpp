@@ -436,13 +436,15 @@ QString readValue(const Token &t)
 // A string literal as the server reads it: a backslash right before a line
 // end (LF, or CR LF) is removed with the line end (a line continuation), and a
 // literal without N holds only what code page 949 can, every other character
-// becoming '?'. SQLite strings are Unicode and have no continuation.
+// becoming '?'. SQLite strings are Unicode and have no continuation. A literal
+// has the database's collation on the server, so it compares as a column does
+// wherever it goes: joined by ||, through a function, into a view's column.
 QString Translator::literal(const Token &t)
 {
     QString value = readValue(t);
     if (t.kind == Token::Kind::String)
         value = platform::fromCp949(platform::encodeReplacing(value, platform::toCp949));
-    return u'\'' + db::quoted(value) + u'\'';
+    return u'\'' + db::quoted(value) + QStringLiteral("' COLLATE SITE_CI");
 }
 
 bool Translator::startsLine(size_t i) const
