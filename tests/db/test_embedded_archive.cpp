@@ -120,6 +120,10 @@ private Q_SLOTS:
             u"Select a From t Where t.D >= 20261201 And 5 < Len(x) And n.K <> -1.5 And 1 = 1 And a - 1 = 2"_s,
             u"Select a From t Where kz_number(t.D, 'int') >= 20261201 And 5 < kz_number(length(rtrim(x)), 'int') "
             "And kz_number(n.K, 'numeric') <> -1.5 And 1 = 1 And a - 1 = 2"_s);
+        row("a subquery facing a bare number",
+            u"Select a From t Where (Select Count(*) From u) = 1 And (Select Max(k) From u) < 2"_s,
+            u"Select a From t Where kz_number((Select Count(*) From u), 'int') = 1 And kz_number((Select Max(k) From "
+            "u), 'int') < 2"_s);
         row("cast to text types", u"Select Cast(a As varchar(3)), CAST(b AS nchar), Cast(c As int)"_s,
             u"Select kz_text(a , 'VARCHAR', 3), kz_text(b , 'NCHAR', 30), kz_int(c )"_s);
         row("a backslash ending a line inside a string", u"Select 'D:\\X\\\r\nY\\\nZ', N'\\\\\r\n', 'a\\' + '\r\nb'"_s,

@@ -964,7 +964,9 @@ void Translator::rewriteNumberComparisons(const Nodes &level)
             size_t first = k - 1;
             if (!isOperand(level[first]) || isKeyword(level, first))
                 continue;
-            if (level[first].type == Node::Type::Paren && first > 0 && isName(level[first - 1]))
+            // a group after a function's name is its call; after WHERE or AND it stands alone
+            if (level[first].type == Node::Type::Paren && first > 0 && isName(level[first - 1]) &&
+                !isKeyword(level, first - 1))
                 --first;
             while (first >= 2 && isOp(level[first - 1], ".") && isName(level[first - 2]))
                 first -= 2;
