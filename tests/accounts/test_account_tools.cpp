@@ -2,6 +2,7 @@
 
 #include "accounts/account_entries.h"
 #include "accounts/account_statements.h"
+#include "db/db_session.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
 #include "romanize/romanize_statements.h"
@@ -185,7 +186,8 @@ private Q_SLOTS:
             << 6 << "300" << QByteArray("ExportDir=D:\\Export\\\r\nNext=1\r\nLast=\\\r\n");
         // Texts joined by + are cut at 8000 bytes on the server unless one of them is varchar(max).
         QTest::newRow("a long file with a line ending in a backslash")
-            << 6 << "300" << "Dir=D:\\X\\\r\nK=" + QByteArray(5000, 'v') + "\\\r\nL=" + QByteArray(5000, 'w') + "\r\nLast=1\r\n";
+            << 6 << "300"
+            << "Dir=D:\\X\\\r\nK=" + QByteArray(5000, 'v') + "\\\r\nL=" + QByteArray(5000, 'w') + "\r\nLast=1\r\n";
     }
 
     void resetByLevel()
@@ -471,14 +473,24 @@ private Q_SLOTS:
     {
         if (!TestSite::wireRun())
             QSKIP("the archive is opened directly in this run");
-        {
-            AppHarness app(AppHarness::AtLogin,
-                           [](TestSite &site) { site.setWireFaults("error-after-rows 3 Tuser\n"); });
+        // The error after some of the accounts, and after the last of them.
+        for (const bool last : {false, true}) {
+            AppHarness app(AppHarness::AtLogin, [last](TestSite &site) {
+                QByteArray rows = "3";
+                if (last) {
+                    db::DbSession count;
+                    QVERIFY(count.connect(site.dir(), site.today()));
+                    rows = count.queryScalar(u"Select Count(*) From Tuser"_s).toLatin1();
+                }
+                site.setWireFaults("error-after-rows " + rows + " Tuser\n");
+            });
             app.login();
             QVERIFY(!app.messages().isEmpty());
             QVERIFY2(lastMessage(app).contains(u"계정"_s), qPrintable(lastMessage(app)));
             QVERIFY(app.items(u"Combo1"_s).isEmpty());
             QVERIFY(app.items(u"List1"_s).isEmpty());
+            if (last)
+                continue;
 
             app.site().setWireFaults("drop-at-batch THANCONVERT\n");
             app.act(u"type Text16 마이클\nclick Command9"_s);

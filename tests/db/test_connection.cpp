@@ -195,6 +195,10 @@ private Q_SLOTS:
         QTest::newRow("error before the first row")
             << QByteArray("error-after-rows 0 Tuser\n") << u"Injected failure after 0 rows."_s;
         QTest::newRow("dropped after 2 rows") << QByteArray("drop-after-rows 2 Tuser\n") << u"[FreeTDS]"_s;
+        // N stands for the number of rows: the fault comes after the last row.
+        QTest::newRow("error after the last row")
+            << QByteArray("error-after-rows N Tuser\n") << u"Injected failure after N rows."_s;
+        QTest::newRow("dropped after the last row") << QByteArray("drop-after-rows N Tuser\n") << u"[FreeTDS]"_s;
         QTest::newRow("dropped between statements") << QByteArray("drop-at-batch Tuser\n") << u"[FreeTDS]"_s;
     }
 
@@ -212,6 +216,8 @@ private Q_SLOTS:
         const int users = session.open(list).recordCount();
         QVERIFY(users > 3);
 
+        faults.replace("N", QByteArray::number(users));
+        serverText.replace(u" N "_s, u" %1 "_s.arg(users));
         site.setWireFaults(faults);
         try {
             const db::Recordset result = session.open(list);

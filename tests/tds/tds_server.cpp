@@ -21,6 +21,7 @@
 
 #include "db/embedded/embedded_archive.h"
 #include "db/embedded/tsql_lexer.h"
+#include "db/embedded/tsql_translator.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
 
@@ -593,13 +594,27 @@ private:
                 done(out, quint16(more | inTran()), 0xC3, 0);
                 continue;
             }
-            if (!rows(out, result, faults, more))
+            if (!rows(out, result, faults, more, returnsUnicode(read)))
                 return false;
         }
         return reply(out.bytes);
     }
 
-    enum class Column { Int, BigInt, Float, Varchar, VarcharMax };
+    enum class Column { Int, BigInt, Float, Varchar, VarcharMax, NVarchar, NVarcharMax };
+
+    // SP_HELPTEXT's Text is nvarchar(255) on the server.
+    static bool returnsUnicode(const QString &statement)
+    {
+        try {
+            return db::tsql::translate(statement).kind == db::tsql::Statement::Kind::HelpText;
+        } catch (const platform::Error &) {
+            return false;
+        }
+    }
+
+    // The archive keeps varchar data in code page 949 already: a text the
+    // code page cannot hold came from an nvarchar, and goes as one.
+    static bool fitsCp949(const QString &text) { return platform::fromCp949(cp949(text)) == text; }
 
     static Column columnType(const db::Recordset &result, int column)
     {
@@ -629,7 +644,18 @@ private:
         return any ? type : Column::Varchar;
     }
 
-    bool rows(Out &out, const db::Recordset &result, const Faults &faults, quint16 more)
+    static QByteArray utf16(const QString &text)
+    {
+        QByteArray bytes;
+        bytes.reserve(text.size() * 2);
+        for (const QChar c : text) {
+            bytes.append(char(c.unicode() & 0xff));
+            bytes.append(char(c.unicode() >> 8));
+        }
+        return bytes;
+    }
+
+    bool rows(Out &out, const db::Recordset &result, const Faults &faults, quint16 more, bool unicodeText)
     {
         const int columns = result.fieldCount();
         std::vector<Column> types;
@@ -637,10 +663,19 @@ private:
         out.u16(quint16(columns));
         for (int c = 0; c < columns; ++c) {
             Column type = columnType(result, c);
-            // A text over 8000 bytes comes as varchar(max), its value in chunks.
+            if (type == Column::Varchar) {
+                bool unicode = unicodeText;
+                for (const QVariantList &row : result.rows())
+                    unicode = unicode || !fitsCp949(row.at(c).toString());
+                if (unicode)
+                    type = Column::NVarchar;
+            }
+            // A text over 8000 bytes comes as varchar(max) or nvarchar(max), its value in chunks.
             for (const QVariantList &row : result.rows()) {
                 if (type == Column::Varchar && cp949(row.at(c).toString()).size() > 8000)
                     type = Column::VarcharMax;
+                else if (type == Column::NVarchar && row.at(c).toString().size() > 4000)
+                    type = Column::NVarcharMax;
             }
             types.push_back(type);
             out.u32(0);
@@ -657,24 +692,33 @@ private:
                 break;
             case Column::Varchar:
             case Column::VarcharMax:
-                out.u8(0xA7);
-                out.u16(type == Column::Varchar ? 8000 : 0xFFFF);
+            case Column::NVarchar:
+            case Column::NVarcharMax:
+                out.u8(type == Column::Varchar || type == Column::VarcharMax ? 0xA7 : 0xE7);
+                out.u16(type == Column::Varchar || type == Column::NVarchar ? 8000 : 0xFFFF);
                 out.bytes += kCollation;
                 break;
             }
             out.bVarchar(columnName(result.columnNames().at(c)));
         }
         quint64 sent = 0;
-        for (const QVariantList &row : result.rows()) {
+        // A fault after N rows, N up to the row count: after the last row too.
+        enum class Fault { None, Error, Drop };
+        const auto fault = [&]() {
             if (faults.errorAfterRows >= 0 && sent == quint64(faults.errorAfterRows)) {
                 message(out, true, 50000, 1, 16, QStringLiteral("Injected failure after %1 rows.").arg(sent));
                 done(out, quint16(more | kDoneError | inTran()), 0xC1, 0);
-                return true;
+                return Fault::Error;
             }
             if (faults.dropAfterRows >= 0 && sent == quint64(faults.dropAfterRows)) {
                 reply(out.bytes, false); // the rows so far reach the client, the end never does
-                return false;
+                return Fault::Drop;
             }
+            return Fault::None;
+        };
+        for (const QVariantList &row : result.rows()) {
+            if (const Fault f = fault(); f != Fault::None)
+                return f == Fault::Error;
             out.u8(0xD1);
             for (int c = 0; c < columns; ++c) {
                 const QVariant &v = row.at(c);
@@ -700,23 +744,27 @@ private:
                     }
                     break;
                 }
-                case Column::Varchar: {
+                case Column::Varchar:
+                case Column::NVarchar: {
                     if (null) {
                         out.u16(0xFFFF);
                         break;
                     }
-                    const QByteArray bytes = cp949(v.toString());
+                    const QByteArray bytes =
+                        types[size_t(c)] == Column::Varchar ? cp949(v.toString()) : utf16(v.toString());
                     out.u16(quint16(bytes.size()));
                     out.bytes += bytes;
                     break;
                 }
-                case Column::VarcharMax: {
+                case Column::VarcharMax:
+                case Column::NVarcharMax: {
                     // Its length, the bytes in chunks, and a chunk of none.
                     if (null) {
                         out.u64(~quint64(0));
                         break;
                     }
-                    const QByteArray bytes = cp949(v.toString());
+                    const QByteArray bytes =
+                        types[size_t(c)] == Column::VarcharMax ? cp949(v.toString()) : utf16(v.toString());
                     out.u64(quint64(bytes.size()));
                     for (qsizetype at = 0; at < bytes.size(); at += 8000) {
                         const QByteArray chunk = bytes.mid(at, 8000);
@@ -730,6 +778,8 @@ private:
             }
             ++sent;
         }
+        if (const Fault f = fault(); f != Fault::None)
+            return f == Fault::Error;
         done(out, quint16(more | kDoneCount | inTran()), 0xC1, sent);
         return true;
     }

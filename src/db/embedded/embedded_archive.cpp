@@ -13,6 +13,7 @@
 
 #include <QRegularExpression>
 
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -205,6 +206,45 @@ void numberFunction(sqlite3_context *context, int, sqlite3_value **argv)
     }
 }
 
+// CAST(x AS int) as the server does it: a fraction cut off, a value beyond
+// int an overflow (Msg 8115), a text that is no whole number an error.
+void intFunction(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    const auto overflow = [context] {
+        sqlite3_result_error(context, "Msg 8115: Arithmetic overflow error converting expression to data type int.",
+                             -1);
+    };
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL:
+        sqlite3_result_null(context);
+        return;
+    case SQLITE_INTEGER: {
+        const qint64 value = sqlite3_value_int64(argv[0]);
+        if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+            return overflow();
+        sqlite3_result_int64(context, value);
+        return;
+    }
+    case SQLITE_FLOAT: {
+        const double value = std::trunc(sqlite3_value_double(argv[0]));
+        if (!(value >= std::numeric_limits<qint32>::min() && value <= std::numeric_limits<qint32>::max()))
+            return overflow();
+        sqlite3_result_int64(context, static_cast<qint64>(value));
+        return;
+    }
+    default:
+        break;
+    }
+    QString error;
+    const std::optional<QVariant> value = numberOf(argText(argv[0]), QStringLiteral("int"), error);
+    if (!value) {
+        const QByteArray message = error.toUtf8();
+        sqlite3_result_error(context, message.constData(), static_cast<int>(message.size()));
+        return;
+    }
+    sqlite3_result_int64(context, value->toLongLong());
+}
+
 void textFunction(sqlite3_context *context, int, sqlite3_value **argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
@@ -334,8 +374,13 @@ void likeFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
         }
         escape = e.at(0).toCaseFolded();
     }
-    sqlite3_result_int(context, likeMatches(widthFolded(argText(argv[0])).toCaseFolded(),
-                                            widthFolded(argText(argv[1])).toCaseFolded(), escape));
+    // Trailing blanks of the value matched are ignored, those of the pattern are not.
+    QString text = widthFolded(argText(argv[1])).toCaseFolded();
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    text.truncate(end);
+    sqlite3_result_int(context, likeMatches(widthFolded(argText(argv[0])).toCaseFolded(), text, escape));
 }
 
 void nextValueFunction(sqlite3_context *context, int, sqlite3_value **argv)
@@ -408,6 +453,8 @@ EmbeddedArchive::EmbeddedArchive(const QString &file, const QString &siteDir, co
     sqlite3_create_function(m_db, tsql::kHanConvert, 2, SQLITE_UTF8, this, hanConvertFunction, nullptr, nullptr);
     sqlite3_create_function(m_db, "kz_number", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, numberFunction, nullptr,
                             nullptr);
+    sqlite3_create_function(m_db, "kz_int", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, intFunction, nullptr,
+                            nullptr);
     sqlite3_create_function(m_db, "kz_text", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, textFunction, nullptr,
                             nullptr);
     sqlite3_create_function(m_db, "kz_stored_length", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
@@ -445,6 +492,15 @@ void EmbeddedArchive::close()
         m_hanConvert = nullptr;
     }
     m_hanConvertPrepared = false;
+    if (m_db && !sqlite3_get_autocommit(m_db)) {
+        // A connection closed inside a transaction ends it as a rollback
+        // does, the drawn values kept.
+        try {
+            rollback();
+        } catch (const platform::Error &) {
+            // Closing goes on; SQLite rolls back what is left.
+        }
+    }
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -572,9 +628,24 @@ void EmbeddedArchive::createColumnChecks()
     }
 }
 
+// SQLite's message for the last failure, as the server words it where the
+// tool may meet it.
+QString EmbeddedArchive::errorText() const
+{
+    const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
+    if (sqlite3_extended_errcode(m_db) == SQLITE_CONSTRAINT_PRIMARYKEY) {
+        static const QRegularExpression failed(QStringLiteral("constraint failed: ([^.,]+)\\."));
+        const QString table = failed.match(text).captured(1);
+        return QStringLiteral("Msg 2627: Violation of PRIMARY KEY constraint 'PK_%1'. Cannot insert duplicate key in "
+                              "object 'dbo.%1'.")
+            .arg(table);
+    }
+    return text;
+}
+
 [[noreturn]] void EmbeddedArchive::fail(const QString &original) const
 {
-    throw platform::Error(QString::fromUtf8(sqlite3_errmsg(m_db)) + QStringLiteral("\n") + original);
+    throw platform::Error(errorText() + QStringLiteral("\n") + original);
 }
 
 Recordset EmbeddedArchive::query(const QString &sql, const QString &original)
@@ -609,7 +680,7 @@ Recordset EmbeddedArchive::query(const QString &sql, const QString &original)
             rows.push_back(std::move(row));
         }
         if (rc != SQLITE_DONE) {
-            const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
+            const QString text = errorText();
             sqlite3_finalize(stmt);
             throw platform::Error(text + QStringLiteral("\n") + original);
         }
@@ -631,23 +702,26 @@ Recordset EmbeddedArchive::execute(const QString &sql)
     exec(QStringLiteral("SAVEPOINT ") + savepoint);
     try {
         Recordset result = run(statement, sql);
-        flushSequences();
         exec(QStringLiteral("RELEASE ") + savepoint);
         --m_savepoint;
+        if (sqlite3_get_autocommit(m_db))
+            m_drawn.clear();
         return result;
     } catch (...) {
-        // Values already drawn from a sequence stay drawn, as on the server.
-        sqlite3_exec(m_db,
-                     QString(QStringLiteral("ROLLBACK TO ") + savepoint + QStringLiteral("; RELEASE ") + savepoint)
-                         .toUtf8()
-                         .constData(),
-                     nullptr, nullptr, nullptr);
-        --m_savepoint;
+        // Values already drawn from a sequence stay drawn, as on the server:
+        // put back before the savepoint ends, while the file is still locked.
+        sqlite3_exec(m_db, QString(QStringLiteral("ROLLBACK TO ") + savepoint).toUtf8().constData(), nullptr, nullptr,
+                     nullptr);
         try {
-            flushSequences();
+            keepDrawnValues();
         } catch (const platform::Error &) {
-            m_sequences.clear(); // read afresh from the table next time
+            // The statement's own error is the one to report.
         }
+        sqlite3_exec(m_db, QString(QStringLiteral("RELEASE ") + savepoint).toUtf8().constData(), nullptr, nullptr,
+                     nullptr);
+        --m_savepoint;
+        if (sqlite3_get_autocommit(m_db))
+            m_drawn.clear();
         throw;
     }
 }
@@ -679,6 +753,19 @@ Recordset EmbeddedArchive::run(const tsql::Statement &statement, const QString &
     return Recordset();
 }
 
+QStringList EmbeddedArchive::columnNames(const QString &sql, const QString &original)
+{
+    sqlite3_stmt *stmt = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), static_cast<int>(utf8.size()), &stmt, nullptr) != SQLITE_OK)
+        fail(original);
+    QStringList names;
+    for (int i = 0; stmt && i < sqlite3_column_count(stmt); ++i)
+        names.append(QString::fromUtf8(sqlite3_column_name(stmt, i)));
+    sqlite3_finalize(stmt);
+    return names;
+}
+
 bool EmbeddedArchive::objectExists(const QString &name, const char *type)
 {
     QString sql = QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = %1 COLLATE NOCASE").arg(quoteText(name));
@@ -705,7 +792,15 @@ void EmbeddedArchive::createView(const tsql::Statement &statement, const QString
             quoted.append(quoteName(column));
         create += QLatin1Char('(') + quoted.join(QStringLiteral(", ")) + QLatin1Char(')');
     }
-    create += QStringLiteral(" AS ") + statement.sql;
+    // On the server every text column of a view has the database's
+    // collation, whatever made it (a literal, +, a subquery); SQLite keeps a
+    // collation only where a column or COLLATE gives it, so each column is
+    // given it.
+    const QString body = QStringLiteral("(") + statement.sql + QStringLiteral("\n)");
+    QStringList collated;
+    for (const QString &column : columnNames(QStringLiteral("SELECT * FROM ") + body, original))
+        collated.append(QStringLiteral("%1 COLLATE SITE_CI AS %1").arg(quoteName(column)));
+    create += QStringLiteral(" AS SELECT ") + collated.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + body;
     query(create, original);
     // The server checks a view's body when it is made; so does the archive.
     query(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(quoteName(name)), original);
@@ -735,7 +830,8 @@ Recordset EmbeddedArchive::helpText(const QString &name)
             throw platform::Error(QStringLiteral("There is no text for object '%1'.").arg(name));
         throw platform::Error(
             QStringLiteral(
-                "The object '%1' does not exist in database 'QoRVA_Clinic' or is invalid for this operation.")
+                "Msg 15009: The object '%1' does not exist in database 'QoRVA_Clinic' or is invalid for this "
+                "operation.")
                 .arg(name));
     }
     std::vector<QVariantList> rows;
@@ -744,39 +840,48 @@ Recordset EmbeddedArchive::helpText(const QString &name)
     return Recordset({QStringLiteral("Text")}, std::move(rows));
 }
 
+// Read and advanced in one statement, under the file's write lock: no two
+// sessions on the file ever draw the same value.
 qint64 EmbeddedArchive::nextSequenceValue(const QString &name)
 {
-    const QString key = name.toUpper();
-    auto it = m_sequences.find(key);
-    if (it == m_sequences.end()) {
-        const QString sql = QStringLiteral("SELECT name, current_value, increment FROM kz_sequences WHERE name = %1")
-                                .arg(quoteText(name));
-        sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
-            throw platform::Error(QString::fromUtf8(sqlite3_errmsg(m_db)));
-        const bool found = sqlite3_step(stmt) == SQLITE_ROW;
-        if (found) {
-            m_sequenceNames.insert(key, fromSqlite(sqlite3_column_text(stmt, 0), sqlite3_column_bytes(stmt, 0)));
-            it = m_sequences.insert(key, sqlite3_column_int64(stmt, 1));
-            m_increments.insert(key, sqlite3_column_int64(stmt, 2));
-        }
-        sqlite3_finalize(stmt);
-        if (!found)
-            throw platform::Error(QStringLiteral("Invalid object name '%1'.").arg(name));
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db,
+                           "UPDATE kz_sequences SET current_value = current_value + increment WHERE name = ?1"
+                           " RETURNING name, current_value",
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        throw platform::Error(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    const QByteArray utf8 = name.toUtf8();
+    sqlite3_bind_text(stmt, 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    QString stored;
+    qint64 value = 0;
+    int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) {
+        stored = fromSqlite(sqlite3_column_text(stmt, 0), sqlite3_column_bytes(stmt, 0));
+        value = sqlite3_column_int64(stmt, 1);
+        rc = sqlite3_step(stmt);
     }
-    *it += m_increments.value(key, 1);
-    m_dirtySequences.insert(key);
-    return *it;
+    if (rc != SQLITE_DONE) {
+        const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
+        sqlite3_finalize(stmt);
+        throw platform::Error(text);
+    }
+    sqlite3_finalize(stmt);
+    if (stored.isEmpty())
+        throw platform::Error(QStringLiteral("Invalid object name '%1'.").arg(name));
+    m_drawn.insert(stored, value);
+    return value;
 }
 
-void EmbeddedArchive::flushSequences()
+// After a rollback: the values drawn in what was undone go back in, as the
+// server never gives a drawn value back.
+void EmbeddedArchive::keepDrawnValues()
 {
-    for (const QString &key : std::as_const(m_dirtySequences)) {
-        exec(QStringLiteral("UPDATE kz_sequences SET current_value = %1 WHERE name = %2")
-                 .arg(m_sequences.value(key))
-                 .arg(quoteText(m_sequenceNames.value(key))));
+    for (auto it = m_drawn.cbegin(); it != m_drawn.cend(); ++it) {
+        exec(QStringLiteral("UPDATE kz_sequences SET current_value = CASE WHEN increment < 0"
+                            " THEN min(current_value, %1) ELSE max(current_value, %1) END WHERE name = %2")
+                 .arg(it.value())
+                 .arg(quoteText(it.key())));
     }
-    m_dirtySequences.clear();
 }
 
 QVariant EmbeddedArchive::hanConvert(const QVariant &text, qint64 mode)
@@ -805,28 +910,34 @@ QVariant EmbeddedArchive::hanConvert(const QVariant &text, qint64 mode)
 
 void EmbeddedArchive::begin()
 {
-    exec(QStringLiteral("BEGIN"));
+    // The savepoint lets a rollback undo the work and still put the drawn
+    // values back before the file is unlocked.
+    exec(QStringLiteral("BEGIN; SAVEPOINT kz_transaction"));
 }
 
 void EmbeddedArchive::commit()
 {
     exec(QStringLiteral("COMMIT"));
+    m_drawn.clear();
 }
 
 void EmbeddedArchive::rollback()
 {
-    exec(QStringLiteral("ROLLBACK"));
-    // A value drawn from a sequence stays drawn, as on the server: the
-    // rollback took the sequences' table back, the values drawn go in again.
-    for (auto it = m_sequences.cbegin(); it != m_sequences.cend(); ++it)
-        m_dirtySequences.insert(it.key());
+    if (m_drawn.isEmpty() || sqlite3_get_autocommit(m_db)) {
+        m_drawn.clear();
+        exec(QStringLiteral("ROLLBACK"));
+        return;
+    }
     try {
-        flushSequences();
+        exec(QStringLiteral("ROLLBACK TO kz_transaction"));
+        keepDrawnValues();
+        exec(QStringLiteral("COMMIT"));
     } catch (const platform::Error &) {
-        m_sequences.clear(); // read afresh from the table next time
-        m_dirtySequences.clear();
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        m_drawn.clear();
         throw;
     }
+    m_drawn.clear();
 }
 
 } // namespace db

@@ -52,20 +52,19 @@ private:
     void exec(const QString &sql);
     Recordset query(const QString &sql, const QString &original);
     Recordset run(const tsql::Statement &statement, const QString &original);
+    QStringList columnNames(const QString &sql, const QString &original);
     void createView(const tsql::Statement &statement, const QString &original, bool replace);
     void dropView(const QString &name, const QString &original);
     Recordset helpText(const QString &name);
     bool objectExists(const QString &name, const char *type = nullptr);
-    void flushSequences();
+    void keepDrawnValues();
+    QString errorText() const;
     [[noreturn]] void fail(const QString &original) const;
 
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_hanConvert = nullptr;
     bool m_hanConvertPrepared = false;
-    QHash<QString, qint64> m_sequences; // upper-case name -> last value drawn
-    QHash<QString, QString> m_sequenceNames;
-    QHash<QString, qint64> m_increments;
-    QSet<QString> m_dirtySequences;
+    QHash<QString, qint64> m_drawn; // sequence -> last value drawn in the open transaction
     int m_savepoint = 0;
     QHash<QString, QString> m_columnTypes; // upper-case column name -> declared type, empty when ambiguous
     struct TableColumn

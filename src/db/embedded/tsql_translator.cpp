@@ -436,13 +436,15 @@ QString readValue(const Token &t)
 // A string literal as the server reads it: a backslash right before a line
 // end (LF, or CR LF) is removed with the line end (a line continuation), and a
 // literal without N holds only what code page 949 can, every other character
-// becoming '?'. SQLite strings are Unicode and have no continuation.
+// becoming '?'. SQLite strings are Unicode and have no continuation. A literal
+// has the database's collation on the server, so it compares as a column does
+// wherever it goes: joined by ||, through a function, into a view's column.
 QString Translator::literal(const Token &t)
 {
     QString value = readValue(t);
     if (t.kind == Token::Kind::String)
         value = platform::fromCp949(platform::encodeReplacing(value, platform::toCp949));
-    return u'\'' + db::quoted(value) + u'\'';
+    return u'\'' + db::quoted(value) + QStringLiteral("' COLLATE SITE_CI");
 }
 
 bool Translator::startsLine(size_t i) const
@@ -962,7 +964,9 @@ void Translator::rewriteNumberComparisons(const Nodes &level)
             size_t first = k - 1;
             if (!isOperand(level[first]) || isKeyword(level, first))
                 continue;
-            if (level[first].type == Node::Type::Paren && first > 0 && isName(level[first - 1]))
+            // a group after a function's name is its call; after WHERE or AND it stands alone
+            if (level[first].type == Node::Type::Paren && first > 0 && isName(level[first - 1]) &&
+                !isKeyword(level, first - 1))
                 --first;
             while (first >= 2 && isOp(level[first - 1], ".") && isName(level[first - 2]))
                 first -= 2;
@@ -1009,6 +1013,11 @@ void Translator::rewriteCast(const Nodes &level, size_t k)
     if (as + 1 >= args.size() || !isName(args[as + 1]))
         refuse(QStringLiteral("CAST takes a value, AS and a type"));
     const QString type = identifierName(token(args[as + 1])).toUpper();
+    if ((type == u"INT" || type == u"INTEGER") && as + 2 == args.size()) {
+        m_out[size_t(level[k].open)] = QStringLiteral("kz_int");
+        erase(args[as].open, args[as + 1].open);
+        return;
+    }
     if (type != u"VARCHAR" && type != u"CHAR" && type != u"NVARCHAR" && type != u"NCHAR")
         return;
     QString length = QStringLiteral("30");
@@ -1335,8 +1344,7 @@ TextWidth Translator::textWidth(const Nodes &level, Range operand) const
         (token(n).kind == Token::Kind::String || token(n).kind == Token::Kind::UnicodeString)) {
         const QString value = readValue(token(n));
         const bool national = token(n).kind == Token::Kind::UnicodeString;
-        const qsizetype length =
-            national ? value.size() : platform::encodeReplacing(value, platform::toCp949).size();
+        const qsizetype length = national ? value.size() : platform::encodeReplacing(value, platform::toCp949).size();
         return {length > (national ? 4000 : 8000) ? TextWidth::Max : TextWidth::Bounded, national};
     }
     static const QRegularExpression typed(QStringLiteral("^\\s*(N?)(VAR)?CHAR\\s*(\\(\\s*(\\d+|MAX)\\s*\\))?\\s*$"),
