@@ -13,7 +13,8 @@ namespace gatewaylog {
 
 // Finds every occurrence of a few byte strings in one pass over the bytes.
 // Each string is first looked for by two of its bytes that are rare in the
-// text searched (16 positions at a time with SSE2 where the processor has it);
+// text searched (32 positions at a time with AVX2 or SSE2 where the processor
+// has them);
 // only where both stand does the whole string get compared.
 class LiteralSearch final
 {
@@ -43,11 +44,13 @@ public:
                         hit(q, m_needles[i].index);
                 }
             }
-            at += 16;
+            at += kWindow;
         }
     }
 
 private:
+    static constexpr std::size_t kWindow = 32;
+
     struct Needle
     {
         QByteArray bytes;
@@ -65,7 +68,7 @@ private:
                std::memcmp(data + q, d.bytes.constData(), len) == 0;
     }
 
-    // From `at` on, the first 16 positions (at, at + 1, …) where some string
+    // From `at` on, the first kWindow positions (at, at + 1, …) where some string
     // may begin, as bits of mask (bit j: position at + j); returns at, moved
     // past stretches where none can begin. Never looks at or past size.
     std::size_t candidates(const char *data, std::size_t size, std::size_t at, std::uint32_t &mask) const;
@@ -73,6 +76,7 @@ private:
 
     std::vector<Needle> m_needles;
     std::size_t m_reach = 0; // the farthest byte looked at past a position, plus one
+    bool m_avx2 = false;
 };
 
 } // namespace gatewaylog
