@@ -2,6 +2,7 @@
 // beside `LC_ALL=C grep -F -c` with the same markers over the same files.
 //
 //   kz_log_bench [--size MB] [--files N] [--dir DIR] [--keep] [--lf-only]
+// --block KB: how much the reader reads at a time.
 //   kz_log_bench --logs DIR           (the logs kept by an earlier --keep run)
 //
 // --lf-only: the lines end in LF alone, as in a log whose line ends a tool
@@ -74,6 +75,7 @@ int main(int argc, char *argv[])
     bool keep = false;
     bool lfOnly = false;
     QString logsPath;
+    qint64 blockKb = gatewaylog::MarkedLineReader::kBlockSize / 1024;
     for (int i = 1; i < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--size") && i + 1 < args.size())
             sizeMb = args.at(++i).toLongLong();
@@ -85,6 +87,8 @@ int main(int argc, char *argv[])
             keep = true;
         else if (args.at(i) == QLatin1String("--lf-only"))
             lfOnly = true;
+        else if (args.at(i) == QLatin1String("--block") && i + 1 < args.size())
+            blockKb = args.at(++i).toLongLong();
         else if (args.at(i) == QLatin1String("--logs") && i + 1 < args.size())
             logsPath = args.at(++i);
     }
@@ -119,7 +123,7 @@ int main(int argc, char *argv[])
     double cpu = cpuSeconds();
     t.start();
     gatewaylog::Scanner scanner;
-    gatewaylog::MarkedLineReader scanReader(gatewaylog::Scanner::markers(), false);
+    gatewaylog::MarkedLineReader scanReader(gatewaylog::Scanner::markers(), false, blockKb * 1024);
     gatewaylog::readLogs(folder, names, scanReader, [&](QByteArrayView l, bool a, quint32 f) { scanner.feed(l, a, f); },
                          {});
     const double scanS = seconds(t);
@@ -129,7 +133,7 @@ int main(int argc, char *argv[])
     cpu = cpuSeconds();
     t.start();
     gatewaylog::OrderLookup lookup(QStringLiteral("DEV07"), QStringLiteral("VMWL_EE_DEV07"));
-    gatewaylog::MarkedLineReader lookupReader(lookup.markers(), false);
+    gatewaylog::MarkedLineReader lookupReader(lookup.markers(), false, blockKb * 1024);
     gatewaylog::readLogs(folder, names, lookupReader,
                          [&](QByteArrayView l, bool a, quint32 f) { lookup.feed(l, a, f); }, {});
     const double lookupS = seconds(t);

@@ -71,10 +71,13 @@ __attribute__((target("avx2"))) std::size_t candidates32(const char *data, std::
 
 } // namespace
 
-LiteralSearch::LiteralSearch(const std::vector<QByteArray> &needles)
+LiteralSearch::LiteralSearch(const std::vector<QByteArray> &needles, Vectors vectors)
 {
 #ifdef KZ_LITERAL_SEARCH_AVX2
-    m_avx2 = __builtin_cpu_supports("avx2");
+    m_avx2 = vectors == Vectors::Best && __builtin_cpu_supports("avx2");
+#endif
+#ifdef KZ_LITERAL_SEARCH_SSE2
+    m_sse2 = vectors != Vectors::None;
 #endif
     for (std::size_t i = 0; i < needles.size(); ++i) {
         if (!needles[i].isEmpty())
@@ -176,7 +179,7 @@ std::size_t LiteralSearch::candidates(const char *data, std::size_t size, std::s
     }
 #endif
 #ifdef KZ_LITERAL_SEARCH_SSE2
-    if (n <= kMaxVector) {
+    if (m_sse2 && n <= kMaxVector) {
         __m128i a[kMaxVector], b[kMaxVector];
         for (std::size_t i = 0; i < n; ++i) {
             a[i] = _mm_set1_epi8(static_cast<char>(m_needles[i].a));

@@ -19,8 +19,12 @@ namespace gatewaylog {
 class LiteralSearch final
 {
 public:
+    // Which vector instructions are used: the best the processor has, or
+    // (tests) only SSE2, or none.
+    enum class Vectors { Best, Sse2, None };
+
     // Empty strings are never found.
-    explicit LiteralSearch(const std::vector<QByteArray> &needles);
+    explicit LiteralSearch(const std::vector<QByteArray> &needles, Vectors vectors = Vectors::Best);
 
     // Chooses the two bytes of each string by how often they occur in sample
     // (a stretch of the text to be searched); before, by a fixed guess for text.
@@ -77,6 +81,7 @@ private:
     std::vector<Needle> m_needles;
     std::size_t m_reach = 0; // the farthest byte looked at past a position, plus one
     bool m_avx2 = false;
+    bool m_sse2 = false;
 };
 
 } // namespace gatewaylog

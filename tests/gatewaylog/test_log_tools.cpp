@@ -6,6 +6,7 @@
 #include "devicequery/character_sets.h"
 #include "devicequery/device_check.h"
 #include "devicequery/findings.h"
+#include "gatewaylog/literal_search.h"
 #include "gatewaylog/log_entry.h"
 #include "gatewaylog/log_format.h"
 #include "gatewaylog/log_level.h"
@@ -434,6 +435,52 @@ private Q_SLOTS:
                         actual == expected,
                         qPrintable(u"block %1, every line %2, line bound %3"_s.arg(block).arg(everyLine).arg(bound)));
                 }
+            }
+        }
+    }
+
+    // The search of many strings at once against one string at a time, with
+    // each kind of vector instructions and before and after it is tuned.
+    void literalSearch_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QList<QByteArray>>("needles");
+        QByteArray aligned;
+        for (int i = 0; i < 80; ++i)
+            aligned += QByteArray(i, 'x') + (i % 3 ? "MARK" : "END") + "\r\n";
+        QTest::newRow("every alignment") << aligned << QList<QByteArray>{"MARK", "END", "\r\nMARK", "x"};
+        QTest::newRow("overlapping, at the very end")
+            << QByteArray(100, 'a') << QList<QByteArray>{"aa", "", "aaa", "a", QByteArray(100, 'a')};
+        QTest::newRow("bytes above 0x7f") << QByteArray("\xb0\xa1\xb0\xa1 (0008,0005) CS \xff\xb0\xa1").repeated(9)
+                                          << QList<QByteArray>{"\xa1\xb0", "(0008,0005) CS", "\xff", "S \xff"};
+        QList<QByteArray> many;
+        for (int i = 0; i < 10; ++i)
+            many << QByteArray::number(i * 7);
+        QTest::newRow("more strings than vectors hold") << aligned.replace('x', "0123456789") << many;
+    }
+
+    void literalSearch()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QList<QByteArray>, needles);
+        QList<std::pair<qsizetype, int>> expected;
+        for (qsizetype at = 0; at < text.size(); ++at) {
+            for (int i = 0; i < needles.size(); ++i) {
+                if (!needles[i].isEmpty() && text.sliced(at).startsWith(needles[i]))
+                    expected.append({at, i});
+            }
+        }
+        using Vectors = gatewaylog::LiteralSearch::Vectors;
+        for (const Vectors vectors : {Vectors::Best, Vectors::Sse2, Vectors::None}) {
+            gatewaylog::LiteralSearch search({needles.begin(), needles.end()}, vectors);
+            for (const bool tuned : {false, true}) {
+                if (tuned)
+                    search.tune(text.constData(), size_t(text.size()));
+                QList<std::pair<qsizetype, int>> found;
+                search.forEach(text.constData(), size_t(text.size()), [&](size_t at, int i) {
+                    found.append({qsizetype(at), i});
+                });
+                QVERIFY2(found == expected, qPrintable(u"vectors %1, tuned %2"_s.arg(int(vectors)).arg(tuned)));
             }
         }
     }
