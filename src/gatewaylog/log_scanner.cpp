@@ -64,7 +64,10 @@ enum : quint32 { Calling = 1, Charset = 2, Query = 4, OtherQuery = 8, End = 16 }
 // "<yyyy-mm-dd hh:mm:ss> : ", digits where the letters are.
 constexpr char kStamp[] = "<0000-00-00 00:00:00> : ";
 constexpr qsizetype kStampSize = sizeof(kStamp) - 1;
-constexpr qsizetype kMadeBound = 4096; // distinct texts remembered, per kind
+// What is remembered of the texts, per kind: a few devices' lines fit many
+// times over; whatever the logs hold, it stays within a few megabytes.
+constexpr qsizetype kMadeLongest = 4096;
+constexpr qsizetype kMadeBytes = 2 * 1024 * 1024;
 
 bool isDigit(char c)
 {
@@ -112,10 +115,15 @@ QString Scanner::fragmentOf(Kind kind, QByteArrayView line, bool cut)
     if (it != memo.cend() && it->rest == rest)
         return it->fragment;
     QString fragment = made(line);
-    if (fragment == made(otherStamp(line).append(rest))) {
-        if (memo.size() >= kMadeBound)
+    if (rest.size() <= kMadeLongest && fragment == made(otherStamp(line).append(rest))) {
+        qsizetype &bytes = m_madeBytes[kind];
+        const qsizetype size = rest.size() + fragment.size() * qsizetype(sizeof(QChar));
+        if (bytes + size > kMadeBytes) {
             memo.clear();
+            bytes = 0;
+        }
         memo.insert(key, {rest.toByteArray(), fragment});
+        bytes += size;
     }
     return fragment;
 }

@@ -56,6 +56,7 @@ private:
         QString fragment;
     };
     QHash<size_t, Made> m_made[3];
+    qsizetype m_madeBytes[3] = {};
     QByteArray m_dayText; // the last end line's "<yyyy-mm-dd" and its day
     QDate m_day;
     QString m_entry;
