@@ -2,6 +2,8 @@
 // beside `LC_ALL=C grep -F -c` with the same markers over the same files.
 //
 //   kz_log_bench [--size MB] [--files N] [--dir DIR] [--keep] [--lf-only]
+// --block KB: how much the reader reads at a time.
+//   kz_log_bench --logs DIR           (the logs kept by an earlier --keep run)
 //
 // --lf-only: the lines end in LF alone, as in a log whose line ends a tool
 // rewrote; to the log tools each file is then one long line.
@@ -14,6 +16,7 @@
 #include "gatewaylog/order_lookup.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -26,6 +29,15 @@
 static double seconds(const QElapsedTimer &t)
 {
     return double(t.nsecsElapsed()) / 1e9;
+}
+
+// Processor time of this process so far, user and system, all threads.
+static double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 static double grepSeconds(const QStringList &markers, const QStringList &files)
@@ -62,6 +74,8 @@ int main(int argc, char *argv[])
     QString dirPath;
     bool keep = false;
     bool lfOnly = false;
+    QString logsPath;
+    qint64 blockKb = gatewaylog::MarkedLineReader::kBlockSize / 1024;
     for (int i = 1; i < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--size") && i + 1 < args.size())
             sizeMb = args.at(++i).toLongLong();
@@ -73,17 +87,29 @@ int main(int argc, char *argv[])
             keep = true;
         else if (args.at(i) == QLatin1String("--lf-only"))
             lfOnly = true;
+        else if (args.at(i) == QLatin1String("--block") && i + 1 < args.size())
+            blockKb = args.at(++i).toLongLong();
+        else if (args.at(i) == QLatin1String("--logs") && i + 1 < args.size())
+            logsPath = args.at(++i);
     }
     QTemporaryDir temp(dirPath.isEmpty() ? QDir::tempPath() + QStringLiteral("/kz-logs-XXXXXX")
                                          : dirPath + QStringLiteral("/kz-logs-XXXXXX"));
-    temp.setAutoRemove(!keep);
-    const QString folder = temp.path();
+    temp.setAutoRemove(!keep && logsPath.isEmpty());
+    const QString folder = logsPath.isEmpty() ? temp.path() : logsPath;
 
-    const qint64 total = sizeMb * 1024 * 1024;
-    std::printf("writing %lld MB of gateway logs in %d files%s under %s\n", static_cast<long long>(sizeMb), fileCount,
-                lfOnly ? ", lines ended by LF only" : "", qPrintable(folder));
-    const QStringList paths = bench::writeLargeLogs(folder, total, total / fileCount + 1,
-                                                    lfOnly ? QByteArrayLiteral("\n") : QByteArrayLiteral("\r\n"));
+    QStringList paths;
+    if (logsPath.isEmpty()) {
+        const qint64 total = sizeMb * 1024 * 1024;
+        std::printf("writing %lld MB of gateway logs in %d files%s under %s\n", static_cast<long long>(sizeMb),
+                    fileCount, lfOnly ? ", lines ended by LF only" : "", qPrintable(folder));
+        paths = bench::writeLargeLogs(folder, total, total / fileCount + 1,
+                                      lfOnly ? QByteArrayLiteral("\n") : QByteArrayLiteral("\r\n"));
+    } else {
+        const QDir dir(folder);
+        for (const QString &name : dir.entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name))
+            paths << dir.filePath(name);
+        std::printf("reading the %lld log files under %s\n", static_cast<long long>(paths.size()), qPrintable(folder));
+    }
     qint64 bytes = 0;
     QStringList names;
     for (const QString &p : paths) {
@@ -94,20 +120,24 @@ int main(int argc, char *argv[])
 
     // The scan, as " 워크리스트   로그확인" runs it.
     QElapsedTimer t;
+    double cpu = cpuSeconds();
     t.start();
     gatewaylog::Scanner scanner;
-    gatewaylog::MarkedLineReader scanReader(gatewaylog::Scanner::markers(), false);
+    gatewaylog::MarkedLineReader scanReader(gatewaylog::Scanner::markers(), false, blockKb * 1024);
     gatewaylog::readLogs(folder, names, scanReader, [&](QByteArrayView l, bool a, quint32 f) { scanner.feed(l, a, f); },
                          {});
     const double scanS = seconds(t);
+    const double scanCpu = cpuSeconds() - cpu;
 
     // The lookup of one device's orders.
+    cpu = cpuSeconds();
     t.start();
     gatewaylog::OrderLookup lookup(QStringLiteral("DEV07"), QStringLiteral("VMWL_EE_DEV07"));
-    gatewaylog::MarkedLineReader lookupReader(lookup.markers(), false);
+    gatewaylog::MarkedLineReader lookupReader(lookup.markers(), false, blockKb * 1024);
     gatewaylog::readLogs(folder, names, lookupReader,
                          [&](QByteArrayView l, bool a, quint32 f) { lookup.feed(l, a, f); }, {});
     const double lookupS = seconds(t);
+    const double lookupCpu = cpuSeconds() - cpu;
 
     QStringList scanMarkers;
     for (const QByteArray &m : gatewaylog::Scanner::markers())
@@ -126,10 +156,18 @@ int main(int argc, char *argv[])
     std::printf("logs:    %.0f MB, %lld entries found (the longest %lld characters%s), lookup listed %lld lines\n", mb,
                 static_cast<long long>(scanner.entries().size()), static_cast<long long>(longest),
                 scanner.cut() ? ", lines cut" : "", static_cast<long long>(lookup.text().count(QLatin1Char('\n'))));
-    std::printf("scan:    %7.1f MB/s  (%.2f s)   grep -F -c, same markers: %7.1f MB/s  (%.2f s)   ratio %.2f\n",
-                mb / scanS, scanS, mb / grepScanS, grepScanS, grepScanS / scanS);
-    std::printf("lookup:  %7.1f MB/s  (%.2f s)   grep -F -c, same markers: %7.1f MB/s  (%.2f s)   ratio %.2f\n",
-                mb / lookupS, lookupS, mb / grepLookupS, grepLookupS, grepLookupS / lookupS);
+    // What was found, to compare one build's results with another's.
+    QCryptographicHash digest(QCryptographicHash::Sha1);
+    for (const QString &e : scanner.entries())
+        digest.addData((e + scanner.lastDay(e).toString(Qt::ISODate) + QLatin1Char('\n')).toUtf8());
+    digest.addData(lookup.text().toUtf8());
+    std::printf("results: %s\n", digest.result().toHex().left(16).constData());
+    std::printf("scan:    %7.1f MB/s  (%.2f s, processor %.2f s)   grep -F -c, same markers: %7.1f MB/s  (%.2f s)   "
+                "ratio %.2f\n",
+                mb / scanS, scanS, scanCpu, mb / grepScanS, grepScanS, grepScanS / scanS);
+    std::printf("lookup:  %7.1f MB/s  (%.2f s, processor %.2f s)   grep -F -c, same markers: %7.1f MB/s  (%.2f s)   "
+                "ratio %.2f\n",
+                mb / lookupS, lookupS, lookupCpu, mb / grepLookupS, grepLookupS, grepLookupS / lookupS);
     std::printf("peak memory of this process (writing, scan, lookup): %.1f MB\n", double(usage.ru_maxrss) / 1024.0);
     return 0;
 }

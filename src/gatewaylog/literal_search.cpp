@@ -6,6 +6,11 @@
 #include <emmintrin.h>
 #define KZ_LITERAL_SEARCH_SSE2 1
 #endif
+// AVX2 where the compiler builds one function for it and the processor runs it.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#define KZ_LITERAL_SEARCH_AVX2 1
+#endif
 
 namespace gatewaylog {
 
@@ -32,10 +37,48 @@ std::array<std::uint64_t, 256> guessedCounts()
     return counts;
 }
 
+// Up to this many strings are looked for with vectors.
+constexpr std::size_t kMaxVector = 8;
+
+#ifdef KZ_LITERAL_SEARCH_AVX2
+// From `at` on, while 32 positions and the bytes looked at past them stand in
+// size: the first 32 where some string's two bytes stand, as bits of mask.
+__attribute__((target("avx2"))) std::size_t candidates32(const char *data, std::size_t size, std::size_t at,
+                                                         std::size_t reach, std::size_t n, const std::size_t *first,
+                                                         const std::size_t *second, const unsigned char *a,
+                                                         const unsigned char *b, std::uint32_t &mask)
+{
+    __m256i va[kMaxVector], vb[kMaxVector];
+    for (std::size_t i = 0; i < n; ++i) {
+        va[i] = _mm256_set1_epi8(static_cast<char>(a[i]));
+        vb[i] = _mm256_set1_epi8(static_cast<char>(b[i]));
+    }
+    for (; at + reach + 31 <= size; at += 32) {
+        const char *p = data + at;
+        __m256i any = _mm256_setzero_si256();
+        for (std::size_t i = 0; i < n; ++i) {
+            const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + first[i]));
+            const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + second[i]));
+            any = _mm256_or_si256(any, _mm256_and_si256(_mm256_cmpeq_epi8(x, va[i]), _mm256_cmpeq_epi8(y, vb[i])));
+        }
+        mask = std::uint32_t(_mm256_movemask_epi8(any));
+        if (mask)
+            return at;
+    }
+    return at;
+}
+#endif
+
 } // namespace
 
-LiteralSearch::LiteralSearch(const std::vector<QByteArray> &needles)
+LiteralSearch::LiteralSearch(const std::vector<QByteArray> &needles, Vectors vectors)
 {
+#ifdef KZ_LITERAL_SEARCH_AVX2
+    m_avx2 = vectors == Vectors::Best && __builtin_cpu_supports("avx2");
+#endif
+#ifdef KZ_LITERAL_SEARCH_SSE2
+    m_sse2 = vectors != Vectors::None;
+#endif
     for (std::size_t i = 0; i < needles.size(); ++i) {
         if (!needles[i].isEmpty())
             m_needles.push_back({needles[i], int(i)});
@@ -119,32 +162,49 @@ void LiteralSearch::choose(const std::array<std::uint64_t, 256> &counts)
 std::size_t LiteralSearch::candidates(const char *data, std::size_t size, std::size_t at, std::uint32_t &mask) const
 {
     mask = 0;
-#ifdef KZ_LITERAL_SEARCH_SSE2
-    constexpr std::size_t kMaxVector = 8;
     const std::size_t n = m_needles.size();
-    if (n <= kMaxVector) {
+#ifdef KZ_LITERAL_SEARCH_AVX2
+    if (m_avx2 && n <= kMaxVector) {
+        std::size_t first[kMaxVector], second[kMaxVector];
+        unsigned char a[kMaxVector], b[kMaxVector];
+        for (std::size_t i = 0; i < n; ++i) {
+            first[i] = m_needles[i].first;
+            second[i] = m_needles[i].second;
+            a[i] = m_needles[i].a;
+            b[i] = m_needles[i].b;
+        }
+        at = candidates32(data, size, at, m_reach, n, first, second, a, b, mask);
+        if (mask)
+            return at;
+    }
+#endif
+#ifdef KZ_LITERAL_SEARCH_SSE2
+    if (m_sse2 && n <= kMaxVector) {
         __m128i a[kMaxVector], b[kMaxVector];
         for (std::size_t i = 0; i < n; ++i) {
             a[i] = _mm_set1_epi8(static_cast<char>(m_needles[i].a));
             b[i] = _mm_set1_epi8(static_cast<char>(m_needles[i].b));
         }
-        for (; at + m_reach + 15 <= size; at += 16) {
+        for (; at + m_reach + 31 <= size; at += 32) {
             const char *p = data + at;
-            __m128i any = _mm_setzero_si128();
+            __m128i lo = _mm_setzero_si128(), hi = _mm_setzero_si128();
             for (std::size_t i = 0; i < n; ++i) {
                 const Needle &d = m_needles[i];
-                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + d.first));
-                const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + d.second));
-                any = _mm_or_si128(any, _mm_and_si128(_mm_cmpeq_epi8(x, a[i]), _mm_cmpeq_epi8(y, b[i])));
+                const __m128i *x = reinterpret_cast<const __m128i *>(p + d.first);
+                const __m128i *y = reinterpret_cast<const __m128i *>(p + d.second);
+                lo = _mm_or_si128(lo, _mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128(x), a[i]),
+                                                    _mm_cmpeq_epi8(_mm_loadu_si128(y), b[i])));
+                hi = _mm_or_si128(hi, _mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128(x + 1), a[i]),
+                                                    _mm_cmpeq_epi8(_mm_loadu_si128(y + 1), b[i])));
             }
-            mask = std::uint32_t(_mm_movemask_epi8(any));
+            mask = std::uint32_t(_mm_movemask_epi8(lo)) | (std::uint32_t(_mm_movemask_epi8(hi)) << 16);
             if (mask)
                 return at;
         }
     }
 #endif
     // The rest, and without vectors: one position at a time.
-    for (std::size_t j = 0; j < 16 && at + j < size; ++j) {
+    for (std::size_t j = 0; j < kWindow && at + j < size; ++j) {
         const std::size_t q = at + j;
         for (const Needle &d : m_needles) {
             if (q + std::size_t(d.bytes.size()) <= size && static_cast<unsigned char>(data[q + d.first]) == d.a &&

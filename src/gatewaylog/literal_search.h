@@ -13,13 +13,18 @@ namespace gatewaylog {
 
 // Finds every occurrence of a few byte strings in one pass over the bytes.
 // Each string is first looked for by two of its bytes that are rare in the
-// text searched (16 positions at a time with SSE2 where the processor has it);
+// text searched (32 positions at a time with AVX2 or SSE2 where the processor
+// has them);
 // only where both stand does the whole string get compared.
 class LiteralSearch final
 {
 public:
+    // Which vector instructions are used: the best the processor has, or
+    // (tests) only SSE2, or none.
+    enum class Vectors { Best, Sse2, None };
+
     // Empty strings are never found.
-    explicit LiteralSearch(const std::vector<QByteArray> &needles);
+    explicit LiteralSearch(const std::vector<QByteArray> &needles, Vectors vectors = Vectors::Best);
 
     // Chooses the two bytes of each string by how often they occur in sample
     // (a stretch of the text to be searched); before, by a fixed guess for text.
@@ -43,11 +48,13 @@ public:
                         hit(q, m_needles[i].index);
                 }
             }
-            at += 16;
+            at += kWindow;
         }
     }
 
 private:
+    static constexpr std::size_t kWindow = 32;
+
     struct Needle
     {
         QByteArray bytes;
@@ -65,7 +72,7 @@ private:
                std::memcmp(data + q, d.bytes.constData(), len) == 0;
     }
 
-    // From `at` on, the first 16 positions (at, at + 1, …) where some string
+    // From `at` on, the first kWindow positions (at, at + 1, …) where some string
     // may begin, as bits of mask (bit j: position at + j); returns at, moved
     // past stretches where none can begin. Never looks at or past size.
     std::size_t candidates(const char *data, std::size_t size, std::size_t at, std::uint32_t &mask) const;
@@ -73,6 +80,8 @@ private:
 
     std::vector<Needle> m_needles;
     std::size_t m_reach = 0; // the farthest byte looked at past a position, plus one
+    bool m_avx2 = false;
+    bool m_sse2 = false;
 };
 
 } // namespace gatewaylog

@@ -44,6 +44,21 @@ public:
     bool cut() const { return m_cut; }
 
 private:
+    enum Kind { CallingKind, CharsetKind, QueryKind };
+    QString fragmentOf(Kind kind, QByteArrayView line, bool cut);
+    QDate endDay(QByteArrayView line);
+
+    // Lines that differ only in their time stamp give one fragment, made once
+    // for each text behind the stamp (a few per device).
+    struct Made
+    {
+        QByteArray rest;
+        QString fragment;
+    };
+    QHash<size_t, Made> m_made[3];
+    qsizetype m_madeBytes[3] = {};
+    QByteArray m_dayText; // the last end line's "<yyyy-mm-dd" and its day
+    QDate m_day;
     QString m_entry;
     bool m_charsetTaken = false;
     bool m_skip = false;

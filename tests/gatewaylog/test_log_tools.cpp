@@ -6,6 +6,7 @@
 #include "devicequery/character_sets.h"
 #include "devicequery/device_check.h"
 #include "devicequery/findings.h"
+#include "gatewaylog/literal_search.h"
 #include "gatewaylog/log_entry.h"
 #include "gatewaylog/log_format.h"
 #include "gatewaylog/log_level.h"
@@ -187,9 +188,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<QByteArray>>("files");
         QTest::addColumn<QStringList>("entries");
-        const auto row = [](const char *name, const QList<QByteArray> &files, const QStringList &entries) {
-            QTest::newRow(name) << files << entries;
-        };
+        QTest::addColumn<QList<QDate>>("days"); // of the entries' newest end lines, when given
+        const auto row = [](const char *name, const QList<QByteArray> &files, const QStringList &entries,
+                            const QList<QDate> &days = {}) { QTest::newRow(name) << files << entries << days; };
         const QString mr =
             u"+//+MR01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_KK_MR01 WHERE (1 = 1) AND modality = 'MR' AND x = 1-///-"_s;
         const QStringList mrLines = association(u"MR01"_s, u"ISO_IR 100"_s, u"VMWL_KK_MR01"_s, {u"P1"_s, u"P2"_s});
@@ -245,16 +246,38 @@ private Q_SLOTS:
         const QString shortFile = mrLines.join(u'\n') + u'\n'; // LF ends no line: the last one is in the value
         row("a short file without CR is read whole", {file(mrLines, "\n")},
             {u"+//+"_s + shortFile.mid(shortFile.indexOf(u"Calling AP Title: "_s) + 18) + u"+///+"_s});
+        // A line just within the bound and the same text running past it.
+        const QString bounded = fmt::callingLine(at(1), u"L"_s).leftJustified(bound, u'x');
+        row("a line as long as the bound, then longer",
+            {file({bounded, fmt::endLine(at(1)), u"x"_s, bounded + u"y"_s, fmt::endLine(at(2)), u"x"_s, bounded,
+                   fmt::endLine(at(3))})},
+            {u"+//+"_s + bounded.mid(42) + u"+///+"_s, u"+//+"_s + bounded.mid(42) + u"…+///+"_s});
+        const auto ended = [&](const QStringList &lines, const QDate &day) {
+            return lines.mid(0, lines.size() - 1) << fmt::endLine(QDateTime(day, QTime(9, 0))) << u"x"_s;
+        };
+        const QStringList ctLines = association(u"CT01"_s, u"ISO_IR 100"_s, u"VMWL_KK_CT01"_s, {u"P1"_s});
+        const QString ct = u"+//+CT01+///+*//*[ISO_IR 100]*///*-//-FROM VMWL_KK_CT01 WHERE (1 = 1) AND modality = "
+                           u"'MR' AND x = 1-///-"_s;
+        row("the newest day of each entry",
+            {file(ended(mrLines, QDate(2026, 12, 5)) + ended(ctLines, QDate(2026, 12, 6)) +
+                  ended(mrLines, QDate(2026, 12, 7)) + ended(mrLines, QDate(2026, 12, 7)) +
+                  QStringList{u"<2026-12-32> : DcmSCP: Association Terminated"_s}),
+             file(QStringList{u"x"_s} + ended(ctLines, QDate(2026, 12, 6)) + ended(ctLines, QDate(2027, 1, 2)) +
+                  mrLines.mid(0, 3) + QStringList{u"<2026-1x-08 09:00:00> : DcmSCP: Association Terminated"_s})},
+            {mr, ct, u""_s, mr.left(mr.indexOf(u"-//-"_s))}, {QDate(2026, 12, 7), QDate(2027, 1, 2), QDate(), QDate()});
     }
 
     void scanner()
     {
         QFETCH(QList<QByteArray>, files);
         QFETCH(QStringList, entries);
+        QFETCH(QList<QDate>, days);
         gatewaylog::Scanner scanner;
         run(scanner, gatewaylog::Scanner::markers(), files);
         QCOMPARE(scanner.entries(), entries);
         QCOMPARE(scanner.cut(), entries.join(QString()).contains(u"…"_s));
+        for (qsizetype i = 0; i < days.size(); ++i)
+            QCOMPARE(scanner.lastDay(entries.at(i)), days.at(i));
     }
 
     void inspector_data()
@@ -412,6 +435,52 @@ private Q_SLOTS:
                         actual == expected,
                         qPrintable(u"block %1, every line %2, line bound %3"_s.arg(block).arg(everyLine).arg(bound)));
                 }
+            }
+        }
+    }
+
+    // The search of many strings at once against one string at a time, with
+    // each kind of vector instructions and before and after it is tuned.
+    void literalSearch_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QList<QByteArray>>("needles");
+        QByteArray aligned;
+        for (int i = 0; i < 80; ++i)
+            aligned += QByteArray(i, 'x') + (i % 3 ? "MARK" : "END") + "\r\n";
+        QTest::newRow("every alignment") << aligned << QList<QByteArray>{"MARK", "END", "\r\nMARK", "x"};
+        QTest::newRow("overlapping, at the very end")
+            << QByteArray(100, 'a') << QList<QByteArray>{"aa", "", "aaa", "a", QByteArray(100, 'a')};
+        QTest::newRow("bytes above 0x7f") << QByteArray("\xb0\xa1\xb0\xa1 (0008,0005) CS \xff\xb0\xa1").repeated(9)
+                                          << QList<QByteArray>{"\xa1\xb0", "(0008,0005) CS", "\xff", "S \xff"};
+        QList<QByteArray> many;
+        for (int i = 0; i < 10; ++i)
+            many << QByteArray::number(i * 7);
+        QTest::newRow("more strings than vectors hold") << aligned.replace('x', "0123456789") << many;
+    }
+
+    void literalSearch()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QList<QByteArray>, needles);
+        QList<std::pair<qsizetype, int>> expected;
+        for (qsizetype at = 0; at < text.size(); ++at) {
+            for (int i = 0; i < needles.size(); ++i) {
+                if (!needles[i].isEmpty() && text.sliced(at).startsWith(needles[i]))
+                    expected.append({at, i});
+            }
+        }
+        using Vectors = gatewaylog::LiteralSearch::Vectors;
+        for (const Vectors vectors : {Vectors::Best, Vectors::Sse2, Vectors::None}) {
+            gatewaylog::LiteralSearch search({needles.begin(), needles.end()}, vectors);
+            for (const bool tuned : {false, true}) {
+                if (tuned)
+                    search.tune(text.constData(), size_t(text.size()));
+                QList<std::pair<qsizetype, int>> found;
+                search.forEach(text.constData(), size_t(text.size()), [&](size_t at, int i) {
+                    found.append({qsizetype(at), i});
+                });
+                QVERIFY2(found == expected, qPrintable(u"vectors %1, tuned %2"_s.arg(int(vectors)).arg(tuned)));
             }
         }
     }
