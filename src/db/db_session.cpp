@@ -2,9 +2,11 @@
 
 #include "connection.h"
 #include "embedded/embedded_archive.h"
+#include "embedded/tsql_lexer.h"
 #include "odbc_backend.h"
 #include "sql_text.h"
 
+#include "platform/codepage.h"
 #include "platform/error.h"
 
 #include <QDir>
@@ -108,8 +110,36 @@ Recordset DbSession::open(const QString &sql)
     }
 }
 
+// A text without N reaches the server in its code page, 949: a character that
+// code page cannot hold would be stored as "?" and the operator told it was
+// saved. Such a statement is refused before it is sent, naming the characters.
+static void refuseWhatCp949CannotHold(const QString &sql)
+{
+    std::vector<tsql::Token> tokens;
+    try {
+        tokens = tsql::tokenize(sql);
+    } catch (const platform::Error &) {
+        return; // the server says what is wrong with it
+    }
+    QString refused;
+    for (const tsql::Token &t : tokens) {
+        if (t.kind != tsql::Token::Kind::String)
+            continue;
+        for (const char32_t c : tsql::stringValue(t).toUcs4()) {
+            const QString character = QString::fromUcs4(&c, 1);
+            if (!platform::toCp949(character) && !refused.contains(character))
+                refused += character;
+        }
+    }
+    if (!refused.isEmpty())
+        throw platform::Error(QStringLiteral("한국어 코드 페이지(949)에 없는 문자는 데이터베이스에 저장할 수 없어 "
+                                             "아무것도 바꾸지 않았습니다: ") +
+                              refused);
+}
+
 void DbSession::executeSql(const QString &sql)
 {
+    refuseWhatCp949CannotHold(sql);
     open(sql);
 }
 

@@ -432,6 +432,11 @@ private Q_SLOTS:
                                "'마이클'"_s;
         QCOMPARE(column(app, stored), QStringList{u"<NULL>"_s});
 
+        // A character the database's code page cannot hold is refused, never stored as "?".
+        app.act(u"type Text18 MÍCHAEL😀\nanswer Yes\nkey Text18 Enter"_s);
+        QVERIFY2(lastMessage(app).contains(u"Í😀"_s), qPrintable(lastMessage(app)));
+        QCOMPARE(column(app, stored), QStringList{u"<NULL>"_s});
+
         // Yes: stored as typed.
         app.act(u"type Text18 MI'CHAEL \nanswer Yes\nkey Text18 Enter"_s);
         QCOMPARE(app.text(u"Label3"_s), u"변경되었습니다."_s);
