@@ -38,6 +38,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -612,10 +613,6 @@ private:
         }
     }
 
-    // The archive keeps varchar data in code page 949 already: a text the
-    // code page cannot hold came from an nvarchar, and goes as one.
-    static bool fitsCp949(const QString &text) { return platform::fromCp949(cp949(text)) == text; }
-
     static Column columnType(const db::Recordset &result, int column)
     {
         Column type = Column::Int;
@@ -644,15 +641,14 @@ private:
         return any ? type : Column::Varchar;
     }
 
-    static QByteArray utf16(const QString &text)
+    // A text's bytes as its column carries it: code page 949 for varchar, UTF-16 for nvarchar.
+    static QByteArray textBytes(Column type, const QString &text)
     {
-        QByteArray bytes;
-        bytes.reserve(text.size() * 2);
-        for (const QChar c : text) {
-            bytes.append(char(c.unicode() & 0xff));
-            bytes.append(char(c.unicode() >> 8));
-        }
-        return bytes;
+        if (type == Column::Varchar || type == Column::VarcharMax)
+            return cp949(text);
+        Out out;
+        out.ucs2(text);
+        return out.bytes;
     }
 
     bool rows(Out &out, const db::Recordset &result, const Faults &faults, quint16 more, bool unicodeText)
@@ -664,18 +660,20 @@ private:
         for (int c = 0; c < columns; ++c) {
             Column type = columnType(result, c);
             if (type == Column::Varchar) {
+                // The archive keeps varchar data in code page 949 already: a text the code page cannot hold
+                // came from an nvarchar, and goes as one. Over 8000 bytes a text goes as the (max) type, its
+                // value in chunks.
                 bool unicode = unicodeText;
-                for (const QVariantList &row : result.rows())
-                    unicode = unicode || !fitsCp949(row.at(c).toString());
-                if (unicode)
-                    type = Column::NVarchar;
-            }
-            // A text over 8000 bytes comes as varchar(max) or nvarchar(max), its value in chunks.
-            for (const QVariantList &row : result.rows()) {
-                if (type == Column::Varchar && cp949(row.at(c).toString()).size() > 8000)
-                    type = Column::VarcharMax;
-                else if (type == Column::NVarchar && row.at(c).toString().size() > 4000)
-                    type = Column::NVarcharMax;
+                qsizetype bytes = 0, characters = 0;
+                for (const QVariantList &row : result.rows()) {
+                    const QString text = row.at(c).toString();
+                    const QByteArray narrow = cp949(text);
+                    unicode = unicode || platform::fromCp949(narrow) != text;
+                    bytes = std::max(bytes, narrow.size());
+                    characters = std::max(characters, text.size());
+                }
+                type = unicode ? (characters > 4000 ? Column::NVarcharMax : Column::NVarchar)
+                               : (bytes > 8000 ? Column::VarcharMax : Column::Varchar);
             }
             types.push_back(type);
             out.u32(0);
@@ -750,8 +748,7 @@ private:
                         out.u16(0xFFFF);
                         break;
                     }
-                    const QByteArray bytes =
-                        types[size_t(c)] == Column::Varchar ? cp949(v.toString()) : utf16(v.toString());
+                    const QByteArray bytes = textBytes(types[size_t(c)], v.toString());
                     out.u16(quint16(bytes.size()));
                     out.bytes += bytes;
                     break;
@@ -763,8 +760,7 @@ private:
                         out.u64(~quint64(0));
                         break;
                     }
-                    const QByteArray bytes =
-                        types[size_t(c)] == Column::VarcharMax ? cp949(v.toString()) : utf16(v.toString());
+                    const QByteArray bytes = textBytes(types[size_t(c)], v.toString());
                     out.u64(quint64(bytes.size()));
                     for (qsizetype at = 0; at < bytes.size(); at += 8000) {
                         const QByteArray chunk = bytes.mid(at, 8000);

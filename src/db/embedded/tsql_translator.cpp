@@ -9,6 +9,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace db::tsql {
@@ -47,6 +48,25 @@ struct TextWidth
     enum { Bounded, Max, Unknown } kind = Unknown;
     bool national = false; // nvarchar, nchar, N'…'
 };
+
+// A character type with its length, "VARCHAR(20)", "nchar (5)", "varchar(max)":
+// its name and length in capitals; nothing for any other type, or one
+// without a length.
+struct CharType
+{
+    QString name;   // CHAR, VARCHAR, NCHAR, NVARCHAR
+    QString length; // digits, or MAX
+};
+
+std::optional<CharType> charType(const QString &type)
+{
+    static const QRegularExpression sized(QStringLiteral("^\\s*(N?(?:VAR)?CHAR)\\s*\\(\\s*(\\d+|MAX)\\s*\\)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = sized.match(type);
+    if (!m.hasMatch())
+        return std::nullopt;
+    return CharType{m.captured(1).toUpper(), m.captured(2).toUpper()};
+}
 
 struct Chain
 {
@@ -1047,8 +1067,6 @@ void Translator::rewriteIsNull(const Nodes &level, size_t k)
     const std::vector<Span> parts = split(group.children, ",");
     const QString type = valueType(
         Nodes(group.children.begin() + qsizetype(parts[0].first), group.children.begin() + qsizetype(parts[0].second)));
-    static const QRegularExpression sized(QStringLiteral("^\\s*(N?)(VAR)?CHAR\\s*\\(\\s*(\\d+)\\s*\\)"),
-                                          QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression whole(QStringLiteral("^\\s*(BIG|SMALL|TINY)?INT(EGER)?\\s*$"),
                                           QRegularExpression::CaseInsensitiveOption);
     if (whole.match(type).hasMatch() && parts.size() == 2 && parts[1].second > parts[1].first) {
@@ -1056,12 +1074,11 @@ void Translator::rewriteIsNull(const Nodes &level, size_t k)
         m_after[size_t(group.children[parts[1].second - 1].last())].append(QStringLiteral(", 'int')"));
         return;
     }
-    const QRegularExpressionMatch m = sized.match(type);
-    if (!m.hasMatch())
+    const std::optional<CharType> text = charType(type);
+    if (!text || text->length == u"MAX")
         return;
     m_out[size_t(level[k].open)] = QStringLiteral("kz_text(ifnull");
-    m_after[size_t(group.close)].append(
-        QStringLiteral(", '%1CHAR', %2)").arg((m.captured(1) + m.captured(2)).toUpper(), m.captured(3)));
+    m_after[size_t(group.close)].append(QStringLiteral(", '%1', %2)").arg(text->name, text->length));
 }
 
 // The type of a value as the server tells it from the text: a column's
@@ -1347,15 +1364,11 @@ TextWidth Translator::textWidth(const Nodes &level, Range operand) const
         const qsizetype length = national ? value.size() : platform::encodeReplacing(value, platform::toCp949).size();
         return {length > (national ? 4000 : 8000) ? TextWidth::Max : TextWidth::Bounded, national};
     }
-    static const QRegularExpression typed(QStringLiteral("^\\s*(N?)(VAR)?CHAR\\s*(\\(\\s*(\\d+|MAX)\\s*\\))?\\s*$"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    const QString type =
-        valueType(Nodes(level.begin() + qsizetype(operand.first), level.begin() + qsizetype(operand.second) + 1));
-    const QRegularExpressionMatch m = typed.match(type);
-    if (!m.hasMatch() || m.captured(3).isEmpty())
+    const std::optional<CharType> text = charType(
+        valueType(Nodes(level.begin() + qsizetype(operand.first), level.begin() + qsizetype(operand.second) + 1)));
+    if (!text)
         return {};
-    return {m.captured(4).compare(u"MAX", Qt::CaseInsensitive) == 0 ? TextWidth::Max : TextWidth::Bounded,
-            !m.captured(1).isEmpty()};
+    return {text->length == u"MAX" ? TextWidth::Max : TextWidth::Bounded, text->name.startsWith(u'N')};
 }
 
 } // namespace
