@@ -29,7 +29,8 @@ public:
 // row, a lost connection) throws platform::Error, never gives fewer rows.
 Recordset readResults(ResultCursor &cursor);
 
-// SQL Server through Qt's ODBC driver.
+// SQL Server through ODBC: Qt's ODBC driver opens the connection and runs its
+// transactions; statements are run and read on the driver's own handle.
 class OdbcBackend final : public Backend
 {
 public:
@@ -50,6 +51,7 @@ private:
     [[noreturn]] void fail(const QSqlError &error);
 
     QString m_name;
+    void *m_connection = nullptr; // the driver's connection handle (SQLHDBC)
     bool m_lost = false;
 };
 

@@ -35,23 +35,11 @@ class TestAccountTools : public QObject
         return script;
     }
 
-    // Each setting as ITEM=value. The value is read in pieces of a bounded type: one over 8000 bytes would
-    // come as varchar(max), which Qt 6.4's ODBC driver takes for NULL when the driver cannot tell its
-    // length in advance.
+    // Each setting as ITEM=value; a long value comes as varchar(max).
     static QStringList settings(AppHarness &app, int key)
     {
-        const QString sql = u"Select %1 From Tusersetting Where USER_KEY = %2 Order by USERSETTING_KEY"_s;
-        const auto piece = [](int from) {
-            return u"Cast(Substring(SET_VALUE, %1, 2000) As varchar(4000))"_s.arg(from);
-        };
-        QStringList rows = column(app, sql.arg(u"ITEM + '=' + "_s + piece(1), QString::number(key)));
-        for (int from = 2001;; from += 2000) {
-            const QStringList more = column(app, sql.arg(u"IsNull(%1, '')"_s.arg(piece(from)), QString::number(key)));
-            if (more.join(QString()).isEmpty() || more.size() != rows.size())
-                return rows;
-            for (qsizetype i = 0; i < rows.size(); ++i)
-                rows[i] += more[i];
-        }
+        return column(app, u"Select ITEM + '=' + SET_VALUE From Tusersetting Where USER_KEY = %1 "
+                           u"Order by USERSETTING_KEY"_s.arg(key));
     }
 
     static QStringList sentSince(const AppHarness &app, qsizetype before) { return statements(app).mid(before); }

@@ -397,6 +397,10 @@ private Q_SLOTS:
         joined("varchar(max) second", {text("", u'x', 5000), max, text("", u'y', 5000)}, 10000);
         joined("cut before varchar(max) joins", {text("", u'x', 5000), text("", u'y', 4000), max, text("", u'z', 1000)},
                9000);
+        // A large value comes back whole, over the wire in many pieces, characters split between pieces too.
+        const QString x = QString(5000, u'x'), ga = QString(20000, u'가'), smiles = QString(u"😀"_s).repeated(20000);
+        QTest::newRow("a long varchar(max)") << u"Select %1 + '%2' + '%3'"_s.arg(max, x, ga) << x + ga;
+        QTest::newRow("a long nvarchar(max)") << u"Select N'%1'"_s.arg(smiles) << smiles;
     }
 
     void values()
