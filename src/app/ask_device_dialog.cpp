@@ -44,7 +44,7 @@ void AskDeviceDialog::ask()
 {
     if (m_thread)
         return;
-    if (!devicequery::isValidAeTitle(m_ui.aeEdit->text().trimmed())) {
+    if (!worklist::gateway::validAeTitle(m_ui.aeEdit->text().trimmed())) {
         m_ui.progressLabel->setText(QStringLiteral("AE Title은 1~16자의 영문, 숫자, 기호입니다."));
         return;
     }
@@ -139,7 +139,7 @@ void AskDeviceDialog::queryEnded()
 AskDeviceDialog *openAskDevice(Form1 &form, const QString &aeTitle,
                                const std::optional<devicequery::LoggedEntry> &entry)
 {
-    if (!devicequery::isValidAeTitle(aeTitle)) {
+    if (!worklist::gateway::validAeTitle(aeTitle)) {
         form.message(QStringLiteral("장비의 AE Title을 알 수 없어 조회할 수 없습니다."));
         return nullptr;
     }

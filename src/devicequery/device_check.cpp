@@ -7,6 +7,7 @@
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "worklist/control_file.h"
+#include "worklist/gateway_config.h"
 #include "worklist/gateway_control.h"
 #include "worklist/order_preview.h"
 
@@ -22,16 +23,6 @@
 namespace devicequery {
 
 namespace {
-
-// The last line of that name counts, as for the gateway.
-QString valueOf(const QStringList &lines, const QString &name)
-{
-    for (qsizetype i = lines.size(); i-- > 0;) {
-        if (lines.at(i).startsWith(name, Qt::CaseInsensitive))
-            return lines.at(i).mid(name.size()).trimmed();
-    }
-    return QString();
-}
 
 const char *severityName(Severity s)
 {
@@ -61,26 +52,6 @@ const char *outcomeName(Outcome o)
 
 } // namespace
 
-// The last line that holds a port number, as the gateway reads it.
-int controlPort(const QStringList &lines)
-{
-    int port = 104;
-    for (const QString &line : lines) {
-        bool ok = false;
-        const int n =
-            line.startsWith(QLatin1String("Port="), Qt::CaseInsensitive) ? line.mid(5).trimmed().toInt(&ok) : 0;
-        if (ok && n > 0 && n < 65536)
-            port = n;
-    }
-    return port;
-}
-
-QString controlLogFolder(const QStringList &lines)
-{
-    const QString folder = valueOf(lines, QStringLiteral("LogPath="));
-    return folder.isEmpty() ? ControlFile().logFolder : folder;
-}
-
 ControlFile readControlFile(const platform::Paths &paths)
 {
     ControlFile control;
@@ -89,27 +60,21 @@ ControlFile readControlFile(const platform::Paths &paths)
         return control;
     control.found = true;
     control.lines = platform::readLines(path);
-    control.port = controlPort(control.lines);
-    control.logFolder = controlLogFolder(control.lines);
-    const QString aeTitle = valueOf(control.lines, QStringLiteral("AETitle="));
-    if (!aeTitle.isEmpty())
-        control.aeTitle = aeTitle;
+    control.settings = worklist::gateway::parseControlFile(control.lines);
     return control;
 }
 
-std::optional<QString> registeredView(const QStringList &lines, const QString &aeTitle)
+int ControlFile::port() const
 {
-    for (const QString &line : lines) {
-        if (!worklist::control::isDeviceListLine(line))
-            continue;
-        const QString list = line.mid(line.indexOf(QLatin1Char('=')) + 1);
-        for (const QString &entry : list.split(QStringLiteral("||"), Qt::SkipEmptyParts)) {
-            const QStringList parts = entry.split(QStringLiteral("^^"));
-            if (parts.size() >= 2 && parts.at(0) == aeTitle && !parts.at(1).isEmpty())
-                return parts.at(1);
-        }
-    }
-    return std::nullopt;
+    return settings.port > 0 ? settings.port : worklist::gateway::Config().port;
+}
+
+std::optional<QString> registeredView(const ControlFile &control, const QString &aeTitle)
+{
+    const auto entry = control.settings.views.constFind(aeTitle);
+    if (entry == control.settings.views.cend())
+        return std::nullopt;
+    return *entry;
 }
 
 QString aeTitleServedBy(const QStringList &lines, const QString &view)
@@ -166,10 +131,12 @@ Situation prepare(const platform::Paths &paths, db::DbSession *database, const Q
     s.host = QStringLiteral("localhost");
     const ControlFile control = readControlFile(paths);
     s.controlFileFound = control.found;
-    s.port = control.port;
-    s.calledAeTitle = control.aeTitle;
-    s.registeredView = registeredView(control.lines, aeTitle);
-    s.view = s.registeredView.value_or(QStringLiteral("VMWL"));
+    s.port = control.port();
+    s.calledAeTitle = control.settings.aeTitle;
+    if (control.settings.fatal)
+        s.controlFileRefused = control.settings.problems;
+    s.registeredView = registeredView(control, aeTitle);
+    s.view = s.registeredView && !s.registeredView->isEmpty() ? *s.registeredView : QStringLiteral("VMWL");
     if (const auto entry = newestEntryOf(logEntries, aeTitle)) {
         s.keys = keysFromEntry(entry->text);
         replayDates(s.keys, entry->day, today);
@@ -292,7 +259,7 @@ QJsonObject toJson(const Situation &s, const QList<Finding> &findings)
                        {QStringLiteral("calledAeTitle"), s.calledAeTitle},
                        {QStringLiteral("host"), s.host},
                        {QStringLiteral("port"), s.port},
-                       {QStringLiteral("registered"), bool(s.registeredView)},
+                       {QStringLiteral("registered"), s.registeredView && !s.registeredView->isEmpty()},
                        {QStringLiteral("view"), s.view},
                        {QStringLiteral("keys"), keys},
                        {QStringLiteral("rows"), s.rows ? QJsonValue(rows) : QJsonValue(s.rowsError)},
@@ -330,7 +297,7 @@ int askCommand(const QStringList &arguments)
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
     const QString ae = parser.value(ask);
-    if (!isValidAeTitle(ae))
+    if (!worklist::gateway::validAeTitle(ae))
         return refuse(
             QStringLiteral("--ask-as에는 1~16자의 AE Title(영문, 숫자, 기호; \\와 제어 문자 제외)이 필요합니다."));
     const QDate day = parser.isSet(today) ? QDate::fromString(parser.value(today), Qt::ISODate) : QDate::currentDate();
@@ -346,7 +313,7 @@ int askCommand(const QStringList &arguments)
     const ControlFile control = readControlFile(paths);
     QList<LoggedEntry> entries;
     try {
-        entries = scanLogEntries(paths.resolve(control.logFolder));
+        entries = scanLogEntries(paths.resolve(control.settings.logFolder));
     } catch (const platform::Error &) {
         // An unreadable log only means the typical keys are used.
     }

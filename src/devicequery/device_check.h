@@ -3,6 +3,8 @@
 #include "findings.h"
 #include "worklist_client.h"
 
+#include "worklist/gateway_config.h"
+
 #include <QDate>
 #include <QJsonObject>
 #include <QString>
@@ -21,23 +23,21 @@ class Paths;
 // the device's view.
 namespace devicequery {
 
-// The lines of the control file the check reads: where the gateway listens, its
-// log folder and the device entries.
+// The gateway's control file as the gateway reads it: where it listens, its
+// log folder, its device entries and what it refuses.
 struct ControlFile
 {
     bool found = false;
-    int port = 104;
-    QString logFolder = QStringLiteral("C:\\RUDIVUV\\Log\\");
-    QString aeTitle = QStringLiteral("KALDEN1"); // the gateway's own, which devices call
     QStringList lines;
+    worklist::gateway::Config settings;
+    int port() const; // where the gateway listens; its default when Port= cannot be read
 };
 ControlFile readControlFile(const platform::Paths &paths);
-int controlPort(const QStringList &lines);
-QString controlLogFolder(const QStringList &lines);
 
 // The view the device's entry names (exact letter case of the AE title, as the
-// gateway compares it); nothing when the device has no entry.
-std::optional<QString> registeredView(const QStringList &lines, const QString &aeTitle);
+// gateway compares it); nothing when the device has no entry, an empty name
+// when the gateway cannot read its entry and refuses the device.
+std::optional<QString> registeredView(const ControlFile &control, const QString &aeTitle);
 
 // The AE title whose entry names the view; else the one its name was made from.
 QString aeTitleServedBy(const QStringList &lines, const QString &view);

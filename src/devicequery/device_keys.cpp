@@ -153,17 +153,6 @@ std::optional<QString> setKey(QueryKeys &keys, const QString &assignment)
     return std::nullopt;
 }
 
-bool isValidAeTitle(const QString &aeTitle)
-{
-    if (aeTitle.isEmpty() || aeTitle.size() > 16 || aeTitle.trimmed().isEmpty())
-        return false;
-    for (const QChar c : aeTitle) {
-        if (c.unicode() < 0x20 || c.unicode() > 0x7e || c == QLatin1Char('\\'))
-            return false;
-    }
-    return true;
-}
-
 QString aeTitleOfView(const QString &viewName)
 {
     static const QRegularExpression prefix(QStringLiteral("^VMWL_[A-Z]{2}_"),

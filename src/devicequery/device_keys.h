@@ -54,10 +54,6 @@ QueryKeys typicalKeys(const QString &aeTitle, const QString &modality, const QDa
 // query matches on.
 std::optional<QString> setKey(QueryKeys &keys, const QString &assignment);
 
-// Whether a text can be sent as a calling AE title: 1 to 16 characters of
-// printable ASCII other than "\", not only blanks.
-bool isValidAeTitle(const QString &aeTitle);
-
 // The device's AE title a worklist view serves: the registered entry's, or the
 // one the view's name was made from (kind prefix, "1_1" back to "-").
 QString aeTitleOfView(const QString &viewName);

@@ -66,6 +66,8 @@ void refusalFindings(const Situation &s, const QString &where, QList<Finding> &o
                                    "모두 쓰고 있습니다. 잠시 뒤 다시 조회하거나 설정 파일의 MaxAssociations= 값을 "
                                    "늘리고, 연결을 끊지 않는 장비가 있는지 게이트웨이 로그를 확인하십시오.")
                         .arg(where)});
+    } else if (byUser && r.reason == 3 && s.registeredView && s.registeredView->isEmpty()) {
+        // Said already: the device's entry cannot be read.
     } else if (byUser && r.reason == 3) {
         out.append(
             {Severity::Error, QStringLiteral("refused"),
@@ -252,7 +254,19 @@ QList<Finding> findings(const Situation &s)
         out.append({Severity::Warning, QStringLiteral("no-control-file"),
                     QStringLiteral("게이트웨이의 설정 파일 ZORadoDidServiceControl.ini를 찾지 못했습니다: 게이트웨이는 "
                                    "장비를 받지 않습니다. ZORadoDidServiceControl.exe로 설정 파일을 만드십시오.")});
-    } else if (!s.registeredView) {
+    } else if (!s.controlFileRefused.isEmpty()) {
+        out.append({Severity::Error, QStringLiteral("control-file-refused"),
+                    QStringLiteral("게이트웨이가 설정 파일 ZORadoDidServiceControl.ini를 받아들이지 않아 시작하지 "
+                                   "않습니다: %1. 그 줄을 고친 뒤 워크리스트 서비스(KALDEN1)를 다시 시작하십시오.")
+                        .arg(s.controlFileRefused.join(QStringLiteral("; ")))});
+    }
+    if (s.controlFileFound && s.registeredView && s.registeredView->isEmpty()) {
+        out.append({Severity::Error, QStringLiteral("entry-unreadable"),
+                    QStringLiteral("설정 파일에 있는 '%1' 장비의 항목을 게이트웨이가 읽지 못해 이 장비의 연결을 "
+                                   "거부합니다: ZORadoDidServiceControl.ini에서 '%1'의 항목(AE^^VIEW^^^^||)을 "
+                                   "고치십시오.")
+                        .arg(s.aeTitle)});
+    } else if (s.controlFileFound && !s.registeredView) {
         out.append({Severity::Warning, QStringLiteral("not-registered"),
                     QStringLiteral("'%1' 장비는 설정 파일에 등록되어 있지 않아 기본 View VMWL의 처방을 받습니다: 장비 "
                                    "전용 View가 필요하면 AE Title '%1'(대소문자 그대로)로 DB 등록하십시오.")

@@ -66,7 +66,8 @@ struct Situation
     int port = 104;
     QueryKeys keys;
     bool controlFileFound = true;
-    std::optional<QString> registeredView; // nothing: served from the base view
+    QStringList controlFileRefused;        // why the gateway will not start with its control file
+    std::optional<QString> registeredView; // nothing: served from the base view; empty: refused
     QString view;                          // the view the gateway answers from
     std::optional<QList<ViewRow>> rows;    // nothing: the view could not be read
     QString rowsError;

@@ -8,7 +8,6 @@
 // id to <app dir>/ZORadoDidService.pid, by which the site's stop command ends it.
 
 #include "archive_service.h"
-#include "gateway_config.h"
 #include "gateway_log.h"
 #include "worklist_scp.h"
 
@@ -50,7 +49,7 @@ int main(int argc, char *argv[])
     // The control file is read once, whole, at start. What cannot be read as
     // written is logged; a gateway that cannot know its port or devices does
     // not start.
-    gateway::Config config;
+    worklist::gateway::Config config;
     QStringList problems;
     const QString controlFile = worklist::gateway::findControlFile(paths);
     if (controlFile.isEmpty()) {
@@ -58,7 +57,7 @@ int main(int argc, char *argv[])
         config.fatal = true;
     } else {
         try {
-            config = gateway::parseControlFile(platform::readLines(controlFile));
+            config = worklist::gateway::parseControlFile(platform::readLines(controlFile));
         } catch (const platform::Error &e) {
             problems.append(QStringLiteral("Control file cannot be read: ") + gateway::peerText(e.text()));
             config.fatal = true;

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "gateway_config.h"
 #include "gateway_log.h"
 #include "timed_transport.h"
+
+#include "worklist/gateway_config.h"
 
 #include "dcmtk/config/osconfig.h"
 #include "dcmtk/dcmnet/scpthrd.h"
@@ -15,6 +16,10 @@
 class DcmItem;
 
 namespace gateway {
+
+using worklist::gateway::Config;
+using worklist::gateway::validAeTitle;
+using worklist::gateway::viewFor;
 
 class ArchiveService;
 

@@ -1,10 +1,10 @@
 #include "gateway/dicom_text.h"
-#include "gateway/gateway_config.h"
 #include "gateway/gateway_log.h"
 #include "gateway/peer_guard.h"
 #include "gateway/worklist_query.h"
 #include "gatewaylog/log_format.h"
 #include "support/raw_dicom.h"
+#include "worklist/gateway_config.h"
 
 #include <QTest>
 
@@ -218,14 +218,14 @@ private Q_SLOTS:
 
     void controlFile()
     {
-        const gateway::Config c = gateway::parseControlFile(
+        const worklist::gateway::Config c = worklist::gateway::parseControlFile(
             {u"[Service]"_s,
              u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||dr01^^VMWL_EE_DR01^^^^||CT01^^VMWL_EE_CT01^^^^||"_s,
              u"LogLevel=4"_s, u"MaxLogLevel=3"_s, u"FCR_XG5000=1"_s, u"Port=11112"_s, u"LogPath=D:\\Logs\\"_s,
              u"Bind=127.0.0.1"_s, u"MaxAssociations=3"_s});
         QCOMPARE(c.views.value(u"CT01"_s), u"VMWL_KK_CT01"_s); // the first entry counts
-        QCOMPARE(gateway::viewFor(c, u"dr01"_s), u"VMWL_EE_DR01"_s);
-        QCOMPARE(gateway::viewFor(c, u"DR01"_s), u"VMWL"_s); // letter case counts
+        QCOMPARE(worklist::gateway::viewFor(c, u"dr01"_s), u"VMWL_EE_DR01"_s);
+        QCOMPARE(worklist::gateway::viewFor(c, u"DR01"_s), u"VMWL"_s); // letter case counts
         QCOMPARE(c.logLevel, 4);
         QVERIFY(c.fcrXg5000);
         QCOMPARE(c.port, 11112);
@@ -266,13 +266,13 @@ private Q_SLOTS:
         QFETCH(bool, fatal);
         QFETCH(int, logLevel);
         QFETCH(QString, refusedDevice);
-        const gateway::Config c = gateway::parseControlFile(lines);
+        const worklist::gateway::Config c = worklist::gateway::parseControlFile(lines);
         QCOMPARE(c.fatal, fatal);
         QCOMPARE(c.problems.size(), 1);
         QCOMPARE(c.logLevel, logLevel);
         if (!refusedDevice.isEmpty()) {
-            QCOMPARE(gateway::viewFor(c, refusedDevice), QString());
-            QCOMPARE(gateway::viewFor(c, u"CT01"_s), u"VMWL_KK_CT01"_s);
+            QCOMPARE(worklist::gateway::viewFor(c, refusedDevice), QString());
+            QCOMPARE(worklist::gateway::viewFor(c, u"CT01"_s), u"VMWL_KK_CT01"_s);
         }
     }
 

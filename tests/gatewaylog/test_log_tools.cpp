@@ -788,6 +788,16 @@ private Q_SLOTS:
         s.registeredView.reset();
         s.view = u"VMWL"_s;
         QTest::newRow("not registered") << s << QStringList{u"not-registered"_s} << u"VMWL"_s;
+        // The gateway refuses a device whose entry it cannot read: that is the one reason given.
+        s.registeredView = QString();
+        s.answer.outcome = Outcome::Refused;
+        s.answer.rejection = {1, 1, 3};
+        QTest::newRow("entry unreadable") << s << QStringList{u"entry-unreadable"_s} << u"'CT09'의 항목"_s;
+        s = base();
+        s.controlFileRefused = QStringList{u"Control file: \"Port=x\" is not a number from 1 to 65535"_s};
+        s.answer = {Outcome::PortClosed, 0, u"Connection refused"_s, {}, {}};
+        QTest::newRow("gateway refuses its control file")
+            << s << QStringList{u"control-file-refused"_s, u"port-closed"_s} << u"\"Port=x\""_s;
 
         s = base();
         s.answer.items.clear();
@@ -968,17 +978,25 @@ private Q_SLOTS:
 
     void controlFileEntries()
     {
-        const QStringList lines{u"[Service]"_s, u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||dr01^^VMWL_EE_DR01^^^^||"_s,
-                                u"Port=abc"_s};
-        QCOMPARE(registeredView(lines, u"CT01"_s), std::optional<QString>(u"VMWL_KK_CT01"_s));
-        QVERIFY(!registeredView(lines, u"DR01"_s)); // the gateway compares letter case exactly
+        QStringList lines{u"[Service]"_s,
+                          u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||dr01^^VMWL_EE_DR01^^^^||US 2^^V W^^^^||"_s,
+                          u"Port=35001"_s};
+        const auto control = [](const QStringList &lines) {
+            return ControlFile{true, lines, worklist::gateway::parseControlFile(lines)};
+        };
+        QCOMPARE(registeredView(control(lines), u"CT01"_s), std::optional<QString>(u"VMWL_KK_CT01"_s));
+        QVERIFY(!registeredView(control(lines), u"DR01"_s)); // the gateway compares letter case exactly
+        QCOMPARE(registeredView(control(lines), u"US 2"_s), std::optional<QString>(QString())); // refused
         QCOMPARE(aeTitleServedBy(lines, u"VMWL_EE_DR01"_s), u"dr01"_s);
         QCOMPARE(aeTitleServedBy(lines, u"VMWL_EK_US1_1A"_s), u"US-A"_s);
-        QCOMPARE(controlPort(lines), 104);
-        QCOMPARE(controlPort(lines + QStringList{u"Port=35001"_s, u"Port=x"_s}), 35001);
+        QCOMPARE(control(lines).port(), 35001);
+        QVERIFY(!control(lines).settings.fatal);
+        lines.append(u"Port=x"_s); // the gateway does not start, and the check says why
+        QCOMPARE(control(lines).port(), 104);
+        QVERIFY(control(lines).settings.fatal);
         for (const char *refused : {"", "   ", "CT\r01", "A\\B", "SEVENTEEN_LETTERS"})
-            QVERIFY2(!isValidAeTitle(QLatin1String(refused)), refused);
-        QVERIFY(isValidAeTitle(u"FCR-CSL"_s));
+            QVERIFY2(!worklist::gateway::validAeTitle(QLatin1String(refused)), refused);
+        QVERIFY(worklist::gateway::validAeTitle(u"FCR-CSL"_s));
     }
 };
 

@@ -4,12 +4,13 @@
 #include <QString>
 #include <QStringList>
 
-namespace gateway {
+namespace worklist::gateway {
 
 // What the gateway takes from its control file when it starts: the devices it
 // serves and from which view, its log level and the FCR XG5000 flag (lines the
 // site-configuration tool writes), and its own lines "Port=", "Bind=",
-// "MaxAssociations=", "AETitle=" and "LogPath=".
+// "MaxAssociations=", "AETitle=" and "LogPath=". The gateway reads the file
+// with this, and the tool's device check reads it the same way.
 struct Config
 {
     QHash<QString, QString> views; // AE title (exact letter case) -> view
@@ -36,4 +37,4 @@ QString viewFor(const Config &config, const QString &callingAeTitle);
 // default repertoire, not all blanks, no backslash.
 bool validAeTitle(const QString &aeTitle);
 
-} // namespace gateway
+} // namespace worklist::gateway

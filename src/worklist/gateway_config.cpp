@@ -1,9 +1,9 @@
 #include "gateway_config.h"
 
+#include "control_file.h"
 #include "gatewaylog/log_format.h"
-#include "worklist/control_file.h"
 
-namespace gateway {
+namespace worklist::gateway {
 
 static QString valueOf(const QString &line)
 {
@@ -76,7 +76,7 @@ Config parseControlFile(const QStringList &lines)
             continue;
         anything = true;
         const QString key = keyOf(line);
-        if (worklist::control::isDeviceListLine(line)) {
+        if (control::isDeviceListLine(line)) {
             // AE^^VIEW^^^^|| one after the other; the first entry of a title counts.
             const QString list = line.mid(line.indexOf(QLatin1Char('=')) + 1);
             for (const QString &entry : list.split(QStringLiteral("||"))) {
@@ -141,4 +141,4 @@ QString viewFor(const Config &config, const QString &callingAeTitle)
     return config.views.value(callingAeTitle, QStringLiteral("VMWL"));
 }
 
-} // namespace gateway
+} // namespace worklist::gateway
