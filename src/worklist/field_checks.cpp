@@ -12,9 +12,10 @@ bool isAsciiDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-// A number as it may stand in the statement: decimal digits, blanks around
-// them allowed, since the statement takes them as they are.
-bool isUnsignedNumber(const QString &text)
+// Why a number may not stand in the statement as it is: decimal digits,
+// blanks around them allowed, since the statement takes them as they are, and
+// few enough to stay within the server's int. Empty when it may.
+QString numberFault(const QString &text)
 {
     qsizetype from = 0;
     qsizetype to = text.size();
@@ -22,13 +23,17 @@ bool isUnsignedNumber(const QString &text)
         ++from;
     while (to > from && text.at(to - 1) == QLatin1Char(' '))
         --to;
-    if (from == to || to - from > kMaxCutDigits)
-        return false;
+    if (from == to)
+        return QStringLiteral("가 비어 있습니다. 숫자(0~9)를 입력하십시오.");
     for (qsizetype i = from; i < to; ++i) {
         if (!isAsciiDigit(text.at(i)))
-            return false;
+            return QStringLiteral("에 '%1' 문자가 있습니다. 숫자(0~9)로만 입력하십시오.").arg(text.at(i));
     }
-    return true;
+    if (to - from > kMaxCutDigits)
+        return QStringLiteral("는 %1자리까지의 숫자로 입력하십시오. 입력한 숫자는 %2자리입니다.")
+            .arg(kMaxCutDigits)
+            .arg(to - from);
+    return QString();
 }
 
 // What the view name may hold after its prefix when the name stands in a
@@ -95,10 +100,10 @@ std::optional<QString> aeTitleProblem(const QString &aeTitle)
 
 std::optional<QString> examNameCutProblem(const QString &start, const QString &length)
 {
-    if (!isUnsignedNumber(start))
-        return QStringLiteral("검사명자르기의 시작 위치는 숫자(0~9)로만 입력하십시오.");
-    if (!isUnsignedNumber(length))
-        return QStringLiteral("검사명자르기의 길이는 숫자(0~9)로만 입력하십시오.");
+    if (const QString fault = numberFault(start); !fault.isEmpty())
+        return QStringLiteral("검사명자르기의 시작 위치") + fault;
+    if (const QString fault = numberFault(length); !fault.isEmpty())
+        return QStringLiteral("검사명자르기의 길이") + fault;
     return std::nullopt;
 }
 

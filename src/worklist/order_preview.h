@@ -12,6 +12,8 @@ namespace worklist::preview {
 // and after the first character also "$", "#" and "@", with an optional
 // schema part before a ".".
 bool isPlainObjectName(const QString &name);
+// Why a name is not such a name, in Korean, naming the character; empty when it is.
+QString objectNameFault(const QString &name);
 
 // The first day "7일" lists: seven calendar days before today.
 QDate sevenDayBound(const QDate &today);

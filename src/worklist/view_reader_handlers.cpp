@@ -83,8 +83,9 @@ void Form1::Command2_Click()
     setBoxText(m_ui.Text8, QString());
     // Whatever stands in the field goes into the statement as it is, so only a
     // plain name may; blanks around it are blanks of the statement.
-    if (!baseView && !worklist::preview::isPlainObjectName(name.trimmed())) {
-        message(QStringLiteral("조회할 View 이름이 올바르지 않습니다: ") + name);
+    if (const QString fault = baseView ? QString() : worklist::preview::objectNameFault(name.trimmed());
+        !fault.isEmpty()) {
+        message(QStringLiteral("조회할 View 이름이 올바르지 않습니다: %1\n%2").arg(name, fault));
         return;
     }
     db::Recordset orders =

@@ -538,13 +538,15 @@ private Q_SLOTS:
         QTest::newRow("DB 등록, cut start with a quote") << cut + u"type Text14 1'"_s << "Command6"
                                                          << "검사명자르기";
         QTest::newRow("DB 등록, negative cut start") << cut + u"type Text14 -1"_s << "Command6"
-                                                     << "검사명자르기";
+                                                     << "검사명자르기의 시작 위치에 '-' 문자";
+        QTest::newRow("DB 등록, cut length past the server's int") << cut + u"type Text15 99999999999"_s << "Command6"
+                                                                   << "검사명자르기의 길이는 9자리까지";
         QTest::newRow("처방조회, always true") << "type Text11 X') OR ('1'='1"
                                                << "Command2"
-                                               << "View 이름";
+                                               << "View 이름이 올바르지 않습니다: X') OR ('1'='1\n''' 문자";
         QTest::newRow("처방조회, second statement") << "type Text11 VMWL; DROP TABLE TUSER"
                                                     << "Command2"
-                                                    << "View 이름";
+                                                    << "';' 문자";
     }
 
     void hostileFieldsSendNothing()
@@ -667,8 +669,8 @@ private Q_SLOTS:
         app.act(u"type Text2 KEEP\nfocus Text6\ntype Text6 CT\ntype Text3 CT\ntype Text4 Che001,Che002\n"
                 "click Command6\ntype Text2 GONE\nclick Command6"_s);
         app.form().database().executeSql(u"Drop View VMWL_EE_GONE"_s);
-        const QStringList fields{u"Text2"_s, u"Text3"_s, u"Text4"_s, u"Text5"_s, u"Text6"_s,
-                                 u"Text8"_s, u"Text10"_s, u"Text11"_s};
+        const QStringList fields{u"Text2"_s, u"Text3"_s, u"Text4"_s,  u"Text5"_s,
+                                 u"Text6"_s, u"Text8"_s, u"Text10"_s, u"Text11"_s};
         const auto shown = [&] {
             QStringList values;
             for (const QString &field : fields)
