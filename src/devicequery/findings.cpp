@@ -86,6 +86,25 @@ void refusalFindings(const Situation &s, const QString &where, QList<Finding> &o
     }
 }
 
+// What makes a text reach the device whole: KS X 1001 holds the common
+// Hangul syllables, anything beyond it needs UTF-8. For a key the device's own
+// set is what changes, for a view the view's.
+QString charsetRemedy(const QString &text, const QString &set, bool deviceSet = false)
+{
+    const bool korean = fits(text, QStringLiteral("ISO 2022 IR 149"));
+    if (deviceSet)
+        return korean && !normalizedSet(set).contains(QLatin1String("IR 149"))
+                   ? QStringLiteral("장비의 Character Set을 '\\ISO 2022 IR 149'처럼 한글을 쓸 수 있는 것으로 "
+                                    "바꾸십시오")
+                   : QStringLiteral("KS X 1001에 없는 글자가 있어 장비의 Character Set을 'ISO_IR 192'(UTF-8)로 "
+                                    "바꿔야 보낼 수 있습니다");
+    return korean && !normalizedSet(set).contains(QLatin1String("IR 149"))
+               ? QStringLiteral("한글에는 Character_set '\\ISO 2022 IR 149'를 골라 다시 등록하거나 영문 View를 "
+                                "쓰십시오")
+               : QStringLiteral("KS X 1001에 없는 글자가 있으니 Character_set 'ISO_IR 192'(UTF-8)를 골라 다시 "
+                                "등록하십시오(장비가 UTF-8을 읽는지 확인)");
+}
+
 void failureFindings(const Situation &s, QList<Finding> &out)
 {
     const QString where = s.host + QLatin1Char(':') + QString::number(s.port);
@@ -285,9 +304,9 @@ QList<Finding> findings(const Situation &s)
             out.append(
                 {Severity::Error, QStringLiteral("key-unfit"),
                  QStringLiteral("조회 키 %1 '%2'은(는) 장비의 Character Set '%3'로 쓸 수 없어 '?'(아무 한 "
-                                "글자)로 보내집니다: 장비의 Character Set을 한글을 쓸 수 있는 것으로 바꾸십시오.")
-                     .arg(name, value,
-                          s.keys.characterSet.isEmpty() ? QStringLiteral("(없음)") : s.keys.characterSet)});
+                                "글자)로 보내집니다: %4.")
+                     .arg(name, value, s.keys.characterSet.isEmpty() ? QStringLiteral("(없음)") : s.keys.characterSet,
+                          charsetRemedy(value.section(QLatin1Char('='), -1), s.keys.characterSet, true))});
     }
     const bool answered = s.answer.outcome == Outcome::Answered || s.answer.outcome == Outcome::Cancelled;
     if (!answered)
@@ -312,14 +331,7 @@ QList<Finding> findings(const Situation &s)
         unfit.insert(text);
         if (unfit.size() > 3)
             return;
-        // KS X 1001 holds the common Hangul syllables; anything beyond it needs UTF-8.
-        const bool korean = fits(text, QStringLiteral("ISO 2022 IR 149"));
-        const QString remedy =
-            korean && !normalizedSet(cs).contains(QLatin1String("IR 149"))
-                ? QStringLiteral("한글에는 Character_set '\\ISO 2022 IR 149'를 골라 다시 등록하거나 영문 View를 "
-                                 "쓰십시오")
-                : QStringLiteral("KS X 1001에 없는 글자가 있으니 Character_set 'ISO_IR 192'(UTF-8)를 골라 다시 "
-                                 "등록하십시오(장비가 UTF-8을 읽는지 확인)");
+        const QString remedy = charsetRemedy(text, cs);
         out.append({Severity::Error, QStringLiteral("charset-unfit"),
                     QStringLiteral("%1 '%2'은(는) View의 Character Set '%3'로 쓸 수 없어 장비에는 '?'로 보입니다: %4.")
                         .arg(what, text, cs, remedy)});

@@ -844,6 +844,10 @@ private Q_SLOTS:
         s.keys.characterSet = u"ISO_IR 100"_s;
         s.keys.patientName = u"=김민준"_s;
         QTest::newRow("a key the device's set cannot write") << s << QStringList{u"key-unfit"_s} << u"'=김민준'"_s;
+        s.keys.characterSet = u"\\ISO 2022 IR 149"_s;
+        s.keys.patientName = u"=똠순이"_s;
+        QTest::newRow("a key beyond KS X 1001")
+            << s << QStringList{u"key-unfit"_s, u"charset-differs"_s} << u"'ISO_IR 192'(UTF-8)로"_s;
 
         s = base();
         s.answer.items = {item(QString(), u"HONG"_s), item(QString(), u"KIM"_s)};
