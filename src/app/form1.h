@@ -91,8 +91,8 @@ private:
     // --- view builder: registration, presets, deletion, reset (worklist/view_builder_handlers.cpp)
     void Command6_Click();
     // The gateway's address when it did not answer after the edit.
-    std::optional<platform::GatewayAddress> RegisterGatewayEntry();
-    std::optional<platform::GatewayAddress> RemoveGatewayEntry(const QString &viewName);
+    std::optional<QString> RegisterGatewayEntry();
+    std::optional<QString> RemoveGatewayEntry(const QString &viewName);
     // The control file's edits, made of the fields as they stand.
     std::function<QStringList(const QStringList &)> registration(const QString &ae, const QString &viewName) const;
     std::function<QStringList(const QStringList &)> removal(const QString &viewName) const;
@@ -119,10 +119,10 @@ private:
     // whole), so the gateway is started on it all the same before the error is shown.
     // The address the gateway did not answer at after its start, when the
     // control file names one and it stayed silent; nothing otherwise.
-    std::optional<platform::GatewayAddress> restartGatewayAround(const std::function<void()> &edit,
-                                                                 const std::function<void()> &beforeStart = {});
+    std::optional<QString> restartGatewayAround(const std::function<void()> &edit,
+                                                const std::function<void()> &beforeStart = {});
     // After the operation's own message: the gateway did not answer there.
-    void warnGatewaySilent(const std::optional<platform::GatewayAddress> &silent);
+    void warnGatewaySilent(const std::optional<QString> &silent);
 
     // --- log level (gatewaylog/log_level_handlers.cpp)
     void SyncLogLevel(int mode);

@@ -56,11 +56,15 @@ ControlFile readControlFile(const platform::Paths &paths)
 {
     ControlFile control;
     const QString path = worklist::gateway::findControlFile(paths);
-    if (path.isEmpty())
-        return control;
-    control.found = true;
-    control.lines = platform::readLines(path);
-    control.settings = worklist::gateway::parseControlFile(control.lines);
+    control.found = !path.isEmpty();
+    if (control.found) {
+        try {
+            control.lines = platform::readLines(path);
+        } catch (const platform::Error &) {
+            // The gateway cannot read it either: the settings say why it does not start.
+        }
+    }
+    control.settings = worklist::gateway::readControlFile(paths);
     return control;
 }
 
@@ -133,8 +137,8 @@ Situation prepare(const platform::Paths &paths, db::DbSession *database, const Q
     s.controlFileFound = control.found;
     s.port = control.port();
     s.calledAeTitle = control.settings.aeTitle;
-    if (control.settings.fatal)
-        s.controlFileRefused = control.settings.problems;
+    if (control.found && control.settings.fatal)
+        s.controlFileRefused = control.settings.refusal;
     s.registeredView = registeredView(control, aeTitle);
     s.view = s.registeredView && !s.registeredView->isEmpty() ? *s.registeredView : QStringLiteral("VMWL");
     if (const auto entry = newestEntryOf(logEntries, aeTitle)) {

@@ -135,7 +135,7 @@ void failureFindings(const Situation &s, QList<Finding> &out)
     case Outcome::Failed:
         out.append(
             {Severity::Error, QStringLiteral("failed"),
-             QStringLiteral("게이트웨이가 조회 실패(상태 %1)를 돌려주었습니다. View %2를 읽지 못했거나 DB가 "
+             QStringLiteral("게이트웨이가 조회 실패(상태 %1)를 돌려주었습니다. View %2을(를) 읽지 못했거나 DB가 "
                             "내려가 있습니다: 게이트웨이 로그를 확인하십시오.")
                  .arg(QString::number(s.answer.status, 16).toUpper().rightJustified(4, QLatin1Char('0')), s.view)});
         break;
@@ -270,31 +270,33 @@ QList<Finding> findings(const Situation &s)
 {
     QList<Finding> out;
     if (!s.controlFileFound) {
-        out.append({Severity::Warning, QStringLiteral("no-control-file"),
+        out.append({Severity::Error, QStringLiteral("no-control-file"),
                     QStringLiteral("게이트웨이의 설정 파일 ZORadoDidServiceControl.ini를 찾지 못했습니다: 게이트웨이는 "
-                                   "장비를 받지 않습니다. ZORadoDidServiceControl.exe로 설정 파일을 만드십시오.")});
+                                   "시작하지 않고 장비를 받지 않습니다. ZORadoDidServiceControl.exe로 설정 파일을 "
+                                   "만드십시오.")});
     } else if (!s.controlFileRefused.isEmpty()) {
         out.append({Severity::Error, QStringLiteral("control-file-refused"),
-                    QStringLiteral("게이트웨이가 설정 파일 ZORadoDidServiceControl.ini를 받아들이지 않아 시작하지 "
-                                   "않습니다: %1. 그 줄을 고친 뒤 워크리스트 서비스(KALDEN1)를 다시 시작하십시오.")
-                        .arg(s.controlFileRefused.join(QStringLiteral("; ")))});
-    }
-    if (s.controlFileFound && s.registeredView && s.registeredView->isEmpty()) {
+                    QStringLiteral("%1. 게이트웨이는 이 설정 파일로는 시작하지 않고 장비를 받지 않습니다: 설정 파일을 "
+                                   "고친 뒤 워크리스트 서비스(KALDEN1)를 다시 시작하십시오.")
+                        .arg(s.controlFileRefused)});
+    } else if (s.registeredView && s.registeredView->isEmpty()) {
         out.append({Severity::Error, QStringLiteral("entry-unreadable"),
                     QStringLiteral("설정 파일에 있는 '%1' 장비의 항목을 게이트웨이가 읽지 못해 이 장비의 연결을 "
                                    "거부합니다: ZORadoDidServiceControl.ini에서 '%1'의 항목(AE^^VIEW^^^^||)을 "
                                    "고치십시오.")
                         .arg(s.aeTitle)});
-    } else if (s.controlFileFound && !s.registeredView) {
+    } else if (!s.registeredView) {
         out.append({Severity::Warning, QStringLiteral("not-registered"),
                     QStringLiteral("'%1' 장비는 설정 파일에 등록되어 있지 않아 기본 View VMWL의 처방을 받습니다: 장비 "
                                    "전용 View가 필요하면 AE Title '%1'(대소문자 그대로)로 DB 등록하십시오.")
                         .arg(s.aeTitle)});
     }
-    failureFindings(s, out);
+    // A gateway that does not start cannot answer: that is said above.
+    if (s.controlFileFound && s.controlFileRefused.isEmpty())
+        failureFindings(s, out);
     if (!s.rows) {
         out.append({Severity::Warning, QStringLiteral("view-unreadable"),
-                    QStringLiteral("View %1을 읽지 못해 처방과 비교하지 못했습니다: %2").arg(s.view, s.rowsError)});
+                    QStringLiteral("View %1을(를) 읽지 못해 처방과 비교하지 못했습니다: %2").arg(s.view, s.rowsError)});
     }
     // A key the device's set cannot write goes as "?", which matches any character.
     const QList<QPair<QString, QString>> textKeys = {{QStringLiteral("PatientName"), s.keys.patientName},
@@ -306,7 +308,7 @@ QList<Finding> findings(const Situation &s)
                  QStringLiteral("조회 키 %1 '%2'은(는) 장비의 Character Set '%3'로 쓸 수 없어 '?'(아무 한 "
                                 "글자)로 보내집니다: %4.")
                      .arg(name, value, s.keys.characterSet.isEmpty() ? QStringLiteral("(없음)") : s.keys.characterSet,
-                          charsetRemedy(value.section(QLatin1Char('='), -1), s.keys.characterSet, true))});
+                          charsetRemedy(value, s.keys.characterSet, true))});
     }
     const bool answered = s.answer.outcome == Outcome::Answered || s.answer.outcome == Outcome::Cancelled;
     if (!answered)

@@ -66,7 +66,7 @@ struct Situation
     int port = 104;
     QueryKeys keys;
     bool controlFileFound = true;
-    QStringList controlFileRefused;        // why the gateway will not start with its control file
+    QString controlFileRefused;            // why the gateway will not start with its control file
     std::optional<QString> registeredView; // nothing: served from the base view; empty: refused
     QString view;                          // the view the gateway answers from
     std::optional<QList<ViewRow>> rows;    // nothing: the view could not be read

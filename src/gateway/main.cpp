@@ -49,21 +49,8 @@ int main(int argc, char *argv[])
     // The control file is read once, whole, at start. What cannot be read as
     // written is logged; a gateway that cannot know its port or devices does
     // not start.
-    worklist::gateway::Config config;
-    QStringList problems;
-    const QString controlFile = worklist::gateway::findControlFile(paths);
-    if (controlFile.isEmpty()) {
-        problems.append(QStringLiteral("ZORadoDidServiceControl.ini not found"));
-        config.fatal = true;
-    } else {
-        try {
-            config = worklist::gateway::parseControlFile(platform::readLines(controlFile));
-        } catch (const platform::Error &e) {
-            problems.append(QStringLiteral("Control file cannot be read: ") + gateway::peerText(e.text()));
-            config.fatal = true;
-        }
-    }
-    problems += config.problems;
+    const worklist::gateway::Config config = worklist::gateway::readControlFile(paths);
+    const QStringList &problems = config.problems;
     gateway::GatewayLog log(paths.resolve(config.logFolder), config.logLevel);
     auto stop = [&](const QString &why) {
         for (const QString &problem : problems)

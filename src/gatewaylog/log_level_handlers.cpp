@@ -56,7 +56,7 @@ void Form1::Command10_Click()
         m_ui.Command7->setEnabled(true);
         m_ui.Command12->setEnabled(true);
     });
-    const std::optional<platform::GatewayAddress> silent = restartGatewayAround(
+    const std::optional<QString> silent = restartGatewayAround(
         [this] {
             m_ui.Label3->setText(QStringLiteral("워크리스트 서비스 종료 중 입니다."));
             repaintNow(m_ui.Label3);

@@ -27,7 +27,8 @@ QString numberFault(const QString &text)
         return QStringLiteral("가 비어 있습니다. 숫자(0~9)를 입력하십시오.");
     for (qsizetype i = from; i < to; ++i) {
         if (!isAsciiDigit(text.at(i)))
-            return QStringLiteral("에 '%1' 문자가 있습니다. 숫자(0~9)로만 입력하십시오.").arg(text.at(i));
+            return QStringLiteral("에 '%1' 문자가 있습니다. 숫자(0~9)로만 입력하십시오.")
+                .arg(text.at(i).isHighSurrogate() ? text.mid(i, 2) : QString(text.at(i)));
     }
     if (to - from > kMaxCutDigits)
         return QStringLiteral("는 %1자리까지의 숫자로 입력하십시오. 입력한 숫자는 %2자리입니다.")

@@ -1,7 +1,11 @@
 #include "gateway_config.h"
 
 #include "control_file.h"
+#include "gateway_control.h"
+
 #include "gatewaylog/log_format.h"
+#include "platform/error.h"
+#include "platform/text_file.h"
 
 namespace worklist::gateway {
 
@@ -53,6 +57,29 @@ bool validAeTitle(const QString &aeTitle)
     return true;
 }
 
+// "AE^^VIEW^^^^": a title that holds no separator, a view name, nothing after it.
+static bool wellFormedEntry(const QStringList &fields)
+{
+    if (fields.size() < 2 || !validAeTitle(fields.at(0)) || !validViewName(fields.at(1)) ||
+        fields.at(0).contains(QLatin1Char('^')) || fields.at(0).contains(QLatin1Char('|')))
+        return false;
+    for (qsizetype i = 2; i < fields.size(); ++i) {
+        if (!fields.at(i).isEmpty())
+            return false;
+    }
+    return true;
+}
+
+// A line the gateway cannot start with, named in the refusal as it stands.
+static void refuse(Config &config, const QString &line)
+{
+    config.fatal = true;
+    const QString shown = QLatin1Char('\'') + gatewaylog::format::escapeControls(line.trimmed()) + QLatin1Char('\'');
+    config.refusal = config.refusal.isEmpty() ? QStringLiteral("ZORadoDidServiceControl.ini의 줄 ") + shown +
+                                                    QStringLiteral("을(를) 읽을 수 없습니다")
+                                              : config.refusal + QStringLiteral(", ") + shown;
+}
+
 static int number(const QString &line, int low, int high, Config &config)
 {
     bool ok = false;
@@ -63,7 +90,7 @@ static int number(const QString &line, int low, int high, Config &config)
                                .arg(gatewaylog::format::escape(line))
                                .arg(low)
                                .arg(high));
-    config.fatal = true;
+    refuse(config, line);
     return -1;
 }
 
@@ -83,13 +110,17 @@ Config parseControlFile(const QStringList &lines)
                 if (entry.trimmed().isEmpty())
                     continue;
                 const QStringList fields = entry.split(QStringLiteral("^^"));
-                if (fields.size() < 2 || !validAeTitle(fields.at(0)) || !validViewName(fields.at(1))) {
+                if (!wellFormedEntry(fields)) {
                     config.problems.append(QStringLiteral("Control file: device entry \"%1\" cannot be read; "
                                                           "that device is refused")
                                                .arg(gatewaylog::format::escape(entry)));
-                    // A device whose entry is garbled must not fall back to the base view.
-                    if (!fields.isEmpty() && !fields.at(0).trimmed().isEmpty() && !config.views.contains(fields.at(0)))
-                        config.views.insert(fields.at(0), QString());
+                    // A device whose entry is garbled must not fall back to the base view: every title that
+                    // begins a piece of it (a lone "^" or "|" joins entries) is refused.
+                    for (const QString &piece : entry.split(QLatin1Char('|'))) {
+                        const QString aeTitle = piece.section(QLatin1Char('^'), 0, 0);
+                        if (!aeTitle.trimmed().isEmpty() && !config.views.contains(aeTitle))
+                            config.views.insert(aeTitle, QString());
+                    }
                     continue;
                 }
                 if (!config.views.contains(fields.at(0)))
@@ -108,6 +139,7 @@ Config parseControlFile(const QStringList &lines)
             config.fcrXg5000 = valueOf(line) == QLatin1String("1");
         } else if (key == QLatin1String("Port")) {
             config.port = number(line, 1, 65535, config);
+            config.portGiven = config.port > 0;
         } else if (key == QLatin1String("MaxAssociations")) {
             config.maxAssociations = number(line, 1, 200, config);
         } else if (key == QLatin1String("Bind")) {
@@ -115,14 +147,14 @@ Config parseControlFile(const QStringList &lines)
             if (!config.bind.isEmpty() && !validIpv4(config.bind)) {
                 config.problems.append(QStringLiteral("Control file: \"%1\" is not an IPv4 address")
                                            .arg(gatewaylog::format::escape(line)));
-                config.fatal = true;
+                refuse(config, line);
             }
         } else if (key == QLatin1String("AETitle")) {
             config.aeTitle = valueOf(line);
             if (!validAeTitle(config.aeTitle)) {
                 config.problems.append(
                     QStringLiteral("Control file: \"%1\" is not an AE title").arg(gatewaylog::format::escape(line)));
-                config.fatal = true;
+                refuse(config, line);
             }
         } else if (key == QLatin1String("LogPath")) {
             if (!valueOf(line).isEmpty())
@@ -132,8 +164,29 @@ Config parseControlFile(const QStringList &lines)
     if (!anything) {
         config.problems.append(QStringLiteral("Control file: no settings in it"));
         config.fatal = true;
+        config.refusal = QStringLiteral("ZORadoDidServiceControl.ini에 설정이 하나도 없습니다");
     }
     return config;
+}
+
+Config readControlFile(const platform::Paths &paths)
+{
+    Config config;
+    const QString path = findControlFile(paths);
+    if (path.isEmpty()) {
+        config.problems.append(QStringLiteral("ZORadoDidServiceControl.ini not found"));
+        config.fatal = true;
+        config.refusal = QStringLiteral("ZORadoDidServiceControl.ini가 없습니다");
+        return config;
+    }
+    try {
+        return parseControlFile(platform::readLines(path));
+    } catch (const platform::Error &e) {
+        config.problems.append(QStringLiteral("Control file cannot be read: ") + gatewaylog::format::escape(e.text()));
+        config.fatal = true;
+        config.refusal = QStringLiteral("ZORadoDidServiceControl.ini를 읽을 수 없습니다: ") + e.text();
+        return config;
+    }
 }
 
 QString viewFor(const Config &config, const QString &callingAeTitle)

@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace platform {
+class Paths;
+}
+
 namespace worklist::gateway {
 
 // What the gateway takes from its control file when it starts: the devices it
@@ -17,6 +21,7 @@ struct Config
     int logLevel = 0;
     bool fcrXg5000 = false;
     int port = 104;
+    bool portGiven = false;   // a "Port=" line named it
     QString bind;             // empty: every interface
     int maxAssociations = 16; // devices served at once; one more is refused
     QString aeTitle = QStringLiteral("KALDEN1");
@@ -25,12 +30,18 @@ struct Config
     // one the gateway does not start.
     QStringList problems;
     bool fatal = false;
+    // Why the gateway does not start, in Korean for the operator; empty when it starts.
+    QString refusal;
 };
 
 Config parseControlFile(const QStringList &lines);
 
+// The site's control file as the gateway reads it when it starts (found where
+// findControlFile looks); a file that is missing or cannot be read is fatal.
+Config readControlFile(const platform::Paths &paths);
+
 // The view a calling AE title is served from; a device that is not listed gets
-// the base view.
+// the base view, a device whose entry cannot be read an empty name (refused).
 QString viewFor(const Config &config, const QString &callingAeTitle);
 
 // A calling or called AE title a device may use: 1 to 16 characters of the

@@ -1,5 +1,7 @@
 #include "gateway_control.h"
 
+#include "gateway_config.h"
+
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/services.h"
@@ -64,32 +66,23 @@ GatewayCheck startGateway(platform::CommandLauncher &commands, platform::Pause &
     return GatewayCheck::NoAnswer;
 }
 
-std::optional<platform::GatewayAddress> gatewayAddress(const QStringList &lines)
+std::optional<platform::GatewayAddress> gatewayAddress(const Config &settings)
 {
-    platform::GatewayAddress address;
-    bool portNamed = false;
-    for (const QString &line : lines) {
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        const QString key = line.left(eq).trimmed();
-        const QString value = line.mid(eq + 1).trimmed();
-        if (eq < 0 || value.isEmpty())
-            continue;
-        if (key == QLatin1String("Port")) {
-            bool ok = false;
-            const int port = value.toInt(&ok);
-            if (ok && port > 0 && port < 65536) {
-                address.port = port;
-                portNamed = true;
-            }
-        } else if (key == QLatin1String("Bind") && value != QLatin1String("0.0.0.0")) {
-            address.host = value;
-        } else if (key == QLatin1String("AETitle")) {
-            address.aeTitle = value;
-        }
-    }
-    if (!portNamed)
+    if (!settings.portGiven)
         return std::nullopt;
+    platform::GatewayAddress address;
+    address.port = settings.port;
+    if (!settings.bind.isEmpty() && settings.bind != QLatin1String("0.0.0.0"))
+        address.host = settings.bind;
+    address.aeTitle = settings.aeTitle;
     return address;
+}
+
+QString refusedWarning(const QString &refusal)
+{
+    return QStringLiteral("워크리스트 서비스를 다시 시작했지만 게이트웨이가 설정 파일을 받아들이지 않아 시작하지 "
+                          "않습니다: %1. 설정 파일을 고친 뒤 서비스를 다시 시작하십시오.")
+        .arg(refusal);
 }
 
 QString noAnswerWarning(const platform::GatewayAddress &address)

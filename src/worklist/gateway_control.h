@@ -57,11 +57,16 @@ inline constexpr int kEchoWaitMs = 5000;
 inline constexpr int kEchoPauseMs = 250;
 inline constexpr int kEchoTries = kEchoWaitMs / kEchoPauseMs;
 
-// Where the gateway listens, from its control file's lines: "Port=", with
+// Where the gateway listens, as it reads its control file: "Port=", with
 // "Bind=" (else this machine) and "AETitle=" (else the gateway's own KALDEN1).
 // Nothing when no "Port=" line names a port: where the gateway listens is then
 // not the tool's to guess.
-std::optional<platform::GatewayAddress> gatewayAddress(const QStringList &lines);
+struct Config;
+std::optional<platform::GatewayAddress> gatewayAddress(const Config &settings);
+
+// The warning shown after the operation's own message when the gateway refuses
+// its control file (the refusal as the control file's reader words it).
+QString refusedWarning(const QString &refusal);
 
 // The warning shown after the operation's own message when the gateway did
 // not answer: the address and the AE title asked.

@@ -3,6 +3,7 @@
 #include "platform/error.h"
 #include "platform/services.h"
 #include "platform/text_file.h"
+#include "worklist/gateway_config.h"
 #include "worklist/gateway_control.h"
 
 void Form1::rebuildControlText(const QString &path, const std::function<QStringList(const QStringList &)> &rewrite)
@@ -11,21 +12,8 @@ void Form1::rebuildControlText(const QString &path, const std::function<QStringL
     setBoxText(m_ui.Text1, platform::joinCrLf(rewrite(platform::readLines(path))));
 }
 
-// Where the gateway listens, as its control file says after the edit; nothing
-// when the file names no port or cannot be read (then the gateway cannot read
-// it either, and the edit's own failure is what the operator is told).
-static std::optional<platform::GatewayAddress> gatewayAddress(const platform::Paths &paths)
-{
-    const QString path = worklist::gateway::findControlFile(paths);
-    try {
-        return path.isEmpty() ? std::nullopt : worklist::gateway::gatewayAddress(platform::readLines(path));
-    } catch (const platform::Error &) {
-        return std::nullopt;
-    }
-}
-
-std::optional<platform::GatewayAddress> Form1::restartGatewayAround(const std::function<void()> &edit,
-                                                                    const std::function<void()> &beforeStart)
+std::optional<QString> Form1::restartGatewayAround(const std::function<void()> &edit,
+                                                   const std::function<void()> &beforeStart)
 {
     worklist::gateway::stopGateway(m_context.commands);
     try {
@@ -37,15 +25,22 @@ std::optional<platform::GatewayAddress> Form1::restartGatewayAround(const std::f
     }
     if (beforeStart)
         beforeStart();
-    const std::optional<platform::GatewayAddress> address = gatewayAddress(m_context.paths);
-    if (worklist::gateway::startGateway(m_context.commands, m_context.pause, m_context.gatewayProbe, m_context.clock,
-                                        address) == worklist::gateway::GatewayCheck::NoAnswer)
-        return address;
+    // The control file as the gateway will read it after the edit: one it refuses is said, not asked after.
+    const worklist::gateway::Config settings = worklist::gateway::readControlFile(m_context.paths);
+    const std::optional<platform::GatewayAddress> address =
+        settings.fatal ? std::nullopt : worklist::gateway::gatewayAddress(settings);
+    const worklist::gateway::GatewayCheck check = worklist::gateway::startGateway(
+        m_context.commands, m_context.pause, m_context.gatewayProbe, m_context.clock, address);
+    // A missing file is what the operation itself has told.
+    if (settings.fatal && !worklist::gateway::findControlFile(m_context.paths).isEmpty())
+        return worklist::gateway::refusedWarning(settings.refusal);
+    if (check == worklist::gateway::GatewayCheck::NoAnswer)
+        return worklist::gateway::noAnswerWarning(*address);
     return std::nullopt;
 }
 
-void Form1::warnGatewaySilent(const std::optional<platform::GatewayAddress> &silent)
+void Form1::warnGatewaySilent(const std::optional<QString> &warning)
 {
-    if (silent)
-        message(worklist::gateway::noAnswerWarning(*silent));
+    if (warning)
+        message(*warning);
 }

@@ -83,11 +83,20 @@ void Form1::Command6_Click()
         worklist::generateView(worklist::viewHeader(alter, viewName), platform::readLines(templatePath), fields);
 
     m_db.executeSql(statement);
-    LoadViewList();
-    const std::optional<platform::GatewayAddress> silent = RegisterGatewayEntry();
+    // The view exists now: the device is registered with the gateway even when
+    // the list cannot be read again, and that failure is told after.
+    std::exception_ptr listFailure;
+    try {
+        LoadViewList();
+    } catch (const platform::Error &) {
+        listFailure = std::current_exception();
+    }
+    const std::optional<QString> silent = RegisterGatewayEntry();
     m_ui.Check4->setChecked(false);
     message(QStringLiteral("완료되었습니다."));
     warnGatewaySilent(silent);
+    if (listFailure)
+        guard([&] { std::rethrow_exception(listFailure); }, QStringLiteral("View 목록"));
     Command8_Click();
 }
 
@@ -108,7 +117,7 @@ std::function<QStringList(const QStringList &)> Form1::removal(const QString &vi
     };
 }
 
-std::optional<platform::GatewayAddress> Form1::RegisterGatewayEntry()
+std::optional<QString> Form1::RegisterGatewayEntry()
 {
     // The gateway is stopped only when there is a file to edit: without one it
     // keeps serving the devices it knows.
@@ -126,7 +135,7 @@ std::optional<platform::GatewayAddress> Form1::RegisterGatewayEntry()
     });
 }
 
-std::optional<platform::GatewayAddress> Form1::RemoveGatewayEntry(const QString &viewName)
+std::optional<QString> Form1::RemoveGatewayEntry(const QString &viewName)
 {
     const QString path = worklist::gateway::findControlFile(m_context.paths);
     if (path.isEmpty()) {
@@ -222,7 +231,7 @@ void Form1::Command5_Click()
             }
         }
         m_db.executeSql(worklist::statements::dropView(viewName));
-        const std::optional<platform::GatewayAddress> silent = RemoveGatewayEntry(viewName);
+        const std::optional<QString> silent = RemoveGatewayEntry(viewName);
         m_ui.List2->clear();
         m_ui.Text2->clear();
         LoadViewList();

@@ -258,6 +258,12 @@ private Q_SLOTS:
             << u"SEVENTEEN_LETTERS"_s;
         QTest::newRow("entry without view")
             << QStringList{u"CustomAETitle=US01||CT01^^VMWL_KK_CT01^^^^||"_s} << false << 0 << "US01";
+        // A lone separator must not leave a device on the base view.
+        QTest::newRow("a lone caret joins title and view")
+            << QStringList{u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||DR01^VMWL_EE_DR01^^^^||"_s} << false << 0 << "DR01";
+        QTest::newRow("a lone bar joins two entries")
+            << QStringList{u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||MR01^^VMWL_KK_MR01^^^^|DR01^^VMWL_EE_DR01^^^^||"_s}
+            << false << 0 << "DR01";
     }
 
     void controlFileProblems()
@@ -268,6 +274,7 @@ private Q_SLOTS:
         QFETCH(QString, refusedDevice);
         const worklist::gateway::Config c = worklist::gateway::parseControlFile(lines);
         QCOMPARE(c.fatal, fatal);
+        QCOMPARE(c.refusal.isEmpty(), !fatal); // what the tool tells the operator
         QCOMPARE(c.problems.size(), 1);
         QCOMPARE(c.logLevel, logLevel);
         if (!refusedDevice.isEmpty()) {

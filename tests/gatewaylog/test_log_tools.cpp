@@ -732,25 +732,29 @@ private Q_SLOTS:
         QVERIFY(enabled(*app, u"Command7"_s) && enabled(*app, u"Command12"_s));
     }
 
-    // A file that cannot be written, or is gone, still brings the gateway back.
+    // A file that cannot be written, or is gone, still brings the gateway back; one the gateway refuses is said.
     void failedWriteStillRestarts_data()
     {
-        QTest::addColumn<bool>("remove");
+        QTest::addColumn<QByteArray>("control"); // null: no file
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing file") << true
+        QTest::newRow("missing file") << QByteArray()
                                       << "ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다.";
-        QTest::newRow("text the code page cannot hold") << false << "ZORadoDidServiceControl.ini";
+        QTest::newRow("text the code page cannot hold")
+            << QByteArray("LogLevel=2\r\nName=\xF0\x9F\x98\x80\r\n") << "ZORadoDidServiceControl.ini";
+        QTest::newRow("a port the gateway refuses")
+            << QByteArray("LogLevel=2\r\nPort=abc\r\n")
+            << "게이트웨이가 설정 파일을 받아들이지 않아 시작하지 않습니다: ZORadoDidServiceControl.ini의 줄 'Port=abc'";
     }
 
     void failedWriteStillRestarts()
     {
-        QFETCH(bool, remove);
+        QFETCH(QByteArray, control);
         QFETCH(QString, message);
         auto app = start("LogLevel=2\r\n");
-        if (remove)
+        if (control.isNull())
             QFile::remove(app->site().file(TestSite::kControlFile));
         else
-            app->site().writeBytes(TestSite::kControlFile, controlText("LogLevel=2\r\nName=\xF0\x9F\x98\x80\r\n"));
+            app->site().writeBytes(TestSite::kControlFile, controlText(control));
         app->act(u"click Option2"_s);
         QCOMPARE(app->messages().size(), 1);
         QVERIFY2(lastMessage(*app).contains(message), qPrintable(lastMessage(*app)));
@@ -794,10 +798,10 @@ private Q_SLOTS:
         s.answer.rejection = {1, 1, 3};
         QTest::newRow("entry unreadable") << s << QStringList{u"entry-unreadable"_s} << u"'CT09'의 항목"_s;
         s = base();
-        s.controlFileRefused = QStringList{u"Control file: \"Port=x\" is not a number from 1 to 65535"_s};
+        s.controlFileRefused = worklist::gateway::parseControlFile({u"[Service]"_s, u"Port=x"_s}).refusal;
         s.answer = {Outcome::PortClosed, 0, u"Connection refused"_s, {}, {}};
         QTest::newRow("gateway refuses its control file")
-            << s << QStringList{u"control-file-refused"_s, u"port-closed"_s} << u"\"Port=x\""_s;
+            << s << QStringList{u"control-file-refused"_s} << u"ZORadoDidServiceControl.ini의 줄 'Port=x'"_s;
 
         s = base();
         s.answer.items.clear();

@@ -640,6 +640,11 @@ QString EmbeddedArchive::errorText() const
                               "object 'dbo.%1'.")
             .arg(table);
     }
+    // A name the archive does not hold, as the server says it.
+    static const QRegularExpression missing(QStringLiteral("^no such (table|column): (?:\\w+\\.)?(.+)$"));
+    if (const QRegularExpressionMatch m = missing.match(text); m.hasMatch())
+        return m.captured(1) == u"table" ? QStringLiteral("Msg 208: Invalid object name '%1'.").arg(m.captured(2))
+                                         : QStringLiteral("Msg 207: Invalid column name '%1'.").arg(m.captured(2));
     return text;
 }
 
@@ -779,11 +784,11 @@ void EmbeddedArchive::createView(const tsql::Statement &statement, const QString
     const QString &name = statement.name;
     if (replace) {
         if (!objectExists(name, "view"))
-            throw platform::Error(QStringLiteral("Invalid object name '%1'.\n%2").arg(name, original));
+            throw platform::Error(QStringLiteral("Msg 208: Invalid object name '%1'.\n%2").arg(name, original));
         exec(QStringLiteral("DROP VIEW %1").arg(quoteName(name)));
     } else if (objectExists(name)) {
         throw platform::Error(
-            QStringLiteral("There is already an object named '%1' in the database.\n%2").arg(name, original));
+            QStringLiteral("Msg 2714: There is already an object named '%1' in the database.\n%2").arg(name, original));
     }
     QString create = QStringLiteral("CREATE VIEW ") + quoteName(name);
     if (!statement.columns.isEmpty()) {
@@ -867,7 +872,7 @@ qint64 EmbeddedArchive::nextSequenceValue(const QString &name)
     }
     sqlite3_finalize(stmt);
     if (stored.isEmpty())
-        throw platform::Error(QStringLiteral("Invalid object name '%1'.").arg(name));
+        throw platform::Error(QStringLiteral("Msg 208: Invalid object name '%1'.").arg(name));
     m_drawn.insert(stored, value);
     return value;
 }
