@@ -741,9 +741,9 @@ private Q_SLOTS:
                                       << "ZORadoDidServiceControl.ini 파일이 없습니다. 확인 후 실행하시기 바랍니다.";
         QTest::newRow("text the code page cannot hold")
             << QByteArray("LogLevel=2\r\nName=\xF0\x9F\x98\x80\r\n") << "ZORadoDidServiceControl.ini";
-        QTest::newRow("a port the gateway refuses")
-            << QByteArray("LogLevel=2\r\nPort=abc\r\n")
-            << "게이트웨이가 설정 파일을 받아들이지 않아 시작하지 않습니다: ZORadoDidServiceControl.ini의 줄 'Port=abc'";
+        QTest::newRow("a port the gateway refuses") << QByteArray("LogLevel=2\r\nPort=abc\r\n")
+                                                    << "게이트웨이가 설정 파일을 받아들이지 않아 시작하지 않습니다: "
+                                                       "ZORadoDidServiceControl.ini의 줄 'Port=abc'";
     }
 
     void failedWriteStillRestarts()
