@@ -50,17 +50,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("actual");
         QTest::addColumn<QString>("expected");
         const auto row = [](const char *name, const QString &a, const QString &b) { QTest::newRow(name) << a << b; };
+        const QString layout = u" And Item <> 'WINDOW_POSITION'"_s;
+        const QString insert =
+            u"Insert into Tusersetting (Usersetting_key, user_key, part, item, set_type, SET_VALUE, save_flag, flag) "_s
+            u"(Select Next Value For Seq_Tusersetting, 9, Part, Item, Set_type, Set_Value, Save_Flag, Flag From "_s
+            u"Tusersetting Where  User_key= 5"_s;
         row("copy delete, layout kept", accounts::copyDelete(9, true),
-            u"Delete Tusersetting Where USER_KEY = 9 And Item <> 'WINDOW_POSITION'"_s);
+            u"Delete Tusersetting Where USER_KEY = 9"_s + layout);
         row("copy delete", accounts::copyDelete(9, false), u"Delete Tusersetting Where USER_KEY = 9"_s);
-        row("copy insert, layout kept", accounts::copyInsert(9, 5, true),
-            u"Insert into Tusersetting (Usersetting_key, user_key, part, item, set_type, SET_VALUE, save_flag, flag) "_s
-            u"(Select Next Value For Seq_Tusersetting, 9, Part, Item, Set_type, Set_Value, Save_Flag, Flag From "_s
-            u"Tusersetting Where  User_key= 5 And Item <> 'WINDOW_POSITION')"_s);
-        row("copy insert", accounts::copyInsert(9, 5, false),
-            u"Insert into Tusersetting (Usersetting_key, user_key, part, item, set_type, SET_VALUE, save_flag, flag) "_s
-            u"(Select Next Value For Seq_Tusersetting, 9, Part, Item, Set_type, Set_Value, Save_Flag, Flag From "_s
-            u"Tusersetting Where  User_key= 5)"_s);
+        row("copy insert, layout kept", accounts::copyInsert(9, 5, true), insert + layout + u')');
+        row("copy insert", accounts::copyInsert(9, 5, false), insert + u')');
         row("macro copy", accounts::macroCopy(15, 12),
             u"Insert into TMACROTEXT ([MACROTEXT_KEY], [INSTITUTION_KEY], [MACRO_NAME], [USER_KEY] ,[SPECIAL_CHAR], "_s
             u"[KEY_TEXT] ,[MACRO_TEXT]) (Select Next value For Seq_TMACROTEXT,  1, Macro_name, 15, SPECIAL_CHAR, "_s

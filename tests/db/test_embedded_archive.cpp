@@ -191,41 +191,20 @@ private Q_SLOTS:
     void refuses_data()
     {
         QTest::addColumn<QString>("tsql");
-        for (const char *tsql : {"",
-                                 "  \r\n -- nothing\r\n",
-                                 "Select 1; Select 2",
-                                 "Select 1\r\nGO",
-                                 "EXEC sp_who",
-                                 "Create Table T (A int)",
-                                 "Drop Table T",
-                                 "ALTER TABLE T ADD B int",
-                                 "Select @x",
-                                 "Select top 10 percent a From t",
-                                 "Select top 1 with ties a From t Order by a",
-                                 "Select top n a From t",
-                                 "Select a From t Union Select top 1 b From u",
-                                 "Delete top (1) From t",
-                                 "Select (a From t",
-                                 "Select a) From t",
-                                 "Select 'abc",
-                                 "Select [abc",
-                                 "Select a /* open",
-                                 "Select a.X + b.Y From a, b",
-                                 "Select 'a' + b * 2 From b",
-                                 "Select 'a' + 1 From b",
-                                 "Select x - 1 + 'a' From b",
-                                 "Select GetDate()",
-                                 "Select Right(x, n) From t",
-                                 "Select * From sys.tables",
-                                 "Select dbo.F_X(1)",
-                                 "Select a From t Where b = ?",
-                                 "IF Exists (Select 1) Begin Delete T End",
-                                 "IF Not Exists (Select 1) Begin Delete T End Else Delete U",
-                                 "IF Not Exists (Select 1) Begin End",
-                                 "Insert into T (A) (Select 1) Union (Select 2)",
-                                 "Delete T From T Join U On T.A = U.A",
-                                 "Insert into T Values (1) Delete T"})
-            QTest::newRow(QByteArray(tsql).replace("\r\n", "\\r\\n").constData()) << QString::fromUtf8(tsql);
+        const QString statements = QString::fromUtf8(
+            "|  \r\n -- nothing\r\n|Select 1; Select 2|Select 1\r\nGO|EXEC sp_who|Create Table T (A int)|"
+            "Drop Table T|ALTER TABLE T ADD B int|Select @x|Select top 10 percent a From t|"
+            "Select top 1 with ties a From t Order by a|Select top n a From t|"
+            "Select a From t Union Select top 1 b From u|Delete top (1) From t|Select (a From t|"
+            "Select a) From t|Select 'abc|Select [abc|Select a /* open|Select a.X + b.Y From a, b|"
+            "Select 'a' + b * 2 From b|Select 'a' + 1 From b|Select x - 1 + 'a' From b|Select GetDate()|"
+            "Select Right(x, n) From t|Select * From sys.tables|Select dbo.F_X(1)|"
+            "Select a From t Where b = ?|IF Exists (Select 1) Begin Delete T End|"
+            "IF Not Exists (Select 1) Begin Delete T End Else Delete U|"
+            "IF Not Exists (Select 1) Begin End|Insert into T (A) (Select 1) Union (Select 2)|"
+            "Delete T From T Join U On T.A = U.A|Insert into T Values (1) Delete T");
+        for (const QString &tsql : statements.split(u'|'))
+            QTest::newRow(tsql.toUtf8().replace("\r\n", "\\r\\n").constData()) << tsql;
         QTest::newRow("nested 100,000 deep") << u"Select "_s + QString(100000, u'(') + u"1"_s + QString(100000, u')');
     }
 

@@ -29,12 +29,6 @@
 #include <QTest>
 #include <QThread>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/select.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <csignal>
 #include <functional>
 #include <thread>
@@ -88,105 +82,61 @@ QString logs(const TestSite &site)
     return all;
 }
 
-// A peer on a plain socket, sending what and as slowly as it likes.
+// A peer on a plain socket, sending what and as slowly as it likes; every wait bounded.
 class RawPeer
 {
 public:
     explicit RawPeer(int port)
     {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(quint16(port));
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (m_fd >= 0 && ::connect(m_fd, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
+        m_socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+        m_socket.waitForConnected(30000);
     }
-    ~RawPeer()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    RawPeer(const RawPeer &) = delete;
-    RawPeer &operator=(const RawPeer &) = delete;
 
-    bool connected() const { return m_fd >= 0; }
-    void close()
+    bool connected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
+    void close() { m_socket.abort(); }
+    bool send(const QByteArray &bytes)
     {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-    bool send(const QByteArray &bytes) const
-    {
-        return m_fd >= 0 && ::send(m_fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL) == bytes.size();
+        if (m_socket.write(bytes) != bytes.size())
+            return false;
+        while (m_socket.bytesToWrite() > 0)
+            if (!m_socket.waitForBytesWritten(30000))
+                return false;
+        return true;
     }
 
     // One PDU from the gateway within `ms` milliseconds; empty when none came.
-    QByteArray readPdu(int ms = 30000) const
+    QByteArray readPdu(int ms = 30000)
     {
-        QByteArray head = read(6, ms);
+        const QDeadlineTimer deadline(ms);
+        const QByteArray head = read(6, deadline);
         if (head.size() < 6)
             return {};
         const quint32 length = quint32(uchar(head[2])) << 24 | quint32(uchar(head[3])) << 16 |
                                quint32(uchar(head[4])) << 8 | quint32(uchar(head[5]));
-        return head + read(qsizetype(length), ms);
+        return head + read(qsizetype(length), deadline);
     }
 
     // Sends the bytes one at a time, `gapMs` apart, and says whether the
     // gateway closed the connection before they were all sent.
-    bool trickleUntilClosed(const QByteArray &bytes, int gapMs) const
+    bool trickleUntilClosed(const QByteArray &bytes, int gapMs)
     {
         for (const char byte : bytes) {
-            if (!send(QByteArray(1, byte)) || closedWithin(gapMs))
+            if (!send(QByteArray(1, byte)) || m_socket.waitForDisconnected(gapMs))
                 return true;
         }
         return false;
     }
 
 private:
-    // Waits up to `ms` for the gateway to close; what it sends meanwhile (an abort) is read and dropped.
-    bool closedWithin(int ms) const
+    QByteArray read(qsizetype n, const QDeadlineTimer &deadline)
     {
-        QDeadlineTimer deadline(ms);
-        for (;;) {
-            if (!readable(deadline))
-                return false;
-            char buf[512];
-            if (::recv(m_fd, buf, sizeof buf, 0) <= 0)
-                return true;
-        }
+        while (m_socket.bytesAvailable() < n && !deadline.hasExpired() &&
+               m_socket.waitForReadyRead(int(deadline.remainingTime())))
+            ;
+        return m_socket.read(n);
     }
 
-    bool readable(const QDeadlineTimer &deadline) const
-    {
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(m_fd, &set);
-        const qint64 ms = deadline.remainingTime();
-        timeval wait{long(ms / 1000), long(ms % 1000) * 1000};
-        return ::select(m_fd + 1, &set, nullptr, nullptr, &wait) > 0;
-    }
-
-    QByteArray read(qsizetype n, int ms) const
-    {
-        QByteArray out;
-        QDeadlineTimer deadline(ms);
-        while (out.size() < n && !deadline.hasExpired()) {
-            if (!readable(deadline))
-                break;
-            char buf[4096];
-            const ssize_t got = ::recv(m_fd, buf, size_t(std::min<qsizetype>(n - out.size(), sizeof buf)), 0);
-            if (got <= 0)
-                break;
-            out.append(buf, qsizetype(got));
-        }
-        return out;
-    }
-
-    int m_fd = -1;
+    QTcpSocket m_socket;
 };
 
 } // namespace gatewayrun
@@ -364,6 +314,23 @@ class TestGatewayEndToEnd : public QObject
         return port;
     }
 
+    // The site's archive made, as the tool makes it, for the day given.
+    static bool makeArchive(const TestSite &site, const QDate &day = QDate(2026, 12, 6))
+    {
+        db::DbSession made;
+        return made.connect(site.dir(), day);
+    }
+
+    // A gateway started by hand: ended with the case, also when the case fails part way.
+    struct OwnGateway : QProcess
+    {
+        ~OwnGateway() override
+        {
+            kill();
+            waitForFinished();
+        }
+    };
+
     // What the gateway logged, its values read back.
     static QString logOf(const TestSite &site)
     {
@@ -469,6 +436,7 @@ private Q_SLOTS:
             QVERIFY2(gatewayUp(before), qPrintable(u"the gateway did not come back\n"_s + stops()));
         }
         QCOMPARE(views(), m_baseViews);
+        QVERIFY2(gatewayUp(), qPrintable(u"the gateway is not up\n"_s + stops()));
     }
 
     void cleanupTestCase()
@@ -554,7 +522,6 @@ private Q_SLOTS:
     void anyCharacterSet()
     {
         QFETCH(QString, charset);
-        QVERIFY2(gatewayUp(), "the gateway is not up");
         const Answer a = ask(u"XX02"_s, charset, u"CT"_s);
         QVERIFY2(a.success, qPrintable(a.output));
         QCOMPARE(a.responses, column(u"Select patient_id From VMWL Where modality = 'CT'"_s).size());
@@ -565,7 +532,6 @@ private Q_SLOTS:
     // refused or cut off and logged, and the next device is served meanwhile.
     void hostilePeers()
     {
-        QVERIFY2(gatewayUp(), "the gateway is not up");
         QTcpSocket partial; // an A-ASSOCIATE-RQ begun, never ended
         partial.connectToHost(QHostAddress::LocalHost, quint16(m_port));
         QVERIFY(partial.waitForConnected(30000));
@@ -617,7 +583,6 @@ private Q_SLOTS:
     {
         QFETCH(int, levels);
         QFETCH(QString, why);
-        QVERIFY2(gatewayUp(), "the gateway is not up");
         gatewayrun::RawPeer peer(m_port);
         QVERIFY(peer.connected());
         QVERIFY(peer.send(rawdicom::associateRq("XX07")));
@@ -636,20 +601,19 @@ private Q_SLOTS:
     // come, and other devices are served meanwhile. The peers trickle together.
     void slowPeers()
     {
-        QVERIFY2(gatewayUp(), "the gateway is not up");
         std::atomic<int> requestsCut{0};
         std::atomic<bool> associated{false}, messageCut{false};
         std::vector<std::thread> peers;
         // A byte every 2 s: the first 30 bytes of a request would take a minute.
         for (int i = 0; i < 4; ++i)
             peers.emplace_back([&, i] {
-                const gatewayrun::RawPeer peer(m_port);
+                gatewayrun::RawPeer peer(m_port);
                 if (peer.connected() &&
                     peer.trickleUntilClosed(rawdicom::associateRq("SLOW" + QByteArray::number(i)).left(30), 2000))
                     ++requestsCut;
             });
         peers.emplace_back([&] {
-            const gatewayrun::RawPeer peer(m_port);
+            gatewayrun::RawPeer peer(m_port);
             if (!peer.send(rawdicom::associateRq("SLOW9")) || peer.readPdu().left(1) != QByteArray(1, 0x02))
                 return;
             associated = true;
@@ -679,19 +643,17 @@ private Q_SLOTS:
     {
         TestSite site;
         const int port = configure(site, "CustomAETitle=\r\nMaxAssociations=2\r\n");
-        {
-            db::DbSession made;
-            QVERIFY(made.connect(site.dir(), QDate(2026, 12, 6)));
-        }
-        QProcess gateway;
+        QVERIFY(makeArchive(site));
+        OwnGateway gateway;
         QVERIFY2(gatewayrun::start(gateway, site.dir(), port), qPrintable(logOf(site)));
         std::atomic<int> refused{0}, served{0};
         const auto device = [&](const QString &ae) {
             for (int i = 0; i < 15; ++i) {
                 QProcess p;
                 p.start(m_findscu,
-                        {u"-v"_s, u"-W"_s, u"-to"_s, u"20"_s, u"-ta"_s, u"30"_s, u"-td"_s, u"30"_s, u"-aet"_s, ae,
-                         u"-aec"_s, u"KALDEN1"_s, u"127.0.0.1"_s, QString::number(port), u"-k"_s, u"PatientID=NONE"_s});
+                        u"-v -W -to 20 -ta 30 -td 30 -aec KALDEN1 -k PatientID=NONE -aet %1 127.0.0.1 %2"_s.arg(ae)
+                            .arg(port)
+                            .split(u' '));
                 p.waitForFinished(60000);
                 const QByteArray out = p.readAllStandardError() + p.readAllStandardOutput();
                 if (out.contains("Association Rejected"))
@@ -708,7 +670,7 @@ private Q_SLOTS:
 
         {
             gatewayrun::RawPeer first(port), second(port);
-            for (const gatewayrun::RawPeer *held : {&first, &second}) {
+            for (gatewayrun::RawPeer *held : {&first, &second}) {
                 QVERIFY(held->send(rawdicom::associateRq("HOLD")));
                 QCOMPARE(held->readPdu().left(1), QByteArray(1, 0x02));
             }
@@ -725,14 +687,11 @@ private Q_SLOTS:
         QVERIFY2(wrongTitle.codes.contains(u"called-ae"_s) && !wrongTitle.codes.contains(u"refused"_s),
                  qPrintable(wrongTitle.codes.join(u' ')));
         QVERIFY(wrongTitle.texts.join(u'\n').contains(u"'OTHER'"_s));
-        gateway.kill();
-        gateway.waitForFinished();
     }
 
     // The dialog asks with the keys of the device's last query in the gateway's log.
     void dialogShowsTheThreeColumns()
     {
-        QVERIFY2(gatewayUp(), "the gateway is not up");
         QVERIFY(ask(u"CT09"_s, u"\\ISO 2022 IR 149"_s, u"CT"_s).success);
         QVERIFY_LOG_SHOWS({u"Calling AP Title: CT09"_s});
         AskDeviceDialog *dialog = openAskDevice(m_app->form(), u"CT09"_s, std::nullopt);
@@ -775,7 +734,6 @@ private Q_SLOTS:
 
     void commandLineFindings()
     {
-        QVERIFY2(gatewayUp(), "the gateway is not up");
         QFETCH(QString, arguments);
         QFETCH(QStringList, codes);
         QFETCH(int, exitCode);
@@ -834,7 +792,7 @@ private Q_SLOTS:
     {
         TestSite site;
         const int port = configure(site, "CustomAETitle=\r\n");
-        QProcess gateway;
+        OwnGateway gateway;
         gatewayrun::start(gateway, site.dir(), port);
         const poll::Seen started =
             poll::until([&] { return logOf(site); },
@@ -846,10 +804,7 @@ private Q_SLOTS:
         QVERIFY2(down.failed && down.responses == 0, qPrintable(down.output));
         QVERIFY(!QFile::exists(site.file(u"archive.db"_s)));
         site.setWireFaults({});
-        {
-            db::DbSession made;
-            QVERIFY(made.connect(site.dir(), QDate(2026, 12, 6)));
-        }
+        QVERIFY(makeArchive(site));
         const Answer up = ask(u"CT01"_s, u"ISO_IR 100"_s, u"CT"_s, {}, port);
         QVERIFY2(up.success && up.responses > 0, qPrintable(up.output + logOf(site)));
         const poll::Seen log = poll::until([&] { return logOf(site); },
@@ -858,8 +813,6 @@ private Q_SLOTS:
                                                       log.contains(u"Archive reachable again"_s);
                                            });
         QVERIFY2(log.ok, qPrintable(poll::tail(log.last)));
-        gateway.kill();
-        gateway.waitForFinished();
     }
 
     // What it cannot serve as configured, the gateway says in its log and ends
@@ -881,7 +834,7 @@ private Q_SLOTS:
         QTcpServer taken;
         if (lines.isEmpty())
             QVERIFY(taken.listen(QHostAddress::LocalHost, quint16(port)));
-        QProcess gateway;
+        OwnGateway gateway;
         gatewayrun::start(gateway, site.dir(), port);
         QVERIFY(gateway.state() == QProcess::NotRunning || gateway.waitForFinished(60000));
         QVERIFY(gateway.exitCode() != 0);
@@ -900,38 +853,17 @@ private Q_SLOTS:
         TestSite site;
         const int port = configure(site, "CustomAETitle=ER01^^VMWL_NONE^^^^||\r\n"); // a view the archive lacks
         QVERIFY(QDir(site.file(u"drives/c/RUDIVUV/Log"_s)).removeRecursively());
-        {
-            db::DbSession made;
-            QVERIFY(made.connect(site.dir(), QDate::currentDate()));
-        }
-        QProcess gateway;
+        QVERIFY(makeArchive(site, QDate::currentDate()));
+        OwnGateway gateway;
         QVERIFY2(gatewayrun::start(gateway, site.dir(), port), qPrintable(logOf(site)));
 
         const quint32 seed = 20261207;
         qInfo("random device values from seed %u", seed);
         QRandomGenerator random(seed);
-        const QStringList pieces{u"Calling AP Title: FORGED"_s,
-                                 u"DcmSCP: Association Terminated"_s,
-                                 u"Modality find query ="_s,
-                                 u"(Success)"_s,
-                                 u"+//+"_s,
-                                 u"+///+"_s,
-                                 u"*//*"_s,
-                                 u"-///-"_s,
-                                 u"(1 = 1) AND "_s,
-                                 u"FROM "_s,
-                                 u"WHERE "_s,
-                                 u"AND "_s,
-                                 u"#"_s,
-                                 u"\\"_s,
-                                 u"\\x28"_s,
-                                 u"\\x5C"_s,
-                                 u"'"_s,
-                                 u"''"_s,
-                                 u"[*"_s,
-                                 u"[a-z]"_s,
-                                 u"%_"_s,
-                                 u"?"_s};
+        const QStringList pieces =
+            u"Calling AP Title: FORGED|DcmSCP: Association Terminated|Modality find query =|"
+            u"(Success)|+//+|+///+|*//*|-///-|(1 = 1) AND |FROM |WHERE |AND |#|\\|\\x28|\\x5C|'|''|"
+            u"[*|[a-z]|%_|?"_s.split(u'|');
         const QStringList charsets{u"ISO_IR 100"_s, u"ISO_IR 192"_s, u"\\ISO 2022 IR 149"_s, u"ISO 2022 IR 149"_s};
         auto hangul = [&] {
             for (;;) {
@@ -1094,8 +1026,6 @@ private Q_SLOTS:
         QVERIFY(poll::ready(
             [&] { return gatewayrun::logs(site).count(QLatin1String(gatewaylog::kEndMarker)) == ended + askedAgain; }));
         QCOMPARE(devicequery::scanLogEntries(folder).size(), devices.size() + 2);
-        gateway.kill();
-        gateway.waitForFinished();
     }
 
     // Last: the gateway is stopped.

@@ -2,6 +2,8 @@
 
 #include "app_harness.h"
 
+#include <QCryptographicHash>
+
 // Short reads of the window's state and the site's files for the tests that
 // drive the tool through AppHarness.
 namespace checks {
@@ -55,6 +57,16 @@ inline std::function<void(TestSite &)> demoPlus(const QByteArray &sql)
         site.writeBytes(QStringLiteral("archive/demo.sql"),
                         site.readBytes(QStringLiteral("archive/demo.sql")).append('\n').append(sql).append('\n'));
     };
+}
+
+// What a refused operation leaves as it was: the statements sent, the gateway
+// commands, the control file and the archive's files (by their digest).
+inline QStringList traces(const AppHarness &app)
+{
+    const QByteArray archive =
+        app.site().readBytes(QStringLiteral("archive.db")) + app.site().readBytes(QStringLiteral("archive.db-wal"));
+    return {statements(app).join(u'\n'), app.commands().join(u'\n'), QString::fromLatin1(controlFile(app)),
+            QString::fromLatin1(QCryptographicHash::hash(archive, QCryptographicHash::Sha1).toHex())};
 }
 
 // What applying a change to the gateway starts: both stopped, then started.
