@@ -906,7 +906,7 @@ int main(int argc, char **argv)
             break;
         }
         pollfd p{listener, POLLIN, 0};
-        if (::poll(&p, 1, whileExists.isEmpty() ? 500 : 50) <= 0)
+        if (::poll(&p, 1, whileExists.isEmpty() ? 500 : 20) <= 0)
             continue;
         const int fd = ::accept(listener, nullptr, nullptr);
         if (fd < 0)
