@@ -46,7 +46,7 @@ public:
 private:
     void writeWireDbIni(const QByteArray &embeddedIni) const;
     int startServer();
-    void stopServer();
+    bool stopServer(); // false: it had not ended in time
 
     std::unique_ptr<QTemporaryDir> m_temp;
     std::unique_ptr<QProcess> m_wire;
