@@ -183,7 +183,7 @@ int TestSite::startServer()
     if (!waitForText(*this, QStringLiteral(".wire/out"), "\n", 10000, &out) || !out.startsWith("listening ")) {
         QFile::remove(file(QStringLiteral(".wire/running")));
         throw platform::Error(QStringLiteral("the TDS server did not start: %1")
-                                  .arg(QString::fromLocal8Bit(readBytes(QStringLiteral(".wire/server.log")))));
+                                  .arg(QString::fromUtf8(readBytes(QStringLiteral(".wire/server.log")))));
     }
     return out.mid(10, out.indexOf('\n') - 10).trimmed().toInt();
 }
