@@ -3,12 +3,16 @@
 // archive through the same translator the tool uses.
 //
 //   kz_tds_server --app-dir DIR --db-ini FILE --today YYYY-MM-DD
-//                 [--port N] [--faults FILE] [--life SECONDS]
+//                 [--port N] [--faults FILE] [--life SECONDS] [--while-exists FILE] [--log FILE]
 //
 // FILE (--db-ini) is read at every login: line 1 "embedded:ARCHIVE" (relative
 // to DIR), line 2 the password, line 3 the login (empty: sa). The port it
 // listens on is printed as "listening N". It ends when its standard input
-// closes (the test that started it is gone) or after --life seconds.
+// closes (the test that started it is gone) or after --life seconds. A starter
+// that cannot hand it a pipe (a Windows program under Wine starting it as a
+// Linux program gets no pipe through) names a file instead (--while-exists):
+// the server ends once that file is gone, printing "stopped". Such a starter
+// cannot redirect its standard error either: --log FILE sends it there.
 //
 // The faults file, read before each request, holds lines
 //   error-after-rows N [TEXT]   a result stops after N rows with error 50000 class 16
@@ -32,6 +36,7 @@
 #include <QRegularExpression>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -40,6 +45,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -64,6 +70,8 @@ struct Options
     QDate today;
     int port = 0;
     int life = 900;
+    QString whileExists;
+    QString log;
 };
 Options g_options;
 
@@ -849,6 +857,10 @@ bool parseOptions(const QStringList &args)
             g_options.port = value.toInt();
         else if (key == QLatin1String("--life"))
             g_options.life = value.toInt();
+        else if (key == QLatin1String("--while-exists"))
+            g_options.whileExists = value;
+        else if (key == QLatin1String("--log"))
+            g_options.log = value;
         else
             return false;
     }
@@ -862,8 +874,16 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     if (!parseOptions(QCoreApplication::arguments()) || QCoreApplication::arguments().size() % 2 == 0) {
         std::fprintf(stderr, "usage: kz_tds_server --app-dir DIR --db-ini FILE --today YYYY-MM-DD [--port N] "
-                             "[--faults FILE] [--life SECONDS]\n");
+                             "[--faults FILE] [--life SECONDS] [--while-exists FILE] [--log FILE]\n");
         return 2;
+    }
+    if (!g_options.log.isEmpty()) {
+        const int log = ::open(QFile::encodeName(g_options.log).constData(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        if (log < 0 || ::dup2(log, 2) < 0) {
+            std::perror("kz_tds_server: --log");
+            return 2;
+        }
+        ::close(log);
     }
     const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     const int yes = 1;
@@ -882,16 +902,24 @@ int main(int argc, char **argv)
     std::fflush(stdout);
 
     // Ends with whoever started it, and in any case after its life.
-    std::thread([] {
-        char buffer[256];
-        while (::read(0, buffer, sizeof buffer) > 0) {
-        }
-        std::_Exit(0);
-    }).detach();
+    const QByteArray whileExists = QFile::encodeName(g_options.whileExists);
+    if (whileExists.isEmpty()) {
+        std::thread([] {
+            char buffer[256];
+            while (::read(0, buffer, sizeof buffer) > 0) {
+            }
+            std::_Exit(0);
+        }).detach();
+    }
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(g_options.life);
     while (std::chrono::steady_clock::now() < end) {
+        if (!whileExists.isEmpty() && ::access(whileExists.constData(), F_OK) != 0 && errno == ENOENT) {
+            std::printf("stopped\n");
+            std::fflush(stdout);
+            break;
+        }
         pollfd p{listener, POLLIN, 0};
-        if (::poll(&p, 1, 500) <= 0)
+        if (::poll(&p, 1, whileExists.isEmpty() ? 500 : 20) <= 0)
             continue;
         const int fd = ::accept(listener, nullptr, nullptr);
         if (fd < 0)
