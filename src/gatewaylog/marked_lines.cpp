@@ -99,7 +99,7 @@ struct MarkedLineReader::Impl
     qint64 lineBound = 0;
     qint64 overlap = 0; // the longest marker less one: what a marker may span from one block into the next
     bool tuned = false;
-    int workers = 1;
+    int workers = 0;                          // threads beside the caller's
     std::vector<std::unique_ptr<Block>> pool; // kept from file to file
     // Where the line after the last one handed over begins, as an offset in
     // the file being read; -1 when that line is not in this file. At the start
@@ -290,7 +290,8 @@ MarkedLineReader::MarkedLineReader(const QList<QByteArray> &markers, bool everyL
     m_impl->lineBound = qMax<qint64>(lineBound, 1);
     for (const QByteArray &m : m_impl->markers)
         m_impl->overlap = qMax<qint64>(m_impl->overlap, m.size() - 1);
-    m_impl->workers = int(qBound(1u, std::thread::hardware_concurrency(), 4u));
+    // The caller's thread searches too.
+    m_impl->workers = int(qBound(1u, std::thread::hardware_concurrency(), 4u)) - 1;
 }
 
 MarkedLineReader::~MarkedLineReader() = default;
@@ -311,8 +312,8 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
     qint64 blockCount = -1; // known once the end of the file is read
     bool stop = false;
     std::exception_ptr failure;
-    // Blocks in use at once: one a thread, and one more to hand over from.
-    while (d.pool.size() < size_t(d.workers + 2))
+    // Blocks in use at once: one a thread, and more to hand over from.
+    while (d.pool.size() < size_t(d.workers + 4))
         d.pool.push_back(std::make_unique<Block>());
 
     const auto handOver = [&](QByteArrayView line, qint64 start, qint64 next, quint32 found) {
@@ -353,32 +354,40 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
         return;
     }
 
+    // Takes the next block of the file, reads it and searches it, unless none
+    // is free or the file is read; the lock is held on entry and on return.
+    const auto searchNext = [&](std::unique_lock<std::mutex> &lock) {
+        if (stop || split.eof || d.pool.empty())
+            return false;
+        std::unique_ptr<Block> b = std::move(d.pool.back());
+        d.pool.pop_back();
+        const qint64 index = nextIndex++;
+        try {
+            d.fill(split, *b, index == 0);
+            if (split.eof)
+                blockCount = nextIndex;
+            lock.unlock();
+            d.cutIntoLines(*b);
+            lock.lock();
+        } catch (...) {
+            if (!lock.owns_lock())
+                lock.lock();
+            if (!failure)
+                failure = std::current_exception();
+            stop = true;
+        }
+        ready[index] = std::move(b);
+        toReader.notify_all();
+        toWorkers.notify_all();
+        return true;
+    };
     const auto work = [&] {
         std::unique_lock lock(mutex);
         for (;;) {
             toWorkers.wait(lock, [&] { return stop || split.eof || !d.pool.empty(); });
             if (stop || split.eof)
                 return;
-            std::unique_ptr<Block> b = std::move(d.pool.back());
-            d.pool.pop_back();
-            const qint64 index = nextIndex++;
-            try {
-                d.fill(split, *b, index == 0);
-                if (split.eof)
-                    blockCount = nextIndex;
-                lock.unlock();
-                d.cutIntoLines(*b);
-                lock.lock();
-            } catch (...) {
-                if (!lock.owns_lock())
-                    lock.lock();
-                if (!failure)
-                    failure = std::current_exception();
-                stop = true;
-            }
-            ready[index] = std::move(b);
-            toReader.notify_all();
-            toWorkers.notify_all();
+            searchNext(lock);
         }
     };
     std::vector<std::thread> threads;
@@ -403,13 +412,21 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
     for (int i = 0; i < d.workers; ++i)
         threads.emplace_back(work);
 
+    // This thread hands the lines over in file order and, while the next block
+    // is not searched yet, searches one itself: it sleeps only when every
+    // block is taken, and no block waits for it to wake.
     for (qint64 k = 0;; ++k) {
         std::unique_ptr<Block> b;
         {
             std::unique_lock lock(mutex);
-            toReader.wait(lock, [&] { return failure || ready.count(k) || (blockCount >= 0 && k >= blockCount); });
-            if (failure)
-                std::rethrow_exception(failure);
+            for (;;) {
+                if (failure)
+                    std::rethrow_exception(failure);
+                if (ready.count(k) || (blockCount >= 0 && k >= blockCount))
+                    break;
+                if (!searchNext(lock))
+                    toReader.wait(lock);
+            }
             if (!ready.count(k))
                 break;
             b = std::move(ready[k]);
