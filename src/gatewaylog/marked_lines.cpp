@@ -7,6 +7,7 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <bit>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
@@ -71,6 +72,27 @@ const char *lastCr(const char *data, qint64 from, qint64 size)
             return data + i;
     }
     return nullptr;
+}
+
+// The position after the last CR in data[from, to), or from when it holds none.
+qint64 afterLastCr(const char *data, qint64 from, qint64 to)
+{
+    qint64 i = to;
+    if constexpr (std::endian::native == std::endian::little) {
+        // Eight bytes at a time: a byte's top bit is set in `cr` where the byte is a CR.
+        constexpr quint64 crs = 0x0d0d0d0d0d0d0d0dull, low7 = 0x7f7f7f7f7f7f7f7full;
+        for (; i - from >= 8; i -= 8) {
+            quint64 x;
+            std::memcpy(&x, data + i - 8, 8);
+            x ^= crs;
+            const quint64 cr = ~(((x & low7) + low7) | x | low7);
+            if (cr)
+                return i - 8 + (63 - std::countl_zero(cr)) / 8 + 1;
+        }
+    }
+    while (i > from && data[i - 1] != '\r')
+        --i;
+    return i;
 }
 
 // The reading of one file: one thread at a time takes the next block of the
@@ -261,17 +283,18 @@ void MarkedLineReader::Impl::cutIntoLines(Block &b) const
         }
         return;
     }
+    qint64 from = b.begin; // where the line after the last one taken begins
     while (h < b.hits.size()) {
         const qint64 hit = b.hits[h].first;
-        qint64 start = hit;
-        while (start > b.begin && data[start - 1] != '\r' &&
-               !(data[start - 1] == '\n' && start >= 2 && data[start - 2] == '\r'))
-            --start;
+        qint64 start = afterLastCr(data, from, hit);
+        // A hit is never the LF of a CR LF, so one after the CR is still before it.
+        if (start > from && data[start] == '\n')
+            ++start;
         const qint64 end = lineEnd(hit);
         quint32 found = 0;
         for (; h < b.hits.size() && b.hits[h].first < end; ++h)
             found |= 1u << b.hits[h].second; // every marker of the line
-        add(start, end, found);
+        from = add(start, end, found);
     }
 }
 
