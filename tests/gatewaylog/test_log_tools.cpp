@@ -418,6 +418,11 @@ private Q_SLOTS:
         QTest::newRow("long lines, markers past the head")
             << QList<QByteArray>{"0123456789 END\r\nshort MARK\r\n0123456789MARK", "\nMA", "RK 0123456789\r\nMARK\r"};
         QTest::newRow("no CR at all") << QList<QByteArray>{"MARK\n0123456789\nEND\n0123456789\n"};
+        QByteArray deep;
+        for (int i = 0; i < 24; ++i)
+            deep += QByteArray(i, 'a') + (i % 3 ? "\r\n" : "\r") + QByteArray(i, 'b') + "MARK" + QByteArray(i, 'c') +
+                    "END\r\n";
+        QTest::newRow("markers deep in lines, line ends at every alignment") << QList<QByteArray>{deep};
     }
 
     void examples()
@@ -457,6 +462,15 @@ private Q_SLOTS:
         for (int i = 0; i < 10; ++i)
             many << QByteArray::number(i * 7);
         QTest::newRow("more strings than vectors hold") << aligned.replace('x', "0123456789") << many;
+        for (int i = 10; i < 40; ++i)
+            many << QByteArray::number(i * 7);
+        QTest::newRow("more strings than bits") << aligned << many;
+        // A string found by a pair far into it comes before those found
+        // earlier at later positions, and a pair past the farthest one looked
+        // at still finds it.
+        const QByteArray far = QByteArray(30, 'a') + "#@";
+        QTest::newRow("found by a pair far into it") << QByteArray(100, 'a') + "#@" + QByteArray(40, 'a') + far + "a#@"
+                                                     << QList<QByteArray>{far, "a", "aa#", QByteArray(40, 'a') + "#@a"};
     }
 
     void literalSearch()
