@@ -241,15 +241,6 @@ void MarkedLineReader::Impl::cutIntoLines(Block &b) const
         findMarkers(data, b.continuedTo, b.continuedFound);
     if (b.startsTo >= 0)
         findMarkers(data + b.startsFrom, b.startsTo - b.startsFrom, b.startsFound);
-    if (b.usable > b.begin) {
-        search.forEach(data + b.begin, size_t(b.usable - b.begin), [&](size_t at, int i) {
-            const qint64 h = b.begin + qint64(at);
-            // A marker that starts with a LF may match across a CR LF, the
-            // end of a line, not in it.
-            if (!(data[h] == '\n' && h > 0 && data[h - 1] == '\r'))
-                b.hits.emplace_back(h, i);
-        });
-    }
     const qint64 usable = b.usable;
     const auto add = [&](qint64 start, qint64 end, quint32 found) {
         qint64 next = end; // the file's last line, without a line end
@@ -270,8 +261,18 @@ void MarkedLineReader::Impl::cutIntoLines(Block &b) const
         const void *cr = std::memchr(data + from, '\r', size_t(usable - from));
         return cr ? static_cast<const char *>(cr) - data : usable;
     };
-    size_t h = 0;
+    // A marker that starts with a LF may match across a CR LF, the end of a
+    // line, not in it.
+    const auto inLine = [&](qint64 h) { return !(data[h] == '\n' && h > 0 && data[h - 1] == '\r'); };
+    if (usable <= b.begin)
+        return;
     if (everyLine) {
+        search.forEach(data + b.begin, size_t(usable - b.begin), [&](size_t at, int i) {
+            const qint64 h = b.begin + qint64(at);
+            if (inLine(h))
+                b.hits.emplace_back(h, i);
+        });
+        size_t h = 0;
         for (qint64 start = b.begin; start < usable;) {
             const qint64 end = lineEnd(start);
             quint32 found = 0;
@@ -283,19 +284,30 @@ void MarkedLineReader::Impl::cutIntoLines(Block &b) const
         }
         return;
     }
+    // The hits come by position: each one is in the line of the one before,
+    // or begins the next marked line.
     qint64 from = b.begin; // where the line after the last one taken begins
-    while (h < b.hits.size()) {
-        const qint64 hit = b.hits[h].first;
-        qint64 start = afterLastCr(data, from, hit);
+    qint64 start = 0, end = -1;
+    quint32 found = 0;
+    search.forEach(data + b.begin, size_t(usable - b.begin), [&](size_t at, int i) {
+        const qint64 h = b.begin + qint64(at);
+        if (h < end) {
+            found |= 1u << i; // every marker of the line
+            return;
+        }
+        if (!inLine(h))
+            return;
+        if (end >= 0)
+            from = add(start, end, found);
+        start = afterLastCr(data, from, h);
         // A hit is never the LF of a CR LF, so one after the CR is still before it.
         if (start > from && data[start] == '\n')
             ++start;
-        const qint64 end = lineEnd(hit);
-        quint32 found = 0;
-        for (; h < b.hits.size() && b.hits[h].first < end; ++h)
-            found |= 1u << b.hits[h].second; // every marker of the line
-        from = add(start, end, found);
-    }
+        end = lineEnd(h);
+        found = 1u << i;
+    });
+    if (end >= 0)
+        add(start, end, found);
 }
 
 MarkedLineReader::MarkedLineReader(const QList<QByteArray> &markers, bool everyLine, qint64 blockSize, qint64 lineBound)
