@@ -89,6 +89,10 @@ LiteralSearch::LiteralSearch(const std::vector<QByteArray> &needles, Vectors vec
         if (!needles[i].isEmpty())
             m_needles.push_back({needles[i], int(i)});
     }
+    for (Needle &d : m_needles) {
+        d.text = d.bytes.constData();
+        d.size = std::size_t(d.bytes.size());
+    }
     const std::array<std::uint64_t, 256> guess = guessedCounts();
     choose([&](unsigned char a, unsigned char b) { return guess[a] * guess[b]; });
 }
@@ -108,6 +112,7 @@ template <class Count> void LiteralSearch::choose(Count &&count)
     m_firstOf.fill(0);
     m_secondOf.fill(0);
     m_single = 0;
+    m_maxAnchor = 0;
     m_low0.fill(0);
     m_high0.fill(0);
     m_low1.fill(0);
@@ -127,6 +132,7 @@ template <class Count> void LiteralSearch::choose(Count &&count)
                 }
             }
         }
+        m_maxAnchor = std::max(m_maxAnchor, d.anchor);
         const std::uint32_t bit = 1u << (k % kGroups);
         const std::uint8_t group = std::uint8_t(1u << (k % 8));
         const unsigned char a = byte(d.anchor);

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -38,12 +39,17 @@ public:
     {
         if (m_needles.empty())
             return;
-        // A string is found by its pair, which stands up to kMaxAnchor bytes
+        // A string is found by its pair, which stands up to m_maxAnchor bytes
         // into it: found strings wait here until no later pair can give one
         // that begins before them.
         std::vector<std::pair<std::size_t, std::size_t>> waiting;
         std::size_t handed = 0;
+        bool inOrder = true;
         const auto handOver = [&](std::size_t before) {
+            if (!inOrder) {
+                std::sort(waiting.begin() + std::ptrdiff_t(handed), waiting.end());
+                inOrder = true;
+            }
             for (; handed < waiting.size() && waiting[handed].first < before; ++handed)
                 hit(waiting[handed].first, m_needles[waiting[handed].second].index);
             if (handed == waiting.size()) {
@@ -62,20 +68,17 @@ public:
                 for (; pairs; pairs &= pairs - 1) {
                     for (std::size_t k = std::size_t(std::countr_zero(pairs)); k < m_needles.size(); k += kGroups) {
                         const Needle &d = m_needles[k];
-                        const std::size_t len = std::size_t(d.bytes.size());
-                        if (q < d.anchor || q - d.anchor + len > size ||
-                            std::memcmp(data + q - d.anchor, d.bytes.constData(), len) != 0)
+                        if (q < d.anchor || q - d.anchor + d.size > size || !d.standsAt(data + q - d.anchor))
                             continue;
                         const std::pair<std::size_t, std::size_t> found{q - d.anchor, k};
-                        auto it = waiting.end();
-                        while (it != waiting.begin() + std::ptrdiff_t(handed) && found < *(it - 1))
-                            --it;
-                        waiting.insert(it, found);
+                        if (!waiting.empty() && found < waiting.back())
+                            inOrder = false;
+                        waiting.push_back(found);
                     }
                 }
             }
             at += kWindow;
-            handOver(at > kMaxAnchor ? at - kMaxAnchor : 0);
+            handOver(at > m_maxAnchor ? at - m_maxAnchor : 0);
         }
         handOver(size);
     }
@@ -92,6 +95,25 @@ private:
         QByteArray bytes;
         int index = 0;          // among the strings given
         std::size_t anchor = 0; // where its pair begins in it
+        const char *text = nullptr;
+        std::size_t size = 0;
+
+        // The string stands at p (its size readable there).
+        bool standsAt(const char *p) const
+        {
+            if (size < 8)
+                return std::memcmp(p, text, size) == 0;
+            std::uint64_t x, y;
+            std::memcpy(&x, p, 8);
+            std::memcpy(&y, text, 8);
+            if (x != y)
+                return false;
+            if (size > 16)
+                return std::memcmp(p + 8, text + 8, size - 8) == 0;
+            std::memcpy(&x, p + size - 8, 8);
+            std::memcpy(&y, text + size - 8, 8);
+            return x == y;
+        }
     };
 
     // From `at` on, the first kWindow positions (at, at + 1, …) where the pair
@@ -108,6 +130,7 @@ private:
     // with this byte (any byte, for a string of one byte).
     std::array<std::uint32_t, 256> m_firstOf{}, m_secondOf{};
     std::uint32_t m_single = 0; // the strings of one byte
+    std::size_t m_maxAnchor = 0;
     // The same by the low and high half of a byte, for 8 groups (AVX2).
     alignas(32) std::array<std::uint8_t, 16> m_low0{}, m_high0{}, m_low1{}, m_high1{};
     bool m_avx2 = false;

@@ -456,8 +456,9 @@ private Q_SLOTS:
         QTest::newRow("every alignment") << aligned << QList<QByteArray>{"MARK", "END", "\r\nMARK", "x"};
         QTest::newRow("overlapping, at the very end")
             << QByteArray(100, 'a') << QList<QByteArray>{"aa", "", "aaa", "a", QByteArray(100, 'a')};
-        QTest::newRow("bytes above 0x7f") << QByteArray("\xb0\xa1\xb0\xa1 (0008,0005) CS \xff\xb0\xa1").repeated(9)
-                                          << QList<QByteArray>{"\xa1\xb0", "(0008,0005) CS", "\xff", "S \xff"};
+        QTest::newRow("bytes above 0x7f")
+            << QByteArray("\xb0\xa1\xb0\xa1 (0008,0005) CS \xff\xb0\xa1 (0008,0005) CT").repeated(9)
+            << QList<QByteArray>{"\xa1\xb0", "(0008,0005) CS", "\xff", "S \xff"};
         QList<QByteArray> many;
         for (int i = 0; i < 10; ++i)
             many << QByteArray::number(i * 7);
@@ -469,6 +470,8 @@ private Q_SLOTS:
         // earlier at later positions, and a pair past the farthest one looked
         // at still finds it.
         const QByteArray far = QByteArray(30, 'a') + "#@";
+        QTest::newRow("differing only in the last byte")
+            << QByteArray("#@%&!~^xac ").repeated(5) + "#@%&!~^xab" << QList<QByteArray>{"#@%&!~^xab", "~^xab"};
         QTest::newRow("found by a pair far into it") << QByteArray(100, 'a') + "#@" + QByteArray(40, 'a') + far + "a#@"
                                                      << QList<QByteArray>{far, "a", "aa#", QByteArray(40, 'a') + "#@a"};
     }
