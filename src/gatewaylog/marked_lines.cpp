@@ -390,23 +390,36 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
     }
 
     // Takes the next block of the file, reads it and searches it, unless none
-    // is free or the file is read; the lock is held on entry and on return.
+    // is free, the file is read or another thread is reading it; the lock is
+    // held on entry and on return, not while the file is read or the block
+    // searched.
+    bool reading = false;
+    bool ended = false; // the end of the file is read
     const auto searchNext = [&](std::unique_lock<std::mutex> &lock) {
-        if (stop || split.eof || d.pool.empty())
+        if (stop || ended || reading || d.pool.empty())
             return false;
         std::unique_ptr<Block> b = std::move(d.pool.back());
         d.pool.pop_back();
         const qint64 index = nextIndex++;
+        reading = true;
+        lock.unlock();
         try {
             d.fill(split, *b, index == 0);
-            if (split.eof)
+            lock.lock();
+            reading = false;
+            if (split.eof) {
+                ended = true;
                 blockCount = nextIndex;
+            }
+            toWorkers.notify_all();
+            toReader.notify_all();
             lock.unlock();
             d.cutIntoLines(*b);
             lock.lock();
         } catch (...) {
             if (!lock.owns_lock())
                 lock.lock();
+            reading = false;
             if (!failure)
                 failure = std::current_exception();
             stop = true;
@@ -419,8 +432,8 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
     const auto work = [&] {
         std::unique_lock lock(mutex);
         for (;;) {
-            toWorkers.wait(lock, [&] { return stop || split.eof || !d.pool.empty(); });
-            if (stop || split.eof)
+            toWorkers.wait(lock, [&] { return stop || ended || (!reading && !d.pool.empty()); });
+            if (stop || ended)
                 return;
             searchNext(lock);
         }
@@ -448,8 +461,8 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
         threads.emplace_back(work);
 
     // This thread hands the lines over in file order and, while the next block
-    // is not searched yet, searches one itself: it sleeps only when every
-    // block is taken, and no block waits for it to wake.
+    // is not searched yet, reads and searches one itself: it sleeps only when
+    // it can do neither, and no block waits for it to wake.
     for (qint64 k = 0;; ++k) {
         std::unique_ptr<Block> b;
         {

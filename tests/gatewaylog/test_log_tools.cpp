@@ -14,6 +14,7 @@
 #include "gatewaylog/marked_lines.h"
 #include "gatewaylog/order_lookup.h"
 #include "platform/codepage.h"
+#include "platform/error.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -29,6 +30,33 @@ using namespace devicequery;
 Q_DECLARE_METATYPE(devicequery::Situation)
 
 namespace {
+
+// Log bytes whose reading fails at a given offset, as a file on a network
+// drive that goes away does.
+class FailingDevice final : public QIODevice
+{
+public:
+    FailingDevice(QByteArray bytes, qint64 failAt) : m_bytes(std::move(bytes)), m_failAt(failAt) {}
+
+protected:
+    qint64 readData(char *data, qint64 max) override
+    {
+        if (m_at >= m_failAt) {
+            setErrorString(u"lost"_s);
+            return -1;
+        }
+        const qint64 n = qMin(max, qMin(m_failAt, qint64(m_bytes.size())) - m_at);
+        std::memcpy(data, m_bytes.constData() + m_at, size_t(n));
+        m_at += n;
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_failAt;
+    qint64 m_at = 0;
+};
 
 ViewRow row(const QString &id, const QString &name, const QString &modality, const QString &cs = u"ISO_IR 100"_s,
             const QString &station = u"CT09"_s)
@@ -441,6 +469,50 @@ private Q_SLOTS:
                         qPrintable(u"block %1, every line %2, line bound %3"_s.arg(block).arg(everyLine).arg(bound)));
                 }
             }
+        }
+    }
+
+    // A read that fails and a handler that throws end the reading with their
+    // failure, the lines before handed over in order, whichever thread meets it.
+    void failuresEndTheReading_data()
+    {
+        QTest::addColumn<qint64>("failAt");
+        QTest::addColumn<int>("throwAt");
+        QTest::newRow("the first read fails") << qint64(0) << -1;
+        QTest::newRow("a later read fails") << qint64(50000) << -1;
+        QTest::newRow("the handler throws at once") << qint64(-1) << 1;
+        QTest::newRow("the handler throws later") << qint64(-1) << 3000;
+    }
+
+    void failuresEndTheReading()
+    {
+        QFETCH(qint64, failAt);
+        QFETCH(int, throwAt);
+        QByteArray text;
+        for (int i = 0; i < 5000; ++i)
+            text += "line " + QByteArray::number(i) + " MARK\r\n";
+        FailingDevice device(text, failAt < 0 ? text.size() + 1 : failAt);
+        device.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        gatewaylog::MarkedLineReader reader({"MARK"}, false, 1024);
+        int lines = 0;
+        QString failure;
+        try {
+            reader.read(device, [&](QByteArrayView line, bool, quint32) {
+                QCOMPARE(line.toByteArray(), QByteArray("line " + QByteArray::number(lines) + " MARK"));
+                if (++lines == throwAt)
+                    throw std::runtime_error("stop");
+            });
+        } catch (const platform::Error &e) {
+            failure = e.text();
+        } catch (const std::runtime_error &) {
+            failure = u"stop"_s;
+        }
+        if (failAt >= 0) {
+            QVERIFY2(failure.contains(u"lost"_s), qPrintable(failure));
+            QVERIFY(lines <= text.left(failAt).count("\r\n"));
+        } else {
+            QCOMPARE(failure, u"stop"_s);
+            QCOMPARE(lines, throwAt);
         }
     }
 
