@@ -95,9 +95,9 @@ qint64 afterLastCr(const char *data, qint64 from, qint64 to)
     return i;
 }
 
-// The reading of one file: one thread at a time takes the next block of the
-// file (carrying the unfinished line over from the block before); the search
-// runs on the block outside the lock.
+// The reading of one file: one thread at a time reads the next block of the
+// file (carrying the unfinished line over from the block before); neither the
+// reading nor the search of a block holds the lock.
 struct Split
 {
     QIODevice *file = nullptr;
