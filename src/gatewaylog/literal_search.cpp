@@ -41,10 +41,25 @@ std::array<std::uint64_t, 256> guessedCounts()
 constexpr std::size_t kMaxSse2 = 8;
 
 #ifdef KZ_LITERAL_SEARCH_AVX2
+// The groups of strings whose pair may stand at p, p + 1, … p + 31 (a byte of
+// bits each): a byte's halves pick from each table the groups whose pair has
+// that half there; a group may stand where all four agree.
+__attribute__((target("avx2"), always_inline)) inline __m256i groupsAt(const char *p, __m256i l0, __m256i h0,
+                                                                       __m256i l1, __m256i h1)
+{
+    const __m256i halfMask = _mm256_set1_epi8(0x0f);
+    const __m256i x0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+    const __m256i x1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + 1));
+    const __m256i g0 = _mm256_and_si256(_mm256_shuffle_epi8(l0, _mm256_and_si256(x0, halfMask)),
+                                        _mm256_shuffle_epi8(h0, _mm256_and_si256(_mm256_srli_epi16(x0, 4), halfMask)));
+    const __m256i g1 = _mm256_and_si256(_mm256_shuffle_epi8(l1, _mm256_and_si256(x1, halfMask)),
+                                        _mm256_shuffle_epi8(h1, _mm256_and_si256(_mm256_srli_epi16(x1, 4), halfMask)));
+    return _mm256_and_si256(g0, g1);
+}
+
 // From `at` on, while 32 positions and the byte after them stand in size: the
-// first 32 where the pair of some group of strings may stand, as bits of
-// mask. A byte's halves pick from each table the groups whose pair has that
-// half there; a group is a candidate where all four agree.
+// first 32 where the pair of some group of strings may stand, as bits of mask.
+// Mostly none do: 64 positions are looked at before any is told apart.
 __attribute__((target("avx2"))) std::size_t candidates32(const char *data, std::size_t size, std::size_t at,
                                                          const std::uint8_t *low0, const std::uint8_t *high0,
                                                          const std::uint8_t *low1, const std::uint8_t *high1,
@@ -54,20 +69,21 @@ __attribute__((target("avx2"))) std::size_t candidates32(const char *data, std::
     const __m256i h0 = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(high0)));
     const __m256i l1 = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(low1)));
     const __m256i h1 = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(high1)));
-    const __m256i halfMask = _mm256_set1_epi8(0x0f);
     const __m256i zero = _mm256_setzero_si256();
+    for (; at + 65 <= size; at += 64) {
+        const __m256i a = groupsAt(data + at, l0, h0, l1, h1);
+        const __m256i b = groupsAt(data + at + 32, l0, h0, l1, h1);
+        const __m256i any = _mm256_or_si256(a, b);
+        if (_mm256_testz_si256(any, any))
+            continue;
+        mask = ~std::uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, zero)));
+        if (mask)
+            return at;
+        mask = ~std::uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, zero)));
+        return at + 32;
+    }
     for (; at + 33 <= size; at += 32) {
-        const char *p = data + at;
-        const __m256i x0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
-        const __m256i x1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + 1));
-        const __m256i g0 =
-            _mm256_and_si256(_mm256_shuffle_epi8(l0, _mm256_and_si256(x0, halfMask)),
-                             _mm256_shuffle_epi8(h0, _mm256_and_si256(_mm256_srli_epi16(x0, 4), halfMask)));
-        const __m256i g1 =
-            _mm256_and_si256(_mm256_shuffle_epi8(l1, _mm256_and_si256(x1, halfMask)),
-                             _mm256_shuffle_epi8(h1, _mm256_and_si256(_mm256_srli_epi16(x1, 4), halfMask)));
-        const __m256i both = _mm256_and_si256(g0, g1);
-        mask = ~std::uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(both, zero)));
+        mask = ~std::uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(groupsAt(data + at, l0, h0, l1, h1), zero)));
         if (mask)
             return at;
     }
