@@ -7,6 +7,7 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <bit>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
@@ -73,9 +74,30 @@ const char *lastCr(const char *data, qint64 from, qint64 size)
     return nullptr;
 }
 
-// The reading of one file: one thread at a time takes the next block of the
-// file (carrying the unfinished line over from the block before); the search
-// runs on the block outside the lock.
+// The position after the last CR in data[from, to), or from when it holds none.
+qint64 afterLastCr(const char *data, qint64 from, qint64 to)
+{
+    qint64 i = to;
+    if constexpr (std::endian::native == std::endian::little) {
+        // Eight bytes at a time: a byte's top bit is set in `cr` where the byte is a CR.
+        constexpr quint64 crs = 0x0d0d0d0d0d0d0d0dull, low7 = 0x7f7f7f7f7f7f7f7full;
+        for (; i - from >= 8; i -= 8) {
+            quint64 x;
+            std::memcpy(&x, data + i - 8, 8);
+            x ^= crs;
+            const quint64 cr = ~(((x & low7) + low7) | x | low7);
+            if (cr)
+                return i - 8 + (63 - std::countl_zero(cr)) / 8 + 1;
+        }
+    }
+    while (i > from && data[i - 1] != '\r')
+        --i;
+    return i;
+}
+
+// The reading of one file: one thread at a time reads the next block of the
+// file (carrying the unfinished line over from the block before); neither the
+// reading nor the search of a block holds the lock.
 struct Split
 {
     QIODevice *file = nullptr;
@@ -99,7 +121,7 @@ struct MarkedLineReader::Impl
     qint64 lineBound = 0;
     qint64 overlap = 0; // the longest marker less one: what a marker may span from one block into the next
     bool tuned = false;
-    int workers = 1;
+    int workers = 0;                          // threads beside the caller's
     std::vector<std::unique_ptr<Block>> pool; // kept from file to file
     // Where the line after the last one handed over begins, as an offset in
     // the file being read; -1 when that line is not in this file. At the start
@@ -219,15 +241,6 @@ void MarkedLineReader::Impl::cutIntoLines(Block &b) const
         findMarkers(data, b.continuedTo, b.continuedFound);
     if (b.startsTo >= 0)
         findMarkers(data + b.startsFrom, b.startsTo - b.startsFrom, b.startsFound);
-    if (b.usable > b.begin) {
-        search.forEach(data + b.begin, size_t(b.usable - b.begin), [&](size_t at, int i) {
-            const qint64 h = b.begin + qint64(at);
-            // A marker that starts with a LF may match across a CR LF, the
-            // end of a line, not in it.
-            if (!(data[h] == '\n' && h > 0 && data[h - 1] == '\r'))
-                b.hits.emplace_back(h, i);
-        });
-    }
     const qint64 usable = b.usable;
     const auto add = [&](qint64 start, qint64 end, quint32 found) {
         qint64 next = end; // the file's last line, without a line end
@@ -248,8 +261,18 @@ void MarkedLineReader::Impl::cutIntoLines(Block &b) const
         const void *cr = std::memchr(data + from, '\r', size_t(usable - from));
         return cr ? static_cast<const char *>(cr) - data : usable;
     };
-    size_t h = 0;
+    // A marker that starts with a LF may match across a CR LF, the end of a
+    // line, not in it.
+    const auto inLine = [&](qint64 h) { return !(data[h] == '\n' && h > 0 && data[h - 1] == '\r'); };
+    if (usable <= b.begin)
+        return;
     if (everyLine) {
+        search.forEach(data + b.begin, size_t(usable - b.begin), [&](size_t at, int i) {
+            const qint64 h = b.begin + qint64(at);
+            if (inLine(h))
+                b.hits.emplace_back(h, i);
+        });
+        size_t h = 0;
         for (qint64 start = b.begin; start < usable;) {
             const qint64 end = lineEnd(start);
             quint32 found = 0;
@@ -261,18 +284,30 @@ void MarkedLineReader::Impl::cutIntoLines(Block &b) const
         }
         return;
     }
-    while (h < b.hits.size()) {
-        const qint64 hit = b.hits[h].first;
-        qint64 start = hit;
-        while (start > b.begin && data[start - 1] != '\r' &&
-               !(data[start - 1] == '\n' && start >= 2 && data[start - 2] == '\r'))
-            --start;
-        const qint64 end = lineEnd(hit);
-        quint32 found = 0;
-        for (; h < b.hits.size() && b.hits[h].first < end; ++h)
-            found |= 1u << b.hits[h].second; // every marker of the line
+    // The hits come by position: each one is in the line of the one before,
+    // or begins the next marked line.
+    qint64 from = b.begin; // where the line after the last one taken begins
+    qint64 start = 0, end = -1;
+    quint32 found = 0;
+    search.forEach(data + b.begin, size_t(usable - b.begin), [&](size_t at, int i) {
+        const qint64 h = b.begin + qint64(at);
+        if (h < end) {
+            found |= 1u << i; // every marker of the line
+            return;
+        }
+        if (!inLine(h))
+            return;
+        if (end >= 0)
+            from = add(start, end, found);
+        start = afterLastCr(data, from, h);
+        // A hit is never the LF of a CR LF, so one after the CR is still before it.
+        if (start > from && data[start] == '\n')
+            ++start;
+        end = lineEnd(h);
+        found = 1u << i;
+    });
+    if (end >= 0)
         add(start, end, found);
-    }
 }
 
 MarkedLineReader::MarkedLineReader(const QList<QByteArray> &markers, bool everyLine, qint64 blockSize, qint64 lineBound)
@@ -290,7 +325,8 @@ MarkedLineReader::MarkedLineReader(const QList<QByteArray> &markers, bool everyL
     m_impl->lineBound = qMax<qint64>(lineBound, 1);
     for (const QByteArray &m : m_impl->markers)
         m_impl->overlap = qMax<qint64>(m_impl->overlap, m.size() - 1);
-    m_impl->workers = int(qBound(1u, std::thread::hardware_concurrency(), 4u));
+    // The caller's thread searches too.
+    m_impl->workers = int(qBound(1u, std::thread::hardware_concurrency(), 4u)) - 1;
 }
 
 MarkedLineReader::~MarkedLineReader() = default;
@@ -311,8 +347,8 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
     qint64 blockCount = -1; // known once the end of the file is read
     bool stop = false;
     std::exception_ptr failure;
-    // Blocks in use at once: one a thread, and one more to hand over from.
-    while (d.pool.size() < size_t(d.workers + 2))
+    // Blocks in use at once: one a thread, and more to hand over from.
+    while (d.pool.size() < size_t(d.workers + 4))
         d.pool.push_back(std::make_unique<Block>());
 
     const auto handOver = [&](QByteArrayView line, qint64 start, qint64 next, quint32 found) {
@@ -353,32 +389,53 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
         return;
     }
 
+    // Takes the next block of the file, reads it and searches it, unless none
+    // is free, the file is read or another thread is reading it; the lock is
+    // held on entry and on return, not while the file is read or the block
+    // searched.
+    bool reading = false;
+    bool ended = false; // the end of the file is read
+    const auto searchNext = [&](std::unique_lock<std::mutex> &lock) {
+        if (stop || ended || reading || d.pool.empty())
+            return false;
+        std::unique_ptr<Block> b = std::move(d.pool.back());
+        d.pool.pop_back();
+        const qint64 index = nextIndex++;
+        reading = true;
+        lock.unlock();
+        try {
+            d.fill(split, *b, index == 0);
+            lock.lock();
+            reading = false;
+            if (split.eof) {
+                ended = true;
+                blockCount = nextIndex;
+            }
+            toWorkers.notify_all();
+            toReader.notify_all();
+            lock.unlock();
+            d.cutIntoLines(*b);
+            lock.lock();
+        } catch (...) {
+            if (!lock.owns_lock())
+                lock.lock();
+            reading = false;
+            if (!failure)
+                failure = std::current_exception();
+            stop = true;
+        }
+        ready[index] = std::move(b);
+        toReader.notify_all();
+        toWorkers.notify_all();
+        return true;
+    };
     const auto work = [&] {
         std::unique_lock lock(mutex);
         for (;;) {
-            toWorkers.wait(lock, [&] { return stop || split.eof || !d.pool.empty(); });
-            if (stop || split.eof)
+            toWorkers.wait(lock, [&] { return stop || ended || (!reading && !d.pool.empty()); });
+            if (stop || ended)
                 return;
-            std::unique_ptr<Block> b = std::move(d.pool.back());
-            d.pool.pop_back();
-            const qint64 index = nextIndex++;
-            try {
-                d.fill(split, *b, index == 0);
-                if (split.eof)
-                    blockCount = nextIndex;
-                lock.unlock();
-                d.cutIntoLines(*b);
-                lock.lock();
-            } catch (...) {
-                if (!lock.owns_lock())
-                    lock.lock();
-                if (!failure)
-                    failure = std::current_exception();
-                stop = true;
-            }
-            ready[index] = std::move(b);
-            toReader.notify_all();
-            toWorkers.notify_all();
+            searchNext(lock);
         }
     };
     std::vector<std::thread> threads;
@@ -403,13 +460,21 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
     for (int i = 0; i < d.workers; ++i)
         threads.emplace_back(work);
 
+    // This thread hands the lines over in file order and, while the next block
+    // is not searched yet, reads and searches one itself: it sleeps only when
+    // it can do neither, and no block waits for it to wake.
     for (qint64 k = 0;; ++k) {
         std::unique_ptr<Block> b;
         {
             std::unique_lock lock(mutex);
-            toReader.wait(lock, [&] { return failure || ready.count(k) || (blockCount >= 0 && k >= blockCount); });
-            if (failure)
-                std::rethrow_exception(failure);
+            for (;;) {
+                if (failure)
+                    std::rethrow_exception(failure);
+                if (ready.count(k) || (blockCount >= 0 && k >= blockCount))
+                    break;
+                if (!searchNext(lock))
+                    toReader.wait(lock);
+            }
             if (!ready.count(k))
                 break;
             b = std::move(ready[k]);

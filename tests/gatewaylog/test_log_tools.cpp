@@ -14,6 +14,7 @@
 #include "gatewaylog/marked_lines.h"
 #include "gatewaylog/order_lookup.h"
 #include "platform/codepage.h"
+#include "platform/error.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -29,6 +30,33 @@ using namespace devicequery;
 Q_DECLARE_METATYPE(devicequery::Situation)
 
 namespace {
+
+// Log bytes whose reading fails at a given offset, as a file on a network
+// drive that goes away does.
+class FailingDevice final : public QIODevice
+{
+public:
+    FailingDevice(QByteArray bytes, qint64 failAt) : m_bytes(std::move(bytes)), m_failAt(failAt) {}
+
+protected:
+    qint64 readData(char *data, qint64 max) override
+    {
+        if (m_at >= m_failAt) {
+            setErrorString(u"lost"_s);
+            return -1;
+        }
+        const qint64 n = qMin(max, qMin(m_failAt, qint64(m_bytes.size())) - m_at);
+        std::memcpy(data, m_bytes.constData() + m_at, size_t(n));
+        m_at += n;
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_failAt;
+    qint64 m_at = 0;
+};
 
 ViewRow row(const QString &id, const QString &name, const QString &modality, const QString &cs = u"ISO_IR 100"_s,
             const QString &station = u"CT09"_s)
@@ -418,6 +446,11 @@ private Q_SLOTS:
         QTest::newRow("long lines, markers past the head")
             << QList<QByteArray>{"0123456789 END\r\nshort MARK\r\n0123456789MARK", "\nMA", "RK 0123456789\r\nMARK\r"};
         QTest::newRow("no CR at all") << QList<QByteArray>{"MARK\n0123456789\nEND\n0123456789\n"};
+        QByteArray deep;
+        for (int i = 0; i < 24; ++i)
+            deep += QByteArray(i, 'a') + (i % 3 ? "\r\n" : "\r") + QByteArray(i, 'b') + "MARK" + QByteArray(i, 'c') +
+                    "END\r\n";
+        QTest::newRow("markers deep in lines, line ends at every alignment") << QList<QByteArray>{deep};
     }
 
     void examples()
@@ -439,6 +472,50 @@ private Q_SLOTS:
         }
     }
 
+    // A read that fails and a handler that throws end the reading with their
+    // failure, the lines before handed over in order, whichever thread meets it.
+    void failuresEndTheReading_data()
+    {
+        QTest::addColumn<qint64>("failAt");
+        QTest::addColumn<int>("throwAt");
+        QTest::newRow("the first read fails") << qint64(0) << -1;
+        QTest::newRow("a later read fails") << qint64(50000) << -1;
+        QTest::newRow("the handler throws at once") << qint64(-1) << 1;
+        QTest::newRow("the handler throws later") << qint64(-1) << 3000;
+    }
+
+    void failuresEndTheReading()
+    {
+        QFETCH(qint64, failAt);
+        QFETCH(int, throwAt);
+        QByteArray text;
+        for (int i = 0; i < 5000; ++i)
+            text += "line " + QByteArray::number(i) + " MARK\r\n";
+        FailingDevice device(text, failAt < 0 ? text.size() + 1 : failAt);
+        device.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        gatewaylog::MarkedLineReader reader({"MARK"}, false, 1024);
+        int lines = 0;
+        QString failure;
+        try {
+            reader.read(device, [&](QByteArrayView line, bool, quint32) {
+                QCOMPARE(line.toByteArray(), QByteArray("line " + QByteArray::number(lines) + " MARK"));
+                if (++lines == throwAt)
+                    throw std::runtime_error("stop");
+            });
+        } catch (const platform::Error &e) {
+            failure = e.text();
+        } catch (const std::runtime_error &) {
+            failure = u"stop"_s;
+        }
+        if (failAt >= 0) {
+            QVERIFY2(failure.contains(u"lost"_s), qPrintable(failure));
+            QVERIFY(lines <= text.left(failAt).count("\r\n"));
+        } else {
+            QCOMPARE(failure, u"stop"_s);
+            QCOMPARE(lines, throwAt);
+        }
+    }
+
     // The search of many strings at once against one string at a time, with
     // each kind of vector instructions and before and after it is tuned.
     void literalSearch_data()
@@ -451,12 +528,24 @@ private Q_SLOTS:
         QTest::newRow("every alignment") << aligned << QList<QByteArray>{"MARK", "END", "\r\nMARK", "x"};
         QTest::newRow("overlapping, at the very end")
             << QByteArray(100, 'a') << QList<QByteArray>{"aa", "", "aaa", "a", QByteArray(100, 'a')};
-        QTest::newRow("bytes above 0x7f") << QByteArray("\xb0\xa1\xb0\xa1 (0008,0005) CS \xff\xb0\xa1").repeated(9)
-                                          << QList<QByteArray>{"\xa1\xb0", "(0008,0005) CS", "\xff", "S \xff"};
+        QTest::newRow("bytes above 0x7f")
+            << QByteArray("\xb0\xa1\xb0\xa1 (0008,0005) CS \xff\xb0\xa1 (0008,0005) CT").repeated(9)
+            << QList<QByteArray>{"\xa1\xb0", "(0008,0005) CS", "\xff", "S \xff"};
         QList<QByteArray> many;
         for (int i = 0; i < 10; ++i)
             many << QByteArray::number(i * 7);
         QTest::newRow("more strings than vectors hold") << aligned.replace('x', "0123456789") << many;
+        for (int i = 10; i < 40; ++i)
+            many << QByteArray::number(i * 7);
+        QTest::newRow("more strings than bits") << aligned << many;
+        // A string found by a pair far into it comes before those found
+        // earlier at later positions, and a pair past the farthest one looked
+        // at still finds it.
+        const QByteArray far = QByteArray(30, 'a') + "#@";
+        QTest::newRow("differing only in the last byte")
+            << QByteArray("#@%&!~^xac ").repeated(5) + "#@%&!~^xab" << QList<QByteArray>{"#@%&!~^xab", "~^xab"};
+        QTest::newRow("found by a pair far into it") << QByteArray(100, 'a') + "#@" + QByteArray(40, 'a') + far + "a#@"
+                                                     << QList<QByteArray>{far, "a", "aa#", QByteArray(40, 'a') + "#@a"};
     }
 
     void literalSearch()
