@@ -91,6 +91,13 @@ int main(int argc, char *argv[])
             blockKb = args.at(++i).toLongLong();
         else if (args.at(i) == QLatin1String("--logs") && i + 1 < args.size())
             logsPath = args.at(++i);
+        else {
+            // An option it does not know (--help among them) runs nothing: a run writes a gigabyte.
+            std::fprintf(stderr,
+                         "usage: kz_log_bench [--size MB] [--files N] [--dir DIR] [--keep] [--lf-only] [--block KB]\n"
+                         "       kz_log_bench --logs DIR\n       kz_log_bench --write-demo DIR\n");
+            return args.at(i) == QLatin1String("--help") ? 0 : 2;
+        }
     }
     QTemporaryDir temp(dirPath.isEmpty() ? QDir::tempPath() + QStringLiteral("/kz-logs-XXXXXX")
                                          : dirPath + QStringLiteral("/kz-logs-XXXXXX"));

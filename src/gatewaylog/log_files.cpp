@@ -39,7 +39,11 @@ void readLogs(const QString &folder, const QStringList &files, MarkedLineReader 
     for (const QString &name : files) {
         ++index;
         QFile file(dir.filePath(name));
-        if (!file.open(QIODevice::ReadOnly))
+        // A file removed since the folder was listed (the gateway's own clean-up, "로그 삭제" in another
+        // window) has nothing left to read; one that is there but cannot be opened is a failure.
+        if (!file.open(QIODevice::ReadOnly) && !file.exists())
+            continue;
+        if (!file.isOpen())
             throw platform::Error(QStringLiteral("로그 파일을 열 수 없습니다: %1 (%2)")
                                       .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
         reader.read(file, onLine, [&](qint64 bytes) {

@@ -18,8 +18,12 @@ OrderLookup::OrderLookup(const QString &aeTitle, QString viewName)
 
 QList<QByteArray> OrderLookup::markers() const
 {
-    return {platform::toAnsi(m_calling),
-            platform::toAnsi(m_view),
+    // A text the code page cannot write is never looked for as the code page
+    // writes it ("?" would stand for any character): the gateway logs such a
+    // title escaped, and serves no view whose name holds one.
+    const auto exact = [](const QString &text) { return platform::toAnsiExact(text).value_or(QByteArray()); };
+    return {exact(m_calling),
+            exact(m_view),
             kPatientIdMarker,
             kResponseMarker,
             kEndMarker,

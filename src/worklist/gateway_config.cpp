@@ -19,13 +19,17 @@ static QString keyOf(const QString &line)
     return line.left(line.indexOf(QLatin1Char('='))).trimmed();
 }
 
-// A view name goes into the query as it stands: only letters, digits and "_".
+// A view name goes into the query as it stands: a plain name of the server,
+// ASCII letters, digits and "_", and after the first character also "@", "$"
+// and "#" (which the tool's own view names may hold).
 static bool validViewName(const QString &name)
 {
     if (name.isEmpty() || name.size() > 128)
         return false;
-    for (const QChar c : name) {
-        if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != QLatin1Char('_'))
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        const bool later = i > 0 && (c == QLatin1Char('@') || c == QLatin1Char('$') || c == QLatin1Char('#'));
+        if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != QLatin1Char('_') && !later)
             return false;
     }
     return true;

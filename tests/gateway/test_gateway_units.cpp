@@ -220,12 +220,16 @@ private Q_SLOTS:
     {
         const worklist::gateway::Config c = worklist::gateway::parseControlFile(
             {u"[Service]"_s,
-             u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||dr01^^VMWL_EE_DR01^^^^||CT01^^VMWL_EE_CT01^^^^||"_s,
+             u"CustomAETitle=CT01^^VMWL_KK_CT01^^^^||dr01^^VMWL_EE_DR01^^^^||CT01^^VMWL_EE_CT01^^^^||"
+             u"CT#1^^VMWL_EE_CT#1^^^^||US$@^^VMWL_EK_US$@^^^^||"_s,
              u"LogLevel=4"_s, u"MaxLogLevel=3"_s, u"FCR_XG5000=1"_s, u"Port=11112"_s, u"LogPath=D:\\Logs\\"_s,
              u"Bind=127.0.0.1"_s, u"MaxAssociations=3"_s});
         QCOMPARE(c.views.value(u"CT01"_s), u"VMWL_KK_CT01"_s); // the first entry counts
         QCOMPARE(worklist::gateway::viewFor(c, u"dr01"_s), u"VMWL_EE_DR01"_s);
         QCOMPARE(worklist::gateway::viewFor(c, u"DR01"_s), u"VMWL"_s); // letter case counts
+        // Every name the tool registers, "@", "$" and "#" included.
+        QCOMPARE(worklist::gateway::viewFor(c, u"CT#1"_s), u"VMWL_EE_CT#1"_s);
+        QCOMPARE(worklist::gateway::viewFor(c, u"US$@"_s), u"VMWL_EK_US$@"_s);
         QCOMPARE(c.logLevel, 4);
         QVERIFY(c.fcrXg5000);
         QCOMPARE(c.port, 11112);

@@ -8,6 +8,7 @@
 #include "devicequery/findings.h"
 #include "gatewaylog/literal_search.h"
 #include "gatewaylog/log_entry.h"
+#include "gatewaylog/log_files.h"
 #include "gatewaylog/log_format.h"
 #include "gatewaylog/log_level.h"
 #include "gatewaylog/log_scanner.h"
@@ -20,6 +21,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QOperatingSystemVersion>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -407,6 +409,12 @@ private Q_SLOTS:
         plain.first() += u"(1)"_s;
         row("title as it stands", {file(plain)}, u"CT(1)"_s, u"VMWL"_s,
             u"    환자 번호 : [P1]\r\n<2019-09-16 14:01:19> : 2 (Success)\r\n\r\n"_s);
+        // A title the code page cannot write is looked for only as the gateway escapes it, never as "??".
+        const QStringList question = association(u"??"_s, u"X"_s, u"VMWL_??"_s, {u"P1"_s});
+        const QStringList smile = association(u"😀"_s, u"X"_s, u"VMWL"_s, {u"P2"_s});
+        row("a title beyond the code page", {file(smile + question)}, u"😀"_s, u"VMWL"_s,
+            u"    환자 번호 : [P2]\r\n<2019-09-16 14:01:19> : 2 (Success)\r\n\r\n"_s);
+        row("a view name beyond the code page", {file(question)}, u"😀"_s, u"VMWL_😀"_s, u""_s);
         // "(Success)" past the bound still counts; the line is listed up to the bound.
         QStringList longResponse = mr;
         const qsizetype bound = gatewaylog::MarkedLineReader::kLineBound;
@@ -726,6 +734,20 @@ private Q_SLOTS:
     }
 
     // A double click opens the log folder; a folder that is not there opens nothing and is named.
+    // A file removed between the listing and its reading is passed over; the others are read.
+    void vanishedLogIsPassedOver()
+    {
+        QTemporaryDir dir;
+        QFile kept(dir.filePath(u"ZORadoDidService_2.log"_s));
+        QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("a MARK\r\nb\r\n") > 0);
+        kept.close();
+        gatewaylog::MarkedLineReader reader({"MARK"}, false);
+        QStringList lines;
+        gatewaylog::readLogs(dir.path(), {u"ZORadoDidService_1.log"_s, u"ZORadoDidService_2.log"_s}, reader,
+                             [&](QByteArrayView line, bool, quint32) { lines.append(QString::fromLatin1(line)); }, {});
+        QCOMPARE(lines, QStringList{u"a MARK"_s});
+    }
+
     void logFolderField()
     {
         AppHarness app(AppHarness::LoggedIn);
