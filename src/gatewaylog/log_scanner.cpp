@@ -105,7 +105,9 @@ QString Scanner::fragmentOf(Kind kind, QByteArrayView line, bool cut)
 {
     using Make = QString (*)(const QString &, bool);
     static constexpr Make make[] = {callingFragment, charsetFragment, queryFragment};
-    const auto made = [&](QByteArrayView l) { return make[kind](platform::fromAnsi(l.toByteArray()), cut); };
+    const auto made = [&](QByteArrayView l) {
+        return make[kind](cut ? platform::fromAnsiCut(l.toByteArray()) : platform::fromAnsi(l.toByteArray()), cut);
+    };
     if (cut || !hasStamp(line))
         return made(line);
     const QByteArrayView rest = line.sliced(kStampSize);

@@ -55,6 +55,15 @@ QString fromAnsi(const QByteArray &bytes)
     return isAscii(bytes) ? QString::fromLatin1(bytes) : decodeWhole(decodeAnsi, bytes);
 }
 
+QString fromAnsiCut(const QByteArray &bytes)
+{
+    const QString text = fromAnsi(bytes);
+    if (!text.endsWith(QChar::ReplacementCharacter))
+        return text;
+    const QString shorter = fromAnsi(bytes.chopped(1));
+    return shorter.endsWith(QChar::ReplacementCharacter) ? text : shorter;
+}
+
 std::optional<QByteArray> toAnsiExact(const QString &text)
 {
     if (isAscii(text))

@@ -282,6 +282,10 @@ private Q_SLOTS:
             {file({bounded, fmt::endLine(at(1)), u"x"_s, bounded + u"y"_s, fmt::endLine(at(2)), u"x"_s, bounded,
                    fmt::endLine(at(3))})},
             {u"+//+"_s + bounded.mid(42) + u"+///+"_s, u"+//+"_s + bounded.mid(42) + u"…+///+"_s});
+        // The bound falls inside a double-byte character: the half is left out, not shown as U+FFFD.
+        row("a cut through a Korean character",
+            {file({fmt::callingLine(at(1), u"L"_s) + QString(40000, u'가'), fmt::endLine(at(1))})},
+            {u"+//+L"_s + QString((bound - 43) / 2, u'가') + u"…+///+"_s});
         const auto ended = [&](const QStringList &lines, const QDate &day) {
             return lines.mid(0, lines.size() - 1) << fmt::endLine(QDateTime(day, QTime(9, 0))) << u"x"_s;
         };
