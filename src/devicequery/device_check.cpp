@@ -5,7 +5,6 @@
 #include "gatewaylog/log_scanner.h"
 #include "platform/error.h"
 #include "platform/paths.h"
-#include "platform/text_file.h"
 #include "worklist/control_file.h"
 #include "worklist/gateway_config.h"
 #include "worklist/gateway_control.h"
@@ -55,16 +54,8 @@ const char *outcomeName(Outcome o)
 ControlFile readControlFile(const platform::Paths &paths)
 {
     ControlFile control;
-    const QString path = worklist::gateway::findControlFile(paths);
-    control.found = !path.isEmpty();
-    if (control.found) {
-        try {
-            control.lines = platform::readLines(path);
-        } catch (const platform::Error &) {
-            // The gateway cannot read it either: the settings say why it does not start.
-        }
-    }
-    control.settings = worklist::gateway::readControlFile(paths);
+    control.found = !worklist::gateway::findControlFile(paths).isEmpty();
+    control.settings = worklist::gateway::readControlFile(paths, &control.lines);
     return control;
 }
 

@@ -173,7 +173,7 @@ Config parseControlFile(const QStringList &lines)
     return config;
 }
 
-Config readControlFile(const platform::Paths &paths)
+Config readControlFile(const platform::Paths &paths, QStringList *lines)
 {
     Config config;
     const QString path = findControlFile(paths);
@@ -184,7 +184,10 @@ Config readControlFile(const platform::Paths &paths)
         return config;
     }
     try {
-        return parseControlFile(platform::readLines(path));
+        const QStringList read = platform::readLines(path);
+        if (lines)
+            *lines = read;
+        return parseControlFile(read);
     } catch (const platform::Error &e) {
         config.problems.append(QStringLiteral("Control file cannot be read: ") + gatewaylog::format::escape(e.text()));
         config.fatal = true;

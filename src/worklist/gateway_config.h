@@ -38,7 +38,8 @@ Config parseControlFile(const QStringList &lines);
 
 // The site's control file as the gateway reads it when it starts (found where
 // findControlFile looks); a file that is missing or cannot be read is fatal.
-Config readControlFile(const platform::Paths &paths);
+// `lines`, when given, gets the file's lines (none when it cannot be read).
+Config readControlFile(const platform::Paths &paths, QStringList *lines = nullptr);
 
 // The view a calling AE title is served from; a device that is not listed gets
 // the base view, a device whose entry cannot be read an empty name (refused).

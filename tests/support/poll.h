@@ -16,8 +16,9 @@ struct Seen
     QString last; // the last reading, for the failure message
 };
 
-// Reads with `read` until `holds` says yes for the reading or `seconds` pass.
-template <class Read, class Holds> Seen until(Read read, Holds holds, int seconds = 60)
+// Reads with `read` until `holds` says yes for the reading or `seconds` pass,
+// every `stepMs` milliseconds.
+template <class Read, class Holds> Seen until(Read read, Holds holds, int seconds = 60, int stepMs = 100)
 {
     const QDeadlineTimer deadline(qint64(seconds) * 1000);
     Seen seen;
@@ -29,7 +30,7 @@ template <class Read, class Holds> Seen until(Read read, Holds holds, int second
         }
         if (deadline.hasExpired())
             return seen;
-        QThread::msleep(100);
+        QThread::msleep(stepMs);
     }
 }
 

@@ -10,8 +10,7 @@
 #include "platform/error.h"
 
 #ifdef Q_OS_WIN
-#include <QDeadlineTimer>
-#include <QThread>
+#include "support/poll.h"
 
 #include <string>
 
@@ -139,21 +138,16 @@ QString dosPath(const QString &unixPath)
     return result;
 }
 
-// Reads `relative` every few milliseconds until it holds `text` or `ms` pass.
-bool waitForText(const TestSite &site, const QString &relative, const QByteArray &text, int ms,
+// Reads `relative` until it holds `text` or `seconds` pass; `seen` gets the last reading.
+bool waitForText(const TestSite &site, const QString &relative, const QByteArray &text, int seconds,
                  QByteArray *seen = nullptr)
 {
-    const QDeadlineTimer deadline(ms);
-    for (;;) {
-        const QByteArray bytes = site.readBytes(relative);
-        if (seen)
-            *seen = bytes;
-        if (bytes.contains(text))
-            return true;
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(10);
-    }
+    const poll::Seen read =
+        poll::until([&] { return QString::fromLatin1(site.readBytes(relative)); },
+                    [&](const QString &bytes) { return bytes.contains(QLatin1String(text)); }, seconds, 10);
+    if (seen)
+        *seen = read.last.toLatin1();
+    return read.ok;
 }
 
 } // namespace
@@ -180,7 +174,7 @@ int TestSite::startServer()
     if (!process.startDetached())
         throw platform::Error(QStringLiteral("the TDS server did not start: %1").arg(process.errorString()));
     QByteArray out;
-    if (!waitForText(*this, QStringLiteral(".wire/out"), "\n", 10000, &out) || !out.startsWith("listening ")) {
+    if (!waitForText(*this, QStringLiteral(".wire/out"), "\n", 10, &out) || !out.startsWith("listening ")) {
         QFile::remove(file(QStringLiteral(".wire/running")));
         throw platform::Error(QStringLiteral("the TDS server did not start: %1")
                                   .arg(QString::fromUtf8(readBytes(QStringLiteral(".wire/server.log")))));
@@ -191,7 +185,7 @@ int TestSite::startServer()
 bool TestSite::stopServer()
 {
     QFile::remove(file(QStringLiteral(".wire/running")));
-    return waitForText(*this, QStringLiteral(".wire/out"), "\nstopped\n", 5000);
+    return waitForText(*this, QStringLiteral(".wire/out"), "\nstopped\n", 5);
 }
 
 #else
