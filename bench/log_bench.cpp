@@ -140,7 +140,7 @@ int main(int argc, char *argv[])
     cpu = cpuSeconds();
     t.start();
     gatewaylog::OrderLookup lookup(QStringLiteral("DEV07"), QStringLiteral("VMWL_EE_DEV07"));
-    gatewaylog::MarkedLineReader lookupReader(lookup.markers(), false, blockKb * 1024);
+    gatewaylog::MarkedLineReader lookupReader = lookup.reader(blockKb * 1024);
     gatewaylog::readLogs(folder, names, lookupReader,
                          [&](QByteArrayView l, bool a, quint32 f) { lookup.feed(l, a, f); }, {});
     const double lookupS = seconds(t);

@@ -1,6 +1,7 @@
 // Any entry through the inspector, and any log through the order lookup for
-// any device and view: nothing crashes, and the lookup fed only the lines that
-// hold its markers finds what it finds when fed every line.
+// any device and view: nothing crashes, and the lookup fed only the lines its
+// reader hands over, in blocks of any size, finds what it finds when fed every
+// line.
 #include "fuzz_support.h"
 
 #include "gatewaylog/log_entry.h"
@@ -11,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzedDataProvider in(data, size);
     const int how = in.ConsumeIntegral<uint8_t>();
+    const qint64 block = in.ConsumeIntegralInRange<qint64>(1, 2048);
     const QString ae = platform::fromAnsi(fuzzsupport::bytes(in, 16));
     const QString view = platform::fromAnsi(fuzzsupport::bytes(in, 16));
     const QByteArray raw = fuzzsupport::rest(in);
@@ -25,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         everyLine.feed(s.line, s.adjacent, s.found);
     if (!everyLine.needsEveryLine()) {
         gatewaylog::OrderLookup marked(ae, view);
-        for (const auto &s : testsupport::streamedLines(log, marked.markers(), false, 64))
+        for (const auto &s : testsupport::streamedLines(log, marked.reader(block)))
             marked.feed(s.line, s.adjacent, s.found);
         fuzzsupport::check(marked.text() == everyLine.text(), "the lookup finds other orders from marked lines",
                            everyLine.text());

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -34,11 +35,20 @@ public:
     void tune(const char *sample, std::size_t size);
 
     // Calls hit(position, needle index) for every occurrence in data[0, size),
-    // by position, needles at one position in their order.
+    // by position, needles at one position in their order. A hit that returns
+    // a bool ends the search by returning false.
     template <class Hit> void forEach(const char *data, std::size_t size, Hit &&hit) const
     {
         if (m_needles.empty())
             return;
+        const auto goOn = [&](std::size_t at, int index) {
+            if constexpr (std::is_void_v<std::invoke_result_t<Hit &, std::size_t, int>>) {
+                hit(at, index);
+                return true;
+            } else {
+                return bool(hit(at, index));
+            }
+        };
         // A string is found by its pair, which stands up to m_maxAnchor bytes
         // into it: found strings wait here until no later pair can give one
         // that begins before them.
@@ -50,12 +60,15 @@ public:
                 std::sort(waiting.begin() + std::ptrdiff_t(handed), waiting.end());
                 inOrder = true;
             }
-            for (; handed < waiting.size() && waiting[handed].first < before; ++handed)
-                hit(waiting[handed].first, m_needles[waiting[handed].second].index);
+            for (; handed < waiting.size() && waiting[handed].first < before; ++handed) {
+                if (!goOn(waiting[handed].first, m_needles[waiting[handed].second].index))
+                    return false;
+            }
             if (handed == waiting.size()) {
                 waiting.clear();
                 handed = 0;
             }
+            return true;
         };
         std::size_t at = 0;
         while (at < size) {
@@ -78,7 +91,8 @@ public:
                 }
             }
             at += kWindow;
-            handOver(at > m_maxAnchor ? at - m_maxAnchor : 0);
+            if (!handOver(at > m_maxAnchor ? at - m_maxAnchor : 0))
+                return;
         }
         handOver(size);
     }

@@ -72,7 +72,7 @@ void Form1::Command11_Click()
     const QStringList logs = gatewayLogsIn(folder);
 
     gatewaylog::OrderLookup lookup(m_ui.Text10->text(), m_ui.Text11->text());
-    gatewaylog::MarkedLineReader reader(lookup.markers(), lookup.needsEveryLine());
+    gatewaylog::MarkedLineReader reader = lookup.reader();
     runBusy(QStringLiteral("처방 조회 중입니다."), int(logs.size()), [&](const BusyProgress &progress) {
         gatewaylog::readLogs(
             folder, logs, reader,

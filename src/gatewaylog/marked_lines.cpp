@@ -7,6 +7,7 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <condition_variable>
 #include <cstring>
@@ -53,6 +54,8 @@ struct Block
     qint64 longStart = 0, longNext = 0;
     qint64 startsFrom = 0, startsTo = -1;
     quint32 continuedFound = 0, startsFound = 0;
+    // The markers found so far in each of those long lines, by all threads.
+    std::shared_ptr<std::atomic<quint32>> continuedBits, startsBits;
     std::vector<Line> lines;
     std::vector<std::pair<qint64, int>> hits;
 
@@ -105,6 +108,7 @@ struct Split
     qint64 carryOffset = 0;
     bool inLong = false;
     QByteArray longHead;
+    std::shared_ptr<std::atomic<quint32>> longBits;
     qint64 longStart = 0;
     qint64 readTotal = 0;
     bool eof = false;
@@ -115,7 +119,10 @@ struct Split
 struct MarkedLineReader::Impl
 {
     std::vector<QByteArray> markers;
+    Regions regions;
     LiteralSearch search;
+    LiteralSearch outside; // the markers looked for outside the regions
+    quint32 all = 0;       // the markers that can be found
     bool everyLine = false;
     qint64 blockSize = 0;
     qint64 lineBound = 0;
@@ -128,13 +135,34 @@ struct MarkedLineReader::Impl
     // of a file it is 0 when the last line handed over ended the file before.
     qint64 afterLast = -1;
 
-    Impl(std::vector<QByteArray> m) : markers(std::move(m)), search(markers) {}
+    Impl(std::vector<QByteArray> m, Regions r)
+        : markers(std::move(m)), regions(r), search(markers), outside([&] {
+              std::vector<QByteArray> kept = markers;
+              for (size_t i = 0; i < kept.size(); ++i) {
+                  if (regions.inner >> i & 1)
+                      kept[i].clear();
+              }
+              return kept;
+          }())
+    {
+        for (size_t i = 0; i < markers.size(); ++i) {
+            if (!markers[i].isEmpty())
+                all |= 1u << i;
+        }
+    }
 
-    void findMarkers(const char *data, qint64 size, quint32 &found) const
+    // The markers in a part of a long line. The line holds what any of its
+    // parts holds: once all are found, by this thread or another, the rest
+    // need not be searched.
+    void findMarkers(const char *data, qint64 size, quint32 &found, std::atomic<quint32> &line) const
     {
         search.forEach(data, size_t(size), [&](size_t at, int i) {
-            if (!(data[at] == '\n' && at > 0 && data[at - 1] == '\r'))
-                found |= 1u << i;
+            const quint32 bit = 1u << i;
+            if (!(found & bit) && !(data[at] == '\n' && at > 0 && data[at - 1] == '\r')) {
+                found |= bit;
+                line.fetch_or(bit, std::memory_order_relaxed);
+            }
+            return (found | line.load(std::memory_order_relaxed)) != all;
         });
     }
 
@@ -164,6 +192,7 @@ void MarkedLineReader::Impl::fill(Split &s, Block &b, bool first)
     s.carry.clear();
     if (first && !d.tuned && size >= 4096) {
         d.search.tune(data, size_t(qMin(size, kSample)));
+        d.outside.tune(data, size_t(qMin(size, kSample)));
         d.tuned = true;
     }
 
@@ -181,6 +210,8 @@ void MarkedLineReader::Impl::fill(Split &s, Block &b, bool first)
                     ++next;
             }
             b.longEnds = true;
+            b.continuedBits = s.longBits;
+            s.longBits.reset();
             b.longHead = std::move(s.longHead);
             b.longStart = s.longStart;
             b.longNext = b.offset + next;
@@ -188,6 +219,7 @@ void MarkedLineReader::Impl::fill(Split &s, Block &b, bool first)
             s.longHead = QByteArray();
             pos = next;
         } else {
+            b.continuedBits = s.longBits;
             // A CR at the very end may be followed by the LF of its line end.
             const qint64 tail = cr ? 1 : qMin(d.overlap, size);
             s.carry.assign(data + size - tail, data + size);
@@ -218,6 +250,8 @@ void MarkedLineReader::Impl::fill(Split &s, Block &b, bool first)
         s.inLong = true;
         s.longStart = b.offset + usable;
         s.longHead = QByteArray(data + usable, d.lineBound);
+        s.longBits = std::make_shared<std::atomic<quint32>>(0);
+        b.startsBits = s.longBits;
         b.startsFrom = usable;
         b.startsTo = usable + content;
         const qint64 kept = endsInCr ? 1 : qMin(d.overlap, content);
@@ -238,9 +272,11 @@ void MarkedLineReader::Impl::cutIntoLines(Block &b) const
     b.hits.clear();
     b.continuedFound = b.startsFound = 0;
     if (b.continuedTo >= 0)
-        findMarkers(data, b.continuedTo, b.continuedFound);
+        findMarkers(data, b.continuedTo, b.continuedFound, *b.continuedBits);
     if (b.startsTo >= 0)
-        findMarkers(data + b.startsFrom, b.startsTo - b.startsFrom, b.startsFound);
+        findMarkers(data + b.startsFrom, b.startsTo - b.startsFrom, b.startsFound, *b.startsBits);
+    b.continuedBits.reset();
+    b.startsBits.reset();
     const qint64 usable = b.usable;
     const auto add = [&](qint64 start, qint64 end, quint32 found) {
         qint64 next = end; // the file's last line, without a line end
@@ -289,35 +325,83 @@ void MarkedLineReader::Impl::cutIntoLines(Block &b) const
     qint64 from = b.begin; // where the line after the last one taken begins
     qint64 start = 0, end = -1;
     quint32 found = 0;
-    search.forEach(data + b.begin, size_t(usable - b.begin), [&](size_t at, int i) {
-        const qint64 h = b.begin + qint64(at);
+    // Where the line that holds h begins.
+    const auto lineStart = [&](qint64 h) {
+        if (h < end)
+            return start;
+        const qint64 after = end >= 0 ? end + 1 : from;
+        qint64 s = afterLastCr(data, after, h);
+        // A hit is never the LF of a CR LF, so one after the CR is still before it.
+        if (s > b.begin && data[s - 1] == '\r' && data[s] == '\n')
+            ++s;
+        return s;
+    };
+    const auto take = [&](qint64 h, int i) {
         if (h < end) {
             found |= 1u << i; // every marker of the line
             return;
         }
         if (!inLine(h))
             return;
+        const qint64 s = lineStart(h);
         if (end >= 0)
             from = add(start, end, found);
-        start = afterLastCr(data, from, h);
-        // A hit is never the LF of a CR LF, so one after the CR is still before it.
-        if (start > from && data[start] == '\n')
-            ++start;
+        start = s;
         end = lineEnd(h);
         found = 1u << i;
-    });
+    };
+    if (regions.inner == 0) {
+        search.forEach(data + b.begin, size_t(usable - b.begin),
+                       [&](size_t at, int i) { take(b.begin + qint64(at), i); });
+    } else {
+        // A region may be open where the block begins: all markers are looked
+        // for up to the end of the first line that closes one, then only the
+        // others until a line opens one again, and so on.
+        qint64 pos = b.begin;
+        bool open = true;
+        while (pos < usable) {
+            qint64 next = usable;
+            if (open) {
+                qint64 closedAt = -1;
+                search.forEach(data + pos, size_t(usable - pos), [&](size_t at, int i) {
+                    const qint64 h = pos + qint64(at);
+                    if (closedAt >= 0 && h >= closedAt) {
+                        next = closedAt;
+                        return false;
+                    }
+                    take(h, i);
+                    if ((regions.closes >> i & 1) && inLine(h))
+                        closedAt = end;
+                    return true;
+                });
+            } else {
+                outside.forEach(data + pos, size_t(usable - pos), [&](size_t at, int i) {
+                    const qint64 h = pos + qint64(at);
+                    if ((regions.opens >> i & 1) && inLine(h)) {
+                        next = lineStart(h);
+                        return false;
+                    }
+                    take(h, i);
+                    return true;
+                });
+            }
+            pos = next;
+            open = !open;
+        }
+    }
     if (end >= 0)
         add(start, end, found);
 }
 
-MarkedLineReader::MarkedLineReader(const QList<QByteArray> &markers, bool everyLine, qint64 blockSize, qint64 lineBound)
+MarkedLineReader::MarkedLineReader(const QList<QByteArray> &markers, bool everyLine, qint64 blockSize, qint64 lineBound,
+                                   Regions regions)
     : m_impl([&] {
           // A line never holds a CR, so a marker with one is never found, like
           // an empty one.
           std::vector<QByteArray> kept;
           for (qsizetype i = 0; i < markers.size() && i < 31; ++i)
               kept.push_back(markers[i].contains('\r') ? QByteArray() : markers[i]);
-          return std::make_unique<Impl>(std::move(kept));
+          return std::make_unique<Impl>(std::move(kept), everyLine ? Regions{} : regions);
       }())
 {
     m_impl->everyLine = everyLine;
@@ -329,6 +413,7 @@ MarkedLineReader::MarkedLineReader(const QList<QByteArray> &markers, bool everyL
     m_impl->workers = int(qBound(1u, std::thread::hardware_concurrency(), 4u)) - 1;
 }
 
+MarkedLineReader::MarkedLineReader(MarkedLineReader &&) noexcept = default;
 MarkedLineReader::~MarkedLineReader() = default;
 
 void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Progress &progress)

@@ -32,15 +32,29 @@ public:
     static constexpr qint64 kLineBound = 64 * 1024;
     static constexpr quint32 kCut = 1u << 31;
 
+    // Markers a reader needs only inside regions of lines: from a line that
+    // holds one of `opens` to the first line from there on that holds one of
+    // `closes`, both included (bits of the markers). The `inner` markers are
+    // looked for only where such a region may be open: elsewhere a line that
+    // holds only them is not handed over, and their bits are not set. Where
+    // the reading cannot yet know (the start of a block), they are looked for,
+    // so a reader must not depend on them outside its regions.
+    struct Regions
+    {
+        quint32 opens, closes, inner; // none when value-initialized: {}
+    };
+
     using LineHandler = std::function<void(QByteArrayView line, bool adjacent, quint32 found)>;
     using Progress = std::function<void(qint64 bytes)>;
 
     // everyLine: hand over every line, marked or not. An empty marker, or one
     // that holds a CR, is never found. At most 31 markers.
     // blockSize: how much is read at a time; lineBound: the longest line
-    // handed over whole (tests use small ones of both).
+    // handed over whole (tests use small ones of both). Regions do not apply
+    // when every line is handed over.
     MarkedLineReader(const QList<QByteArray> &markers, bool everyLine, qint64 blockSize = kBlockSize,
-                     qint64 lineBound = kLineBound);
+                     qint64 lineBound = kLineBound, Regions regions = {});
+    MarkedLineReader(MarkedLineReader &&) noexcept;
     ~MarkedLineReader();
 
     // Reads one file to the end it has now. progress is told the bytes read

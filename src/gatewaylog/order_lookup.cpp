@@ -35,6 +35,14 @@ namespace {
 enum : quint32 { Calling = 1, View = 2, PatientId = 4, Response = 8, End = 16, Success = 32, EscapedCalling = 64 };
 }
 
+MarkedLineReader OrderLookup::reader(qint64 blockSize, qint64 lineBound) const
+{
+    // Only the device's own associations name its view and list its orders:
+    // those markers need looking for only from its calling line to its end.
+    return MarkedLineReader(markers(), needsEveryLine(), blockSize, lineBound,
+                            {Calling | EscapedCalling, End, View | PatientId | Response | Success});
+}
+
 void OrderLookup::feed(QByteArrayView raw, bool adjacent, quint32 found)
 {
     if (!(m_skip && adjacent)) {

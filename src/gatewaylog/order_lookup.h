@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marked_lines.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -20,6 +22,9 @@ public:
     // With no view name every non-empty line counts as naming it, so every
     // line has to be looked at.
     bool needsEveryLine() const { return m_view.isEmpty(); }
+    // The reader of the lines feed() takes (tests use small blocks and bounds).
+    MarkedLineReader reader(qint64 blockSize = MarkedLineReader::kBlockSize,
+                            qint64 lineBound = MarkedLineReader::kLineBound) const;
 
     // found: which of markers() the line holds (bit i for marker i).
     void feed(QByteArrayView line, bool adjacent, quint32 found);

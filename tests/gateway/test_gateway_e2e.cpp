@@ -981,7 +981,7 @@ private Q_SLOTS:
             QVERIFY2(shown.text.contains(u"\r\nCharacter_Set : ["_s + d.charset + u"]\r\n"_s), qPrintable(what));
 
             gatewaylog::OrderLookup lookup(d.ae, u"VMWL"_s);
-            gatewaylog::MarkedLineReader reader(lookup.markers(), lookup.needsEveryLine());
+            gatewaylog::MarkedLineReader reader = lookup.reader();
             gatewaylog::readLogs(
                 folder, files, reader,
                 [&](QByteArrayView line, bool adjacent, quint32 found) { lookup.feed(line, adjacent, found); }, {});

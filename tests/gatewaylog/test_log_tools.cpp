@@ -434,10 +434,14 @@ private Q_SLOTS:
         QFETCH(QString, ae);
         QFETCH(QString, view);
         QFETCH(QString, expected);
-        gatewaylog::OrderLookup lookup(ae, view);
-        run(lookup, lookup.markers(), files, lookup.needsEveryLine());
-        QCOMPARE(lookup.text(), expected);
-        QCOMPARE(lookup.cut(), expected.contains(u"…"_s));
+        // Blocks that begin anywhere in an association, and one block for it all.
+        for (qint64 block : {1, 5, 64, 4096}) {
+            gatewaylog::OrderLookup lookup(ae, view);
+            for (const testsupport::SeenLine &l : testsupport::streamedLines(files, lookup.reader(block)))
+                lookup.feed(l.line, l.adjacent, l.found);
+            QCOMPARE(lookup.text(), expected);
+            QCOMPARE(lookup.cut(), expected.contains(u"…"_s));
+        }
     }
 
     // The streaming reader against the plain reference, in blocks of every size.

@@ -47,11 +47,9 @@ inline QList<SeenLine> referenceLines(const QList<QByteArray> &files, const QLis
     return seen;
 }
 
-inline QList<SeenLine> streamedLines(const QList<QByteArray> &files, const QList<QByteArray> &markers, bool everyLine,
-                                     qint64 block, qint64 lineBound = gatewaylog::MarkedLineReader::kLineBound)
+inline QList<SeenLine> streamedLines(const QList<QByteArray> &files, gatewaylog::MarkedLineReader &&reader)
 {
     QList<SeenLine> seen;
-    gatewaylog::MarkedLineReader reader(markers, everyLine, block, lineBound);
     for (QByteArray file : files) {
         QBuffer device(&file);
         device.open(QIODevice::ReadOnly);
@@ -60,6 +58,12 @@ inline QList<SeenLine> streamedLines(const QList<QByteArray> &files, const QList
         });
     }
     return seen;
+}
+
+inline QList<SeenLine> streamedLines(const QList<QByteArray> &files, const QList<QByteArray> &markers, bool everyLine,
+                                     qint64 block, qint64 lineBound = gatewaylog::MarkedLineReader::kLineBound)
+{
+    return streamedLines(files, gatewaylog::MarkedLineReader(markers, everyLine, block, lineBound));
 }
 
 } // namespace testsupport
