@@ -1,8 +1,8 @@
 // Any log bytes, any block size, any line ends, any line bound, over one to
-// four files: the streaming reader hands over exactly the lines the plain
-// line-by-line reference does (a line past the bound as its head), and the
-// scanner fed from it lists the same entries as when it is fed every line and
-// finds the markers itself.
+// four files, from memory or from disk: the streaming reader hands over
+// exactly the lines the plain line-by-line reference does (a line past the
+// bound as its head), and the scanner fed from it lists the same entries as
+// when it is fed every line and finds the markers itself.
 #include "fuzz_support.h"
 
 #include "gatewaylog/log_scanner.h"
@@ -18,6 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qint64 bound =
         in.ConsumeBool() ? in.ConsumeIntegralInRange<qint64>(1, 64) : gatewaylog::MarkedLineReader::kLineBound;
     const bool scannerMarkers = in.ConsumeBool();
+    // Files on disk are read by positional reads, on threads for blocks of 1 KiB and more.
+    const auto source = in.ConsumeBool() ? testsupport::Source::Disk : testsupport::Source::Memory;
     QList<QByteArray> markers;
     if (scannerMarkers && bound == gatewaylog::MarkedLineReader::kLineBound) {
         markers = gatewaylog::Scanner::markers();
@@ -35,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QList<SeenLine> marked;
     for (const bool everyLine : {false, true}) {
         const QList<SeenLine> expected = testsupport::referenceLines(files, markers, everyLine, bound);
-        const QList<SeenLine> actual = testsupport::streamedLines(files, markers, everyLine, block, bound);
+        const QList<SeenLine> actual = testsupport::streamedLines(files, markers, everyLine, block, bound, source);
         if (!everyLine)
             marked = actual;
         if (actual != expected) {

@@ -46,11 +46,10 @@ void readLogs(const QString &folder, const QStringList &files, MarkedLineReader 
         if (!file.isOpen())
             throw platform::Error(QStringLiteral("로그 파일을 열 수 없습니다: %1 (%2)")
                                       .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
-        reader.read(file, onLine, [&](qint64 bytes) {
+        done += reader.read(file, onLine, [&](qint64 bytes) {
             if (progress)
                 progress(index, done + bytes, qMax(total, done + bytes));
         });
-        done += file.pos();
     }
 }
 

@@ -4,18 +4,24 @@
 
 #include "platform/error.h"
 
+#include <QFile>
 #include <QIODevice>
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
+#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace gatewaylog {
 
@@ -29,53 +35,41 @@ constexpr qint64 kThreadedBlock = 1024;
 
 struct Line
 {
-    qint64 start;               // in the block's bytes
+    qint64 start;               // in the block's stretch
     qint64 length;              // at most the line bound
     qint64 fileStart, fileNext; // where it and the line after it begin in the file
     quint32 found;
 };
 
-// Bytes read at once from one file: the whole lines in [begin, usable), found
-// and cut into lines by one thread while others read and search the next.
+// One stretch of a file, [offset, offset + size), read with the byte before it
+// and a few after it, and searched by one thread while others read and search
+// the next: the lines that begin and end in it, and the markers of the parts it
+// holds of the line that comes in from the stretch before (its head) and of the
+// one that goes on into the next (its tail). A stretch without a CR is all head.
 struct Block
 {
-    std::unique_ptr<char[]> bytes;
+    std::unique_ptr<char[]> bytes; // the byte before the stretch, the stretch, the bytes after it
     qint64 capacity = 0;
-    qint64 offset = 0; // in the file, of bytes[0]
-    qint64 begin = 0, usable = 0;
-    qint64 readTotal = 0; // of the file, once this block is read
-    // A line too long to be held: the part of it in [0, continuedTo) when it
-    // began in a block before, its head when it ends here, and the part in
-    // [startsFrom, startsTo) when one begins here. The markers of each part
-    // are found outside the lock, like those of the whole lines.
-    qint64 continuedTo = -1;
-    bool longEnds = false;
-    QByteArray longHead;
-    qint64 longStart = 0, longNext = 0;
-    qint64 startsFrom = 0, startsTo = -1;
-    quint32 continuedFound = 0, startsFound = 0;
-    // The markers found so far in each of those long lines, by all threads.
-    std::shared_ptr<std::atomic<quint32>> continuedBits, startsBits;
+    qint64 offset = 0;
+    qint64 size = 0;
+    qint64 ahead = 0;  // bytes read after the stretch
+    bool last = false; // the file ends in the stretch or right after it
+    qint64 skip = 0;   // 1 when the stretch begins with the LF of a CR LF
+    qint64 firstCr = -1;
+    qint64 linesFrom = 0, tailFrom = 0; // where its first and last lines begin (possibly just past it)
+    quint32 headFound = 0, tailFound = 0;
     std::vector<Line> lines;
     std::vector<std::pair<qint64, int>> hits;
 
-    void reserve(qint64 size)
+    const char *data() const { return bytes.get() + 1; }
+    void reserve(qint64 n)
     {
-        if (size > capacity) {
-            bytes.reset(new char[size_t(size)]);
-            capacity = size;
+        if (n > capacity) {
+            bytes.reset(new char[size_t(n)]);
+            capacity = n;
         }
     }
 };
-
-const char *lastCr(const char *data, qint64 from, qint64 size)
-{
-    for (qint64 i = size - 1; i >= from; --i) {
-        if (data[i] == '\r')
-            return data + i;
-    }
-    return nullptr;
-}
 
 // The position after the last CR in data[from, to), or from when it holds none.
 qint64 afterLastCr(const char *data, qint64 from, qint64 to)
@@ -98,20 +92,59 @@ qint64 afterLastCr(const char *data, qint64 from, qint64 to)
     return i;
 }
 
-// The reading of one file: one thread at a time reads the next block of the
-// file (carrying the unfinished line over from the block before); neither the
-// reading nor the search of a block holds the lock.
-struct Split
+// Reads stretches of one file by their place in it: a file on disk by
+// positional reads, which threads make at once; any other device one at a
+// time.
+class Source
 {
-    QIODevice *file = nullptr;
-    std::vector<char> carry; // the unfinished line (it may end in the CR of its line end), or the end of a long one
-    qint64 carryOffset = 0;
-    bool inLong = false;
-    QByteArray longHead;
-    std::shared_ptr<std::atomic<quint32>> longBits;
-    qint64 longStart = 0;
-    qint64 readTotal = 0;
-    bool eof = false;
+public:
+    explicit Source(QIODevice &device) : m_device(device)
+    {
+#ifdef Q_OS_UNIX
+        if (auto *file = qobject_cast<QFile *>(&device))
+            m_fd = file->handle();
+#endif
+    }
+
+    // Up to size bytes from offset at on; fewer only at the end of the file.
+    qint64 readAt(char *into, qint64 at, qint64 size)
+    {
+        qint64 done = 0;
+#ifdef Q_OS_UNIX
+        if (m_fd >= 0) {
+            while (done < size) {
+                const ssize_t n = ::pread(m_fd, into + done, size_t(size - done), off_t(at + done));
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n < 0)
+                    throw platform::Error(QStringLiteral("로그 파일을 읽을 수 없습니다: %1").arg(qt_error_string(errno)));
+                if (n == 0)
+                    break;
+                done += n;
+            }
+            return done;
+        }
+#endif
+        std::lock_guard lock(m_lock);
+        if (at >= m_device.size())
+            return 0;
+        if (!m_device.seek(at))
+            throw platform::Error(QStringLiteral("로그 파일을 읽을 수 없습니다: %1").arg(m_device.errorString()));
+        while (done < size) {
+            const qint64 n = m_device.read(into + done, size - done);
+            if (n < 0)
+                throw platform::Error(QStringLiteral("로그 파일을 읽을 수 없습니다: %1").arg(m_device.errorString()));
+            if (n == 0)
+                break;
+            done += n;
+        }
+        return done;
+    }
+
+private:
+    QIODevice &m_device;
+    int m_fd = -1;
+    std::mutex m_lock;
 };
 
 } // namespace
@@ -126,7 +159,7 @@ struct MarkedLineReader::Impl
     bool everyLine = false;
     qint64 blockSize = 0;
     qint64 lineBound = 0;
-    qint64 overlap = 0; // the longest marker less one: what a marker may span from one block into the next
+    qint64 overlap = 0; // the longest marker less one: what a marker may span from one stretch into the next
     bool tuned = false;
     int workers = 0;                          // threads beside the caller's
     std::vector<std::unique_ptr<Block>> pool; // kept from file to file
@@ -151,140 +184,98 @@ struct MarkedLineReader::Impl
         }
     }
 
-    // The markers in a part of a long line. The line holds what any of its
-    // parts holds: once all are found, by this thread or another, the rest
-    // need not be searched.
-    void findMarkers(const char *data, qint64 size, quint32 &found, std::atomic<quint32> &line) const
-    {
-        search.forEach(data, size_t(size), [&](size_t at, int i) {
-            const quint32 bit = 1u << i;
-            if (!(found & bit) && !(data[at] == '\n' && at > 0 && data[at - 1] == '\r')) {
-                found |= bit;
-                line.fetch_or(bit, std::memory_order_relaxed);
-            }
-            return (found | line.load(std::memory_order_relaxed)) != all;
-        });
-    }
-
-    void fill(Split &s, Block &b, bool first);
-    void cutIntoLines(Block &b) const;
+    void readBlock(Source &source, Block &b, qint64 index) const;
+    void tune(const Block &b);
+    void searchBlock(Block &b) const;
+    // The markers in data[from, to) of a part of a line; a marker may run on
+    // into the bytes after it up to `readable`.
+    quint32 partMarkers(const char *data, qint64 from, qint64 to, qint64 readable) const;
+    void cutIntoLines(Block &b, qint64 begin, qint64 usable) const;
 };
 
-void MarkedLineReader::Impl::fill(Split &s, Block &b, bool first)
+void MarkedLineReader::Impl::readBlock(Source &source, Block &b, qint64 index) const
 {
-    Impl &d = *this;
-    const qint64 keep = qint64(s.carry.size());
-    b.reserve(keep + d.blockSize);
-    char *data = b.bytes.get();
-    if (keep)
-        std::memcpy(data, s.carry.data(), size_t(keep));
-    const qint64 got = s.file->read(data + keep, d.blockSize);
-    if (got < 0)
-        throw platform::Error(QStringLiteral("로그 파일을 읽을 수 없습니다: %1").arg(s.file->errorString()));
-    const bool atEnd = got == 0;
-    s.readTotal += got;
-    b.readTotal = s.readTotal;
-    b.offset = s.carryOffset;
-    b.continuedTo = -1;
-    b.longEnds = false;
-    b.startsTo = -1;
-    const qint64 size = keep + got;
-    s.carry.clear();
-    if (first && !d.tuned && size >= 4096) {
-        d.search.tune(data, size_t(qMin(size, kSample)));
-        d.outside.tune(data, size_t(qMin(size, kSample)));
-        d.tuned = true;
-    }
-
-    qint64 pos = 0;
-    if (s.inLong) {
-        // Only the markers are looked for until the line ends.
-        const char *cr = static_cast<const char *>(std::memchr(data, '\r', size_t(size)));
-        const qint64 c = cr ? cr - data : size;
-        b.continuedTo = c;
-        if ((cr && (c < size - 1 || atEnd)) || atEnd) {
-            qint64 next = c;
-            if (cr) {
-                next = c + 1;
-                if (next < size && data[next] == '\n')
-                    ++next;
-            }
-            b.longEnds = true;
-            b.continuedBits = s.longBits;
-            s.longBits.reset();
-            b.longHead = std::move(s.longHead);
-            b.longStart = s.longStart;
-            b.longNext = b.offset + next;
-            s.inLong = false;
-            s.longHead = QByteArray();
-            pos = next;
-        } else {
-            b.continuedBits = s.longBits;
-            // A CR at the very end may be followed by the LF of its line end.
-            const qint64 tail = cr ? 1 : qMin(d.overlap, size);
-            s.carry.assign(data + size - tail, data + size);
-            s.carryOffset = b.offset + size - tail;
-            b.begin = b.usable = size;
-            return;
+    const qint64 after = qMax<qint64>(overlap, 1); // also the LF of a CR LF that ends the stretch
+    b.reserve(1 + blockSize + after);
+    b.offset = index * blockSize;
+    char *start = b.bytes.get();
+    start[0] = 0;
+    qint64 got = 0;
+    if (b.offset > 0) {
+        got = source.readAt(start, b.offset - 1, 1 + blockSize + after) - 1;
+        if (got < 0) {
+            start[0] = 0;
+            got = 0;
         }
-    }
-
-    // Only whole lines are searched; the rest waits for the next block.
-    qint64 usable = size;
-    if (!atEnd) {
-        const char *cr = lastCr(data, pos, size);
-        if (cr == data + size - 1)
-            cr = lastCr(data, pos, size - 1);
-        usable = cr ? cr - data + 1 : pos;
-        if (cr && data[usable] == '\n')
-            ++usable;
-    }
-    b.begin = pos;
-    b.usable = usable;
-    const qint64 tail = size - usable;
-    const bool endsInCr = tail > 0 && data[size - 1] == '\r';
-    const qint64 content = tail - (endsInCr ? 1 : 0);
-    if (content > d.lineBound) {
-        // Too long to hold: its head is kept, and from here on only the
-        // markers in it are looked for.
-        s.inLong = true;
-        s.longStart = b.offset + usable;
-        s.longHead = QByteArray(data + usable, d.lineBound);
-        s.longBits = std::make_shared<std::atomic<quint32>>(0);
-        b.startsBits = s.longBits;
-        b.startsFrom = usable;
-        b.startsTo = usable + content;
-        const qint64 kept = endsInCr ? 1 : qMin(d.overlap, content);
-        s.carry.assign(data + size - kept, data + size);
-        s.carryOffset = b.offset + size - kept;
     } else {
-        s.carry.assign(data + usable, data + size);
-        s.carryOffset = b.offset + usable;
+        got = source.readAt(start + 1, 0, blockSize + after);
     }
-    if (atEnd)
-        s.eof = true;
+    b.size = qMin(got, blockSize);
+    b.ahead = got - b.size;
+    b.last = b.ahead == 0;
 }
 
-void MarkedLineReader::Impl::cutIntoLines(Block &b) const
+void MarkedLineReader::Impl::tune(const Block &b)
 {
-    const char *data = b.bytes.get();
+    const size_t n = size_t(qMin(b.size, kSample));
+    search.tune(b.data(), n);
+    outside.tune(b.data(), n);
+    tuned = true;
+}
+
+quint32 MarkedLineReader::Impl::partMarkers(const char *data, qint64 from, qint64 to, qint64 readable) const
+{
+    quint32 found = 0;
+    if (to <= from)
+        return 0;
+    // A part holds few lines; of a long line, once every marker is found the rest need not be searched.
+    search.forEach(data + from, size_t(qMin(readable, to + overlap) - from), [&](size_t at, int i) {
+        const qint64 h = from + qint64(at);
+        if (h >= to)
+            return false;
+        if (!(data[h] == '\n' && data[h - 1] == '\r'))
+            found |= 1u << i;
+        return found != all;
+    });
+    return found;
+}
+
+void MarkedLineReader::Impl::searchBlock(Block &b) const
+{
+    const char *data = b.data();
+    const qint64 size = b.size;
+    const qint64 readable = size + b.ahead;
     b.lines.clear();
     b.hits.clear();
-    b.continuedFound = b.startsFound = 0;
-    if (b.continuedTo >= 0)
-        findMarkers(data, b.continuedTo, b.continuedFound, *b.continuedBits);
-    if (b.startsTo >= 0)
-        findMarkers(data + b.startsFrom, b.startsTo - b.startsFrom, b.startsFound, *b.startsBits);
-    b.continuedBits.reset();
-    b.startsBits.reset();
-    const qint64 usable = b.usable;
+    b.tailFound = 0;
+    b.skip = b.offset > 0 && size > 0 && data[-1] == '\r' && data[0] == '\n' ? 1 : 0;
+    const void *cr = std::memchr(data + b.skip, '\r', size_t(size - b.skip));
+    if (!cr) {
+        b.firstCr = -1;
+        b.linesFrom = b.tailFrom = size;
+        b.headFound = partMarkers(data, b.skip, size, readable);
+        return;
+    }
+    const auto afterLineEnd = [&](qint64 c) { return c + 1 < readable && data[c + 1] == '\n' ? c + 2 : c + 1; };
+    b.firstCr = static_cast<const char *>(cr) - data;
+    b.linesFrom = afterLineEnd(b.firstCr);
+    b.tailFrom = afterLineEnd(afterLastCr(data, b.firstCr, size) - 1);
+    // No marker holds a CR: each part is searched up to its own line end.
+    b.headFound = partMarkers(data, b.skip, b.firstCr, b.firstCr);
+    if (b.tailFrom < size)
+        b.tailFound = partMarkers(data, b.tailFrom, size, readable);
+    if (b.linesFrom < b.tailFrom)
+        cutIntoLines(b, b.linesFrom, b.tailFrom);
+}
+
+// The whole lines in [begin, usable), each ended by a CR in it.
+void MarkedLineReader::Impl::cutIntoLines(Block &b, qint64 begin, qint64 usable) const
+{
+    const char *data = b.data();
     const auto add = [&](qint64 start, qint64 end, quint32 found) {
-        qint64 next = end; // the file's last line, without a line end
-        if (end < usable) {
-            next = end + 1;
-            if (next < usable && data[next] == '\n')
-                ++next;
-        }
+        qint64 next = end + 1;
+        if (next < usable && data[next] == '\n')
+            ++next;
         qint64 length = end - start;
         if (length > lineBound) {
             length = lineBound;
@@ -299,40 +290,35 @@ void MarkedLineReader::Impl::cutIntoLines(Block &b) const
     };
     // A marker that starts with a LF may match across a CR LF, the end of a
     // line, not in it.
-    const auto inLine = [&](qint64 h) { return !(data[h] == '\n' && h > 0 && data[h - 1] == '\r'); };
-    if (usable <= b.begin)
-        return;
+    const auto inLine = [&](qint64 h) { return !(data[h] == '\n' && data[h - 1] == '\r'); };
     if (everyLine) {
-        search.forEach(data + b.begin, size_t(usable - b.begin), [&](size_t at, int i) {
-            const qint64 h = b.begin + qint64(at);
+        search.forEach(data + begin, size_t(usable - begin), [&](size_t at, int i) {
+            const qint64 h = begin + qint64(at);
             if (inLine(h))
                 b.hits.emplace_back(h, i);
         });
         size_t h = 0;
-        for (qint64 start = b.begin; start < usable;) {
+        for (qint64 start = begin; start < usable;) {
             const qint64 end = lineEnd(start);
             quint32 found = 0;
             for (; h < b.hits.size() && b.hits[h].first < end; ++h)
                 found |= 1u << b.hits[h].second;
             start = add(start, end, found);
-            if (end >= usable)
-                break;
         }
         return;
     }
     // The hits come by position: each one is in the line of the one before,
     // or begins the next marked line.
-    qint64 from = b.begin; // where the line after the last one taken begins
+    qint64 from = begin; // where the line after the last one taken begins
     qint64 start = 0, end = -1;
     quint32 found = 0;
     // Where the line that holds h begins.
     const auto lineStart = [&](qint64 h) {
         if (h < end)
             return start;
-        const qint64 after = end >= 0 ? end + 1 : from;
-        qint64 s = afterLastCr(data, after, h);
+        qint64 s = afterLastCr(data, end >= 0 ? end + 1 : from, h);
         // A hit is never the LF of a CR LF, so one after the CR is still before it.
-        if (s > b.begin && data[s - 1] == '\r' && data[s] == '\n')
+        if (s > begin && data[s - 1] == '\r' && data[s] == '\n')
             ++s;
         return s;
     };
@@ -351,13 +337,12 @@ void MarkedLineReader::Impl::cutIntoLines(Block &b) const
         found = 1u << i;
     };
     if (regions.inner == 0) {
-        search.forEach(data + b.begin, size_t(usable - b.begin),
-                       [&](size_t at, int i) { take(b.begin + qint64(at), i); });
+        search.forEach(data + begin, size_t(usable - begin), [&](size_t at, int i) { take(begin + qint64(at), i); });
     } else {
-        // A region may be open where the block begins: all markers are looked
+        // A region may be open where the lines begin: all markers are looked
         // for up to the end of the first line that closes one, then only the
         // others until a line opens one again, and so on.
-        qint64 pos = b.begin;
+        qint64 pos = begin;
         bool open = true;
         while (pos < usable) {
             qint64 next = usable;
@@ -416,22 +401,13 @@ MarkedLineReader::MarkedLineReader(const QList<QByteArray> &markers, bool everyL
 MarkedLineReader::MarkedLineReader(MarkedLineReader &&) noexcept = default;
 MarkedLineReader::~MarkedLineReader() = default;
 
-void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Progress &progress)
+qint64 MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Progress &progress)
 {
     Impl &d = *m_impl;
+    Source source(file);
     // A line handed over at the very end of the file before leads into this one.
     const qint64 carried = d.afterLast;
     d.afterLast = carried == kLeadsIntoNextFile ? 0 : -1;
-
-    Split split;
-    split.file = &file;
-    std::mutex mutex;
-    std::condition_variable toWorkers, toReader;
-    std::map<qint64, std::unique_ptr<Block>> ready;
-    qint64 nextIndex = 0;
-    qint64 blockCount = -1; // known once the end of the file is read
-    bool stop = false;
-    std::exception_ptr failure;
     // Blocks in use at once: one a thread, and more to hand over from.
     while (d.pool.size() < size_t(d.workers + 4))
         d.pool.push_back(std::make_unique<Block>());
@@ -440,71 +416,108 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
         onLine(line, start == d.afterLast, found);
         d.afterLast = next;
     };
-    quint32 longFound = 0; // the markers of the long line being read, so far
-    const auto deliver = [&](Block &b) {
-        if (b.continuedTo >= 0)
-            longFound |= b.continuedFound;
-        if (b.longEnds && (longFound || d.everyLine))
-            handOver(QByteArrayView(b.longHead), b.longStart, b.longNext, longFound | kCut);
-        for (const Line &l : b.lines)
-            handOver(QByteArrayView(b.bytes.get() + l.start, l.length), l.fileStart, l.fileNext, l.found);
-        if (b.startsTo >= 0)
-            longFound = b.startsFound;
+    // The line that runs on from one stretch into the next: its first
+    // lineBound bytes, and the markers of all of it.
+    struct
+    {
+        qint64 start = 0, length = 0;
+        quint32 found = 0;
+        std::vector<char> head;
+    } open;
+    const auto extend = [&](const char *p, qint64 n) {
+        const qint64 room = qMax<qint64>(0, d.lineBound - qint64(open.head.size()));
+        open.head.insert(open.head.end(), p, p + qMin(n, room));
+        open.length += n;
+    };
+    const auto close = [&](qint64 next) {
+        if (open.found || d.everyLine)
+            handOver(QByteArrayView(open.head.data(), qsizetype(open.head.size())), open.start, next,
+                     open.found | (open.length > d.lineBound ? kCut : 0));
+    };
+    qint64 total = 0;
+    const auto deliver = [&](const Block &b) {
+        const char *data = b.data();
+        if (b.firstCr < 0) {
+            extend(data + b.skip, b.size - b.skip);
+            open.found |= b.headFound;
+        } else {
+            extend(data + b.skip, b.firstCr - b.skip);
+            open.found |= b.headFound;
+            close(b.offset + b.linesFrom);
+            for (const Line &l : b.lines)
+                handOver(QByteArrayView(data + l.start, l.length), l.fileStart, l.fileNext, l.found);
+            open.start = b.offset + b.tailFrom;
+            open.length = 0;
+            open.found = b.tailFound;
+            open.head.clear();
+            if (b.tailFrom < b.size)
+                extend(data + b.tailFrom, b.size - b.tailFrom);
+        }
+        total = b.offset + b.size;
+        if (b.last && open.length > 0)
+            close(total);
         if (progress)
-            progress(b.readTotal);
-        b.longHead = QByteArray();
+            progress(total);
     };
     const auto finish = [&] {
-        if (split.readTotal == 0)
+        if (total == 0)
             d.afterLast = carried; // an empty file leaves the lines before it as they were
         else
-            d.afterLast = d.afterLast == split.readTotal ? kLeadsIntoNextFile : -1;
+            d.afterLast = d.afterLast == total ? kLeadsIntoNextFile : -1;
+        return total;
     };
+
+    // The first stretch is read here: the search is tuned by it before any
+    // thread searches.
+    std::unique_ptr<Block> first = std::move(d.pool.back());
+    d.pool.pop_back();
+    d.readBlock(source, *first, 0);
+    if (!d.tuned && first->size >= 4096)
+        d.tune(*first);
+    d.searchBlock(*first);
 
     // Blocks so small that handing them between threads costs more than
     // searching them (tests) are read on this thread alone.
-    if (d.blockSize < kThreadedBlock) {
-        Block &b = *d.pool.front();
-        for (qint64 k = 0; !split.eof; ++k) {
-            d.fill(split, b, k == 0);
-            d.cutIntoLines(b);
-            deliver(b);
+    if (d.blockSize < kThreadedBlock || first->last) {
+        for (qint64 k = 1;; ++k) {
+            deliver(*first);
+            if (first->last)
+                break;
+            d.readBlock(source, *first, k);
+            d.searchBlock(*first);
         }
-        finish();
-        return;
+        d.pool.push_back(std::move(first));
+        return finish();
     }
 
-    // Takes the next block of the file, reads it and searches it, unless none
-    // is free, the file is read or another thread is reading it; the lock is
-    // held on entry and on return, not while the file is read or the block
-    // searched.
-    bool reading = false;
-    bool ended = false; // the end of the file is read
+    std::mutex mutex;
+    std::condition_variable toWorkers, toReader;
+    std::map<qint64, std::unique_ptr<Block>> ready;
+    ready[0] = std::move(first);
+    qint64 nextIndex = 1;
+    qint64 lastIndex = std::numeric_limits<qint64>::max(); // no stretch after it needs reading
+    bool stop = false;
+    std::exception_ptr failure;
+
+    // Takes the next stretch of the file, reads it and searches it, unless
+    // none is left or no block is free; the lock is held on entry and on
+    // return, not while the stretch is read or searched.
     const auto searchNext = [&](std::unique_lock<std::mutex> &lock) {
-        if (stop || ended || reading || d.pool.empty())
+        if (stop || nextIndex > lastIndex || d.pool.empty())
             return false;
         std::unique_ptr<Block> b = std::move(d.pool.back());
         d.pool.pop_back();
         const qint64 index = nextIndex++;
-        reading = true;
         lock.unlock();
         try {
-            d.fill(split, *b, index == 0);
+            d.readBlock(source, *b, index);
+            d.searchBlock(*b);
             lock.lock();
-            reading = false;
-            if (split.eof) {
-                ended = true;
-                blockCount = nextIndex;
-            }
-            toWorkers.notify_all();
-            toReader.notify_all();
-            lock.unlock();
-            d.cutIntoLines(*b);
-            lock.lock();
+            if (b->last)
+                lastIndex = qMin(lastIndex, index);
         } catch (...) {
             if (!lock.owns_lock())
                 lock.lock();
-            reading = false;
             if (!failure)
                 failure = std::current_exception();
             stop = true;
@@ -517,8 +530,8 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
     const auto work = [&] {
         std::unique_lock lock(mutex);
         for (;;) {
-            toWorkers.wait(lock, [&] { return stop || ended || (!reading && !d.pool.empty()); });
-            if (stop || ended)
+            toWorkers.wait(lock, [&] { return stop || nextIndex > lastIndex || !d.pool.empty(); });
+            if (stop || nextIndex > lastIndex)
                 return;
             searchNext(lock);
         }
@@ -545,9 +558,9 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
     for (int i = 0; i < d.workers; ++i)
         threads.emplace_back(work);
 
-    // This thread hands the lines over in file order and, while the next block
-    // is not searched yet, reads and searches one itself: it sleeps only when
-    // it can do neither, and no block waits for it to wake.
+    // This thread hands the lines over in file order and, while the next
+    // stretch is not searched yet, reads and searches one itself: it sleeps
+    // only when it can do neither, and no stretch waits for it to wake.
     for (qint64 k = 0;; ++k) {
         std::unique_ptr<Block> b;
         {
@@ -555,20 +568,21 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
             for (;;) {
                 if (failure)
                     std::rethrow_exception(failure);
-                if (ready.count(k) || (blockCount >= 0 && k >= blockCount))
+                if (ready.count(k))
                     break;
                 if (!searchNext(lock))
                     toReader.wait(lock);
             }
-            if (!ready.count(k))
-                break;
             b = std::move(ready[k]);
             ready.erase(k);
         }
         deliver(*b);
+        const bool last = b->last;
         std::lock_guard lock(mutex);
         d.pool.push_back(std::move(b));
         toWorkers.notify_one();
+        if (last)
+            break;
     }
     {
         std::lock_guard lock(mutex);
@@ -580,8 +594,7 @@ void MarkedLineReader::read(QIODevice &file, const LineHandler &onLine, const Pr
     threads.clear();
     for (auto &[index, b] : ready)
         d.pool.push_back(std::move(b));
-
-    finish();
+    return finish();
 }
 
 } // namespace gatewaylog

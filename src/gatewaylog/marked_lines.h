@@ -57,10 +57,13 @@ public:
     MarkedLineReader(MarkedLineReader &&) noexcept;
     ~MarkedLineReader();
 
-    // Reads one file to the end it has now. progress is told the bytes read
-    // after each block. Throws platform::Error when the file cannot be read;
-    // what onLine throws ends the reading and goes on to the caller.
-    void read(QIODevice &file, const LineHandler &onLine, const Progress &progress = {});
+    // Reads one file to the end it has now and returns how many bytes that
+    // was. progress is told the bytes read after each block. Throws
+    // platform::Error when the file cannot be read; what onLine throws ends
+    // the reading and goes on to the caller. A file on disk is read by
+    // positional reads, several blocks at once; any other device must allow
+    // seeking.
+    qint64 read(QIODevice &file, const LineHandler &onLine, const Progress &progress = {});
 
 private:
     struct Impl;

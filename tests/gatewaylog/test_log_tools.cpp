@@ -24,6 +24,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <random>
+
 using namespace Qt::StringLiterals;
 
 namespace fmt = gatewaylog::format;
@@ -43,13 +45,12 @@ public:
 protected:
     qint64 readData(char *data, qint64 max) override
     {
-        if (m_at >= m_failAt) {
+        if (pos() >= m_failAt) {
             setErrorString(u"lost"_s);
             return -1;
         }
-        const qint64 n = qMin(max, qMin(m_failAt, qint64(m_bytes.size())) - m_at);
-        std::memcpy(data, m_bytes.constData() + m_at, size_t(n));
-        m_at += n;
+        const qint64 n = qMax<qint64>(0, qMin(max, qMin(m_failAt, qint64(m_bytes.size())) - pos()));
+        std::memcpy(data, m_bytes.constData() + pos(), size_t(n));
         return n;
     }
     qint64 writeData(const char *, qint64) override { return -1; }
@@ -57,7 +58,6 @@ protected:
 private:
     QByteArray m_bytes;
     qint64 m_failAt;
-    qint64 m_at = 0;
 };
 
 ViewRow row(const QString &id, const QString &name, const QString &modality, const QString &cs = u"ISO_IR 100"_s,
@@ -391,6 +391,20 @@ private Q_SLOTS:
         row("MR01 finds MR012", {file(association(u"MR012"_s, u"X"_s, u"VMWL_KK_MR01"_s, {u"P1"_s, u"P2"_s}))},
             u"MR01"_s, u"VMWL_KK_MR01"_s, block);
         row("two associations", {file(mr + QStringList{u"x"_s} + mr)}, u"MR01"_s, u"VMWL_KK_MR01"_s, block + block);
+        // A lone LF ends no line: the end of the association and the final
+        // response are one line, which counts whole.
+        QStringList glued = mr.mid(0, mr.size() - 2);
+        glued << fmt::endLine(at(1)) + u"\n"_s + fmt::responseLine(at(1), 3);
+        // The view named before the title on one line counts: with the view
+        // line and the query that is a third naming.
+        QStringList viewFirst = mr;
+        viewFirst[0] = fmt::viewLine(at(1), u"VMWL_KK_MR01"_s) + u"\n"_s + mr[0];
+        row("a view glued before the title",
+            {file(association(u"CT01"_s, u"X"_s, u"V"_s, {u"P"_s}) + QStringList{u"x"_s} + viewFirst)},
+            u"MR01"_s, u"VMWL_KK_MR01"_s, u""_s);
+        row("an end and a response glued by a LF", {file(glued)}, u"MR01"_s, u"VMWL_KK_MR01"_s,
+            u"    환자 번호 : [P1]\r\n    환자 번호 : [P2]\r\n<2019-09-16 14:01:19> :ed\n"
+            "<2019-09-16 14:01:19> : Worklist Find SCP Response : 3 (Success)\r\n\r\n"_s);
         row("calling line after an end is not examined", {file(QStringList{fmt::endLine(at(0))} + mr)}, u"MR01"_s,
             u"VMWL_KK_MR01"_s, u""_s);
         row("across files", {file(mr.mid(0, 3)), file(mr.mid(3))}, u"MR01"_s, u"VMWL_KK_MR01"_s, block);
@@ -467,6 +481,21 @@ private Q_SLOTS:
             deep += QByteArray(i, 'a') + (i % 3 ? "\r\n" : "\r") + QByteArray(i, 'b') + "MARK" + QByteArray(i, 'c') +
                     "END\r\n";
         QTest::newRow("markers deep in lines, line ends at every alignment") << QList<QByteArray>{deep};
+        // Many blocks, read on threads: lines, line ends and markers across
+        // every kind of block end, stretches without a CR over several blocks,
+        // and a line past the usual bound.
+        std::minstd_rand random(29);
+        const auto pick = [&](int n) { return int(random() % unsigned(n)); };
+        QByteArray many;
+        const QByteArray pieces[] = {"MARK", "END", "\r\n", "\r", "\n", "x", "MA", "RK"};
+        while (many.size() < 120000) {
+            const int length = pick(20) == 0 ? 1500 + pick(3000) : pick(120);
+            for (int i = 0; i < length; i += 8)
+                many += pick(6) == 0 ? pieces[pick(8)] : QByteArray(pick(8) + 1, char('a' + pick(26)));
+            many += pick(4) == 0 ? "\r" : "\r\n";
+        }
+        many += QByteArray(gatewaylog::MarkedLineReader::kLineBound + 3000, 'y') + "MARK\r\nEND";
+        QTest::newRow("many blocks") << QList<QByteArray>{many.left(777), many, "MARK\r\n" + many.mid(5)};
     }
 
     void examples()
@@ -475,14 +504,23 @@ private Q_SLOTS:
         // A marker with a CR is never in a line, nor one that starts with the LF
         // of a line end.
         const QList<QByteArray> markers{"MARK", "END", "", "\rMARK", "END\r", "\nMARK"};
+        qsizetype size = 0;
+        for (const QByteArray &f : files)
+            size += f.size();
+        const QList<qint64> blocks = size > 10000 ? QList<qint64>{1024, 1031, 4096, gatewaylog::MarkedLineReader::kBlockSize}
+                                                  : QList<qint64>{1, 2, 3, 5, 8, 4096};
         for (bool everyLine : {false, true}) {
             for (qint64 bound : {qint64(1), qint64(5), qint64(12), gatewaylog::MarkedLineReader::kLineBound}) {
                 const auto expected = testsupport::referenceLines(files, markers, everyLine, bound);
-                for (qint64 block : {1, 2, 3, 5, 8, 4096}) {
-                    const auto actual = testsupport::streamedLines(files, markers, everyLine, block, bound);
-                    QVERIFY2(
-                        actual == expected,
-                        qPrintable(u"block %1, every line %2, line bound %3"_s.arg(block).arg(everyLine).arg(bound)));
+                for (qint64 block : blocks) {
+                    for (auto source : {testsupport::Source::Memory, testsupport::Source::Disk}) {
+                        const auto actual = testsupport::streamedLines(files, markers, everyLine, block, bound, source);
+                        QVERIFY2(actual == expected,
+                                 qPrintable(u"block %1, every line %2, line bound %3, from disk %4"_s.arg(block)
+                                                .arg(everyLine)
+                                                .arg(bound)
+                                                .arg(source == testsupport::Source::Disk)));
+                    }
                 }
             }
         }

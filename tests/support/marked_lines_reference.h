@@ -5,7 +5,11 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QFile>
 #include <QList>
+#include <QTemporaryDir>
+
+#include <stdexcept>
 
 // The streaming marked-line reader, and the plain reference it must agree
 // with: split every file into lines, number them across files, hand over the
@@ -47,23 +51,42 @@ inline QList<SeenLine> referenceLines(const QList<QByteArray> &files, const QLis
     return seen;
 }
 
-inline QList<SeenLine> streamedLines(const QList<QByteArray> &files, gatewaylog::MarkedLineReader &&reader)
+// Where the streamed files are read from: memory, read by seeking, or files
+// on disk, read by positional reads on several threads at once.
+enum class Source { Memory, Disk };
+
+inline QList<SeenLine> streamedLines(const QList<QByteArray> &files, gatewaylog::MarkedLineReader &&reader,
+                                     Source source = Source::Memory)
 {
     QList<SeenLine> seen;
-    for (QByteArray file : files) {
-        QBuffer device(&file);
-        device.open(QIODevice::ReadOnly);
-        reader.read(device, [&](QByteArrayView line, bool adjacent, quint32 found) {
-            seen.append({line.toByteArray(), adjacent, found});
-        });
+    const auto onLine = [&](QByteArrayView line, bool adjacent, quint32 found) {
+        seen.append({line.toByteArray(), adjacent, found});
+    };
+    QTemporaryDir dir;
+    for (QByteArray bytes : files) {
+        qint64 read = 0;
+        if (source == Source::Memory) {
+            QBuffer device(&bytes);
+            device.open(QIODevice::ReadOnly);
+            read = reader.read(device, onLine);
+        } else {
+            QFile file(dir.filePath(QStringLiteral("log")));
+            if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
+                !file.seek(0))
+                throw std::runtime_error("cannot write a log file for the reader");
+            read = reader.read(file, onLine);
+        }
+        if (read != bytes.size())
+            throw std::runtime_error("the reader says it read another size than the file's");
     }
     return seen;
 }
 
 inline QList<SeenLine> streamedLines(const QList<QByteArray> &files, const QList<QByteArray> &markers, bool everyLine,
-                                     qint64 block, qint64 lineBound = gatewaylog::MarkedLineReader::kLineBound)
+                                     qint64 block, qint64 lineBound = gatewaylog::MarkedLineReader::kLineBound,
+                                     Source source = Source::Memory)
 {
-    return streamedLines(files, gatewaylog::MarkedLineReader(markers, everyLine, block, lineBound));
+    return streamedLines(files, gatewaylog::MarkedLineReader(markers, everyLine, block, lineBound), source);
 }
 
 } // namespace testsupport
