@@ -41,6 +41,7 @@ class FailingDevice final : public QIODevice
 {
 public:
     FailingDevice(QByteArray bytes, qint64 failAt) : m_bytes(std::move(bytes)), m_failAt(failAt) {}
+    qint64 size() const override { return m_bytes.size(); }
 
 protected:
     qint64 readData(char *data, qint64 max) override
