@@ -12,11 +12,12 @@ class QIODevice;
 namespace gatewaylog {
 
 // Streams the gateway's log files and hands over, raw, the lines that hold one
-// of a few ASCII markers. The blocks read are searched for all the markers in
-// one pass, on as many threads as the machine has cores (up to a few), and the
-// lines are handed over on the caller's thread in file order; only the lines
-// that hold a marker are looked at one by one. Memory stays bounded whatever
-// the files hold, a file without any line end included.
+// of a few ASCII markers. The file is read in blocks, each read and searched
+// for all the markers in one pass by one of as many threads as the machine has
+// cores (up to a few), and the lines are handed over on the caller's thread in
+// file order, the ones that run from one block into the next joined there;
+// only the lines that hold a marker are looked at one by one. Memory stays
+// bounded whatever the files hold, a file without any line end included.
 //
 // A line ends at CR LF or at a lone CR. For each line handed over, `adjacent`
 // tells whether it directly follows the line handed over before it (also
@@ -27,7 +28,7 @@ namespace gatewaylog {
 class MarkedLineReader final
 {
 public:
-    static constexpr qint64 kBlockSize = 256 * 1024; // read while the last block is still in the cache
+    static constexpr qint64 kBlockSize = 256 * 1024; // searched while still in the processor's cache
     // No line the gateway writes comes near it.
     static constexpr qint64 kLineBound = 64 * 1024;
     static constexpr quint32 kCut = 1u << 31;
