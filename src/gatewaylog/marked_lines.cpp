@@ -22,6 +22,10 @@
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#endif
 
 namespace gatewaylog {
 
@@ -93,23 +97,25 @@ qint64 afterLastCr(const char *data, qint64 from, qint64 to)
 }
 
 // Reads stretches of one file by their place in it: a file on disk by
-// positional reads, which threads make at once; any other device one at a
-// time.
+// positional reads, which threads make at once (Windows lets one read of a
+// handle run at a time, but never moves the others' place); any other device
+// one at a time, by seeking.
 class Source
 {
 public:
     explicit Source(QIODevice &device) : m_device(device)
     {
-#ifdef Q_OS_UNIX
         if (auto *file = qobject_cast<QFile *>(&device))
             m_fd = file->handle();
-#endif
     }
 
     // Up to size bytes from offset at on; fewer only at the end of the file.
     qint64 readAt(char *into, qint64 at, qint64 size)
     {
         qint64 done = 0;
+        const auto failed = [](int code) {
+            return platform::Error(QStringLiteral("로그 파일을 읽을 수 없습니다: %1").arg(qt_error_string(code)));
+        };
 #ifdef Q_OS_UNIX
         if (m_fd >= 0) {
             while (done < size) {
@@ -117,7 +123,28 @@ public:
                 if (n < 0 && errno == EINTR)
                     continue;
                 if (n < 0)
-                    throw platform::Error(QStringLiteral("로그 파일을 읽을 수 없습니다: %1").arg(qt_error_string(errno)));
+                    throw failed(errno);
+                if (n == 0)
+                    break;
+                done += n;
+            }
+            return done;
+        }
+#elif defined(Q_OS_WIN)
+        const auto handle = m_fd >= 0 ? reinterpret_cast<HANDLE>(_get_osfhandle(m_fd)) : INVALID_HANDLE_VALUE;
+        if (handle != INVALID_HANDLE_VALUE) {
+            while (done < size) {
+                OVERLAPPED place{};
+                const quint64 from = quint64(at + done);
+                place.Offset = DWORD(from);
+                place.OffsetHigh = DWORD(from >> 32);
+                DWORD n = 0;
+                if (!ReadFile(handle, into + done, DWORD(qMin<qint64>(size - done, 1 << 30)), &n, &place)) {
+                    const DWORD code = GetLastError();
+                    if (code == ERROR_HANDLE_EOF)
+                        break;
+                    throw failed(int(code));
+                }
                 if (n == 0)
                     break;
                 done += n;
