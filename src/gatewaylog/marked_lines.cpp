@@ -255,7 +255,7 @@ quint32 MarkedLineReader::Impl::partMarkers(const char *data, qint64 from, qint6
     quint32 found = 0;
     if (to <= from)
         return 0;
-    // A part holds few lines; of a long line, once every marker is found the rest need not be searched.
+    // A part is of one line: once it holds every marker, the rest of a long one need not be searched.
     search.forEach(data + from, size_t(qMin(readable, to + overlap) - from), [&](size_t at, int i) {
         const qint64 h = from + qint64(at);
         if (h >= to)
