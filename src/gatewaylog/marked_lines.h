@@ -11,6 +11,18 @@ class QIODevice;
 
 namespace gatewaylog {
 
+// Markers a reader needs only inside regions of lines: from a line that holds
+// one of `opens` to the first line from there on that holds one of `closes`,
+// both included (bits of the markers). The `inner` markers are looked for only
+// where such a region may be open: elsewhere a line that holds only them is
+// not handed over, and their bits are not set. Where the reading cannot yet
+// know (the start of a block), they are looked for, so a reader must not
+// depend on them outside its regions.
+struct MarkerRegions
+{
+    quint32 opens = 0, closes = 0, inner = 0;
+};
+
 // Streams the gateway's log files and hands over, raw, the lines that hold one
 // of a few ASCII markers. The file is read in blocks, each read and searched
 // for all the markers in one pass by one of as many threads as the machine has
@@ -33,17 +45,7 @@ public:
     static constexpr qint64 kLineBound = 64 * 1024;
     static constexpr quint32 kCut = 1u << 31;
 
-    // Markers a reader needs only inside regions of lines: from a line that
-    // holds one of `opens` to the first line from there on that holds one of
-    // `closes`, both included (bits of the markers). The `inner` markers are
-    // looked for only where such a region may be open: elsewhere a line that
-    // holds only them is not handed over, and their bits are not set. Where
-    // the reading cannot yet know (the start of a block), they are looked for,
-    // so a reader must not depend on them outside its regions.
-    struct Regions
-    {
-        quint32 opens, closes, inner; // none when value-initialized: {}
-    };
+    using Regions = MarkerRegions;
 
     using LineHandler = std::function<void(QByteArrayView line, bool adjacent, quint32 found)>;
     using Progress = std::function<void(qint64 bytes)>;
