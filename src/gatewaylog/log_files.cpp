@@ -38,6 +38,10 @@ void readLogs(const QString &folder, const QStringList &files, MarkedLineReader 
     int index = 0;
     for (const QString &name : files) {
         ++index;
+        // Only a plain file holds a log: a pipe or a device named like one would wait for a writer, or never end.
+        const QFileInfo info(dir.filePath(name));
+        if (info.exists() && !info.isFile())
+            continue;
         QFile file(dir.filePath(name));
         // A file removed since the folder was listed (the gateway's own clean-up, "로그 삭제" in another
         // window) has nothing left to read; one that is there but cannot be opened is a failure.

@@ -20,11 +20,14 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QOperatingSystemVersion>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <random>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -698,14 +701,19 @@ private Q_SLOTS:
 
     void onlyTheGatewaysFilesAreRead()
     {
-        if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows)
-            QSKIP("Windows names files without regard to letter case: every spelling is the gateway's");
+#ifdef Q_OS_WIN
+        QSKIP("Windows names files without regard to letter case: every spelling is the gateway's");
+#else
         AppHarness app(AppHarness::LoggedIn);
         for (const QString &name : QDir(logDir(app)).entryList(QDir::Files))
             QFile::rename(QDir(logDir(app)).filePath(name), QDir(logDir(app)).filePath(name.toLower()));
+        // Nor is a pipe that bears the gateway's name: opened, it would wait for a writer.
+        QCOMPARE(::mkfifo(QFile::encodeName(QDir(logDir(app)).filePath(u"ZORadoDidService_1.log"_s)).constData(), 0600),
+                 0);
         app.act(u"click Command7"_s);
         QVERIFY(app.items(u"List3"_s).isEmpty());
         QVERIFY(app.messages().isEmpty());
+#endif
     }
 
     // A log line past the bound: the scan cuts its entry there and says so in Label3.
