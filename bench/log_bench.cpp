@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <optional>
 #include <sys/resource.h>
 
 static double seconds(const QElapsedTimer &t)
@@ -99,10 +100,14 @@ int main(int argc, char *argv[])
             return args.at(i) == QLatin1String("--help") ? 0 : 2;
         }
     }
-    QTemporaryDir temp(dirPath.isEmpty() ? QDir::tempPath() + QStringLiteral("/kz-logs-XXXXXX")
-                                         : dirPath + QStringLiteral("/kz-logs-XXXXXX"));
-    temp.setAutoRemove(!keep && logsPath.isEmpty());
-    const QString folder = logsPath.isEmpty() ? temp.path() : logsPath;
+    // Logs it writes go to a folder of their own, removed after unless kept; a folder it is given is only read.
+    std::optional<QTemporaryDir> temp;
+    if (logsPath.isEmpty()) {
+        temp.emplace(dirPath.isEmpty() ? QDir::tempPath() + QStringLiteral("/kz-logs-XXXXXX")
+                                       : dirPath + QStringLiteral("/kz-logs-XXXXXX"));
+        temp->setAutoRemove(!keep);
+    }
+    const QString folder = temp ? temp->path() : logsPath;
 
     QStringList paths;
     if (logsPath.isEmpty()) {
