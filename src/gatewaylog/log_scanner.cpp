@@ -105,9 +105,7 @@ QString Scanner::fragmentOf(Kind kind, QByteArrayView line, bool cut)
 {
     using Make = QString (*)(const QString &, bool);
     static constexpr Make make[] = {callingFragment, charsetFragment, queryFragment};
-    const auto made = [&](QByteArrayView l) {
-        return make[kind](cut ? platform::fromAnsiCut(l.toByteArray()) : platform::fromAnsi(l.toByteArray()), cut);
-    };
+    const auto made = [&](QByteArrayView l) { return make[kind](platform::fromAnsiCut(l.toByteArray(), cut), cut); };
     if (cut || !hasStamp(line))
         return made(line);
     const QByteArrayView rest = line.sliced(kStampSize);

@@ -96,6 +96,18 @@ qint64 afterLastCr(const char *data, qint64 from, qint64 to)
     return i;
 }
 
+// A marker that starts with a LF may match across a CR LF, the end of a line,
+// not in it (data[h - 1] is readable).
+bool inLine(const char *data, qint64 h)
+{
+    return !(data[h] == '\n' && data[h - 1] == '\r');
+}
+
+platform::Error unreadable(const QString &why)
+{
+    return platform::Error(QStringLiteral("로그 파일을 읽을 수 없습니다: %1").arg(why));
+}
+
 // Reads stretches of one file by their place in it: a file on disk by
 // positional reads, which threads make at once (Windows lets one read of a
 // handle run at a time, but never moves the others' place); any other device
@@ -113,9 +125,6 @@ public:
     qint64 readAt(char *into, qint64 at, qint64 size)
     {
         qint64 done = 0;
-        const auto failed = [](int code) {
-            return platform::Error(QStringLiteral("로그 파일을 읽을 수 없습니다: %1").arg(qt_error_string(code)));
-        };
 #ifdef Q_OS_UNIX
         if (m_fd >= 0) {
             while (done < size) {
@@ -123,7 +132,7 @@ public:
                 if (n < 0 && errno == EINTR)
                     continue;
                 if (n < 0)
-                    throw failed(errno);
+                    throw unreadable(qt_error_string(errno));
                 if (n == 0)
                     break;
                 done += n;
@@ -143,7 +152,7 @@ public:
                     const DWORD code = GetLastError();
                     if (code == ERROR_HANDLE_EOF)
                         break;
-                    throw failed(int(code));
+                    throw unreadable(qt_error_string(int(code)));
                 }
                 if (n == 0)
                     break;
@@ -156,11 +165,11 @@ public:
         if (at >= m_device.size())
             return 0;
         if (!m_device.seek(at))
-            throw platform::Error(QStringLiteral("로그 파일을 읽을 수 없습니다: %1").arg(m_device.errorString()));
+            throw unreadable(m_device.errorString());
         while (done < size) {
             const qint64 n = m_device.read(into + done, size - done);
             if (n < 0)
-                throw platform::Error(QStringLiteral("로그 파일을 읽을 수 없습니다: %1").arg(m_device.errorString()));
+                throw unreadable(m_device.errorString());
             if (n == 0)
                 break;
             done += n;
@@ -260,7 +269,7 @@ quint32 MarkedLineReader::Impl::partMarkers(const char *data, qint64 from, qint6
         const qint64 h = from + qint64(at);
         if (h >= to)
             return false;
-        if (!(data[h] == '\n' && data[h - 1] == '\r'))
+        if (inLine(data, h))
             found |= 1u << i;
         return found != all;
     });
@@ -315,13 +324,10 @@ void MarkedLineReader::Impl::cutIntoLines(Block &b, qint64 begin, qint64 usable)
         const void *cr = std::memchr(data + from, '\r', size_t(usable - from));
         return cr ? static_cast<const char *>(cr) - data : usable;
     };
-    // A marker that starts with a LF may match across a CR LF, the end of a
-    // line, not in it.
-    const auto inLine = [&](qint64 h) { return !(data[h] == '\n' && data[h - 1] == '\r'); };
     if (everyLine) {
         search.forEach(data + begin, size_t(usable - begin), [&](size_t at, int i) {
             const qint64 h = begin + qint64(at);
-            if (inLine(h))
+            if (inLine(data, h))
                 b.hits.emplace_back(h, i);
         });
         size_t h = 0;
@@ -354,7 +360,7 @@ void MarkedLineReader::Impl::cutIntoLines(Block &b, qint64 begin, qint64 usable)
             found |= 1u << i; // every marker of the line
             return;
         }
-        if (!inLine(h))
+        if (!inLine(data, h))
             return;
         const qint64 s = lineStart(h);
         if (end >= 0)
@@ -382,14 +388,14 @@ void MarkedLineReader::Impl::cutIntoLines(Block &b, qint64 begin, qint64 usable)
                         return false;
                     }
                     take(h, i);
-                    if ((regions.closes >> i & 1) && inLine(h))
+                    if ((regions.closes >> i & 1) && inLine(data, h))
                         closedAt = end;
                     return true;
                 });
             } else {
                 outside.forEach(data + pos, size_t(usable - pos), [&](size_t at, int i) {
                     const qint64 h = pos + qint64(at);
-                    if ((regions.opens >> i & 1) && inLine(h)) {
+                    if ((regions.opens >> i & 1) && inLine(data, h)) {
                         next = lineStart(h);
                         return false;
                     }

@@ -61,7 +61,7 @@ void OrderLookup::feed(QByteArrayView raw, bool adjacent, quint32 found)
         // "(Success)" anywhere in the line, also past the head of a cut one.
         if (m_tally == 2 && (found & Response) && (found & Success)) {
             const bool cut = found & MarkedLineReader::kCut;
-            const QString line = cut ? platform::fromAnsiCut(raw.toByteArray()) : platform::fromAnsi(raw.toByteArray());
+            const QString line = platform::fromAnsiCut(raw.toByteArray(), cut);
             m_text += line.left(23) + line.mid(52) + (cut ? QString::fromUtf16(kCutMark) : QString()) +
                       QStringLiteral("\r\n\r\n");
             m_cut = m_cut || cut;

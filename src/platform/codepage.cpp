@@ -55,10 +55,10 @@ QString fromAnsi(const QByteArray &bytes)
     return isAscii(bytes) ? QString::fromLatin1(bytes) : decodeWhole(decodeAnsi, bytes);
 }
 
-QString fromAnsiCut(const QByteArray &bytes)
+QString fromAnsiCut(const QByteArray &bytes, bool cut)
 {
     const QString text = fromAnsi(bytes);
-    if (!text.endsWith(QChar::ReplacementCharacter))
+    if (!cut || !text.endsWith(QChar::ReplacementCharacter))
         return text;
     const QString shorter = fromAnsi(bytes.chopped(1));
     return shorter.endsWith(QChar::ReplacementCharacter) ? text : shorter;

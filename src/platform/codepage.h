@@ -10,9 +10,9 @@ namespace platform {
 // The system's ANSI code page is what every text file of the site is written
 // in (CP949 on the Korean machines the tool serves).
 QString fromAnsi(const QByteArray &bytes);
-// A line cut at a byte bound: a character the cut split in two is left out,
-// not shown as U+FFFD.
-QString fromAnsiCut(const QByteArray &bytes);
+// A line that may be cut at a byte bound (cut): a character the cut split in
+// two is left out, not shown as U+FFFD.
+QString fromAnsiCut(const QByteArray &bytes, bool cut = true);
 // Characters the code page cannot write become '?' (log lines, search keys).
 QByteArray toAnsi(const QString &text);
 // Nothing when a character cannot be written in the code page.

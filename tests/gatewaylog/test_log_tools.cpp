@@ -404,8 +404,8 @@ private Q_SLOTS:
         QStringList viewFirst = mr;
         viewFirst[0] = fmt::viewLine(at(1), u"VMWL_KK_MR01"_s) + u"\n"_s + mr[0];
         row("a view glued before the title",
-            {file(association(u"CT01"_s, u"X"_s, u"V"_s, {u"P"_s}) + QStringList{u"x"_s} + viewFirst)},
-            u"MR01"_s, u"VMWL_KK_MR01"_s, u""_s);
+            {file(association(u"CT01"_s, u"X"_s, u"V"_s, {u"P"_s}) + QStringList{u"x"_s} + viewFirst)}, u"MR01"_s,
+            u"VMWL_KK_MR01"_s, u""_s);
         row("an end and a response glued by a LF", {file(glued)}, u"MR01"_s, u"VMWL_KK_MR01"_s,
             u"    환자 번호 : [P1]\r\n    환자 번호 : [P2]\r\n<2019-09-16 14:01:19> :ed\n"
             "<2019-09-16 14:01:19> : Worklist Find SCP Response : 3 (Success)\r\n\r\n"_s);
@@ -511,8 +511,9 @@ private Q_SLOTS:
         qsizetype size = 0;
         for (const QByteArray &f : files)
             size += f.size();
-        const QList<qint64> blocks = size > 10000 ? QList<qint64>{1024, 1031, 4096, gatewaylog::MarkedLineReader::kBlockSize}
-                                                  : QList<qint64>{1, 2, 3, 5, 8, 4096};
+        const QList<qint64> blocks = size > 10000
+                                         ? QList<qint64>{1024, 1031, 4096, gatewaylog::MarkedLineReader::kBlockSize}
+                                         : QList<qint64>{1, 2, 3, 5, 8, 4096};
         for (bool everyLine : {false, true}) {
             for (qint64 bound : {qint64(1), qint64(5), qint64(12), gatewaylog::MarkedLineReader::kLineBound}) {
                 const auto expected = testsupport::referenceLines(files, markers, everyLine, bound);
