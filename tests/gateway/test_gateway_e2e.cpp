@@ -531,11 +531,8 @@ private Q_SLOTS:
     // refused or cut off and logged, and the next device is served meanwhile.
     void hostilePeers()
     {
-        QTcpSocket partial; // an A-ASSOCIATE-RQ begun, never ended
-        partial.connectToHost(QHostAddress::LocalHost, quint16(m_port));
-        QVERIFY(partial.waitForConnected(30000));
-        partial.write(QByteArray("\x01\0\0\0\0\xcd\0\x01\0\0", 10));
-        QVERIFY(partial.waitForBytesWritten(30000));
+        gatewayrun::RawPeer partial(m_port); // an A-ASSOCIATE-RQ begun, never ended
+        QVERIFY(partial.connected() && partial.send(QByteArray("\x01\0\0\0\0\xcd\0\x01\0\0", 10)));
 
         const Answer stalled = ask(u"XX03"_s, u"ISO_IR 100"_s, u"CT"_s);
         QVERIFY2(stalled.success, qPrintable(u"a stalled peer holds the gateway: "_s + stalled.output));
@@ -548,7 +545,7 @@ private Q_SLOTS:
         const Answer hostile = ask(u"XX05"_s, u"ISO_IR 100\r\nX"_s, u"CT"_s,
                                    {u"-k"_s, u"PatientID="_s + forged, u"-k"_s, u"PatientName="_s + forged});
         QVERIFY2(hostile.failed, qPrintable(hostile.output));
-        partial.abort();
+        partial.close();
         QVERIFY(ask(u"XX06"_s, u"ISO_IR 100"_s, u"CT"_s).success);
         QVERIFY_LOG_SHOWS({u"Association Refused: calling AE title not valid"_s, u"Calling AP Title: CT\\x0A09"_s,
                            u"Association Refused: no Modality Worklist find"_s, u"Calling AP Title: XX05\r\n"_s,

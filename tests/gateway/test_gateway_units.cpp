@@ -81,14 +81,13 @@ private Q_SLOTS:
         row("fifteen hundred levels", nested(1500, "SQ", true), true, "nested more than 8");
         row("implicit VR, defined lengths, known as a sequence", nested(20, "", false), false, "nested more than 8");
         row("implicit VR, delimited", nested(9, "", true), false, "nested more than 8");
-        const QByteArray unknown = tag(0x0009, 0x1010) + "UN" + QByteArray(2, 0) + le32(0xffffffff) +
-                                   tag(0xfffe, 0xe000) + le32(0xffffffff) + nested(19, "", true) + tag(0xfffe, 0xe00d) +
-                                   le32(0) + tag(0xfffe, 0xe0dd) + le32(0);
-        row("unknown VR holding implicit items", unknown, true, "nested more than 8");
-        row("unknown VR, shallow",
-            tag(0x0009, 0x1010) + "UN" + QByteArray(2, 0) + le32(0xffffffff) + tag(0xfffe, 0xe000) + le32(0xffffffff) +
-                nested(1, "", true) + tag(0xfffe, 0xe00d) + le32(0) + tag(0xfffe, 0xe0dd) + le32(0),
-            true, "");
+        const auto unknown = [](int levels) -> QByteArray { // an item of unknown VR holding implicit items
+            return tag(0x0009, 0x1010) + "UN" + QByteArray(2, 0) + le32(0xffffffff) + tag(0xfffe, 0xe000) +
+                   le32(0xffffffff) + nested(levels, "", true) + tag(0xfffe, 0xe00d) + le32(0) + tag(0xfffe, 0xe0dd) +
+                   le32(0);
+        };
+        row("unknown VR holding implicit items", unknown(19), true, "nested more than 8");
+        row("unknown VR, shallow", unknown(1), true, "");
         row("too big", attribute(0x0010, 0x0020, "OB", QByteArray(70000, 'x')), true, "more than 65536");
         row("item longer than its sequence",
             attribute(0x0040, 0x0100, "SQ", tag(0xfffe, 0xe000) + le32(100) + QByteArray(8, 0)), true,
